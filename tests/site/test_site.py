@@ -1,0 +1,218 @@
+"""Checks of the imitation site itself: form decoding, album pages, photo bytes, faults, the log."""
+import hashlib
+import http.client
+import importlib.util
+import json
+import os
+import socket
+import tempfile
+import threading
+import time
+import unittest
+
+_spec = importlib.util.spec_from_file_location("verdaly_site", os.path.join(os.path.dirname(__file__), "site.py"))
+site = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(site)
+
+
+def extract_like_program(page):
+    """How the program reads an album page: split at class="loading", then data-src=" .. first .jpg."""
+    urls = []
+    for piece in page.split('class="loading"')[1:]:
+        start = piece.find('data-src="')
+        if start < 0:
+            continue
+        rest = piece[start + len('data-src="'):]
+        end = rest.find(".jpg")
+        if end >= 0:
+            urls.append(rest[:end + 4])
+    return urls
+
+
+class FormDecoding(unittest.TestCase):
+    def test_gbk_escapes_decode_to_chinese(self):
+        self.assertEqual(site.parse_form(b"email=a%40b.c&password=%C3%DC%C2%EB&autoLogin=true"),
+                         [("email", "a@b.c"), ("password", "密码"), ("autoLogin", "true")])
+
+    def test_plus_is_space_and_escaped_plus_is_plus(self):
+        self.assertEqual(site.parse_form(b"password=a+b%2Bc"), [("password", "a b+c")])
+
+    def test_order_and_empty_values_are_kept(self):
+        self.assertEqual(site.parse_form(b"password=&email=x"), [("password", ""), ("email", "x")])
+
+    def test_round_trip_with_encoder(self):
+        fields = [("email", "张三@例子.cn"), ("password", "p&w=%中"), ("autoLogin", "true")]
+        self.assertEqual(site.parse_form(site.encode_form(fields)), fields)
+
+
+class AlbumPages(unittest.TestCase):
+    def test_program_reading_finds_every_photo_in_order(self):
+        urls = ["http://fmn.rrimg.com/fmn/a/%d.jpg" % i for i in range(5)]
+        page = site.build_album_page("1", "2", urls)
+        self.assertEqual(extract_like_program(page), urls)
+
+    def test_decoy_before_first_photo_is_not_a_photo(self):
+        page = site.build_album_page("1", "2", ["http://fmn.rrimg.com/x.jpg"])
+        head = page.split('class="loading"')[0]
+        self.assertIn('data-src="', head)
+        self.assertNotIn("x.jpg", head)
+
+    def test_generated_albums_have_distinct_addresses(self):
+        photos = site.album_photos("7/8", {"count": 40, "host": "fmn.rrfmn.com"})
+        urls = [p["url"] for p in photos]
+        self.assertEqual(len(set(urls)), 40)
+        self.assertTrue(all(u.startswith("http://fmn.rrfmn.com/") and u.endswith(".jpg") for u in urls))
+        self.assertEqual(extract_like_program(site.build_album_page("7", "8", urls)), urls)
+
+
+class PhotoBytes(unittest.TestCase):
+    def test_is_a_jpeg_unique_per_address(self):
+        a = site.photo_bytes("fmn.rrimg.com/a/x.jpg")
+        b = site.photo_bytes("fmn.rrimg.com/b/x.jpg")
+        self.assertNotEqual(a, b)
+        for data in (a, b):
+            self.assertEqual(data[:2], b"\xff\xd8")
+            self.assertEqual(data[-2:], b"\xff\xd9")
+
+    def test_padding_reaches_exact_sizes(self):
+        for size in (1000, 65537, 65540, 65541, 65542, 131077, 200003, 1 << 20):
+            data = site.photo_bytes("k", size)
+            self.assertEqual(len(data), size, size)
+            self.assertTrue(walk_segments(data), size)
+
+    def test_key_ignores_query_and_port(self):
+        self.assertEqual(site.photo_key("http://Fmn.rrimg.com:80/a/b.jpg?x=1"), "fmn.rrimg.com/a/b.jpg")
+
+
+def walk_segments(data):
+    """True when the marker segments before the scan lead to SOS without running off the end."""
+    i = 2
+    while i + 4 <= len(data):
+        if data[i] != 0xFF:
+            return False
+        marker = data[i + 1]
+        length = int.from_bytes(data[i + 2:i + 4], "big")
+        if marker == 0xDA:
+            return True
+        i += 2 + length
+    return False
+
+
+class RunningSite(unittest.TestCase):
+    """The server on a free port of 127.0.0.1; requests carry the Host header the program would send."""
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.log = os.path.join(self.tmp.name, "requests.jsonl")
+        config = {
+            "port": 0, "log": self.log,
+            "accounts": [{"email": "a@b.c", "password": "密码"}],
+            "albums": {"1/2": {"photos": ["http://fmn.rrimg.com/fmn/p/one.jpg",
+                                          {"url": "http://fmn.rrimg.com/fmn/p/big.jpg", "size": 50000}]}},
+            "faults": {"/fmn/p/missing.jpg": {"kind": "404"},
+                       "/fmn/p/cut.jpg": {"kind": "cut", "partial": 100},
+                       "/fmn/p/stall.jpg": {"kind": "stall", "seconds": 1.5},
+                       "/fmn/p/twice.jpg": {"kind": "500", "times": 2}},
+        }
+        self.server = site.make_server(config)
+        self.port = self.server.server_address[1]
+        self.thread = threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.05})
+        self.thread.start()
+
+    def tearDown(self):
+        self.server.state.stopping.set()
+        self.server.shutdown()
+        self.server.server_close()
+        self.thread.join()
+        self.tmp.cleanup()
+
+    def request(self, host, method, path, body=None, headers=None, conn=None):
+        if conn is None:
+            conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+            self.addCleanup(conn.close)
+        h = {"Host": host}
+        h.update(headers or {})
+        conn.request(method, path, body=body, headers=h)
+        resp = conn.getresponse()
+        return resp, resp.read()
+
+    def records(self):
+        with open(self.log, encoding="utf-8") as f:
+            return [json.loads(line) for line in f]
+
+    def login(self, body):
+        return self.request("www.renren.com", "POST", "/PLogin.do", body,
+                            {"Content-Type": "application/x-www-form-urlencoded"})
+
+    def test_good_login_sets_session_cookie_and_probe_sees_it(self):
+        resp, page = self.login(b"email=a%40b.c&password=%C3%DC%C2%EB&autoLogin=true")
+        self.assertEqual(resp.status, 200)
+        cookie = resp.getheader("Set-Cookie")
+        self.assertRegex(cookie, r"^t=[0-9a-f]{32}; Path=/; Domain=\.renren\.com$")
+        self.assertNotIn(b'class="login"', page)
+        resp, body = self.request("www.renren.com", "GET", "/getuser.do?id=5", headers={"Cookie": cookie.split(";")[0]})
+        self.assertIn(b'"logged":true', body)
+        probe = self.records()[-1]
+        self.assertEqual((probe["path"], probe["query"], probe["session_ok"]), ("/getuser.do", "id=5", True))
+        self.assertEqual(probe["cookie"], cookie.split(";")[0])
+
+    def test_wrong_password_or_field_order_answers_login_page(self):
+        for body in (b"email=a%40b.c&password=x&autoLogin=true",
+                     b"password=%C3%DC%C2%EB&email=a%40b.c&autoLogin=true"):
+            resp, page = self.login(body)
+            self.assertEqual(resp.status, 200)
+            self.assertIn(b'class="login"', page)
+            self.assertIsNone(resp.getheader("Set-Cookie"))
+
+    def test_redirect_mode_and_first_failures(self):
+        self.server.state.configure(site.merge_config(self.server.state.config,
+                                                      {"login": {"redirect": True, "fail_first": 1}}))
+        body = b"email=a%40b.c&password=%C3%DC%C2%EB&autoLogin=true"
+        self.assertEqual(self.login(body)[0].status, 500)
+        resp, _ = self.login(body)
+        self.assertEqual(resp.status, 302)
+        self.assertEqual(resp.getheader("Location"), "http://www.renren.com/home")
+        self.assertIsNotNone(resp.getheader("Set-Cookie"))
+
+    def test_album_page_and_photos_on_one_kept_alive_connection(self):
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        self.addCleanup(conn.close)
+        resp, page = self.request("photo.renren.com", "GET", "/photo/1/album-2", conn=conn)
+        urls = extract_like_program(page.decode("utf-8"))
+        self.assertEqual(urls, ["http://fmn.rrimg.com/fmn/p/one.jpg", "http://fmn.rrimg.com/fmn/p/big.jpg"])
+        for url in urls:
+            resp, data = self.request("fmn.rrimg.com", "GET", url[len("http://fmn.rrimg.com"):], conn=conn)
+            self.assertEqual(resp.getheader("Content-Type"), "image/jpeg")
+            self.assertEqual(data, site.photo_bytes(site.photo_key(url), 50000 if "big" in url else 0))
+        self.assertEqual(len({r["conn"] for r in self.records()}), 1)
+        self.assertEqual(self.records()[-1]["photo"]["sha1"], hashlib.sha1(data).hexdigest())
+
+    def test_unknown_album_is_404(self):
+        self.assertEqual(self.request("photo.renren.com", "GET", "/photo/1/album-99")[0].status, 404)
+
+    def test_faults(self):
+        self.assertEqual(self.request("fmn.rrimg.com", "GET", "/fmn/p/missing.jpg")[0].status, 404)
+        statuses = [self.request("fmn.rrfmn.com", "GET", "/fmn/p/twice.jpg")[0].status for _ in range(3)]
+        self.assertEqual(statuses, [500, 500, 200])
+        with self.assertRaises(http.client.IncompleteRead):
+            self.request("fmn.rrimg.com", "GET", "/fmn/p/cut.jpg")
+
+    def test_stall_sends_headers_then_nothing(self):
+        s = socket.create_connection(("127.0.0.1", self.port), timeout=0.8)
+        s.sendall(b"GET /fmn/p/stall.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\n\r\n")
+        time.sleep(0.3)
+        head = s.recv(4096)
+        self.assertIn(b"Content-Length:", head)
+        with self.assertRaises(socket.timeout):
+            s.recv(4096)
+        s.close()
+
+    def test_control_host_changes_faults_and_is_not_logged(self):
+        resp, _ = self.request("control.test", "POST", "/faults", json.dumps({"/late.jpg": {"kind": "404"}}))
+        self.assertEqual(resp.status, 200)
+        self.assertEqual(self.request("any.host.cn", "GET", "/late.jpg")[0].status, 404)
+        self.assertEqual([r["host"] for r in self.records()], ["any.host.cn"])
+
+
+if __name__ == "__main__":
+    unittest.main()
