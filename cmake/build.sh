@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds Verdaly for Windows (build/win) and, with --native, the portable core under the sanitizers
+# (build/native). Prints nothing but errors unless the build fails.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+"$top/cmake/deps.sh"
+jobs=$(nproc 2>/dev/null || echo 2)
+build() {
+    local dir=$1; shift
+    mkdir -p "$dir"
+    if ! { cmake -S . -B "$dir" "$@" && cmake --build "$dir" -j"$jobs"; } >"$dir.log" 2>&1; then
+        tail -n 60 "$dir.log"
+        echo "Build failed: see $dir.log" >&2
+        exit 1
+    fi
+}
+if [ "${1:-}" = "--native" ]; then
+    build build/native -DVERDALY_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+fi
+build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo

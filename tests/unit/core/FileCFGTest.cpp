@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "FileCFG.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileCFGTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("verdaly-cfg-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path Write(std::string_view bytes) {
+        const fs::path file = dir_ / "Verdaly.ini";
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+    static std::string Read(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path dir_;
+    FileCFG cfg_;
+};
+
+TEST_F(FileCFGTest, DefaultFileIsThirteenBytesAndReadsEmptyEmptyF) {
+    EXPECT_EQ(FileCFG::kDefaultContent, std::string_view("\x31\x20\x0D\x0A\x32\x20\x0D\x0A\x33\x20\x46\x0D\x0A", 13));
+    ASSERT_TRUE(cfg_.LoadFile(Write(FileCFG::kDefaultContent)));
+    EXPECT_EQ(cfg_.ReadValue("1"), "");
+    EXPECT_EQ(cfg_.ReadValue("2"), "");
+    EXPECT_EQ(cfg_.ReadValue("3"), "F");
+    EXPECT_EQ(cfg_.Lines()->size(), 3u);
+}
+
+TEST_F(FileCFGTest, ValuesKeepTheirSpacesAndTheLastDuplicateWins) {
+    ASSERT_TRUE(cfg_.LoadFile(Write("1 a b  c\r\n3 T\r\n3 F\r\n 0 lead\r\n")));
+    EXPECT_EQ(cfg_.ReadValue("1"), "a b  c");
+    EXPECT_EQ(cfg_.ReadValue("3"), "F");
+    EXPECT_EQ(cfg_.ReadValue(""), "0 lead");  // a leading space makes the empty key
+    EXPECT_EQ(cfg_.ReadValue("9"), "");
+}
+
+TEST_F(FileCFGTest, KeysAreLowerCasedBeforeAnExactComparison) {
+    ASSERT_TRUE(cfg_.LoadFile(Write("Ab old\r\n")));
+    EXPECT_EQ(cfg_.ReadValue("ab"), "old");
+    EXPECT_EQ(cfg_.ReadValue("Ab"), "");
+    ASSERT_TRUE(cfg_.WriteValue("new", "ab"));
+    EXPECT_EQ((*cfg_.Lines())[0], "Ab new");  // the key keeps its capital letter
+}
+
+TEST_F(FileCFGTest, LowerCasingStepsOverDoubleByteCharacters) {
+    // 0xB0 0x41 is one GBK character whose trail byte looks like 'A'; it must not turn into 0xB0 'a'.
+    ASSERT_TRUE(cfg_.LoadFile(Write("\xB0\x41 x\r\n")));
+    EXPECT_EQ(cfg_.ReadValue("\xB0\x61"), "");
+    EXPECT_EQ(cfg_.ReadValue("\xB0\x41"), "x");
+}
+
+TEST_F(FileCFGTest, WriteRewritesEveryMatchAndNeverAppends) {
+    const fs::path file = Write("3 T\r\nnospace\r\n3 F\r\n1\r\n");
+    ASSERT_TRUE(cfg_.LoadFile(file));
+    ASSERT_TRUE(cfg_.WriteValue("T", "3"));
+    ASSERT_TRUE(cfg_.WriteValue("x", "1"));      // "1" without a space is no entry
+    ASSERT_TRUE(cfg_.WriteValue("v", "absent"));  // nothing is appended
+    ASSERT_TRUE(cfg_.SaveFile(file));
+    EXPECT_EQ(Read(file), "3 T\r\nnospace\r\n3 T\r\n1\r\n");
+}
+
+TEST_F(FileCFGTest, LastLineWithoutLineEndIsReadAndSavedWithCrLf) {
+    const fs::path file = Write("1 a\r\n3 T");
+    ASSERT_TRUE(cfg_.LoadFile(file));
+    EXPECT_EQ(cfg_.ReadValue("3"), "T");
+    ASSERT_TRUE(cfg_.SaveFile(file));
+    EXPECT_EQ(Read(file), "1 a\r\n3 T\r\n");
+}
+
+TEST_F(FileCFGTest, BytesAbove127RoundTripUnchanged) {
+    std::string value;
+    for (int c = 14; c < 256; ++c)
+        if (c != '\r' && c != '\n') value += static_cast<char>(c);
+    const fs::path file = Write(FileCFG::kDefaultContent);
+    ASSERT_TRUE(cfg_.LoadFile(file));
+    ASSERT_TRUE(cfg_.WriteValue(value, "2"));
+    ASSERT_TRUE(cfg_.SaveFile(file));
+    FileCFG again;
+    ASSERT_TRUE(again.LoadFile(file));
+    EXPECT_EQ(again.ReadValue("2"), value);
+}
+
+TEST_F(FileCFGTest, WithoutAListEveryOperationFails) {
+    EXPECT_FALSE(cfg_.ReadValue("3").has_value());
+    EXPECT_FALSE(cfg_.WriteValue("T", "3"));
+    EXPECT_FALSE(cfg_.SaveFile(dir_ / "out.ini"));
+    EXPECT_FALSE(fs::exists(dir_ / "out.ini"));
+    EXPECT_FALSE(cfg_.LoadFile(dir_ / "missing.ini").has_value());
+
+    // An empty file leaves no list behind, and does not replace an earlier one.
+    ASSERT_TRUE(cfg_.LoadFile(Write("")));
+    EXPECT_FALSE(cfg_.ReadValue("3").has_value());
+    ASSERT_TRUE(cfg_.LoadFile(Write("3 T\r\n")));
+    ASSERT_TRUE(cfg_.LoadFile(Write("")));
+    EXPECT_EQ(cfg_.ReadValue("3"), "T");
+}
+
+TEST_F(FileCFGTest, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
+    const fs::path file = Write("1 old\r\n2 old\r\n3 T\r\n");
+    ASSERT_TRUE(cfg_.LoadFile(Write("1 \r\n2 \r\n3 F\r\n")));
+    ASSERT_TRUE(cfg_.SaveFile(file));
+    EXPECT_EQ(Read(file), "1 \r\n2 \r\n3 F\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileCFGTest, FailedSaveKeepsTheOldFile) {
+    const fs::path file = Write("3 T\r\n");
+    ASSERT_TRUE(cfg_.LoadFile(file));
+    // The target is a folder now: the replace step fails and nothing else is touched.
+    EXPECT_FALSE(cfg_.SaveFile(dir_));
+    EXPECT_EQ(Read(file), "3 T\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+}  // namespace
