@@ -8,6 +8,7 @@
 
 #include "AnsiText.h"
 #include "CryptText.h"
+#include "CustomControls.h"
 #include "SiteAddresses.h"
 #include "resource.h"
 
@@ -113,7 +114,7 @@ void MainForm::CreateControls() {
                         Twips(spec.top + spec.height)};
         HWND control = CreateControl(spec, parent, rect);
         controls_[spec.id] = control;
-        if (!control) continue;
+        if (!control || spec.kind == ControlKind::PushButton || spec.kind == ControlKind::ProgressBar) continue;
         HFONT font = spec.font == FontRole::CourierNew ? courierFont_.Get()
                      : spec.font == FontRole::SongTi   ? songFont_.Get()
                                                        : windowFont_.Get();
@@ -165,14 +166,9 @@ HWND MainForm::CreateControl(const ControlSpec& spec, HWND parent, const RECT& r
                                    nullptr);
         }
         case ControlKind::PushButton:
-            return CreateWindowExW(0, L"BUTTON", spec.text, child | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, rect.left,
-                                   rect.top, w, h, parent, id, instance, nullptr);
-        case ControlKind::ProgressBar: {
-            HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"0%", child, rect.left, rect.top, w, h, parent, id,
-                                       instance, nullptr);
-            SendMessageW(bar, PBM_SETRANGE32, 0, 100);
-            return bar;
-        }
+            return CreatePushButton(spec, parent, rect, windowFont_.Get());
+        case ControlKind::ProgressBar:
+            return CreateProgressBar(spec, parent, rect, windowFont_.Get());
     }
     return nullptr;
 }
@@ -211,13 +207,9 @@ bool MainForm::IsChecked(ControlId id) const {
     return SendMessageW(Ctl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void MainForm::SetProgressValue(int value) {
-    progressValue_ = value;
-    SendMessageW(Ctl(kNicePressBar), PBM_SETPOS, static_cast<WPARAM>(value), 0);
-    SetText(kNicePressBar, std::to_wstring(value) + L"%");
-}
+void MainForm::SetProgressValue(int value) { SetProgressBarValue(Ctl(kNicePressBar), value); }
 
-int MainForm::ProgressValue() const { return progressValue_; }
+int MainForm::ProgressValue() const { return ProgressBarValue(Ctl(kNicePressBar)); }
 
 void MainForm::Load() {
     // Every step's failure is ignored and the next one runs.

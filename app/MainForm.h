@@ -81,7 +81,6 @@ private:
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     int dpi_ = 96;
-    int progressValue_ = 0;
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
     HWND lastFocus_ = nullptr;
 };
