@@ -317,9 +317,11 @@ class App:
         self.log = open(os.path.join(self.harness.workdir, "wine-output.txt"), "ab")
         self.proc = subprocess.Popen([WINE, "explorer", "/desktop=shell,1024x768", self.exe], cwd=self.cwd,
                                      stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
-        self.main = wait_until(lambda: self.harness.inspect("find", "--title", self.title, check=False).get("hwnd")
-                               and self.harness.inspect.find(self.title), timeout, 0.2,
-                               "the window %r" % self.title)
+        found = self.harness.inspect("find", "--title", self.title, "--timeout", int(timeout * 1000),
+                                     check=False, timeout=timeout + 60)
+        if "error" in found:
+            raise HarnessError("the window %r did not appear within %d s" % (self.title, timeout))
+        self.main = Window(found)
         return self
 
     @property
@@ -397,6 +399,11 @@ class Harness:
         app = App(self, exe, self.appdir, title)
         self.apps.append(app)
         return app.start()
+
+    def top_windows(self, cls=None, text=None, visible_only=True):
+        """Top-level windows of the desktop: message boxes ("#32770"), balloons ("tooltips_class32"), …"""
+        return [w for w in self.inspect.windows(visible_only)
+                if (cls is None or w["class"] == cls) and (text is None or w.text == text)]
 
     def path(self, name):
         return os.path.join(self.appdir, name)

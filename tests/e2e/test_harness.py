@@ -58,8 +58,7 @@ class SampleWindow(HarnessTestCase):
         self.assertTrue(os.path.exists(self.h.path("testwin.ini")))
         self.app.key("alt+f4")
         self.assertTrue(self.app.exited(timeout=20))
-        self.assertEqual(self.h.inspect.windows(), [w for w in self.h.inspect.windows()
-                                                     if w.text != TITLE])
+        self.assertFalse(self.h.top_windows(text=TITLE))
 
 
 class Sandbox(HarnessTestCase):
