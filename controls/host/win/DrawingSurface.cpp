@@ -1,0 +1,114 @@
+#include "DrawingSurface.h"
+
+#include <algorithm>
+#include <cmath>
+
+COLORREF TranslateColour(OleColor colour) noexcept {
+    if ((colour & kSystemColourFlag) == 0) return colour & 0x00FFFFFFu;
+    const unsigned index = colour & 0xFFu;
+    // Only the low byte may carry the index; anything else is not a colour.
+    if ((colour & 0x7FFFFF00u) != 0 || index > COLOR_MENUBAR) return static_cast<COLORREF>(-1);
+    return GetSysColor(static_cast<int>(index));
+}
+
+int ScreenDpi() noexcept {
+    WindowDC screen(nullptr);
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
+UniqueFont CreateFontFromDesc(const FontDesc& desc) noexcept {
+    const int height = -static_cast<int>(std::lround(desc.Size * ScreenDpi() / 72.0));
+    return UniqueFont(CreateFontW(height, 0, 0, 0, desc.Weight, desc.Italic, desc.Underline, desc.Strikethrough,
+                                  static_cast<BYTE>(desc.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, desc.Name.c_str()));
+}
+
+FontDesc DescribeFont(HFONT font) noexcept {
+    FontDesc desc;
+    LOGFONTW lf{};
+    if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return desc;
+    desc.Name = lf.lfFaceName;
+    // Points to a quarter, as a property sheet would show them.
+    const double points = std::abs(lf.lfHeight) * 72.0 / ScreenDpi();
+    desc.Size = lf.lfHeight == 0 ? desc.Size : std::round(points * 4.0) / 4.0;
+    desc.Weight = lf.lfWeight == 0 ? FW_NORMAL : static_cast<int>(lf.lfWeight);
+    desc.Italic = lf.lfItalic != 0;
+    desc.Underline = lf.lfUnderline != 0;
+    desc.Strikethrough = lf.lfStrikeOut != 0;
+    desc.Charset = lf.lfCharSet;
+    return desc;
+}
+
+DrawingSurface::~DrawingSurface() { Release(); }
+
+void DrawingSurface::Release() noexcept {
+    // Put the DC's own objects back before the bitmap and font go.
+    if (dc_) {
+        if (oldBitmap_) SelectObject(dc_.Get(), oldBitmap_);
+        if (oldFont_) SelectObject(dc_.Get(), oldFont_);
+    }
+    oldBitmap_ = oldFont_ = nullptr;
+    dc_.Reset();
+    bitmap_.Reset();
+    hfont_.Reset();
+}
+
+bool DrawingSurface::Resize(int width, int height) noexcept {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (dc_ && width == width_ && height == height_) return true;
+
+    WindowDC screen(nullptr);
+    UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!dc || !bitmap) return false;
+    HGDIOBJ oldBitmap = SelectObject(dc.Get(), bitmap.Get());
+    {
+        UniqueBrush back(CreateSolidBrush(TranslateColour(backColor_)));
+        const RECT all{0, 0, width, height};
+        FillRect(dc.Get(), &all, back.Get());
+    }
+    if (dc_) BitBlt(dc.Get(), 0, 0, std::min(width, width_), std::min(height, height_), dc_.Get(), 0, 0, SRCCOPY);
+
+    const FontDesc font = font_;
+    const bool hadFont = fontSet_;
+    Release();
+    dc_ = std::move(dc);
+    bitmap_ = std::move(bitmap);
+    oldBitmap_ = oldBitmap;
+    width_ = width;
+    height_ = height;
+    SetForeColor(foreColor_);
+    fontSet_ = false;
+    if (hadFont) SetFont(font);
+    return true;
+}
+
+void DrawingSurface::SetForeColor(OleColor colour) noexcept {
+    foreColor_ = colour;
+    if (dc_) SetTextColor(dc_.Get(), TranslateColour(colour));
+}
+
+void DrawingSurface::SetFont(const FontDesc& font) noexcept {
+    if (fontSet_ && font == font_ && (hfont_ || !dc_)) return;
+    font_ = font;
+    fontSet_ = true;
+    if (!dc_) return;
+    UniqueFont created = CreateFontFromDesc(font);
+    if (!created) return;
+    HGDIOBJ previous = SelectObject(dc_.Get(), created.Get());
+    if (!oldFont_) oldFont_ = previous;
+    hfont_ = std::move(created);
+}
+
+void DrawingSurface::Cls() noexcept {
+    if (!dc_) return;
+    UniqueBrush back(CreateSolidBrush(TranslateColour(backColor_)));
+    const RECT all{0, 0, width_, height_};
+    FillRect(dc_.Get(), &all, back.Get());
+}
+
+void DrawingSurface::CopyTo(HDC target, int x, int y) const noexcept {
+    if (dc_) BitBlt(target, x, y, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
+}

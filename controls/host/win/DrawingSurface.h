@@ -1,0 +1,64 @@
+#pragma once
+// A control's persistent drawing surface: an off-screen bitmap measured in pixels (ScaleWidth, ScaleHeight) with
+// a background and a foreground colour, a font and a mouse-pointer setting. What is drawn on it stays until it is
+// cleared; the hosting window copies it to the screen in one BitBlt on WM_PAINT.
+
+#include <windows.h>
+
+#include "Handles.h"
+#include "HostTypes.h"
+
+// A colour property as drawn: system-colour references through GetSysColor; an invalid reference gives -1.
+[[nodiscard]] COLORREF TranslateColour(OleColor colour) noexcept;
+
+// Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.
+[[nodiscard]] UniqueFont CreateFontFromDesc(const FontDesc& desc) noexcept;
+[[nodiscard]] FontDesc DescribeFont(HFONT font) noexcept;
+[[nodiscard]] int ScreenDpi() noexcept;
+
+class DrawingSurface {
+public:
+    DrawingSurface() = default;
+    DrawingSurface(const DrawingSurface&) = delete;
+    DrawingSurface& operator=(const DrawingSurface&) = delete;
+    ~DrawingSurface();
+
+    // Sizes the bitmap; the old image is kept in the top-left corner and new parts are cleared.
+    bool Resize(int width, int height) noexcept;
+    [[nodiscard]] HDC Dc() const noexcept { return dc_.Get(); }
+    [[nodiscard]] int ScaleWidth() const noexcept { return width_; }
+    [[nodiscard]] int ScaleHeight() const noexcept { return height_; }
+
+    void SetBackColor(OleColor colour) noexcept { backColor_ = colour; }
+    [[nodiscard]] OleColor BackColor() const noexcept { return backColor_; }
+    // Also the text colour of the DC.
+    void SetForeColor(OleColor colour) noexcept;
+    [[nodiscard]] OleColor ForeColor() const noexcept { return foreColor_; }
+    // Selected into the DC; a font equal to the current one is kept as it is.
+    void SetFont(const FontDesc& font) noexcept;
+    [[nodiscard]] const FontDesc& Font() const noexcept { return font_; }
+    // The platform's standard cursor numbers as controls know them (0 the window class's cursor).
+    void SetMousePointer(int pointer) noexcept { mousePointer_ = pointer; }
+    [[nodiscard]] int MousePointer() const noexcept { return mousePointer_; }
+
+    // Clears the whole surface to the background colour.
+    void Cls() noexcept;
+    // One BitBlt of the whole image.
+    void CopyTo(HDC target, int x = 0, int y = 0) const noexcept;
+
+private:
+    void Release() noexcept;
+
+    UniqueMemDC dc_;
+    UniqueBitmap bitmap_;
+    UniqueFont hfont_;
+    HGDIOBJ oldBitmap_ = nullptr;
+    HGDIOBJ oldFont_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    OleColor backColor_ = kSystemColourFlag | COLOR_BTNFACE;
+    OleColor foreColor_ = kSystemColourFlag | COLOR_BTNTEXT;
+    FontDesc font_;
+    bool fontSet_ = false;
+    int mousePointer_ = 0;
+};

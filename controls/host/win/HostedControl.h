@@ -1,0 +1,75 @@
+#pragma once
+// The window side of our own controls: a child window that owns its control object (deleted when the window
+// is destroyed), holds the control's site (ambient, extender, change notification) and drawing surface, copies
+// the surface to the screen on WM_PAINT, and on creation either reads the instance's persisted set or
+// initialises a new instance.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "BaseWindow.h"
+#include "ControlSite.h"
+#include "DrawingSurface.h"
+#include "PropertyBag.h"
+
+struct HostedControlArgs {
+    HWND parent = nullptr;
+    int id = 0;
+    RECT rect{};                  // pixels, in the parent's client area
+    std::wstring name;            // the instance's name on the container: extender Name and ambient DisplayName
+    HFONT containerFont = nullptr;  // ambient font; null takes the system's GUI font
+    const PropertyBag* persisted = nullptr;  // null: a newly placed instance
+    bool userMode = true;
+    bool displayAsDefault = false;
+    std::wstring toolTipText;     // extender ToolTipText
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+};
+
+class HostedControl : public BaseWindow<HostedControl> {
+public:
+    // Creates the window for a control object; the window owns it from then on. Returns null on failure (the
+    // object is deleted then).
+    static HWND Create(std::unique_ptr<HostedControl> control, const wchar_t* className,
+                       const HostedControlArgs& args);
+    // The control of a window made by Create, or null for any other window.
+    static HostedControl* FromHwnd(HWND hwnd) noexcept;
+
+    ControlSite& Site() noexcept { return site_; }
+    DrawingSurface& Surface() noexcept { return surface_; }
+
+    // Writes the control's persisted set (for tests and for tools that save a layout).
+    virtual void WriteProperties(PropertyBag& bag) const = 0;
+    // Reads a persisted set into a live control.
+    virtual void ReadProperties(const PropertyBag& bag) = 0;
+
+protected:
+    HostedControl() = default;
+
+    // A newly placed instance: the control's own start values.
+    virtual void InitProperties() = 0;
+    // The container changed the control's size; the surface already has the new size.
+    virtual void OnResize() {}
+    // Messages the host does not handle itself (input, focus, timers...). Return true when handled.
+    virtual bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
+
+    // Shows the surface now (one BitBlt), without waiting for WM_PAINT.
+    void Refresh() noexcept;
+    // True once the control's properties are initialised or read.
+    [[nodiscard]] bool Ready() const noexcept { return ready_; }
+
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept final;
+
+private:
+    static LRESULT CALLBACK OwningProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    void OnPaint() noexcept;
+    void OnSize(int width, int height) noexcept;
+    bool OnSetCursor() noexcept;
+
+    ControlSite site_;
+    DrawingSurface surface_;
+    bool ready_ = false;
+    bool ownedByWindow_ = false;
+};
