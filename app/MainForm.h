@@ -59,6 +59,8 @@ private:
     // Handlers of the controls
     void OnCheckNewLableClick();
     void OnLoginClick();
+    void XNLogin(const std::wstring& url, const std::wstring& message);
+    void LoginSucceeded();
     void OnClipClick();
     void OnFileClick();
     void OnDownClick();

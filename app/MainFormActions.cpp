@@ -3,7 +3,6 @@
 
 void MainForm::OnSize(WPARAM) {}
 void MainForm::OnTrayNotify(UINT) {}
-void MainForm::OnLoginClick() {}
 void MainForm::OnClipClick() {}
 void MainForm::OnFileClick() {}
 void MainForm::OnDownClick() {}

@@ -1,0 +1,47 @@
+#include "BackgroundTask.h"
+
+#include <memory>
+#include <thread>
+
+#include "Handles.h"
+#include "MessagePump.h"
+
+namespace {
+
+struct TaskState {
+    TaskControl control;
+    UniqueKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+}  // namespace
+
+TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind) {
+    auto state = std::make_shared<TaskState>();
+    if (!state->done) return TaskOutcome::NotStarted;
+    state->control.Touch();
+    try {
+        std::thread([state, work = std::move(work)] {
+            work(state->control);
+            SetEvent(state->done.Get());
+        }).detach();
+    } catch (...) {
+        return TaskOutcome::NotStarted;
+    }
+
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const ULONGLONG from = kind == Deadline::SinceStart ? start : state->control.lastProgress.load();
+        const ULONGLONG elapsed = now > from ? now - from : 0;
+        if (elapsed >= limitMs) break;
+        // Wake at the deadline at the latest; a progress deadline moves, so look again then.
+        const auto r = MessagePump::WaitFor(state->done.Get(), static_cast<DWORD>(limitMs - elapsed));
+        if (r == MessagePump::WaitResult::Signalled) return TaskOutcome::Done;
+        if (r == MessagePump::WaitResult::Quit) {
+            state->control.abandoned = true;
+            return TaskOutcome::Quit;
+        }
+    }
+    state->control.abandoned = true;
+    return TaskOutcome::TimedOut;
+}

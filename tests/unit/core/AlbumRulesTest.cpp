@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "AlbumRules.h"
+
+namespace {
+
+constexpr std::wstring_view kHost = L"photo.renren.com";
+
+TEST(AlbumPageAddress, OwnerAndAlbumIdsAreCutOutOfTheAddress) {
+    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/album-456?frombox=1", kHost),
+              L"http://photo.renren.com/photo/123/album-456");
+    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/album-456#comments", kHost),
+              L"http://photo.renren.com/photo/123/album-456");
+    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/album-456#c?x", kHost),
+              L"http://photo.renren.com/photo/123/album-456#c");  // "?" wins over "#"
+    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/ 123 /album- 456 ", kHost),
+              L"http://photo.renren.com/photo/123/album-456");
+}
+
+TEST(AlbumPageAddress, MalformedAddressesFailOrFollowTheMarkers) {
+    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/", kHost), std::nullopt);  // no "/album"
+    EXPECT_EQ(AlbumPageAddress(L"", kHost), std::nullopt);
+    // Without "photo/" the owner id runs from position 6 up to "/album".
+    EXPECT_EQ(AlbumPageAddress(L"abcdefgh/album-9", kHost), L"http://photo.renren.com/photo/fgh/album-9");
+}
+
+TEST(PhotoPieces, EveryLoadingMarkerStartsOnePhoto) {
+    const std::wstring page =
+        L"<head>x</head><img class=\"loading\" data-src=\"http://h/a/1.jpg\"/><img class=\"loading\" "
+        L"data-src=\"http://h/b/2.jpg?x\"/>";
+    const auto pieces = PhotoPieces(page);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(PhotoAddress(pieces[0]), L"http://h/a/1.jpg");
+    EXPECT_EQ(PhotoAddress(pieces[1]), L"http://h/b/2.jpg");
+    EXPECT_TRUE(PhotoPieces(L"").empty());
+    EXPECT_TRUE(PhotoPieces(L"<html>no photos</html>").empty());
+}
+
+TEST(PhotoAddress, APieceWithoutJpgAfterTheMarkerFails) {
+    EXPECT_EQ(PhotoAddress(L" data-src=\"http://h/a.png\""), std::nullopt);
+    EXPECT_EQ(PhotoAddress(L" x.jpg data-src=\"http://h/a\""), std::nullopt);
+}
+
+TEST(PhotoFileName, TheThreeSchemes) {
+    EXPECT_EQ(PhotoFileName(NamingScheme::UrlInitName, L"http://h/abc/x_1.jpg", 0, 12), L"x_1.jpg");
+    EXPECT_EQ(PhotoFileName(NamingScheme::AblumUpName, L"http://h/abc/x_1.jpg", 0, 12), L"1.jpg");
+    EXPECT_EQ(PhotoFileName(NamingScheme::AblumDownName, L"http://h/abc/x_1.jpg", 0, 12), L"12.jpg");
+    EXPECT_EQ(PhotoFileName(NamingScheme::AblumDownName, L"http://h/abc/x_1.jpg", 11, 12), L"1.jpg");
+    EXPECT_EQ(getFileName(L"no-slash.jpg"), L"no-slash.jpg");
+}
+
+TEST(MakeSafeFileName, NamesFromThePageCannotLeaveTheFolder) {
+    EXPECT_EQ(MakeSafeFileName(L"..\\..\\evil.jpg", 0), L".._.._evil.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"a:b?c*.jpg", 0), L"a_b_c_.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"..", 4), L"5.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"", 0), L"1.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"photo.jpg. ", 0), L"photo.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"CON.jpg", 0), L"_CON.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"com1.jpg", 0), L"_com1.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"console.jpg", 0), L"console.jpg");
+    const std::wstring longName = MakeSafeFileName(std::wstring(300, L'x') + L".jpg", 0);
+    EXPECT_LE(longName.size(), 120u);
+    EXPECT_EQ(longName.substr(longName.size() - 4), L".jpg");
+}
+
+TEST(RunFileNames, LaterPhotosOfTheSameNameGetNumberedNames) {
+    RunFileNames names;
+    names.Take(names.Unique(L"a.jpg"));
+    const std::wstring second = names.Unique(L"A.JPG");
+    EXPECT_EQ(second, L"A (2).JPG");  // compared without case, named with its own
+    names.Take(second);
+    names.Take(names.Unique(L"a (3).jpg"));
+    EXPECT_EQ(names.Unique(L"a.jpg"), L"a (4).jpg");  // never collides with a name already given out
+}
+
+}  // namespace

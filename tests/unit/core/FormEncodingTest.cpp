@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "FormEncoding.h"
+#include "LoginRules.h"
+
+namespace {
+
+using FormEncoding::EncodeChar;
+
+TEST(FormEncoding, DoubleByteCodesBecomeTwoUpperCaseEscapes) {
+    // 啊 is B0 A1 in code page 936: read as signed 16 bits it is negative.
+    EXPECT_EQ(EncodeChar(L'\u554a', static_cast<short>(0xB0A1)), L"%B0%A1");
+    // Lead bytes 81 and FE, the ends of the range, survive the division by 255.
+    EXPECT_EQ(EncodeChar(L'x', static_cast<short>(0x8140)), L"%81%40");
+    EXPECT_EQ(EncodeChar(L'x', static_cast<short>(0xFEFE)), L"%FE%FE");
+    EXPECT_EQ(EncodeChar(L'a', 'a'), L"a");
+    EXPECT_EQ(EncodeChar(L'&', '&'), L"&");
+}
+
+TEST(FormEncoding, ValuesAreEscapedSoTheFormKeepsItsThreeFields) {
+    EXPECT_EQ(FormEncoding::LoginBody(L"a+b@c.d", L"p&w=1%"),
+              L"email=a%2Bb@c.d&password=p%26w%3D1%25&autoLogin=true");
+    EXPECT_EQ(FormEncoding::LoginBody(L"u@x.cn", L"plain"), L"email=u@x.cn&password=plain&autoLogin=true");
+}
+
+TEST(LoginRules, TheLoginFormInTheAnswerMeansAFailedLogin) {
+    EXPECT_TRUE(IsLoginSuccess(L""));
+    EXPECT_TRUE(IsLoginSuccess(L"<div class=\"home\">welcome</div>"));
+    EXPECT_FALSE(IsLoginSuccess(L"<form class=\"login\" action=\"/PLogin.do\">"));
+    EXPECT_TRUE(IsLoginSuccess(L"<form class=\"Login\">"));   // case-sensitive
+    EXPECT_TRUE(IsLoginSuccess(L"<form class='login'>"));     // the exact 13 characters only
+}
+
+}  // namespace
