@@ -36,7 +36,8 @@ if [ -z "${VERDALY_IN_SANDBOX:-}" ]; then
         localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
     fi
     export VERDALY_IN_SANDBOX=1
-    exec unshare --mount --net --fork -- "$0" "$@"
+    # A PID namespace too: if the run is killed (a CTest time-out), every process in it goes with it.
+    exec unshare --mount --net --pid --fork --kill-child --mount-proc -- "$0" "$@"
 fi
 
 : "${VERDALY_BUILD:?VERDALY_BUILD must name the build tree}"
