@@ -229,11 +229,16 @@ void MainForm::OnActivate(WORD state) {
     }
     if (IsIconic(hwnd_)) return;
     if (activatePending_) {
-        activatePending_ = false;
-        Activate();
+        RunActivateIfPending();
     } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
         SetFocus(lastFocus_);
     }
+}
+
+void MainForm::RunActivateIfPending() {
+    if (!activatePending_ || !IsWindowVisible(hwnd_) || IsIconic(hwnd_)) return;
+    activatePending_ = false;
+    Activate();
 }
 
 void MainForm::Activate() {

@@ -13,6 +13,7 @@
 #include "FileCFG.h"
 #include "GroupContainer.h"
 #include "Handles.h"
+#include "AlbumRules.h"
 #include "Layout.h"
 
 class MainForm : public BaseWindow<MainForm> {
@@ -66,6 +67,13 @@ private:
     void OnDownClick();
     void OnTimer();
 
+    // The album run
+    void DownloadAlbum();
+    void DownloadPhoto(const std::wstring& address);
+    void FailRun();
+    [[nodiscard]] NamingScheme SelectedScheme() const;
+    void RunActivateIfPending();
+
     // Settings and run state (names as the rest of the program knows them)
     FileCFG Config;
     std::wstring DownFlag;
@@ -83,6 +91,9 @@ private:
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     int dpi_ = 96;
+    WindowTimer progressTimer_;
+    RunFileNames runNames_;
+    bool runActive_ = false;  // a DownloadAlbum is under way, from the page fetch to the closing probe
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
     HWND lastFocus_ = nullptr;
 };

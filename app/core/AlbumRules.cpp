@@ -102,6 +102,15 @@ std::wstring PhotoFileName(NamingScheme scheme, std::wstring_view address, int i
     return getFileName(address);
 }
 
+int ProgressPercent(int index, int count) {
+    if (count <= 0) return 0;
+    const long long numerator = 100LL * index;
+    long long quotient = numerator / count;
+    const long long twiceRemainder = 2 * (numerator % count);
+    if (twiceRemainder > count || (twiceRemainder == count && quotient % 2 != 0)) ++quotient;
+    return static_cast<int>(quotient);
+}
+
 std::wstring MakeSafeFileName(std::wstring_view name, int index) {
     std::wstring out;
     out.reserve(name.size());

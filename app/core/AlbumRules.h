@@ -27,6 +27,9 @@ enum class NamingScheme { UrlInitName, AblumUpName, AblumDownName };
 // The name by the chosen scheme for the photo at zero-based `index` among `count`.
 std::wstring PhotoFileName(NamingScheme scheme, std::wstring_view address, int index, int count);
 
+// 100 * index / count to the nearest whole number, halves to the even neighbour.
+int ProgressPercent(int index, int count);
+
 // A name that stays inside the save folder: characters Windows forbids replaced, no climbing out, no device
 // names, not over-long; the photo's number when nothing usable is left.
 std::wstring MakeSafeFileName(std::wstring_view name, int index);

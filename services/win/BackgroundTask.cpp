@@ -22,6 +22,7 @@ TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitM
     try {
         std::thread([state, work = std::move(work)] {
             work(state->control);
+            state->control.TryFinish();
             SetEvent(state->done.Get());
         }).detach();
     } catch (...) {
@@ -31,17 +32,14 @@ TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitM
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         const ULONGLONG now = GetTickCount64();
-        const ULONGLONG from = kind == Deadline::SinceStart ? start : state->control.lastProgress.load();
+        const ULONGLONG from = kind == Deadline::SinceStart ? start : state->control.LastProgress();
         const ULONGLONG elapsed = now > from ? now - from : 0;
         if (elapsed >= limitMs) break;
         // Wake at the deadline at the latest; a progress deadline moves, so look again then.
         const auto r = MessagePump::WaitFor(state->done.Get(), static_cast<DWORD>(limitMs - elapsed));
         if (r == MessagePump::WaitResult::Signalled) return TaskOutcome::Done;
-        if (r == MessagePump::WaitResult::Quit) {
-            state->control.abandoned = true;
-            return TaskOutcome::Quit;
-        }
+        if (r == MessagePump::WaitResult::Quit) return state->control.TryAbandon() ? TaskOutcome::Quit : TaskOutcome::Done;
     }
-    state->control.abandoned = true;
-    return TaskOutcome::TimedOut;
+    // The worker may have finished just now; then its results stand.
+    return state->control.TryAbandon() ? TaskOutcome::TimedOut : TaskOutcome::Done;
 }

@@ -8,10 +8,27 @@
 #include <atomic>
 #include <functional>
 
-struct TaskControl {
-    std::atomic<ULONGLONG> lastProgress{0};  // GetTickCount64 of the last sign of life
-    std::atomic<bool> abandoned{false};      // the waiting side gave up: stop at the next chance
-    void Touch() noexcept { lastProgress.store(GetTickCount64(), std::memory_order_relaxed); }
+// Shared by the waiting side and the worker. Exactly one of them decides how a task ends: the worker
+// finishes it, or the waiting side abandons it first and the worker cleans up after itself.
+class TaskControl {
+public:
+    void Touch() noexcept { lastProgress_.store(GetTickCount64(), std::memory_order_relaxed); }
+    [[nodiscard]] ULONGLONG LastProgress() const noexcept { return lastProgress_.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool Abandoned() const noexcept { return phase_.load() == kAbandoned; }
+
+    // Worker: true when its results will be used, false when the waiting side has already given up.
+    bool TryFinish() noexcept { return Settle(kFinished); }
+    // Waiting side: true when the worker has not finished yet and must now clean up by itself.
+    bool TryAbandon() noexcept { return Settle(kAbandoned); }
+
+private:
+    static constexpr int kRunning = 0, kFinished = 1, kAbandoned = 2;
+    bool Settle(int to) noexcept {
+        int expected = kRunning;
+        return phase_.compare_exchange_strong(expected, to) || expected == to;
+    }
+    std::atomic<ULONGLONG> lastProgress_{0};
+    std::atomic<int> phase_{kRunning};
 };
 
 enum class TaskOutcome { Done, TimedOut, Quit, NotStarted };
@@ -19,5 +36,6 @@ enum class TaskOutcome { Done, TimedOut, Quit, NotStarted };
 enum class Deadline { SinceStart, SinceProgress };
 
 // `work` runs on a new thread and must keep everything it needs alive itself (capture shared_ptrs): when
-// the wait times out or the program quits, the worker is left to end on its own time-outs.
+// the wait times out or the program quits, the worker is left to end on its own time-outs. A worker that
+// holds resources calls TryFinish itself and releases them when it returns false.
 TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind);

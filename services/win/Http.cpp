@@ -92,7 +92,7 @@ Result Perform(const wchar_t* method, const std::wstring& url, std::string_view 
 
     std::vector<char> buffer(kChunk);
     for (;;) {
-        if (control && control->abandoned.load()) {
+        if (control && control->Abandoned()) {
             result.failure = Failure::Aborted;
             return result;
         }

@@ -1,0 +1,138 @@
+// The album group's buttons and the download run: fetch the album page, then every photo on it, one after
+// another, into the save folder; report in the bar, the status line, the button and the tray.
+#include <filesystem>
+
+#include "Clipboard.h"
+#include "DirPath.h"
+#include "Http.h"
+#include "MainForm.h"
+#include "PhotoTransfer.h"
+#include "SiteAddresses.h"
+#include "modTray.h"
+
+namespace {
+
+constexpr UINT_PTR kProgressTimerId = 1;
+constexpr UINT kProgressIntervalMs = 100;
+constexpr DWORD kPhotoLimitMs = 20000;
+constexpr const wchar_t* kDownCaption = L"下 载";
+constexpr const wchar_t* kStopCaption = L"停 止";
+
+}  // namespace
+
+void MainForm::OnClipClick() { SetText(kAlbumURLTxt, ClipboardText(hwnd_)); }
+
+void MainForm::OnFileClick() {
+    const std::wstring folder = BrowseFolder(hwnd_, L"请选择相册保存的目录");
+    if (hwnd_) SetText(kDirPathTxt, folder);
+}
+
+void MainForm::OnDownClick() {
+    if (Text(kNBtnDown) != kDownCaption) {
+        // The run notices before its next photo.
+        SetText(kNBtnDown, kDownCaption);
+        DownFlag = L"F";
+        return;
+    }
+    // One run at a time: while a run loads its page, finishes its last photo after a stop, or sends its
+    // closing request, the button already reads 下 载 but must not start a run inside it.
+    if (runActive_) return;
+    if (Text(kDirPathTxt).empty() || Text(kAlbumURLTxt).empty()) {
+        SetText(kDownInfo, L"[相册下载失败] 相册信息或者下载模式配置错误");
+        return;
+    }
+    runActive_ = true;
+    DownloadAlbum();
+    runActive_ = false;
+}
+
+NamingScheme MainForm::SelectedScheme() const {
+    if (IsChecked(kAblumUpName)) return NamingScheme::AblumUpName;
+    if (IsChecked(kAblumDownName)) return NamingScheme::AblumDownName;
+    return NamingScheme::UrlInitName;
+}
+
+void MainForm::DownloadAlbum() {
+    PhotoIndex = 0;
+    SuccessCount = 0;
+    FailCount = 0;
+    const auto pageAddress = AlbumPageAddress(Text(kAlbumURLTxt), Site::kPhotoHost);
+    if (!pageAddress) return FailRun();
+    const auto page = Http::FetchHTML(*pageAddress, L"UTF-8");
+    if (!hwnd_) return;  // the window was closed during the wait: end quietly
+    // An error page is no album.
+    if (!page || page->status < 200 || page->status >= 300) return FailRun();
+
+    SetText(kNBtnDown, kStopCaption);
+    DownFlag = L"T";
+    SaveDir = Text(kDirPathTxt);
+    SetProgressValue(0);
+    progressTimer_.Start(hwnd_, kProgressTimerId, kProgressIntervalMs);
+    Enable(kNewModeContainer, false);
+    const auto pieces = PhotoPieces(page->text);
+    PhotoCount = static_cast<int>(pieces.size());
+    SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
+    runNames_ = RunFileNames();
+
+    for (const std::wstring_view piece : pieces) {
+        if (DownFlag == L"F") {
+            progressTimer_.Stop();
+            SetProgressValue(0);
+            SetText(kDownInfo, L"相册下载中断…");
+            // A stopped run gives the naming scheme back, as an ended one does.
+            Enable(kNewModeContainer, true);
+            return;
+        }
+        const auto address = PhotoAddress(piece);
+        if (!address) return FailRun();
+        DownloadPhoto(*address);
+        if (!hwnd_) return;
+        ++PhotoIndex;
+    }
+
+    SetText(kDownInfo, L"[相册下载结束] 成功：" + std::to_wstring(SuccessCount) + L" 张，失败：" +
+                           std::to_wstring(FailCount) + L" 张");
+    SetText(kNBtnDown, kDownCaption);
+    DownFlag = L"F";
+    Enable(kNewModeContainer, true);
+    // The timer stays on: it finishes the bar and raises the completion balloon.
+    (void)Http::FetchHTML(Site::kProbeUrl, L"UTF-8");
+}
+
+void MainForm::DownloadPhoto(const std::wstring& address) {
+    const PhotoDownload download = DownloadToTempFile(address, SaveDir, kPhotoLimitMs);
+    if (download.outcome == PhotoOutcome::Quit) return;
+    if (download.outcome != PhotoOutcome::Saved) {
+        ++FailCount;
+        return;
+    }
+    const std::wstring name = runNames_.Unique(
+        MakeSafeFileName(PhotoFileName(SelectedScheme(), address, PhotoIndex, PhotoCount), PhotoIndex));
+    const std::wstring path = SaveDir + L"\\" + name;
+    // Only a complete photo replaces a file of that name.
+    if (MoveFileExW(download.tempFile.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        runNames_.Take(name);
+        ++SuccessCount;
+    } else {
+        DeleteFileW(download.tempFile.c_str());
+        ++FailCount;
+    }
+}
+
+void MainForm::FailRun() {
+    SetText(kDownInfo, L"[相册下载失败] 相册可能不存在或者没有访问权限，参数配置错误");
+    SetText(kNBtnDown, kDownCaption);
+    DownFlag = L"F";
+    progressTimer_.Stop();
+    Enable(kNewModeContainer, true);
+    ShowTrayBalloon(hwnd_, L"相册下载失败", L"Verdaly", 0);
+}
+
+void MainForm::OnTimer() {
+    if (ProgressValue() > 99) {
+        progressTimer_.Stop();
+        ShowTrayBalloon(hwnd_, L"相册下载完成", L"Verdaly", 0);
+    } else if (PhotoCount != 0) {
+        SetProgressValue(ProgressPercent(PhotoIndex, PhotoCount));
+    }
+}

@@ -1,0 +1,52 @@
+// Minimising hides the window behind a tray icon; a click on the icon brings it back.
+#include <filesystem>
+
+#include "MainForm.h"
+#include "modTray.h"
+
+namespace {
+
+std::wstring ApplicationFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return L".";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return std::filesystem::path(path).parent_path().wstring();
+}
+
+}  // namespace
+
+void MainForm::OnSize(WPARAM type) {
+    if (type != SIZE_MINIMIZED) {
+        RunActivateIfPending();
+        return;
+    }
+    AddTrayIcon(hwnd_, ApplicationFolder() + L"\\AppTray.ico", L"Verdaly");
+    ShowWindow(hwnd_, SW_HIDE);
+    // Coming back from the tray counts as a new activation: the remembered account is put back.
+    activatePending_ = true;
+    ShowTrayBalloon(hwnd_, DownFlag == L"T" ? L"正在下载中…" : L"谢谢您的支持", L"Verdaly", 0);
+}
+
+void MainForm::OnTrayNotify(UINT event) {
+    switch (event) {
+        case WM_LBUTTONDOWN:
+            ShowWindow(hwnd_, SW_RESTORE);
+            ShowWindow(hwnd_, SW_SHOW);
+            SetForegroundWindow(hwnd_);
+            RemoveTrayIcon();
+            RunActivateIfPending();
+            break;
+        case WM_MOUSEMOVE:
+            if (DownFlag == L"T") SetTrayTip(hwnd_, L"正在下载中…");
+            break;
+        default:
+            break;
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+// One photo transfer: the body streams in chunks into a temporary file in the save folder, so memory stays
+// bounded and a failed or cut transfer never leaves a half-written photo or touches an earlier file.
+
+#include <windows.h>
+
+#include <string>
+
+enum class PhotoOutcome { Saved, TimedOut, Failed, Quit };
+
+struct PhotoDownload {
+    PhotoOutcome outcome = PhotoOutcome::Failed;
+    std::wstring tempFile;  // holds the whole photo when outcome is Saved; the caller renames or deletes it
+    DWORD status = 0;
+};
+
+// Waits with window messages processed. The time limit counts from the start of the transfer; at the limit
+// the wait ends by itself and the worker deletes its file when it ends. Only a 2xx answer with a non-empty,
+// complete body is Saved.
+PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs);
