@@ -38,6 +38,7 @@ public:
     static HostedControl* FromHwnd(HWND hwnd) noexcept;
 
     ControlSite& Site() noexcept { return site_; }
+    [[nodiscard]] const ControlSite& Site() const noexcept { return site_; }
     DrawingSurface& Surface() noexcept { return surface_; }
 
     // Writes the control's persisted set (for tests and for tools that save a layout).

@@ -1,0 +1,84 @@
+#pragma once
+// The arithmetic of the progress bar's drawing, apart from the platform: theme colours, greying, the bar's
+// gradient rectangles, the caption text and where its copies go. The window side turns this into GDI calls.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "HostTypes.h"
+
+class ProgressBarModel;
+
+namespace progressbar {
+
+enum ThemeSlot { B1, B2, B3, B4, F1, F2, F3, F4, O, kThemeSlots };
+using ThemeTable = std::array<OleColor, kThemeSlots>;
+
+// Plain colours only (0x00BBGGRR); system-colour references are translated before they get here.
+[[nodiscard]] constexpr int Red(OleColor c) noexcept { return static_cast<int>(c & 0xFF); }
+[[nodiscard]] constexpr int Green(OleColor c) noexcept { return static_cast<int>((c >> 8) & 0xFF); }
+[[nodiscard]] constexpr int Blue(OleColor c) noexcept { return static_cast<int>((c >> 16) & 0xFF); }
+[[nodiscard]] constexpr OleColor Rgb(int r, int g, int b) noexcept {
+    return static_cast<OleColor>(r & 0xFF) | (static_cast<OleColor>(g & 0xFF) << 8) |
+           (static_cast<OleColor>(b & 0xFF) << 16);
+}
+
+// Rounds to the nearest integer, halves to the even neighbour.
+[[nodiscard]] std::int64_t Nearest(double x) noexcept;
+
+// Each channel plus n, made positive and capped at 255.
+[[nodiscard]] OleColor Lighten(OleColor c, int n) noexcept;
+// The disabled look: the mean of the channels, taken with exact divisions as the bar always has.
+[[nodiscard]] OleColor Grey(OleColor c) noexcept;
+
+// Fills the table for themes 1 to 10 (10 from the two custom colours, already translated); any other theme
+// leaves the table as it was and returns false.
+bool FillThemeTable(int theme, OleColor customColour1, OleColor customColour2, ThemeTable& table) noexcept;
+
+// Value × 100 ÷ Max; Min does not enter it.
+[[nodiscard]] double Percentage(std::int32_t value, std::int32_t max) noexcept;
+
+// A number as a double is written for display: up to 15 significant digits, no trailing zeros.
+[[nodiscard]] std::wstring FormatNumber(double value, wchar_t decimalSeparator = L'.');
+
+// The caption for the model's TextStyle, or nothing when the style shows none.
+[[nodiscard]] std::optional<std::wstring> CaptionText(const ProgressBarModel& model, wchar_t decimalSeparator = L'.');
+
+struct GradientRect {
+    int direction;  // 0 left to right, 1 top to bottom
+    OleColor start, end;
+    int left, top, right, bottom;  // corner coordinates
+};
+
+// The background and fill rectangles for an orientation: up to four, in drawing order.
+struct BarPlan {
+    std::array<GradientRect, 4> rects{};
+    int count = 0;
+    int fillLength = 0;
+};
+[[nodiscard]] BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const ThemeTable& colours) noexcept;
+
+struct Point {
+    int x, y;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+// Upper-left corner of a tw × th caption for an alignment code on a width × height surface.
+[[nodiscard]] Point TextPosition(int alignment, int width, int height, int tw, int th) noexcept;
+
+struct TextCopy {
+    Point at;
+    OleColor colour;
+};
+struct EffectCopies {
+    std::array<TextCopy, 5> copies{};
+    int count = 0;
+};
+// The copies of the caption for an effect, in drawing order; the text itself always last.
+[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColour, OleColor effectColour) noexcept;
+
+// One channel from a to b over n steps: n + 1 entries, the step a single-precision number.
+[[nodiscard]] std::uint8_t InterpolateChannel(int a, int b, int n, int i) noexcept;
+
+}  // namespace progressbar

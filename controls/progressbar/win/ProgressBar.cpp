@@ -1,0 +1,181 @@
+#include "ProgressBar.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+wchar_t DecimalSeparator() noexcept {
+    wchar_t sep[4]{};
+    return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, sep, 4) > 1 ? sep[0] : L'.';
+}
+
+// A colour property as drawn, greyed when the bar is disabled.
+OleColor DrawColour(OleColor colour, bool enabled) noexcept {
+    const OleColor plain = TranslateColour(colour);
+    return enabled ? plain : progressbar::Grey(plain);
+}
+
+}  // namespace
+
+ProgressBar::ProgressBar() {
+    model_.SetChangeHandler([this](std::wstring_view name) { OnPropertyChanged(name); });
+}
+
+HWND ProgressBar::Create(const HostedControlArgs& args) {
+    return HostedControl::Create(std::unique_ptr<HostedControl>(new ProgressBar()), kClassName, args);
+}
+
+ProgressBar* ProgressBar::FromHwnd(HWND hwnd) noexcept { return dynamic_cast<ProgressBar*>(HostedControl::FromHwnd(hwnd)); }
+
+void ProgressBar::InitProperties() { model_.InitNew(Site().Ambient.Font); }
+
+void ProgressBar::ReadProperties(const PropertyBag& bag) {
+    model_.Read(bag, Site().Ambient.DisplayName, Site().Ambient.Font);
+}
+
+void ProgressBar::WriteProperties(PropertyBag& bag) const { model_.Write(bag, Site().Ambient.Font); }
+
+void ProgressBar::OnResize() { Redraw(); }
+
+void ProgressBar::OnPropertyChanged(std::wstring_view name) {
+    if (name == L"TextFont") Surface().SetFont(model_.TextFont());
+    Site().PropertyChanged(name);
+    Redraw();
+}
+
+void ProgressBar::GradientTwoColour(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
+                                    int lTop, int lWidth, int lHeight) noexcept {
+    using namespace progressbar;
+    auto vertex = [](int x, int y, OleColor c) {
+        TRIVERTEX v{};
+        v.x = x;
+        v.y = y;
+        v.Red = static_cast<COLOR16>(Red(c) << 8);
+        v.Green = static_cast<COLOR16>(Green(c) << 8);
+        v.Blue = static_cast<COLOR16>(Blue(c) << 8);
+        v.Alpha = 0;
+        return v;
+    };
+    TRIVERTEX vertices[2] = {vertex(lLeft, lTop, startColor), vertex(lWidth, lHeight, endColor)};
+    GRADIENT_RECT rect{0, 1};
+    GradientFill(objectHdc, vertices, 2, &rect, 1, direction == 0 ? GRADIENT_FILL_RECT_H : GRADIENT_FILL_RECT_V);
+}
+
+void ProgressBar::DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
+                                         OleColor topLeftColour, OleColor topRightColour, OleColor bottomLeftColour,
+                                         OleColor bottomRightColour) {
+    using namespace progressbar;
+    if (lWidth <= 0 || lHeight <= 0) return;
+    const OleColor tl = TranslateColour(topLeftColour), tr = TranslateColour(topRightColour);
+    const OleColor bl = TranslateColour(bottomLeftColour), br = TranslateColour(bottomRightColour);
+    auto edge = [lHeight](OleColor top, OleColor bottom, int y) {
+        return Rgb(InterpolateChannel(Red(top), Red(bottom), lHeight, y),
+                   InterpolateChannel(Green(top), Green(bottom), lHeight, y),
+                   InterpolateChannel(Blue(top), Blue(bottom), lHeight, y));
+    };
+    // One 24-bit bottom-up row, padded to whole 32-bit words.
+    const size_t stride = (static_cast<size_t>(lWidth) * 3 + 3) & ~size_t{3};
+    std::vector<BYTE> row(stride, 0);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = lWidth;
+    info.bmiHeader.biHeight = 1;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    for (int y = 0; y < lHeight; ++y) {
+        const OleColor left = edge(tl, bl, y);
+        const OleColor right = edge(tr, br, y);
+        for (int x = 0; x < lWidth; ++x) {
+            BYTE* pixel = &row[static_cast<size_t>(x) * 3];
+            pixel[0] = InterpolateChannel(Blue(left), Blue(right), lWidth, x);
+            pixel[1] = InterpolateChannel(Green(left), Green(right), lWidth, x);
+            pixel[2] = InterpolateChannel(Red(left), Red(right), lWidth, x);
+        }
+        SetDIBitsToDevice(objectHdc, lLeft, lTop + y, static_cast<DWORD>(lWidth), 1, 0, 0, 0, 1, row.data(), &info,
+                          DIB_RGB_COLORS);
+    }
+}
+
+void ProgressBar::ApplyRegion(int width, int height, int rounded) noexcept {
+    // The same shape again would only make the parent repaint behind the bar, which flickers on every Value.
+    if (width == regionWidth_ && height == regionHeight_ && rounded == regionRounded_) return;
+    UniqueRegion region(CreateRoundRectRgn(0, 0, width, height, rounded, rounded));
+    if (!region) return;
+    if (SetWindowRgn(hwnd_, region.Get(), TRUE)) {
+        region.Release();  // the window owns it now
+        regionWidth_ = width;
+        regionHeight_ = height;
+        regionRounded_ = rounded;
+    }
+}
+
+void ProgressBar::Redraw() noexcept {
+    using namespace progressbar;
+    if (!hwnd_) return;
+    DrawingSurface& surface = Surface();
+    HDC dc = surface.Dc();
+    if (!dc) return;
+    const int w = surface.ScaleWidth();
+    const int h = surface.ScaleHeight();
+    const int r = model_.RoundedValue();
+    const bool enabled = model_.Enabled();
+
+    ApplyRegion(w, h, r);
+    FillThemeTable(model_.Theme(), TranslateColour(model_.PBSCustomeColor1()),
+                   TranslateColour(model_.PBSCustomeColor2()), table_);
+    ThemeTable colours = table_;
+    if (!enabled)
+        for (OleColor& c : colours) c = Grey(c);
+
+    surface.Cls();
+    const BarPlan plan = PlanBar(model_, w, h, colours);
+    for (int i = 0; i < plan.count; ++i) {
+        const GradientRect& g = plan.rects[static_cast<size_t>(i)];
+        GradientTwoColour(dc, g.direction, g.start, g.end, g.left, g.top, g.right, g.bottom);
+    }
+    {
+        UniquePen pen(CreatePen(PS_SOLID, 1, colours[O]));
+        SelectGuard penGuard(dc, pen.Get());
+        SelectGuard brushGuard(dc, GetStockObject(NULL_BRUSH));
+        RoundRect(dc, 0, 0, w - 1, h - 1, r, r);
+    }
+
+    const std::optional<std::wstring> caption = CaptionText(model_, DecimalSeparator());
+    std::wstring drawn;
+    if (caption && model_.TextEffect() >= 1 && model_.TextEffect() <= 5) {
+        DrawCaption(*caption);
+        drawn = *caption;
+    }
+    ShowCaptionAsText(drawn);
+    Refresh();
+}
+
+void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
+    using namespace progressbar;
+    HDC dc = Surface().Dc();
+    const bool enabled = model_.Enabled();
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    const Point at = TextPosition(model_.TextAlignment(), Surface().ScaleWidth(), Surface().ScaleHeight(), extent.cx,
+                                  extent.cy);
+    const EffectCopies copies = CopiesForEffect(model_.TextEffect(), at, DrawColour(model_.TextForeColor(), enabled),
+                                                DrawColour(model_.TextEffectColor(), enabled));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = GetTextColor(dc);
+    for (int i = 0; i < copies.count; ++i) {
+        const TextCopy& copy = copies.copies[static_cast<size_t>(i)];
+        SetTextColor(dc, copy.colour);
+        TextOutW(dc, copy.at.x, copy.at.y, text.c_str(), static_cast<int>(text.size()));
+    }
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+void ProgressBar::ShowCaptionAsText(const std::wstring& text) noexcept {
+    if (windowTextSet_ && text == windowText_) return;
+    windowText_ = text;
+    windowTextSet_ = true;
+    SetWindowTextW(hwnd_, text.c_str());
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Our own progress bar: a rounded bar of two gradient halves in one of ten colour themes with an optional
+// caption. Hosted like any of our controls; every property change redraws the whole bar on the surface and
+// shows it with one BitBlt. The window text holds the caption drawn, so automation can read it.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "HostedControl.h"
+#include "ProgressBarDrawing.h"
+#include "ProgressBarModel.h"
+
+class ProgressBar : public HostedControl {
+public:
+    static constexpr const wchar_t* kClassName = L"VerdalyProgressBar";
+
+    // Creates a bar window that owns its control; reads args.persisted when given, else a new instance.
+    static HWND Create(const HostedControlArgs& args);
+    // The bar of a window made by Create, or null.
+    static ProgressBar* FromHwnd(HWND hwnd) noexcept;
+
+    ProgressBarModel& Model() noexcept { return model_; }
+    [[nodiscard]] const ProgressBarModel& Model() const noexcept { return model_; }
+
+    void WriteProperties(PropertyBag& bag) const override;
+    void ReadProperties(const PropertyBag& bag) override;
+
+    // Fills the rectangle with corners (lLeft, lTop) and (lWidth, lHeight) -- corner coordinates, not
+    // extents -- from StartColor to EndColor; Direction 0 left to right, 1 top to bottom.
+    static void GradientTwoColour(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
+                                  int lTop, int lWidth, int lHeight) noexcept;
+    // A width × height rectangle interpolated between its four corner colours, one device copy per row.
+    static void DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
+                                       OleColor topLeftColour, OleColor topRightColour, OleColor bottomLeftColour,
+                                       OleColor bottomRightColour);
+
+protected:
+    void InitProperties() override;
+    void OnResize() override;
+
+private:
+    ProgressBar();
+    void OnPropertyChanged(std::wstring_view name);
+    void Redraw() noexcept;
+    void ApplyRegion(int width, int height, int rounded) noexcept;
+    void DrawCaption(const std::wstring& text) noexcept;
+    void ShowCaptionAsText(const std::wstring& text) noexcept;
+
+    ProgressBarModel model_;
+    progressbar::ThemeTable table_{};  // kept between redraws: an unknown theme leaves it as it was
+    int regionWidth_ = -1, regionHeight_ = -1, regionRounded_ = -1;
+    std::wstring windowText_;
+    bool windowTextSet_ = false;
+};
