@@ -4,6 +4,20 @@
 
 #include <string>
 
+#include "LayoutResource.h"
+#include "ProgressBar.h"
+#include "resource.h"
+
+namespace {
+
+// Read once, when the window creates its first control of ours.
+const LayoutSet& MainFormLayout() {
+    static const LayoutSet layout = LoadLayoutResource(GetModuleHandleW(nullptr), IDR_MAINFORM_LAYOUT);
+    return layout;
+}
+
+}  // namespace
+
 HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
     HWND button = CreateWindowExW(0, L"BUTTON", spec.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON,
                                   rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
@@ -14,19 +28,24 @@ HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HF
 }
 
 HWND CreateProgressBar(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
-    HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"0%", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleW(nullptr),
-                               nullptr);
-    SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageW(bar, PBM_SETRANGE32, 0, 100);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    return bar;
+    HostedControlArgs args;
+    args.parent = parent;
+    args.id = spec.id;
+    args.rect = rect;
+    args.name = Utf8ToWide(spec.name);
+    args.containerFont = font;
+    // A control of the window always has its set in the layout; a missing block means every default.
+    static const PropertyBag kEmpty;
+    const PropertyBag* saved = MainFormLayout().Find(args.name);
+    args.persisted = saved ? saved : &kEmpty;
+    return ProgressBar::Create(args);
 }
 
 void SetProgressBarValue(HWND bar, int value) {
-    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(value), 0);
-    SetWindowTextW(bar, (std::to_wstring(value) + L"%").c_str());
+    if (ProgressBar* control = ProgressBar::FromHwnd(bar)) control->Model().SetValue(value);
 }
 
-int ProgressBarValue(HWND bar) { return static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0)); }
+int ProgressBarValue(HWND bar) {
+    const ProgressBar* control = ProgressBar::FromHwnd(bar);
+    return control ? control->Model().Value() : 0;
+}
