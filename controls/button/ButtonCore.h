@@ -1,0 +1,191 @@
+#pragma once
+// The push button's data and behaviour without the platform: properties with their change rules, the
+// persisted set, and the reactions to input. The window layer turns messages into calls here and carries out
+// what the site is asked to do.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ButtonTypes.h"
+#include "PropertyBag.h"
+
+namespace button {
+
+inline constexpr const wchar_t* kVersion = L"3.4.0";
+
+struct ButtonProperties {
+    std::int32_t Style = StyleEdge3D;
+    std::wstring Caption;
+    PicturePtr Icon;
+    std::int32_t IconAlign = IconCenter;
+    std::int32_t IconSize = 16;
+    std::int32_t CaptionAlign = CaptionCenter;
+    std::int32_t NonThemeStyle = 0;
+    bool Enabled = true;
+    bool ShowFocus = false;
+    bool UseCustomColors = false;
+    Colour BackColor = 0;
+    Colour HighlightColor = 0;
+    Colour FontColor = 0;
+    Colour FontHighlightColor = 0;
+    std::wstring ToolTipText;
+    std::wstring ToolTipTitle;
+    std::int32_t ToolTipIcon = 0;
+    std::int32_t ToolTipType = 1;
+    Colour ToolTipBackColor = 0;
+    Colour ToolTipForeColor = 0;
+    FontDesc Font{L"Verdana", 8.25, 400, false, false, false, 1};  // lives on the drawing surface
+    std::int32_t ButtonType = ButtonPush;
+    std::int16_t MousePointer = 0;  // lives on the drawing surface
+    bool Value = false;
+    Colour MaskColor = 0;
+    bool UseMaskColor = false;
+};
+
+// Run-time fields, never persisted.
+struct ButtonFields {
+    std::int32_t ButtonState = kStateNormal;
+    bool HasFocus = false;
+    bool IsShown = false;
+    std::int32_t LastMouseButton = 0;
+    bool MouseInside = false;
+    bool CanTrackLeave = false;
+    std::uint32_t CaptionFormat = dt::kCenter | dt::kVCenter | dt::kWordBreak;
+    Rect ClientRect;
+    Rect TextRect;
+    // The surface's background colour; it survives between paints like any surface setting.
+    Colour SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
+};
+
+// What the container and the platform supply, and what the button asks of them.
+class ButtonSite {
+public:
+    virtual ~ButtonSite() = default;
+
+    virtual Colour SysColour(int index) const = 0;  // plain colour of a system colour index
+    virtual bool UserMode() const = 0;
+    virtual bool DisplayAsDefault() const = 0;
+    virtual std::wstring ExtenderName() const = 0;
+    virtual std::wstring ExtenderToolTipText() const = 0;
+    virtual void SetExtenderToolTipText(const std::wstring& text) = 0;
+    virtual void PropertyChanged(std::wstring_view name) = 0;
+
+    virtual void ReLayout() = 0;
+    virtual void Repaint() = 0;
+    virtual void RaiseClick() = 0;
+    virtual void RaiseMouseEnter() = 0;
+    virtual void RaiseMouseLeave() = 0;
+    virtual void TrackLeave() = 0;
+    virtual void CreateToolTipWindow() = 0;   // from the current properties
+    virtual void DestroyToolTipWindow() = 0;  // no-op without one
+    virtual void MoveFocus(bool forward) = 0;
+    virtual void EnableWindow(bool enabled) = 0;
+    virtual void FontChanged() = 0;
+    virtual void MousePointerChanged() = 0;
+    virtual bool LeaveTrackingAvailable() const = 0;
+    virtual void InstallHook() = 0;  // the after-messages on the button's own window
+};
+
+// Mouse button numbers as the container reports them.
+inline constexpr int kPrimaryButton = 1;
+inline constexpr int kSecondaryButton = 2;
+inline constexpr int kMiddleButton = 4;
+
+inline constexpr int kKeySpace = 32;
+inline constexpr int kKeyEnter = 13;
+inline constexpr int kKeyLeft = 37;
+inline constexpr int kKeyRight = 39;
+
+class ButtonCore {
+public:
+    explicit ButtonCore(ButtonSite& site) : site_(site) {}
+
+    const ButtonProperties& Props() const { return props_; }
+    ButtonFields& Fields() { return fields_; }
+    const ButtonFields& Fields() const { return fields_; }
+    ButtonSite& Site() const { return site_; }
+
+    // Life cycle
+    void InitProperties();  // first placement
+    void ReadProperties(const PropertyBag& bag);
+    void WriteProperties(PropertyBag& bag) const;
+
+    // Property setters: store, notify by name, then re-layout / repaint as each property needs.
+    void SetStyle(std::int32_t v);
+    void SetCaption(const std::wstring& v);
+    void SetIcon(PicturePtr v);
+    void SetIconAlign(std::int32_t v);
+    void SetIconSize(std::int32_t v);
+    void SetCaptionAlign(std::int32_t v);
+    void SetNonThemeStyle(std::int32_t v);
+    void SetEnabled(bool v);
+    void SetShowFocus(bool v);
+    void SetUseCustomColors(bool v);
+    void SetBackColor(Colour v);
+    void SetHighlightColor(Colour v);
+    void SetFontColor(Colour v);
+    void SetFontHighlightColor(Colour v);
+    void SetToolTipText(const std::wstring& v);
+    void SetToolTipTitle(const std::wstring& v);
+    void SetToolTipIcon(std::int32_t v);
+    void SetToolTipType(std::int32_t v);
+    void SetToolTipBackColor(Colour v);
+    void SetToolTipForeColor(Colour v);
+    void SetFont(const FontDesc& v);
+    void SetButtonType(std::int32_t v);
+    void SetMousePointer(std::int16_t v);
+    void SetValue(bool v);
+    void SetMaskColor(Colour v);
+    void SetUseMaskColor(bool v);
+
+    // Painting without a visual style: style 6 gives way to `NonThemeStyle`, with no notification.
+    void FallBackFromTheme() { props_.Style = props_.NonThemeStyle; }
+
+    // The icon size reads back as a 16-bit number.
+    std::int16_t IconSize() const { return static_cast<std::int16_t>(props_.IconSize); }
+
+    // Container notifications
+    void MouseDown(int buttonNumber);
+    void MouseUp(int buttonNumber);
+    void ContainerClick();
+    void DoubleClick();
+    void KeyDown(int keyCode);
+    void KeyUp(int keyCode);
+    void KeyPress(int character);
+    void AccessKeyPress();
+    void GotFocus();
+    void LostFocus();
+    void Show();
+    void Hide();
+    void AmbientChanged(std::wstring_view name);
+
+    // After-messages of the window hook
+    void HookMouseMove();
+    void HookMouseLeave();
+    void HookRepaint();  // theme or system colours changed
+
+    // Tooltip: the extender's text moves into the control while the button's own tooltip is up.
+    void BuildToolTip();
+    void RemoveToolTip();
+
+    // Layout: client size in pixels; the minimum side is enforced by the site before this runs.
+    void Layout(int width, int height);
+
+private:
+    void ClickAction();
+    void Changed(std::wstring_view name, bool relayout);
+
+    ButtonSite& site_;
+    ButtonProperties props_;
+    ButtonFields fields_;
+    bool toolTipBuilt_ = false;
+};
+
+// Caption layout flags for a `CaptionAlign` value; other values keep `current`.
+std::uint32_t CaptionFormatFor(std::int32_t captionAlign, std::uint32_t current);
+
+// Smallest side in pixels: 300 twips at the given dots per inch.
+int MinimumSidePixels(int dpi);
+
+}  // namespace button

@@ -1,0 +1,224 @@
+#include "ButtonPaint.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace button {
+
+namespace {
+
+int Clamp(int v) { return std::clamp(v, 0, 255); }
+
+// Default rounding mode of the floating-point unit: to nearest, halves to even.
+std::int32_t ChannelAt(int from, float step, int i) {
+    const float v = static_cast<float>(from) + step * static_cast<float>(i);
+    return Clamp(static_cast<int>(std::nearbyint(v)));
+}
+
+}  // namespace
+
+int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+Colour Shift(Colour c, int d) { return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d)); }
+
+Colour Tint(Colour c, int level) {
+    auto channel = [level](int v) { return std::min(255, level + ((255 - level) * v) / 255); };
+    return Rgb(channel(Red(c)), channel(Green(c)), channel(Blue(c)));
+}
+
+Colour Blend(Colour a, Colour b) {
+    auto channel = [](int x, int y) { return RoundEven((x + y) / 2.0); };
+    return Rgb(channel(Red(a), Red(b)), channel(Green(a), Green(b)), channel(Blue(a), Blue(b)));
+}
+
+Colour Gray(Colour c) {
+    const int a = RoundEven(Green(c) / 3.0 + Blue(c) / 3.0 + Red(c) / 3.0);
+    return Rgb(a, a, a);
+}
+
+Colour Translate(Colour c, const ButtonSite& site) {
+    if ((c & kSystemColourFlag) != 0) {
+        if ((c & 0x7FFFFF00u) != 0) return kFailedColour;
+        return site.SysColour(static_cast<int>(c & 0xFF));
+    }
+    return (c & 0xFF000000u) == 0 ? c : kFailedColour;
+}
+
+Colour GrayscalePixel(Colour c) {
+    const int r = Red(c), g = Green(c), b = Blue(c);
+    if (r == g && g == b) {
+        static constexpr int kKept[] = {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255};
+        if (std::find(std::begin(kKept), std::end(kKept), r) != std::end(kKept)) return c;
+    }
+    const int a = std::min(255, RoundEven(0.59 * g + 0.33 * r + 0.11 * b));
+    return Rgb(a, a, a);
+}
+
+Colour GradientColour(Colour from, Colour to, int i, int n) {
+    // A single row (n = 0) has no step; dividing by zero would leave the row's colour undefined.
+    auto step = [n](int a, int b) { return n == 0 ? 0.0f : static_cast<float>(b - a) / static_cast<float>(n); };
+    return Rgb(ChannelAt(Red(from), step(Red(from), Red(to)), i),
+               ChannelAt(Green(from), step(Green(from), Green(to)), i),
+               ChannelAt(Blue(from), step(Blue(from), Blue(to)), i));
+}
+
+void Frame(Canvas& canvas, int x, int y, int w, int h, Colour c) {
+    canvas.Line(x, y, x + w, y, c);
+    canvas.Line(x + w, y, x + w, y + h, c);
+    canvas.Line(x + w, y + h, x, y + h, c);
+    canvas.Line(x, y + h, x, y, c);
+}
+
+void VGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y0, int x2, int n) {
+    for (int i = 0; i <= n; ++i) canvas.Line(x1, y0 + i, x2, y0 + i, GradientColour(c1, c2, i, n));
+}
+
+void HGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y1, int x2, int y2) {
+    const int n = x2 - x1;
+    for (int i = 0; i <= n; ++i) canvas.Line(x1 + i, y1, x1 + i, y2, GradientColour(c1, c2, i, n));
+}
+
+Shape ShapeFor(std::int32_t style, int w, int h) {
+    Shape shape;
+    switch (style) {
+        case StyleSkinned:
+        case StyleGlossy:
+            shape.kind = Shape::Kind::Polygon;
+            shape.points = {{0, 1}, {1, 0}, {w - 1, 0}, {w, 1}, {w, h - 2}, {w - 2, h}, {2, h}, {0, h - 2}};
+            break;
+        case StyleGradientBevel:
+        case StyleCapsule:
+            shape.kind = Shape::Kind::Polygon;
+            shape.points = {{0, 2}, {2, 0}, {w - 3, 0}, {w, 3}, {w, h - 3}, {w - 3, h}, {4, h}, {0, h - 4}};
+            break;
+        case StyleRounded:
+            shape.kind = Shape::Kind::RoundRect;
+            shape.rect = Rect{0, 0, w + 1, h + 1};
+            shape.ellipse = 18;
+            break;
+        default:
+            shape.rect = Rect{0, 0, w, h};
+            break;
+    }
+    return shape;
+}
+
+Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
+    const int centreX = RoundEven((w - s) / 2.0);
+    const int centreY = RoundEven((h - s) / 2.0);
+    switch (iconAlign) {
+        case IconLeft:
+            return {m, centreY};
+        case IconRight:
+            return {w - s - m, centreY};
+        case IconTop:
+            return {centreX, m};
+        case IconBottom:
+            return {centreX, h - s - m};
+        default:
+            return {centreX, centreY};
+    }
+}
+
+void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int w, int h) {
+    const ButtonProperties& p = core.Props();
+    const ButtonSite& site = core.Site();
+    const int state = core.Fields().ButtonState;
+    const Colour face = site.SysColour(kSysButtonFace);
+
+    const Colour base = state == kStateNormal ? (p.UseCustomColors ? p.BackColor : face)
+                                              : (p.UseCustomColors ? p.HighlightColor : Shift(face, 15));
+    const Colour frameBase = p.UseCustomColors ? p.BackColor : face;
+    const Colour border =
+        (state != kStatePressed && core.Fields().HasFocus) ? Shift(frameBase, -96) : Shift(frameBase, -48);
+    const Colour shadow = Shift(border, 21);
+    const Colour corner = Shift(shadow, 15);
+
+    canvas.SetBackground(base);
+    if (state == kStatePressed) {
+        VGrad(canvas, Shift(base, -15), Shift(base, 15), 2, 2, w - 3, h - 6);
+        canvas.Line(2, 1, w - 3, 1, base);
+        canvas.Line(1, 2, 1, h - 3, base);
+        canvas.Line(2, h - 3, w - 2, h - 3, Shift(base, 96));
+        canvas.Line(w - 2, 2, w - 2, h - 3, Shift(base, 96));
+    } else {
+        VGrad(canvas, Shift(base, 15), Shift(base, -15), 2, 2, w - 3, h - 6);
+        canvas.Line(2, 1, w - 3, 1, Shift(base, 96));
+        canvas.Line(1, 2, 1, h - 3, Shift(base, 96));
+        canvas.Line(2, h - 3, w - 2, h - 3, base);
+        canvas.Line(w - 2, 2, w - 2, h - 3, base);
+    }
+
+    canvas.Line(2, 0, w - 3, 0, border);
+    canvas.Line(0, 2, 0, h - 3, border);
+    canvas.Line(2, h - 2, w - 3, h - 2, border);
+    canvas.Line(w - 2, 2, w - 2, h - 3, border);
+    canvas.Pixel(1, 1, border);
+    canvas.Pixel(1, h - 3, border);
+    canvas.Pixel(w - 3, 1, border);
+    canvas.Pixel(w - 3, h - 3, border);
+
+    canvas.Line(3, h - 1, w - 4, h - 1, shadow);
+    canvas.Line(w - 1, 3, w - 1, h - 4, shadow);
+    canvas.Line(w - 4, h - 1, w, h - 5, shadow);
+    canvas.Line(w - 3, h - 1, w, h - 4, corner);
+}
+
+bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
+    ButtonFields& f = core.Fields();
+    const ButtonProperties& p = core.Props();
+    const ButtonSite& site = core.Site();
+    const int w = input.width;
+    const int h = input.height;
+
+    canvas.SetBackground(Translate(f.SurfaceBackColor, site));
+    int margin = 4;
+    if (!f.IsShown) return false;
+    bool fellBack = false;
+
+    if (!input.userMode && p.Style != StyleSkinned) f.ButtonState = kStateHover;
+    if (p.ButtonType == ButtonCheck && p.Value) f.ButtonState = kStatePressed;
+    if (!p.Enabled || !input.containerEnabled) {
+        f.ButtonState = kStateDisabled;
+        f.SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
+        canvas.SetBackground(site.SysColour(kSysButtonFace));
+    }
+
+    if (p.Style == StyleThemed) {
+        f.SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
+        canvas.SetBackground(site.SysColour(kSysButtonFace));
+        const int themeState = (f.HasFocus && f.ButtonState == kStateNormal) ? 5 : f.ButtonState;
+        // Without a visual style the button keeps the fall-back style from now on.
+        if (!canvas.DrawThemed(themeState)) {
+            core.FallBackFromTheme();
+            fellBack = true;
+        }
+    } else if (p.Style == StyleGradientBevel) {
+        PaintGradientBevel(core, canvas, w, h);
+    } else if (p.Style == StyleSkinned || p.Style == StyleGlossy) {
+        margin = 5;
+    } else if (p.Style == StyleCapsule || p.Style == StyleRounded) {
+        margin = 7;
+    }
+
+    if (p.Icon && p.Icon->handle != 0) {
+        Point at = IconPosition(p.IconAlign, p.IconSize, margin, w, h);
+        if (f.ButtonState == kStatePressed) {
+            at.x += 1;
+            at.y += 1;
+        }
+        canvas.DrawIcon(at.x, at.y, p.IconSize, p.Enabled && input.containerEnabled);
+    }
+
+    Colour text;
+    if (f.ButtonState == kStateDisabled)
+        text = Translate(kSystemColourFlag | kSysGrayText, site);
+    else if (!p.UseCustomColors)
+        text = site.SysColour(kSysButtonText);
+    else
+        text = f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor;
+    canvas.DrawCaption(f.TextRect, f.CaptionFormat, text);
+    return fellBack;
+}
+
+}  // namespace button

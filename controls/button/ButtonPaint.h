@@ -1,0 +1,76 @@
+#pragma once
+// Painting the button without the platform: colour arithmetic, the gradients built from lines, the window
+// shapes, the paint sequence and the renderers. A canvas does the pixel work (GDI in the program, a plain
+// raster in the tests).
+
+#include <cstdint>
+#include <vector>
+
+#include "ButtonCore.h"
+#include "ButtonTypes.h"
+
+namespace button {
+
+// Halves go to the even neighbour, everywhere in the button.
+int RoundEven(double value);
+
+Colour Shift(Colour c, int d);
+Colour Tint(Colour c, int level);
+Colour Blend(Colour a, Colour b);
+Colour Gray(Colour c);
+// Plain colour of a value that may name a system colour; kFailedColour when the index is unknown.
+Colour Translate(Colour c, const ButtonSite& site);
+
+// Grey conversion of one icon pixel: pure greys at the kept levels stay, anything else becomes its luminance.
+Colour GrayscalePixel(Colour c);
+
+// The per-row colour of a vertical gradient of n + 1 rows: the step is taken once, in single precision.
+Colour GradientColour(Colour from, Colour to, int i, int n);
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    // Sets the surface's background colour, which clears the whole surface to it.
+    virtual void SetBackground(Colour c) = 0;
+    // From (x1, y1) toward (x2, y2), the end pixel excluded.
+    virtual void Line(int x1, int y1, int x2, int y2, Colour c) = 0;
+    virtual void Fill(int x, int y, int w, int h, Colour c) = 0;
+    virtual void Pixel(int x, int y, Colour c) = 0;
+    virtual void Edge(int kind) = 0;  // on the whole client rectangle
+    // The visual style's push button in `state`; false when there is no style or the drawing failed.
+    virtual bool DrawThemed(int state) = 0;
+    virtual void DrawIcon(int x, int y, int size, bool enabled) = 0;
+    virtual void DrawCaption(const Rect& rect, std::uint32_t format, Colour colour) = 0;
+};
+
+void Frame(Canvas& canvas, int x, int y, int w, int h, Colour c);
+void VGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y0, int x2, int n);
+void HGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y1, int x2, int y2);
+
+// Window shape of a style in pixels of a W x H button.
+struct Shape {
+    enum class Kind { Rectangle, Polygon, RoundRect } kind = Kind::Rectangle;
+    Rect rect;                  // Rectangle, RoundRect
+    int ellipse = 0;            // RoundRect corner diameter
+    std::vector<Point> points;  // Polygon, filled in alternate mode
+};
+Shape ShapeFor(std::int32_t style, int width, int height);
+
+Point IconPosition(std::int32_t iconAlign, int iconSize, int margin, int width, int height);
+
+// Everything one paint needs besides the canvas.
+struct PaintInput {
+    int width = 0;
+    int height = 0;
+    bool userMode = true;
+    bool containerEnabled = true;  // false inside a disabled group: drawn as disabled
+};
+
+// The whole paint: background, state overrides, the renderer of the style, icon, caption. True when the
+// themed style fell back to `NonThemeStyle` during this paint, so the next paint shows the new style.
+bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input);
+
+// Style 8 in the current state.
+void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int width, int height);
+
+}  // namespace button

@@ -1,0 +1,86 @@
+#pragma once
+// Plain data shared by the button's model, input handling and painting; no platform headers.
+
+#include <cstdint>
+#include <memory>
+
+#include "HostTypes.h"
+
+namespace button {
+
+// 0x00BBGGRR, or kSystemColourFlag | system colour index (a reference resolved where it is drawn).
+using Colour = OleColor;
+inline constexpr Colour kFailedColour = 0xFFFFFFFFu;  // a translation that failed
+
+constexpr Colour Rgb(int r, int g, int b) {
+    return static_cast<Colour>(r & 0xFF) | (static_cast<Colour>(g & 0xFF) << 8) | (static_cast<Colour>(b & 0xFF) << 16);
+}
+constexpr int Red(Colour c) { return static_cast<int>(c & 0xFF); }
+constexpr int Green(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int Blue(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+// System colour indices the button reads.
+enum SysIndex : int {
+    kSysWindow = 5,
+    kSysHighlight = 13,
+    kSysButtonFace = 15,
+    kSysButtonShadow = 16,
+    kSysGrayText = 17,
+    kSysButtonText = 18,
+    kSysInfoText = 23,
+    kSysInfoBackground = 24,
+};
+
+enum Style : std::int32_t {
+    StyleEdge3D = 0,
+    StyleThinEdge = 1,
+    StyleFlatHover = 2,
+    StyleDoubleFrame = 3,
+    StyleHighlightTint = 4,
+    StyleSkinned = 5,
+    StyleThemed = 6,
+    StyleGlossy = 7,
+    StyleGradientBevel = 8,
+    StyleCapsule = 9,
+    StyleRounded = 10,
+};
+
+enum CaptionAlignment : std::int32_t { CaptionCenter = 0, CaptionLeft, CaptionRight, CaptionTop, CaptionBottom };
+enum IconAlignment : std::int32_t { IconCenter = 0, IconLeft, IconRight, IconTop, IconBottom };
+enum ButtonKind : std::int32_t { ButtonPush = 0, ButtonCheck = 1 };
+
+enum State : std::int32_t { kStateNormal = 1, kStateHover = 2, kStatePressed = 3, kStateDisabled = 4 };
+
+// A picture the platform layer understands; the model only carries it along.
+struct Picture {
+    std::uintptr_t handle = 0;
+    virtual ~Picture() = default;
+};
+using PicturePtr = std::shared_ptr<Picture>;
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Text layout flags of the platform's text drawing call.
+namespace dt {
+inline constexpr std::uint32_t kLeft = 0x0;
+inline constexpr std::uint32_t kCenter = 0x1;
+inline constexpr std::uint32_t kRight = 0x2;
+inline constexpr std::uint32_t kVCenter = 0x4;
+inline constexpr std::uint32_t kBottom = 0x8;
+inline constexpr std::uint32_t kWordBreak = 0x10;
+inline constexpr std::uint32_t kSingleLine = 0x20;
+}  // namespace dt
+
+}  // namespace button

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include "ButtonTestSupport.h"
+
+namespace {
+
+using namespace button;
+using button_test::RasterCanvas;
+using button_test::RecordingSite;
+
+constexpr int kW = 57;
+constexpr int kH = 25;
+
+Colour Grey(int v) { return Rgb(v, v, v); }
+
+class GradientBevel : public ::testing::Test {
+protected:
+    GradientBevel() : core(site), canvas(kW, kH) {
+        core.InitProperties();
+        core.SetStyle(StyleGradientBevel);
+        core.Layout(kW, kH);
+        core.Fields().IsShown = true;
+    }
+    void Paint(int state, bool focus = false) {
+        core.Fields().ButtonState = state;
+        core.Fields().HasFocus = focus;
+        Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    }
+    RecordingSite site;
+    ButtonCore core;
+    RasterCanvas canvas;
+};
+
+TEST_F(GradientBevel, NormalButtonRunsFromWhiteToDarkerGreyInsideALightBorder) {
+    Paint(kStateNormal);
+    EXPECT_EQ(canvas.At(10, 2), Grey(255));
+    EXPECT_EQ(canvas.At(10, 21), Grey(225));
+    EXPECT_EQ(canvas.At(10, 12), Grey(RoundEven(255 - 30.0 * 10 / 19)));
+    // Rows 2 to 21 get lighter or stay level from bottom to top: one gradient, 20 rows.
+    for (int y = 3; y <= 21; ++y) EXPECT_LE(Red(canvas.At(30, y)), Red(canvas.At(30, y - 1))) << y;
+    EXPECT_EQ(canvas.At(2, 2), Grey(255));
+    EXPECT_EQ(canvas.At(53, 21), Grey(225));
+
+    // Bevel: light top and left, face-coloured bottom row.
+    EXPECT_EQ(canvas.At(20, 1), Grey(255));
+    EXPECT_EQ(canvas.At(1, 12), Grey(255));
+    EXPECT_EQ(canvas.At(20, 22), Grey(240));
+
+    // Border with its cut corners.
+    for (Point p : {Point{2, 0}, Point{53, 0}, Point{0, 2}, Point{0, 21}, Point{2, 23}, Point{53, 23}, Point{55, 2},
+                    Point{55, 21}, Point{1, 1}, Point{1, 22}, Point{54, 1}, Point{54, 22}})
+        EXPECT_EQ(canvas.At(p.x, p.y), Grey(192)) << p.x << "," << p.y;
+    EXPECT_EQ(canvas.At(54, 0), Grey(240)) << "the top border stops before its end pixel";
+    EXPECT_EQ(canvas.At(0, 22), Grey(240));
+
+    // Shadow along the right and the bottom, ending in two diagonals.
+    for (Point p : {Point{3, 24}, Point{52, 24}, Point{56, 3}, Point{56, 20}, Point{53, 24}, Point{54, 23},
+                    Point{55, 22}, Point{56, 21}})
+        EXPECT_EQ(canvas.At(p.x, p.y), Grey(213)) << p.x << "," << p.y;
+    for (Point p : {Point{54, 24}, Point{55, 23}, Point{56, 22}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(228));
+    EXPECT_EQ(canvas.At(2, 24), Grey(240));
+    EXPECT_EQ(canvas.At(56, 2), Grey(240));
+    EXPECT_EQ(canvas.At(0, 0), Grey(240));
+}
+
+TEST_F(GradientBevel, FocusDarkensTheBorderUnlessPressed) {
+    Paint(kStateNormal, true);
+    EXPECT_EQ(canvas.At(10, 0), Grey(144));
+    EXPECT_EQ(canvas.At(10, 24), Grey(165));
+    EXPECT_EQ(canvas.At(55, 23), Grey(180));
+
+    Paint(kStatePressed, true);
+    EXPECT_EQ(canvas.At(10, 0), Grey(192));
+    EXPECT_EQ(canvas.At(10, 24), Grey(213));
+}
+
+TEST_F(GradientBevel, PressedButtonTurnsTheGradientAndTheBevelAround) {
+    Paint(kStatePressed);
+    EXPECT_EQ(canvas.At(10, 2), Grey(225));
+    EXPECT_EQ(canvas.At(10, 21), Grey(255));
+    EXPECT_EQ(canvas.At(20, 1), Grey(240));
+    EXPECT_EQ(canvas.At(1, 12), Grey(240));
+    EXPECT_EQ(canvas.At(20, 22), Grey(255));
+    EXPECT_EQ(canvas.At(0, 0), Grey(240));
+}
+
+TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
+    Paint(kStateHover);
+    EXPECT_EQ(canvas.At(10, 2), Grey(255));
+    EXPECT_EQ(canvas.At(10, 21), Grey(240));
+    EXPECT_EQ(canvas.At(20, 22), Grey(255));
+    EXPECT_EQ(canvas.At(10, 0), Grey(192));
+    EXPECT_EQ(canvas.At(0, 0), Grey(255));
+    const Colour hoverRow = canvas.At(10, 12);
+    EXPECT_EQ(canvas.captions.back(), Rgb(0, 0, 0));
+
+    core.SetEnabled(false);
+    Paint(kStateNormal);
+    EXPECT_EQ(core.Fields().ButtonState, kStateDisabled);
+    EXPECT_EQ(canvas.At(10, 12), hoverRow);
+    EXPECT_EQ(canvas.captions.back(), Rgb(109, 109, 109));
+}
+
+TEST_F(GradientBevel, CustomColoursTakeTheFaceFromTheStateButTheBorderAlwaysFromBackColor) {
+    core.SetUseCustomColors(true);
+    core.SetBackColor(Rgb(100, 150, 200));
+    core.SetHighlightColor(Rgb(50, 60, 70));
+    core.SetFontColor(Rgb(1, 1, 1));
+    core.SetFontHighlightColor(Rgb(2, 2, 2));
+
+    Paint(kStateNormal);
+    EXPECT_EQ(canvas.At(10, 2), Rgb(115, 165, 215));
+    EXPECT_EQ(canvas.At(10, 0), Rgb(52, 102, 152));
+    EXPECT_EQ(canvas.captions.back(), Rgb(1, 1, 1));
+
+    Paint(kStateHover);
+    EXPECT_EQ(canvas.At(10, 2), Rgb(65, 75, 85));
+    EXPECT_EQ(canvas.At(10, 0), Rgb(52, 102, 152));
+    EXPECT_EQ(canvas.captions.back(), Rgb(2, 2, 2));
+
+    Paint(kStatePressed);
+    EXPECT_EQ(canvas.At(10, 2), Rgb(35, 45, 55));
+    EXPECT_EQ(canvas.captions.back(), Rgb(2, 2, 2));
+}
+
+TEST_F(GradientBevel, ShadingClampsAtEachStep) {
+    site.face = Rgb(250, 10, 128);
+    Paint(kStateHover);
+    // base = face + 15 clamped, then + 15 again for the top row.
+    EXPECT_EQ(canvas.At(10, 2), Rgb(255, 40, 158));
+    EXPECT_EQ(canvas.At(10, 0), Rgb(202, 0, 80));
+}
+
+TEST(ButtonRefresh, StateOverridesAreAppliedInOrderAndKept) {
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+    core.SetStyle(StyleGradientBevel);
+    core.Layout(kW, kH);
+    RasterCanvas canvas(kW, kH);
+
+    // Hidden: the surface is cleared and nothing else happens.
+    core.Fields().ButtonState = kStateNormal;
+    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    EXPECT_TRUE(canvas.captions.empty());
+
+    core.Fields().IsShown = true;
+    Refresh(core, canvas, PaintInput{kW, kH, false, true});
+    EXPECT_EQ(core.Fields().ButtonState, kStateHover) << "design time shows the hover look";
+
+    core.SetButtonType(ButtonCheck);
+    core.SetValue(true);
+    core.Fields().ButtonState = kStateHover;
+    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    EXPECT_EQ(core.Fields().ButtonState, kStatePressed) << "a checked button shows pressed even under the pointer";
+
+    Refresh(core, canvas, PaintInput{kW, kH, true, false});
+    EXPECT_EQ(core.Fields().ButtonState, kStateDisabled) << "inside a disabled container";
+}
+
+TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+    core.SetNonThemeStyle(StyleGradientBevel);
+    core.SetStyle(StyleThemed);
+    core.Fields().IsShown = true;
+    RasterCanvas canvas(kW, kH);
+
+    canvas.themeAvailable = true;
+    EXPECT_FALSE(Refresh(core, canvas, PaintInput{kW, kH, true, true}));
+    EXPECT_EQ(core.Props().Style, StyleThemed);
+
+    canvas.themeAvailable = false;
+    EXPECT_TRUE(Refresh(core, canvas, PaintInput{kW, kH, true, true}));
+    EXPECT_EQ(core.Props().Style, StyleGradientBevel);
+    EXPECT_EQ(canvas.captions.size(), 2u) << "the caption is drawn in the paint that fell back too";
+    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    EXPECT_EQ(canvas.themedCalls, 2);
+    EXPECT_EQ(canvas.At(10, 0), Grey(192));
+}
+
+TEST(ButtonRefresh, StyleWithoutRendererPaintsOnlyTheCaption) {
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+    core.SetStyle(42);
+    core.Fields().IsShown = true;
+    RasterCanvas canvas(kW, kH);
+    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    for (Point p : {Point{0, 0}, Point{10, 2}, Point{56, 24}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(240));
+    EXPECT_EQ(canvas.captions.size(), 1u);
+}
+
+TEST(ButtonIcon, PlacementFollowsTheAlignmentAndMovesWhenPressed) {
+    EXPECT_EQ(IconPosition(IconCenter, 16, 4, 57, 25), (Point{20, 4}));  // 20.5 and 4.5 round to even
+    EXPECT_EQ(IconPosition(IconLeft, 16, 4, 57, 25), (Point{4, 4}));
+    EXPECT_EQ(IconPosition(IconRight, 16, 4, 57, 25), (Point{37, 4}));
+    EXPECT_EQ(IconPosition(IconTop, 16, 4, 57, 28), (Point{20, 4}));
+    EXPECT_EQ(IconPosition(IconBottom, 16, 4, 57, 28), (Point{20, 8}));
+
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+    core.SetStyle(StyleGradientBevel);
+    auto icon = std::make_shared<Picture>();
+    icon->handle = 1;
+    core.SetIcon(icon);
+    core.SetIconAlign(IconLeft);
+    core.Fields().IsShown = true;
+    RasterCanvas canvas(kW, kH);
+    core.Fields().ButtonState = kStatePressed;
+    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    ASSERT_EQ(canvas.icons.size(), 1u);
+    EXPECT_EQ(canvas.icons[0], (Point{5, 5}));
+}
+
+TEST(ButtonColours, OperationsClampRoundAndTranslate) {
+    EXPECT_EQ(Shift(Rgb(250, 5, 100), 10), Rgb(255, 15, 110));
+    EXPECT_EQ(Shift(Rgb(250, 5, 100), -10), Rgb(240, 0, 90));
+    EXPECT_EQ(Tint(Rgb(0, 255, 128), 100), Rgb(100, 255, 177));
+    EXPECT_EQ(Blend(Rgb(1, 2, 0), Rgb(2, 3, 255)), Rgb(2, 2, 128));  // 1.5 -> 2, 2.5 -> 2, 127.5 -> 128
+    EXPECT_EQ(Gray(Rgb(10, 20, 31)), Rgb(20, 20, 20));
+
+    RecordingSite site;
+    EXPECT_EQ(Translate(kSystemColourFlag | kSysButtonFace, site), Rgb(240, 240, 240));
+    EXPECT_EQ(Translate(Rgb(1, 2, 3), site), Rgb(1, 2, 3));
+    EXPECT_EQ(Translate(0x80001234u, site), kFailedColour);
+}
+
+TEST(ButtonColours, GreyConversionKeepsTheListedLevelsOnly) {
+    for (int level : {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255})
+        EXPECT_EQ(GrayscalePixel(Grey(level)), Grey(level)) << level;
+    EXPECT_EQ(GrayscalePixel(Grey(144)), Grey(148));
+    EXPECT_EQ(GrayscalePixel(Grey(100)), Grey(103));
+    EXPECT_EQ(GrayscalePixel(Rgb(255, 255, 250)), Grey(255));
+    EXPECT_EQ(GrayscalePixel(Rgb(10, 20, 30)), Grey(18));
+}
+
+TEST(ButtonPrimitives, GradientsAndLinesLeaveOutTheirEndPixel) {
+    RasterCanvas canvas(10, 10);
+    canvas.SetBackground(Grey(7));
+    VGrad(canvas, Grey(0), Grey(90), 1, 2, 5, 3);  // rows 2 to 5, columns 1 to 4
+    EXPECT_EQ(canvas.At(1, 2), Grey(0));
+    EXPECT_EQ(canvas.At(4, 3), Grey(30));
+    EXPECT_EQ(canvas.At(4, 5), Grey(90));
+    EXPECT_EQ(canvas.At(5, 3), Grey(7));
+    EXPECT_EQ(canvas.At(1, 6), Grey(7));
+
+    canvas.SetBackground(Grey(7));
+    VGrad(canvas, Grey(0), Grey(90), 1, 2, 5, -1);
+    EXPECT_EQ(canvas.At(1, 2), Grey(7)) << "a negative row count draws nothing";
+    VGrad(canvas, Grey(50), Grey(90), 1, 2, 5, 0);
+    EXPECT_EQ(canvas.At(1, 2), Grey(50)) << "one row in the first colour";
+
+    canvas.SetBackground(Grey(7));
+    HGrad(canvas, Grey(0), Grey(40), 2, 1, 6, 4);  // columns 2 to 6, rows 1 to 3
+    EXPECT_EQ(canvas.At(2, 1), Grey(0));
+    EXPECT_EQ(canvas.At(3, 3), Grey(10));
+    EXPECT_EQ(canvas.At(6, 1), Grey(40));
+    EXPECT_EQ(canvas.At(6, 4), Grey(7));
+
+    // Each channel rounds on its own, halves to even, from a single-precision step.
+    EXPECT_EQ(GradientColour(Rgb(0, 0, 0), Rgb(1, 3, 5), 1, 2), Rgb(0, 2, 2));
+
+    canvas.SetBackground(Grey(7));
+    Frame(canvas, 1, 1, 3, 2, Grey(1));
+    for (Point p : {Point{1, 1}, Point{4, 1}, Point{4, 3}, Point{1, 3}, Point{2, 3}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(1));
+    EXPECT_EQ(canvas.At(2, 2), Grey(7));
+}
+
+TEST(ButtonShape, StylesEightAndNineCutTheCorners) {
+    const Shape shape = ShapeFor(StyleGradientBevel, 57, 25);
+    EXPECT_EQ(shape.kind, Shape::Kind::Polygon);
+    const std::vector<Point> expected{{0, 2}, {2, 0}, {54, 0}, {57, 3}, {57, 22}, {54, 25}, {4, 25}, {0, 21}};
+    EXPECT_EQ(shape.points, expected);
+    EXPECT_EQ(ShapeFor(StyleCapsule, 57, 25).points, expected);
+    EXPECT_EQ(ShapeFor(StyleSkinned, 10, 10).points.size(), 8u);
+    const Shape rounded = ShapeFor(StyleRounded, 57, 25);
+    EXPECT_EQ(rounded.kind, Shape::Kind::RoundRect);
+    EXPECT_EQ(rounded.rect, (Rect{0, 0, 58, 26}));
+    EXPECT_EQ(ShapeFor(StyleEdge3D, 57, 25).rect, (Rect{0, 0, 57, 25}));
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#pragma once
+// Stand-ins for the platform in the button's portable tests: a site that records what the button asks for, and
+// a raster canvas whose lines leave out their end pixel as the platform's do.
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ButtonCore.h"
+#include "ButtonPaint.h"
+
+namespace button_test {
+
+using namespace button;
+
+class RecordingSite : public ButtonSite {
+public:
+    Colour face = Rgb(240, 240, 240);
+    bool userMode = true;
+    bool trackingAvailable = true;
+    std::wstring extenderName = L"Command1";
+    std::wstring extenderToolTip;
+    std::vector<std::wstring> log;  // notifications and requests, in order
+
+    Colour SysColour(int index) const override {
+        switch (index) {
+            case kSysButtonFace:
+                return face;
+            case kSysHighlight:
+                return Rgb(0, 120, 215);
+            case kSysButtonText:
+                return Rgb(0, 0, 0);
+            case kSysGrayText:
+                return Rgb(109, 109, 109);
+            case kSysInfoText:
+                return Rgb(0, 0, 0);
+            case kSysInfoBackground:
+                return Rgb(255, 255, 225);
+            default:
+                return Rgb(1, 2, 3);
+        }
+    }
+    bool UserMode() const override { return userMode; }
+    bool DisplayAsDefault() const override { return false; }
+    std::wstring ExtenderName() const override { return extenderName; }
+    std::wstring ExtenderToolTipText() const override { return extenderToolTip; }
+    void SetExtenderToolTipText(const std::wstring& text) override { extenderToolTip = text; }
+    void PropertyChanged(std::wstring_view name) override { log.push_back(L"notify " + std::wstring(name)); }
+    void ReLayout() override { log.emplace_back(L"relayout"); }
+    void Repaint() override { log.emplace_back(L"repaint"); }
+    void RaiseClick() override { log.emplace_back(L"Click"); }
+    void RaiseMouseEnter() override { log.emplace_back(L"MouseEnter"); }
+    void RaiseMouseLeave() override { log.emplace_back(L"MouseLeave"); }
+    void TrackLeave() override { log.emplace_back(L"track"); }
+    void CreateToolTipWindow() override { log.emplace_back(L"tooltip+"); }
+    void DestroyToolTipWindow() override { log.emplace_back(L"tooltip-"); }
+    void MoveFocus(bool forward) override { log.emplace_back(forward ? L"focus next" : L"focus previous"); }
+    void EnableWindow(bool enabled) override { log.emplace_back(enabled ? L"enable" : L"disable"); }
+    void FontChanged() override { log.emplace_back(L"font"); }
+    void MousePointerChanged() override { log.emplace_back(L"pointer"); }
+    bool LeaveTrackingAvailable() const override { return trackingAvailable; }
+    void InstallHook() override { log.emplace_back(L"hook"); }
+
+    int Count(const std::wstring& entry) const {
+        int n = 0;
+        for (const auto& e : log) n += e == entry;
+        return n;
+    }
+};
+
+class RasterCanvas : public Canvas {
+public:
+    RasterCanvas(int w, int h) : w_(w), h_(h), pixels_(static_cast<size_t>(w * h), 0) {}
+
+    Colour At(int x, int y) const { return pixels_[static_cast<size_t>(y * w_ + x)]; }
+    int themedCalls = 0;
+    bool themeAvailable = false;
+    std::vector<Point> icons;
+    std::vector<Colour> captions;
+
+    void SetBackground(Colour c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
+    // Horizontal, vertical and 45-degree lines: the only ones the renderers draw.
+    void Line(int x1, int y1, int x2, int y2, Colour c) override {
+        const int dx = (x2 > x1) - (x2 < x1);
+        const int dy = (y2 > y1) - (y2 < y1);
+        if (dx != 0 && dy != 0 && std::abs(x2 - x1) != std::abs(y2 - y1)) return;  // not drawn by the renderers
+        for (int x = x1, y = y1; x != x2 || y != y2; x += dx, y += dy) Pixel(x, y, c);
+    }
+    void Fill(int x, int y, int w, int h, Colour c) override {
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) Pixel(i, j, c);
+    }
+    void Pixel(int x, int y, Colour c) override {
+        if (x >= 0 && y >= 0 && x < w_ && y < h_) pixels_[static_cast<size_t>(y * w_ + x)] = c;
+    }
+    void Edge(int) override {}
+    bool DrawThemed(int) override {
+        ++themedCalls;
+        return themeAvailable;
+    }
+    void DrawIcon(int x, int y, int, bool) override { icons.push_back({x, y}); }
+    void DrawCaption(const Rect&, std::uint32_t, Colour colour) override { captions.push_back(colour); }
+
+private:
+    int w_, h_;
+    std::vector<Colour> pixels_;
+};
+
+}  // namespace button_test
