@@ -33,7 +33,7 @@ LAYOUT = [
     ("FrameDown", None, GROUP, "下载进度", (120, 3720, 6975, 975)),
     ("DownInfo", "FrameDown", "Static", "必须登录人人网，配置相册信息，才能下载相册", (120, 300, 5655, 255)),
     ("CheckNewLable", "FrameDown", "Static", "检查更新", (6120, 280, 735, 255)),
-    ("NicePressBar", "FrameDown", "msctls_progress32", None, (120, 600, 6735, 225)),
+    ("NicePressBar", "FrameDown", "VerdalyProgressBar", "0%", (120, 600, 6735, 225)),
 ]
 CLIENT_PIXELS = (7410 // 15, 5265 // 15)
 FRAME_ENABLED = {"FrameUser": True, "FrameAblum": False, "FrameMode": False, "FrameDown": True}

@@ -1,0 +1,130 @@
+"""Logging in as a user does: typing the account, pressing 登 录 or Enter, reading the status line."""
+import unittest
+
+from harness import HarnessTestCase, scramble, wait_until
+
+EMAIL, PASSWORD = "reader@example.com", "s3cret"
+ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"},
+            {"email": "amp@example.com", "password": "p&ss=w+rd%", "name": "Amp"},
+            {"email": "cn@example.com", "password": "密码ab", "name": "Cn"}]
+
+LOGIN_INFO, EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON = 107, 102, 104, 105, 106
+FRAME_USER, FRAME_ABLUM, FRAME_MODE, ALBUM_BOX = 100, 108, 115, 110
+
+SUCCESS = "登录成功，请配置相册信息"
+WRONG = "登录失败，可能是帐号或者密码错误"
+NETWORK = "登录失败，可能是网络不通"
+EMPTY = "用户名或者密码必须填写"
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class Login(HarnessTestCase):
+    def start(self, login=None, ini=None):
+        self.site = self.h.start_site({"accounts": ACCOUNTS, "login": login or {}})
+        self.app = self.h.start_app(ini=ini)
+        return self.app
+
+    def fill(self, email, password):
+        tree = self.app.tree()
+        if email is not None:
+            self.app.type_into(tree.find(id=EMAIL_BOX), email)
+        if password is not None:
+            self.app.type_into(tree.find(id=PASSWORD_BOX), password)
+
+    def login_posts(self):
+        return self.site.requests(path="/PLogin.do", method="POST")
+
+    def enabled(self, tree, *ids):
+        return [tree.find(id=i)["enabled"] for i in ids]
+
+    def test_empty_boxes_are_refused_with_the_focus_where_typing_is_missing(self):
+        app = self.start()
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, EMPTY)
+        wait_until(lambda: app.tree().focus_hwnd == app.tree().find(id=EMAIL_BOX).hwnd, 10, what="focus in e-mail")
+
+        self.fill(EMAIL, None)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        wait_until(lambda: app.tree().focus_hwnd == app.tree().find(id=PASSWORD_BOX).hwnd, 10,
+                   what="focus in the password box")
+        self.assertEqual(app.tree().find(id=LOGIN_INFO).text, EMPTY)
+        self.assertEqual(self.login_posts(), [])
+
+    def test_wrong_account_selects_the_email_and_keeps_only_the_user_group(self):
+        app = self.start()
+        self.fill(EMAIL, "wrong")
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        tree = app.wait_text(LOGIN_INFO, WRONG) and app.tree()
+        self.assertEqual(self.enabled(tree, FRAME_USER, FRAME_ABLUM, FRAME_MODE), [True, False, False])
+        email = tree.find(id=EMAIL_BOX)
+        self.assertEqual(tree.focus_hwnd, email.hwnd)
+        self.assertEqual(tuple(email["sel"]), (0, len(EMAIL)))
+        self.assertEqual(len(self.login_posts()), 1)
+        self.assertEqual(read(self.h.path("Verdaly.ini")), b"1 \r\n2 \r\n3 F\r\n", "a failed login saves nothing")
+
+    def test_enter_in_the_password_box_logs_in_and_remembers_the_account(self):
+        app = self.start()
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=CHECK_USER))
+        wait_until(lambda: app.tree().find(id=CHECK_USER).checked, 10, what="the box ticked")
+        app.click(app.tree().find(id=PASSWORD_BOX))
+        app.key("enter")
+        tree = app.wait_text(LOGIN_INFO, SUCCESS) and app.tree()
+        self.assertEqual(self.enabled(tree, FRAME_USER, FRAME_ABLUM, FRAME_MODE), [False, True, True])
+        wait_until(lambda: app.tree().focus_hwnd == app.tree().find(id=ALBUM_BOX).hwnd, 10,
+                   what="focus in the album box")
+        expected = b"1 " + scramble(EMAIL) + b"\r\n2 " + scramble(PASSWORD) + b"\r\n3 T\r\n"
+        wait_until(lambda: read(self.h.path("Verdaly.ini")) == expected, 10, what="the account remembered")
+
+        # The session cookie of the login goes with the probe that follows it.
+        post = self.login_posts()[-1]
+        self.assertEqual(post["form"], [["email", EMAIL], ["password", PASSWORD], ["autoLogin", "true"]])
+        probe = self.site.wait_request(path="/getuser.do")
+        self.assertTrue(probe["session_ok"], probe)
+        self.assertIn(post["session"], probe["cookie"])
+
+    def test_unticked_box_forgets_a_remembered_account(self):
+        ini = b"1 " + scramble("old@example.com") + b"\r\n2 " + scramble("old") + b"\r\n3 T\r\n"
+        app = self.start(ini=ini)
+        app.click(app.tree().find(id=CHECK_USER))
+        wait_until(lambda: not app.tree().find(id=CHECK_USER).checked, 10, what="the box unticked")
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS)
+        wait_until(lambda: read(self.h.path("Verdaly.ini")) == b"1 \r\n2 \r\n3 F\r\n", 10,
+                   what="the remembered account cleared")
+
+    def test_reserved_form_characters_and_chinese_passwords_reach_the_site_as_typed(self):
+        app = self.start()
+        self.fill("amp@example.com", "p&ss=w+rd%")
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS)
+        self.assertEqual(self.login_posts()[-1]["form"][1], ["password", "p&ss=w+rd%"])
+
+    def test_four_failed_posts_report_the_network_then_a_retry_succeeds(self):
+        app = self.start(login={"fail_first": 5})
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, NETWORK, timeout=60)
+        self.assertEqual(len(self.login_posts()), 4)
+        # The fifth post still fails, the sixth is answered: one click, a failed attempt, then success.
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
+        self.assertEqual(len(self.login_posts()), 6)
+
+    def test_login_through_a_redirect_keeps_the_session(self):
+        app = self.start(login={"redirect": True})
+        self.fill("cn@example.com", "密码ab")
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
+        self.assertEqual(self.login_posts()[-1]["form"][1], ["password", "密码ab"])
+        home = self.site.wait_request(path="/home")
+        self.assertTrue(home["session_ok"], home)
+
+
+if __name__ == "__main__":
+    unittest.main()
