@@ -48,7 +48,8 @@ DEFAULT_CONFIG = {
     # "owner/album": {"photos": [url or {"url", "size", "fault"}]} or {"count": N, "host": H, "size": S}
     # or {"page": "raw text served as is"}.
     "albums": {},
-    # path or full address -> {"kind": 404|500|stall|cut|delay|slow|never_finish, ...}
+    # path or full address -> {"kind": 404|500|status|stall|cut|delay|slow|never_finish|empty, ...}
+    # (empty: the normal status with an empty body)
     "faults": {},
     "photo_size": 0,
     "photo_delay_ms": 0,
@@ -92,12 +93,9 @@ def _com_segment(payload):
     return b"\xff\xfe" + struct.pack(">H", len(payload) + 2) + payload
 
 
-def photo_bytes(key, size=0):
-    """Bytes served for the photo named by key (host + path): a valid JPEG unique to the key.
-
-    size > 0 pads with comment segments to exactly that many bytes (when it is larger than the
-    smallest image).
-    """
+def photo_parts(key, size=0):
+    """The bytes of photo_bytes(key, size) as a list of pieces (repeated pieces are one shared object),
+    so a huge photo can be sent without being built in memory."""
     digest = hashlib.sha1(key.encode("utf-8")).digest()
     base = BASE_JPEGS[digest[0] % len(BASE_JPEGS)]
     comment = ("verdaly-site photo " + key).encode("utf-8")[:60000]
@@ -110,14 +108,31 @@ def photo_bytes(key, size=0):
         take -= 4
         rest += 4
     comment += b"." * take
-    segments = [_com_segment(comment)]
+    parts = [base[:2], _com_segment(comment)]
+    filler = {}
     while rest > 0:
         payload = min(65533, rest - 4)
         if 0 < rest - (payload + 4) < 4:
             payload -= 4
-        segments.append(_com_segment(b"." * payload))
+        if payload not in filler:
+            filler[payload] = _com_segment(b"." * payload)
+        parts.append(filler[payload])
         rest -= payload + 4
-    return base[:2] + b"".join(segments) + base[2:]
+    parts.append(base[2:])
+    return parts
+
+
+def photo_bytes(key, size=0):
+    """Bytes served for the photo named by key (host + path): a valid JPEG unique to the key.
+
+    size > 0 pads with comment segments to exactly that many bytes (when it is larger than the
+    smallest image).
+    """
+    return b"".join(photo_parts(key, size))
+
+
+# Photos above this size are streamed piece by piece and not hashed for the log.
+STREAM_ABOVE = 16 << 20
 
 
 def split_url(url):
@@ -208,6 +223,7 @@ class SiteState:
         self.login_posts = 0
         self.fault_hits = {}
         self.stopping = threading.Event()
+        self.clear_stats()
         self.configure(config)
 
     def configure(self, config):
@@ -227,6 +243,24 @@ class SiteState:
                         self.faults[photo_key(entry["url"])] = entry["fault"]
             for key, fault in self.config["faults"].items():
                 self.faults[key] = fault
+
+    def clear_stats(self):
+        with self.lock:
+            self.stats = {"photo_requests": 0, "photo_responses": 0, "photo_bytes": 0,
+                          "first_photo_request": None, "last_photo_sent": None}
+
+    def photo_requested(self):
+        with self.lock:
+            self.stats["photo_requests"] += 1
+            if self.stats["first_photo_request"] is None:
+                self.stats["first_photo_request"] = time.time()
+
+    def photo_sent(self, length):
+        """A photo answer's last byte has been handed to the connection."""
+        with self.lock:
+            self.stats["photo_responses"] += 1
+            self.stats["photo_bytes"] += length
+            self.stats["last_photo_sent"] = time.time()
 
     def find_fault(self, host, path):
         with self.lock:
@@ -258,9 +292,13 @@ class SiteState:
 
 
 class Response:
-    def __init__(self, status, body=b"", ctype="text/html; charset=utf-8", headers=None):
+    """body is bytes or text; parts (a list of bytes) sends a large body without joining it."""
+
+    def __init__(self, status, body=b"", ctype="text/html; charset=utf-8", headers=None, parts=None):
         self.status = status
         self.body = body if isinstance(body, bytes) else body.encode("utf-8")
+        self.parts = parts
+        self.length = sum(len(p) for p in parts) if parts is not None else len(self.body)
         self.ctype = ctype
         self.headers = list(headers or [])
 
@@ -346,7 +384,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif host == ALBUM_HOST:
             response = self.album_site(path, record)
         else:
+            st.photo_requested()
             response = self.photo_site(host, path, record)
+            response.photo = True
         record["status"] = response.status
         record["fault"] = fault
         st.log(record)
@@ -450,12 +490,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             key = host + path
             size = int(st.config["photo_size"] or 0)
-        data = photo_bytes(key, size)
-        record["photo"] = {"key": key, "known": entry is not None, "length": len(data),
-                           "sha1": hashlib.sha1(data).hexdigest()}
         delay = int(st.config.get("photo_delay_ms") or 0)
         if delay:
             st.stopping.wait(delay / 1000.0)
+        if size > STREAM_ABOVE:
+            parts = photo_parts(key, size)
+            record["photo"] = {"key": key, "known": entry is not None, "length": size, "sha1": None}
+            return Response(200, ctype="image/jpeg", parts=parts)
+        data = photo_bytes(key, size)
+        record["photo"] = {"key": key, "known": entry is not None, "length": len(data),
+                           "sha1": hashlib.sha1(data).hexdigest()}
         return Response(200, data, "image/jpeg")
 
     # ------------------------------------------------------------ control.test
@@ -464,6 +508,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         st = self.server.state
         if path == "/ping":
             return Response(200, "ok", "text/plain")
+        if path == "/stats":
+            with st.lock:
+                return Response(200, json.dumps(st.stats), "application/json; charset=utf-8")
+        if path == "/stats/clear":
+            st.clear_stats()
+            return Response(200, "{}", "application/json; charset=utf-8")
         if path == "/config" and self.command == "POST":
             st.configure(merge_config(st.config, json.loads(body or b"{}")))
         elif path == "/faults" and self.command == "POST":
@@ -490,6 +540,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         seconds = float((fault or {}).get("seconds", st.config["stall_seconds"]))
         if kind == "delay":
             st.stopping.wait(int(fault["ms"]) / 1000.0)
+        if kind == "empty":
+            response = Response(response.status, b"", response.ctype, response.headers)
         if kind == "stall" and not fault.get("headers", True):
             self.close_connection = True
             st.stopping.wait(seconds)
@@ -498,11 +550,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 "Server: nginx",
                 "Date: " + self.date_time_string(),
                 "Content-Type: " + response.ctype,
-                "Content-Length: %d" % len(response.body)]
+                "Content-Length: %d" % response.length]
         head += ["%s: %s" % h for h in response.headers]
         if self.close_connection:
             head.append("Connection: close")
         raw_head = ("\r\n".join(head) + "\r\n\r\n").encode("utf-8")
+        if response.parts is not None and self.command != "HEAD":
+            return self.write_parts(raw_head, response)
         body = b"" if self.command == "HEAD" else response.body
         try:
             if kind in ("stall", "never_finish"):
@@ -532,6 +586,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 return
             self.wfile.write(raw_head + body)
             self.wfile.flush()
+            if getattr(response, "photo", False):
+                st.photo_sent(len(body))
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def write_parts(self, raw_head, response):
+        try:
+            self.wfile.write(raw_head)
+            for part in response.parts:
+                self.wfile.write(part)
+            self.wfile.flush()
+            if getattr(response, "photo", False):
+                self.server.state.photo_sent(response.length)
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
 

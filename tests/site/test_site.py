@@ -80,6 +80,10 @@ class PhotoBytes(unittest.TestCase):
             self.assertEqual(len(data), size, size)
             self.assertTrue(walk_segments(data), size)
 
+    def test_streamed_pieces_are_the_same_bytes(self):
+        for size in (0, 70000, 3 * 65537 + 5):
+            self.assertEqual(b"".join(site.photo_parts("k/x.jpg", size)), site.photo_bytes("k/x.jpg", size))
+
     def test_key_ignores_query_and_port(self):
         self.assertEqual(site.photo_key("http://Fmn.rrimg.com:80/a/b.jpg?x=1"), "fmn.rrimg.com/a/b.jpg")
 
@@ -112,7 +116,8 @@ class RunningSite(unittest.TestCase):
             "faults": {"/fmn/p/missing.jpg": {"kind": "404"},
                        "/fmn/p/cut.jpg": {"kind": "cut", "partial": 100},
                        "/fmn/p/stall.jpg": {"kind": "stall", "seconds": 1.5},
-                       "/fmn/p/twice.jpg": {"kind": "500", "times": 2}},
+                       "/fmn/p/twice.jpg": {"kind": "500", "times": 2},
+                       "/fmn/p/empty.jpg": {"kind": "empty"}},
         }
         self.server = site.make_server(config)
         self.port = self.server.server_address[1]
@@ -196,6 +201,31 @@ class RunningSite(unittest.TestCase):
         self.assertEqual(statuses, [500, 500, 200])
         with self.assertRaises(http.client.IncompleteRead):
             self.request("fmn.rrimg.com", "GET", "/fmn/p/cut.jpg")
+
+    def test_empty_answer_keeps_the_status(self):
+        resp, data = self.request("fmn.rrimg.com", "GET", "/fmn/p/empty.jpg")
+        self.assertEqual((resp.status, resp.getheader("Content-Length"), data), (200, "0", b""))
+
+    def test_huge_photo_is_streamed_with_its_exact_length(self):
+        size = site.STREAM_ABOVE + 12345
+        self.server.state.configure(site.merge_config(self.server.state.config, {
+            "albums": {"3/4": {"photos": [{"url": "http://fmn.rrimg.com/fmn/p/huge.jpg", "size": size}]}}}))
+        resp, data = self.request("fmn.rrimg.com", "GET", "/fmn/p/huge.jpg")
+        self.assertEqual((resp.status, int(resp.getheader("Content-Length")), len(data)), (200, size, size))
+        self.assertEqual(data, site.photo_bytes("fmn.rrimg.com/fmn/p/huge.jpg", size))
+
+    def test_stats_time_photos_only_from_first_request_to_last_byte(self):
+        self.request("control.test", "POST", "/stats/clear", b"")
+        before = time.time()
+        self.request("photo.renren.com", "GET", "/photo/1/album-2")
+        self.request("fmn.rrimg.com", "GET", "/fmn/p/one.jpg")
+        self.request("fmn.rrimg.com", "GET", "/fmn/p/big.jpg")
+        self.request("www.renren.com", "GET", "/getuser.do?id=1")
+        stats = json.loads(self.request("control.test", "GET", "/stats")[1])
+        self.assertEqual((stats["photo_requests"], stats["photo_responses"]), (2, 2))
+        self.assertEqual(stats["photo_bytes"], len(site.photo_bytes("fmn.rrimg.com/fmn/p/one.jpg")) + 50000)
+        self.assertLessEqual(before, stats["first_photo_request"])
+        self.assertLess(stats["first_photo_request"], stats["last_photo_sent"])
 
     def test_stall_sends_headers_then_nothing(self):
         s = socket.create_connection(("127.0.0.1", self.port), timeout=0.8)
