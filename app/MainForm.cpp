@@ -145,10 +145,14 @@ HWND MainForm::CreateControl(const ControlSpec& spec, HWND parent, const RECT& r
         }
         case ControlKind::Label: {
             // Labels start a group of their own so arrow keys in the radio group stop at them.
-            DWORD style = child | WS_GROUP | SS_LEFT | SS_NOPREFIX;
+            // Some labels reach under the box beside them; they sit at the bottom and clip against their
+            // siblings so their background never paints over a box's edge.
+            DWORD style = child | WS_GROUP | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX;
             if (spec.id == kCheckNewLable) style |= SS_NOTIFY;
-            return CreateWindowExW(0, L"STATIC", spec.text, style, rect.left, rect.top, w, h, parent, id, instance,
-                                   nullptr);
+            HWND label = CreateWindowExW(0, L"STATIC", spec.text, style, rect.left, rect.top, w, h, parent, id,
+                                         instance, nullptr);
+            if (label) SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            return label;
         }
         case ControlKind::Edit: {
             DWORD style = child | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
