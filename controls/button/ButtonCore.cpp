@@ -299,7 +299,9 @@ void ButtonCore::KeyPress(int character) {
 }
 
 void ButtonCore::AccessKeyPress() {
-    ContainerClick();
+    // An access key is a click from the keyboard: it must not depend on which mouse button was released last,
+    // or the key would do nothing after a right click, or before the first click with the mouse.
+    ClickAction();
     fields_.ButtonState = kStateNormal;
 }
 

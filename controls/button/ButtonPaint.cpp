@@ -125,10 +125,13 @@ void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int w, int h) {
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
     const Colour face = site.SysColour(kSysButtonFace);
+    // A stored custom colour may name a system colour; the arithmetic needs the plain one.
+    const Colour back = Translate(p.BackColor, site);
+    const Colour highlight = Translate(p.HighlightColor, site);
 
-    const Colour base = state == kStateNormal ? (p.UseCustomColors ? p.BackColor : face)
-                                              : (p.UseCustomColors ? p.HighlightColor : Shift(face, 15));
-    const Colour frameBase = p.UseCustomColors ? p.BackColor : face;
+    const Colour base = state == kStateNormal ? (p.UseCustomColors ? back : face)
+                                              : (p.UseCustomColors ? highlight : Shift(face, 15));
+    const Colour frameBase = p.UseCustomColors ? back : face;
     const Colour border =
         (state != kStatePressed && core.Fields().HasFocus) ? Shift(frameBase, -96) : Shift(frameBase, -48);
     const Colour shadow = Shift(border, 21);
@@ -178,7 +181,7 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
 
     if (!input.userMode && p.Style != StyleSkinned) f.ButtonState = kStateHover;
     if (p.ButtonType == ButtonCheck && p.Value) f.ButtonState = kStatePressed;
-    if (!p.Enabled || !input.containerEnabled) {
+    if (!p.Enabled) {
         f.ButtonState = kStateDisabled;
         f.SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
         canvas.SetBackground(site.SysColour(kSysButtonFace));
@@ -206,8 +209,12 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
         if (f.ButtonState == kStatePressed) {
             at.x += 1;
             at.y += 1;
+        } else if (f.ButtonState == kStateHover && p.Style == StyleHighlightTint) {
+            canvas.DrawIconShadow(at.x, at.y, p.IconSize);
+            at.x -= 2;
+            at.y -= 2;
         }
-        canvas.DrawIcon(at.x, at.y, p.IconSize, p.Enabled && input.containerEnabled);
+        canvas.DrawIcon(at.x, at.y, p.IconSize, p.Enabled);
     }
 
     Colour text;
@@ -216,7 +223,7 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     else if (!p.UseCustomColors)
         text = site.SysColour(kSysButtonText);
     else
-        text = f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor;
+        text = Translate(f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor, site);
     canvas.DrawCaption(f.TextRect, f.CaptionFormat, text);
     return fellBack;
 }

@@ -40,6 +40,8 @@ public:
     // The visual style's push button in `state`; false when there is no style or the drawing failed.
     virtual bool DrawThemed(int state) = 0;
     virtual void DrawIcon(int x, int y, int size, bool enabled) = 0;
+    // The grey shadow under a lifted icon: every pixel of the icon's square that the icon covers becomes grey 128.
+    virtual void DrawIconShadow(int x, int y, int size) = 0;
     virtual void DrawCaption(const Rect& rect, std::uint32_t format, Colour colour) = 0;
 };
 
@@ -63,7 +65,6 @@ struct PaintInput {
     int width = 0;
     int height = 0;
     bool userMode = true;
-    bool containerEnabled = true;  // false inside a disabled group: drawn as disabled
 };
 
 // The whole paint: background, state overrides, the renderer of the style, icon, caption. True when the

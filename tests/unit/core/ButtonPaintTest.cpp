@@ -24,7 +24,7 @@ protected:
     void Paint(int state, bool focus = false) {
         core.Fields().ButtonState = state;
         core.Fields().HasFocus = focus;
-        Refresh(core, canvas, PaintInput{kW, kH, true, true});
+        Refresh(core, canvas, PaintInput{kW, kH, true});
     }
     RecordingSite site;
     ButtonCore core;
@@ -75,13 +75,26 @@ TEST_F(GradientBevel, FocusDarkensTheBorderUnlessPressed) {
 }
 
 TEST_F(GradientBevel, PressedButtonTurnsTheGradientAndTheBevelAround) {
+    // Pressed works from base = F + 15: the face runs dark to light, the light bevel moves to bottom and right.
     Paint(kStatePressed);
-    EXPECT_EQ(canvas.At(10, 2), Grey(225));
+    EXPECT_EQ(canvas.At(10, 2), Grey(240));
     EXPECT_EQ(canvas.At(10, 21), Grey(255));
-    EXPECT_EQ(canvas.At(20, 1), Grey(240));
-    EXPECT_EQ(canvas.At(1, 12), Grey(240));
+    EXPECT_EQ(canvas.At(20, 1), Grey(255));
+    EXPECT_EQ(canvas.At(1, 12), Grey(255));
     EXPECT_EQ(canvas.At(20, 22), Grey(255));
-    EXPECT_EQ(canvas.At(0, 0), Grey(240));
+    EXPECT_EQ(canvas.At(0, 0), Grey(255)) << "the surface is cleared to base";
+
+    // A darker face shows the same steps without clamping hiding them.
+    site.face = Grey(100);
+    Paint(kStatePressed);
+    EXPECT_EQ(canvas.At(10, 2), Grey(100));
+    EXPECT_EQ(canvas.At(10, 21), Grey(130));
+    EXPECT_EQ(canvas.At(20, 1), Grey(115));
+    EXPECT_EQ(canvas.At(1, 12), Grey(115));
+    EXPECT_EQ(canvas.At(20, 22), Grey(211));
+    EXPECT_EQ(canvas.At(55, 12), Grey(52)) << "the right border covers the light bevel column";
+    EXPECT_EQ(canvas.At(54, 12), Grey(115)) << "between gradient and border the cleared base shows";
+    EXPECT_EQ(canvas.At(10, 24), Grey(73));
 }
 
 TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
@@ -141,21 +154,23 @@ TEST(ButtonRefresh, StateOverridesAreAppliedInOrderAndKept) {
 
     // Hidden: the surface is cleared and nothing else happens.
     core.Fields().ButtonState = kStateNormal;
-    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    Refresh(core, canvas, PaintInput{kW, kH, true});
     EXPECT_TRUE(canvas.captions.empty());
 
     core.Fields().IsShown = true;
-    Refresh(core, canvas, PaintInput{kW, kH, false, true});
+    Refresh(core, canvas, PaintInput{kW, kH, false});
     EXPECT_EQ(core.Fields().ButtonState, kStateHover) << "design time shows the hover look";
 
     core.SetButtonType(ButtonCheck);
     core.SetValue(true);
     core.Fields().ButtonState = kStateHover;
-    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    Refresh(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(core.Fields().ButtonState, kStatePressed) << "a checked button shows pressed even under the pointer";
 
-    Refresh(core, canvas, PaintInput{kW, kH, true, false});
-    EXPECT_EQ(core.Fields().ButtonState, kStateDisabled) << "inside a disabled container";
+    core.SetEnabled(false);
+    core.Fields().ButtonState = kStateHover;
+    Refresh(core, canvas, PaintInput{kW, kH, true});
+    EXPECT_EQ(core.Fields().ButtonState, kStateDisabled) << "disabled wins over checked";
 }
 
 TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
@@ -168,14 +183,14 @@ TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
     RasterCanvas canvas(kW, kH);
 
     canvas.themeAvailable = true;
-    EXPECT_FALSE(Refresh(core, canvas, PaintInput{kW, kH, true, true}));
+    EXPECT_FALSE(Refresh(core, canvas, PaintInput{kW, kH, true}));
     EXPECT_EQ(core.Props().Style, StyleThemed);
 
     canvas.themeAvailable = false;
-    EXPECT_TRUE(Refresh(core, canvas, PaintInput{kW, kH, true, true}));
+    EXPECT_TRUE(Refresh(core, canvas, PaintInput{kW, kH, true}));
     EXPECT_EQ(core.Props().Style, StyleGradientBevel);
     EXPECT_EQ(canvas.captions.size(), 2u) << "the caption is drawn in the paint that fell back too";
-    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    Refresh(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(canvas.themedCalls, 2);
     EXPECT_EQ(canvas.At(10, 0), Grey(192));
 }
@@ -187,7 +202,7 @@ TEST(ButtonRefresh, StyleWithoutRendererPaintsOnlyTheCaption) {
     core.SetStyle(42);
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
-    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    Refresh(core, canvas, PaintInput{kW, kH, true});
     for (Point p : {Point{0, 0}, Point{10, 2}, Point{56, 24}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(240));
     EXPECT_EQ(canvas.captions.size(), 1u);
 }
@@ -210,7 +225,7 @@ TEST(ButtonIcon, PlacementFollowsTheAlignmentAndMovesWhenPressed) {
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
     core.Fields().ButtonState = kStatePressed;
-    Refresh(core, canvas, PaintInput{kW, kH, true, true});
+    Refresh(core, canvas, PaintInput{kW, kH, true});
     ASSERT_EQ(canvas.icons.size(), 1u);
     EXPECT_EQ(canvas.icons[0], (Point{5, 5}));
 }

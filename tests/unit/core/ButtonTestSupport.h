@@ -77,6 +77,7 @@ public:
     int themedCalls = 0;
     bool themeAvailable = false;
     std::vector<Point> icons;
+    std::vector<Point> shadows;
     std::vector<Colour> captions;
 
     void SetBackground(Colour c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
@@ -100,6 +101,7 @@ public:
         return themeAvailable;
     }
     void DrawIcon(int x, int y, int, bool) override { icons.push_back({x, y}); }
+    void DrawIconShadow(int x, int y, int) override { shadows.push_back({x, y}); }
     void DrawCaption(const Rect&, std::uint32_t, Colour colour) override { captions.push_back(colour); }
 
 private:
