@@ -2,10 +2,10 @@
 press 下 载, and read the folder, the status line, the bar and the site's request log."""
 import hashlib
 import os
-import time
+import subprocess
 import unittest
 
-from harness import ARTIFACTS, HarnessTestCase, wait_until
+from harness import ARTIFACTS, HarnessTestCase, site, wait_until
 
 EMAIL, PASSWORD = "reader@example.com", "s3cret"
 ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"}]
@@ -146,6 +146,144 @@ class NamingSchemes(AlbumRun):
         probes = self.site.requests(path="/getuser.do")
         self.assertGreaterEqual(len(probes), 4, "one probe after the login and one after each run")
         self.assertGreater(probes[-1]["seq"], photos[-1]["seq"])
+
+
+class StopAndClose(AlbumRun):
+    def test_stop_during_the_third_photo_with_close_refused_and_second_clicks_ignored(self):
+        key = "11/22"
+        albums = {key: {"count": 8, "size": 2000}}
+        urls = [p["url"] for p in site.album_photos(key, albums[key])]
+        third = urls[2].split("://", 1)[1].partition("/")[2]
+        faults = {"/photo/11/album-22": {"kind": "delay", "ms": 2500, "times": 1},
+                  "/" + third: {"kind": "delay", "ms": 6000}}
+        self.start(albums, faults)
+        folder = self.folder("stopped")
+        self.configure(album_address(11, 22), folder)
+
+        # While the page loads the button still reads 下 载: a second click starts nothing.
+        self.press_down()
+        self.press_down()
+        self.app.wait_text(DOWN_BUTTON, STOP, timeout=20)
+        self.wait_info(counting(8))
+        self.assertFalse(self.controls(MODE_CONTAINER)[0]["enabled"], "the scheme is locked during a run")
+
+        self.site.wait_request(path="/" + third, timeout=20)
+        self.app.key("alt+f4")
+        box = wait_until(lambda: [w for w in self.app.dialogs() if w.text == "退出程序"], 20,
+                         what="the refusal to close")[0]
+        self.assertIn("相册下载中，请您先停止", [w.text for w in self.h.inspect.tree(box.hwnd).windows])
+        self.h.inspect.key("enter", box.hwnd)
+        wait_until(lambda: not self.app.dialogs(), 10, what="the message box gone")
+        self.assertFalse(self.app.exited(timeout=0))
+
+        self.press_down()  # 停 止
+        self.app.wait_text(DOWN_BUTTON, DOWN, timeout=10)
+        self.press_down()  # the third photo is still on its way: this click starts nothing
+        self.wait_info(STOPPED, timeout=30)
+        # The third photo was finished and kept; nothing after it was asked for.
+        self.assert_album_files(folder, urls[:3], [u.rsplit("/", 1)[1] for u in urls[:3]])
+        self.assertEqual(len(self.photo_requests()), 3)
+        self.assertEqual(len(self.site.requests(host="photo.renren.com")), 1)
+        self.app.wait_text(BAR, "0%", timeout=5)
+        self.assertTrue(self.controls(MODE_CONTAINER)[0]["enabled"], "a stopped run gives the scheme back")
+        self.h.screenshot("-stopped")
+
+        # Stopped, the window closes.
+        self.app.key("alt+f4")
+        self.assertTrue(self.app.exited(timeout=20))
+
+
+class Failures(AlbumRun):
+    def test_start_check_bad_address_no_markers_error_page_and_missing_folder(self):
+        self.start({"1/10": {"page": "<html><body><p>这个相册没有照片</p></body></html>"},
+                    "1/12": {"count": 12}})
+        folder = self.folder("failures")
+
+        self.configure(album_address(1, 12))
+        self.press_down()
+        self.wait_info(CONFIG_ERROR, timeout=10)
+
+        # No "/album" in the address: the run fails before asking the site for anything.
+        self.configure("http://photo.renren.com/photo/123", folder)
+        self.press_down()
+        self.wait_info(RUN_FAILED)
+        self.assertEqual(self.site.requests(host="photo.renren.com"), [])
+        self.assertEqual(self.controls(DOWN_BUTTON)[0].text, DOWN)
+
+        # A page without photo markers is an album of nothing.
+        self.configure(album_address(1, 10))
+        self.press_down()
+        self.wait_info(result(0, 0))
+        self.assertEqual(self.app.tree().find(id=BAR).text, "0%")
+
+        # An album the site answers with 404 is a failed run, not "0 of 0".
+        self.configure(album_address(1, 11))
+        self.press_down()
+        self.wait_info(RUN_FAILED)
+        self.assertEqual(self.site.requests(path="/photo/1/album-11")[-1]["status"], 404)
+
+        # A folder that does not exist fails every photo and is not created.
+        missing = os.path.join(self.h.workdir, "no-such-folder")
+        self.configure(album_address(1, 12), missing)
+        self.press_down()
+        self.wait_info(result(0, 12))
+        self.assertFalse(os.path.exists(missing))
+        self.assertEqual(listing(folder), [])
+
+
+class FaultyPhotos(AlbumRun):
+    def test_error_pages_cut_and_empty_bodies_stalls_unsafe_and_duplicate_names(self):
+        base = "http://fmn.rrimg.com/f/"
+        paths = ["a/same.jpg", "b/missing.jpg", "c/keep.jpg", "d/SAME.jpg", "e/..\\..\\escape.jpg",
+                 "f/stall.jpg", "g/CON.jpg", "h/a:b*c.jpg", "i/empty.jpg", "j/same.jpg", "k/eleven.jpg",
+                 "l/twelve.jpg"]
+        urls = [base + p for p in paths]
+        faults = {"/f/b/missing.jpg": {"kind": "404"},
+                  "/f/c/keep.jpg": {"kind": "cut", "partial": 1000},
+                  "/f/f/stall.jpg": {"kind": "stall", "seconds": 40},
+                  "/f/i/empty.jpg": {"kind": "empty"}}
+        self.start({"5/6": {"photos": [{"url": u, "size": 5000} for u in urls]}}, faults)
+        folder = self.folder("faulty")
+        with open(os.path.join(folder, "keep.jpg"), "wb") as f:
+            f.write(b"an earlier keep.jpg")
+        self.configure(album_address(5, 6), folder)
+        self.press_down()
+
+        # Five photos done, the sixth stalls: the bar shows 42% (100 * 5 / 12).
+        stalled = self.site.wait_request(path="/f/f/stall.jpg", timeout=30)
+        self.app.wait_text(BAR, "42%", timeout=10)
+        self.assertEqual(self.controls(DOWN_INFO)[0].text, counting(12))
+        self.window_screenshot("main-42")
+
+        self.wait_finished(timeout=60)
+        after = self.site.requests(path="/f/g/CON.jpg")[0]
+        waited = after["t"] - stalled["t"]
+        self.assertTrue(19.0 <= waited <= 24.0, "the stalled photo was given up after %.1f s" % waited)
+        self.assertEqual(self.controls(DOWN_INFO)[0].text, result(8, 4))
+
+        expected = {"same.jpg": urls[0], "SAME (2).jpg": urls[3], ".._.._escape.jpg": urls[4],
+                    "_CON.jpg": urls[6], "a_b_c.jpg": urls[7], "same (3).jpg": urls[9],
+                    "eleven.jpg": urls[10], "twelve.jpg": urls[11]}
+        # The stalled transfer's worker tidies up when its own receive time-out ends it.
+        wait_until(lambda: listing(folder) == sorted(list(expected) + ["keep.jpg"]), 30,
+                   what="exactly the good photos and the earlier keep.jpg (have %r)" % listing(folder))
+        # The site saw the photos in page order (WinINet folds "..\\" out of the escaping one's path).
+        served = [r["photo"]["sha1"] for r in self.photo_requests()]
+        self.assertEqual(len(served), 12)
+        for name, url in expected.items():
+            data = read(os.path.join(folder, name))
+            self.assertEqual(hashlib.sha1(data).hexdigest(), served[urls.index(url)], name)
+        self.assertEqual(read(os.path.join(folder, "keep.jpg")), b"an earlier keep.jpg")
+        self.assertFalse([n for n in os.listdir(self.h.workdir) if "escape" in n])
+
+    def window_screenshot(self, name):
+        """The main window alone, saved as ARTIFACTS/name.png."""
+        left, top, right, bottom = self.app.tree().top["rect"]
+        full = self.h.screenshot("-" + name + "-full")
+        path = os.path.join(ARTIFACTS, name + ".png")
+        subprocess.run(["convert", full, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+                        "+repage", path], check=True, timeout=30)
+        return path
 
 
 if __name__ == "__main__":

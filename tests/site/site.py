@@ -49,7 +49,7 @@ DEFAULT_CONFIG = {
     # or {"page": "raw text served as is"}.
     "albums": {},
     # path or full address -> {"kind": 404|500|status|stall|cut|delay|slow|never_finish|empty, ...}
-    # (empty: the normal status with an empty body)
+    # (empty: the normal status with an empty body; "delay_ms" makes any of them late)
     "faults": {},
     "photo_size": 0,
     "photo_delay_ms": 0,
@@ -540,6 +540,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         seconds = float((fault or {}).get("seconds", st.config["stall_seconds"]))
         if kind == "delay":
             st.stopping.wait(int(fault["ms"]) / 1000.0)
+        elif fault and fault.get("delay_ms"):
+            # Any other fault can come late too: an error page after a wait.
+            st.stopping.wait(int(fault["delay_ms"]) / 1000.0)
         if kind == "empty":
             response = Response(response.status, b"", response.ctype, response.headers)
         if kind == "stall" and not fault.get("headers", True):

@@ -117,7 +117,8 @@ class RunningSite(unittest.TestCase):
                        "/fmn/p/cut.jpg": {"kind": "cut", "partial": 100},
                        "/fmn/p/stall.jpg": {"kind": "stall", "seconds": 1.5},
                        "/fmn/p/twice.jpg": {"kind": "500", "times": 2},
-                       "/fmn/p/empty.jpg": {"kind": "empty"}},
+                       "/fmn/p/empty.jpg": {"kind": "empty"},
+                       "/fmn/p/late404.jpg": {"kind": "404", "delay_ms": 300}},
         }
         self.server = site.make_server(config)
         self.port = self.server.server_address[1]
@@ -201,6 +202,11 @@ class RunningSite(unittest.TestCase):
         self.assertEqual(statuses, [500, 500, 200])
         with self.assertRaises(http.client.IncompleteRead):
             self.request("fmn.rrimg.com", "GET", "/fmn/p/cut.jpg")
+
+    def test_an_error_page_can_come_late(self):
+        start = time.monotonic()
+        self.assertEqual(self.request("fmn.rrimg.com", "GET", "/fmn/p/late404.jpg")[0].status, 404)
+        self.assertGreaterEqual(time.monotonic() - start, 0.3)
 
     def test_empty_answer_keeps_the_status(self):
         resp, data = self.request("fmn.rrimg.com", "GET", "/fmn/p/empty.jpg")
