@@ -1,5 +1,6 @@
 #include "PropertyBag.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cwctype>
@@ -35,6 +36,8 @@ std::optional<long long> ParseInteger(std::wstring_view text) {
     if (narrow->size() > 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
         first += 2;
         base = 16;
+        // from_chars would take a sign here too: "0x-5" is not a number of ours.
+        if (!std::isxdigit(static_cast<unsigned char>(*first))) return std::nullopt;
     }
     long long value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value, base);
@@ -179,6 +182,10 @@ const std::wstring* PropertyBag::Raw(std::wstring_view name) const {
 }
 
 void PropertyBag::WriteRaw(std::wstring_view name, std::wstring_view text) {
+    // A line break would end the entry early in the layout text and turn the rest into a line of its own.
+    if (name.empty() || name.find_first_of(L"=\r\n") != std::wstring_view::npos ||
+        text.find_first_of(L"\r\n") != std::wstring_view::npos)
+        return;
     for (Entry& entry : entries_) {
         if (entry.name == name) {
             entry.value = text;

@@ -38,7 +38,8 @@ public:
     void WriteFont(std::wstring_view name, const FontDesc& value, const FontDesc& def);
     void WriteFont(std::wstring_view name, const FontDesc& value);
 
-    // Raw access for values of other kinds (a picture reference, say); the text must fit on one line.
+    // Raw access for values of other kinds (a picture reference, say). An entry that could not be read back from
+    // the layout text (empty name, a line break, an "=" in the name) is not written.
     void WriteRaw(std::wstring_view name, std::wstring_view text);
     [[nodiscard]] const std::wstring* Raw(std::wstring_view name) const;
 

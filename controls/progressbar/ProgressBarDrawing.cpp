@@ -175,8 +175,10 @@ EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effec
 }
 
 std::uint8_t InterpolateChannel(int a, int b, int n, int i) noexcept {
+    // The step is kept in single precision; the product with the index and the sum are not (a single times a
+    // whole number widens to a double).
     const float step = (b == a || n == 0) ? 0.0f : static_cast<float>(b - a) / static_cast<float>(n);
-    const double v = static_cast<double>(step * static_cast<float>(i)) + a;
+    const double v = static_cast<double>(step) * i + a;
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(Nearest(v), 0, 255));
 }
 

@@ -47,7 +47,10 @@ void ProgressBar::OnPropertyChanged(std::wstring_view name) {
 void ProgressBar::GradientTwoColour(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
                                     int lTop, int lWidth, int lHeight) noexcept {
     using namespace progressbar;
+    // Any other mode would make GradientFill read the rectangle as a triangle, past the end of the mesh.
+    if (direction != 0 && direction != 1) return;
     auto vertex = [](int x, int y, OleColor c) {
+        c = TranslateColour(c);
         TRIVERTEX v{};
         v.x = x;
         v.y = y;

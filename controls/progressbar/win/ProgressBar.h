@@ -28,7 +28,7 @@ public:
     void ReadProperties(const PropertyBag& bag) override;
 
     // Fills the rectangle with corners (lLeft, lTop) and (lWidth, lHeight) -- corner coordinates, not
-    // extents -- from StartColor to EndColor; Direction 0 left to right, 1 top to bottom.
+    // extents -- from StartColor to EndColor; Direction 0 left to right, 1 top to bottom, anything else nothing.
     static void GradientTwoColour(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
                                   int lTop, int lWidth, int lHeight) noexcept;
     // A width × height rectangle interpolated between its four corner colours, one device copy per row.

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ProgressBarDrawing.h"
+#include "ProgressBarModel.h"
+
+namespace {
+
+using namespace progressbar;
+
+TEST(ProgressBarDrawing, NearestRoundsHalvesToTheEvenNeighbour) {
+    EXPECT_EQ(Nearest(0.5), 0);
+    EXPECT_EQ(Nearest(1.5), 2);
+    EXPECT_EQ(Nearest(2.5), 2);
+    EXPECT_EQ(Nearest(7.5), 8);
+    EXPECT_EQ(Nearest(-0.5), 0);
+    EXPECT_EQ(Nearest(-1.5), -2);
+    EXPECT_EQ(Nearest(2.4999), 2);
+    EXPECT_EQ(Nearest(188.58), 189);
+}
+
+TEST(ProgressBarDrawing, GreyUsesExactDivisionsSoGreenAndBlueCanComeOutOneHigher) {
+    // Outline of theme 8: (23 + 139.09→139 + 211.54→212) / 3 = 124.67 → 125 (the pure mean would be 124).
+    EXPECT_EQ(Grey(Rgb(23, 139, 211)), Rgb(125, 125, 125));
+    // Red above 128 pushes green up: 200, 101.78→102, 0 → 100.67 → 101 (pure 100.33 → 100).
+    EXPECT_EQ(Grey(Rgb(200, 101, 0)), Rgb(101, 101, 101));
+    // Red exactly 128 makes green x.5, which goes to the even neighbour.
+    EXPECT_EQ(Grey(Rgb(128, 3, 0)), Rgb(44, 44, 44));   // 3.5 → 4
+    EXPECT_EQ(Grey(Rgb(128, 4, 0)), Rgb(44, 44, 44));   // 4.5 → 4
+    EXPECT_EQ(Grey(Rgb(128, 6, 0)), Rgb(45, 45, 45));   // 6.5 → 6, (128 + 6) / 3 = 44.67
+    // White: 255, 256, 256 → 255.67 → 256, capped.
+    EXPECT_EQ(Grey(Rgb(255, 255, 255)), Rgb(255, 255, 255));
+    EXPECT_EQ(Grey(Rgb(0, 0, 0)), Rgb(0, 0, 0));
+    EXPECT_EQ(Grey(Rgb(3, 0, 0)), Rgb(1, 1, 1));
+}
+
+TEST(ProgressBarDrawing, LightenAddsToEachChannelAndCapsAt255) {
+    EXPECT_EQ(Lighten(Rgb(10, 100, 200), 50), Rgb(60, 150, 250));
+    EXPECT_EQ(Lighten(Rgb(10, 100, 200), 80), Rgb(90, 180, 255));
+    EXPECT_EQ(Lighten(Rgb(10, 100, 200), -20), Rgb(10, 80, 180));  // |10 - 20|
+}
+
+TEST(ProgressBarDrawing, ThemeEightAndTheCustomTheme) {
+    ThemeTable table{};
+    ASSERT_TRUE(FillThemeTable(8, 0, 0, table));
+    EXPECT_EQ(table[B1], Rgb(250, 253, 254));
+    EXPECT_EQ(table[B4], Rgb(237, 247, 253));
+    EXPECT_EQ(table[F2], Rgb(67, 208, 255));
+    EXPECT_EQ(table[F3], Rgb(63, 112, 233));
+    EXPECT_EQ(table[O], Rgb(23, 139, 211));
+
+    const OleColor c1 = Rgb(200, 30, 10), c2 = Rgb(20, 100, 240);
+    ASSERT_TRUE(FillThemeTable(10, c1, c2, table));
+    EXPECT_EQ(table[B1], Rgb(200, 255, 255));
+    EXPECT_EQ(table[B2], Rgb(70, 150, 255));
+    EXPECT_EQ(table[B3], c2);
+    EXPECT_EQ(table[B4], Rgb(100, 180, 255));
+    EXPECT_EQ(table[F1], Rgb(255, 210, 190));
+    EXPECT_EQ(table[F2], Rgb(250, 80, 60));
+    EXPECT_EQ(table[F3], c1);
+    EXPECT_EQ(table[F4], Rgb(255, 110, 90));
+    EXPECT_EQ(table[O], c1);
+}
+
+TEST(ProgressBarDrawing, AnUnknownThemeKeepsTheColoursTheTableHeld) {
+    ThemeTable table{};
+    EXPECT_FALSE(FillThemeTable(11, 0, 0, table));
+    EXPECT_EQ(table, ThemeTable{});  // a bar that never had a theme stays black
+    ASSERT_TRUE(FillThemeTable(3, 0, 0, table));
+    const ThemeTable three = table;
+    EXPECT_FALSE(FillThemeTable(0, 0, 0, table));
+    EXPECT_FALSE(FillThemeTable(-8, 0, 0, table));
+    EXPECT_EQ(table, three);
+}
+
+TEST(ProgressBarDrawing, PercentageIsWrittenWithUpToFifteenSignificantDigits) {
+    EXPECT_EQ(FormatNumber(Percentage(1, 3)), L"33.3333333333333");
+    EXPECT_EQ(FormatNumber(Percentage(2, 3)), L"66.6666666666667");
+    EXPECT_EQ(FormatNumber(Percentage(42, 100)), L"42");
+    EXPECT_EQ(FormatNumber(Percentage(0, 100)), L"0");
+    EXPECT_EQ(FormatNumber(Percentage(1, 8)), L"12.5");
+    EXPECT_EQ(FormatNumber(12.5, L','), L"12,5");
+    EXPECT_EQ(FormatNumber(Percentage(1, 2147483647)), L"4.6566128752458E-08");
+}
+
+TEST(ProgressBarDrawing, CaptionFollowsTextStyle) {
+    ProgressBarModel model;
+    model.InitNew(FontDesc{});
+    model.SetMax(3);
+    model.SetValue(1);
+    model.SetMin(1);  // Min plays no part in the percentage
+    model.SetText(L"下载");
+    model.SetTextStyle(1);
+    EXPECT_EQ(CaptionText(model), L"1");
+    model.SetTextStyle(2);
+    EXPECT_EQ(CaptionText(model), L"33.3333333333333%");
+    model.SetTextStyle(3);
+    EXPECT_EQ(CaptionText(model), L"下载");
+    model.SetTextStyle(0);
+    EXPECT_FALSE(CaptionText(model).has_value());
+    model.SetTextStyle(4);
+    EXPECT_FALSE(CaptionText(model).has_value());
+}
+
+// A model in the main window's shape: horizontal, 0..100.
+ProgressBarModel Bar(int value, int orientation = 1, int max = 100) {
+    ProgressBarModel model;
+    model.InitNew(FontDesc{});
+    model.SetMax(max);
+    model.SetValue(value);
+    model.SetOrientations(orientation);
+    return model;
+}
+
+ThemeTable Eight() {
+    ThemeTable table{};
+    FillThemeTable(8, 0, 0, table);
+    return table;
+}
+
+void ExpectRect(const GradientRect& r, int direction, OleColor start, OleColor end, int left, int top, int right,
+                int bottom) {
+    EXPECT_EQ(r.direction, direction);
+    EXPECT_EQ(r.start, start);
+    EXPECT_EQ(r.end, end);
+    EXPECT_EQ(r.left, left);
+    EXPECT_EQ(r.top, top);
+    EXPECT_EQ(r.right, right);
+    EXPECT_EQ(r.bottom, bottom);
+}
+
+TEST(ProgressBarDrawing, HorizontalBarIsTwoHalvesWithTheFillUpToL) {
+    const ThemeTable c = Eight();
+    const BarPlan plan = PlanBar(Bar(42), 449, 15, c);
+    ASSERT_EQ(plan.count, 4);
+    EXPECT_EQ(plan.fillLength, 189);  // nearest(449 × 42 ÷ 100 = 188.58)
+    // M = nearest(7.5) = 8; right and bottom are corners, not extents.
+    ExpectRect(plan.rects[0], 1, c[B1], c[B2], 0, 0, 449, 8);
+    ExpectRect(plan.rects[1], 1, c[B3], c[B4], 0, 8, 449, 15);
+    ExpectRect(plan.rects[2], 1, c[F1], c[F2], 0, 0, 189, 8);
+    ExpectRect(plan.rects[3], 1, c[F3], c[F4], 0, 8, 189, 15);
+
+    EXPECT_EQ(PlanBar(Bar(42), 449, 13, c).rects[1].top, 6);  // nearest(6.5) = 6
+}
+
+TEST(ProgressBarDrawing, FillDependsOnValueAtLeastOneNotOnLength) {
+    const ThemeTable c = Eight();
+    EXPECT_EQ(PlanBar(Bar(0), 100, 15, c).count, 2);  // background only
+    const BarPlan tiny = PlanBar(Bar(1, 1, 1000), 100, 15, c);
+    ASSERT_EQ(tiny.count, 4);  // a fill call of length 0 all the same
+    EXPECT_EQ(tiny.rects[2].right, 0);
+    EXPECT_EQ(tiny.fillLength, 0);
+
+    ProgressBarModel ranged = Bar(20);
+    ranged.SetMin(20);
+    EXPECT_EQ(PlanBar(ranged, 200, 15, c).fillLength, 40);  // Value ÷ Max, not (Value − Min) ÷ (Max − Min)
+}
+
+TEST(ProgressBarDrawing, VerticalBarFillsFromTheTopInLeftAndRightHalves) {
+    const ThemeTable c = Eight();
+    const BarPlan plan = PlanBar(Bar(25, 2), 15, 200, c);
+    ASSERT_EQ(plan.count, 4);
+    EXPECT_EQ(plan.fillLength, 50);
+    ExpectRect(plan.rects[0], 0, c[B1], c[B2], 0, 0, 8, 200);
+    ExpectRect(plan.rects[1], 0, c[B3], c[B4], 8, 0, 15, 200);
+    ExpectRect(plan.rects[2], 0, c[F1], c[F2], 0, 0, 8, 50);
+    ExpectRect(plan.rects[3], 0, c[F3], c[F4], 8, 0, 15, 50);
+
+    EXPECT_EQ(PlanBar(Bar(25, 3), 15, 200, c).count, 0);
+    EXPECT_EQ(PlanBar(Bar(25, 0), 15, 200, c).count, 0);
+}
+
+TEST(ProgressBarDrawing, TextPositionForEachAlignmentCode) {
+    // 100 × 40 surface, 21 × 12 text.
+    const int w = 100, h = 40, tw = 21, th = 12;
+    EXPECT_EQ(TextPosition(1, w, h, tw, th), (Point{1, 0}));
+    EXPECT_EQ(TextPosition(2, w, h, tw, th), (Point{1, 13}));   // 20 − 6 − 1
+    EXPECT_EQ(TextPosition(3, w, h, tw, th), (Point{1, 27}));   // 40 − 12 − 1
+    EXPECT_EQ(TextPosition(4, w, h, tw, th), (Point{38, 0}));   // 38.5 → 38
+    EXPECT_EQ(TextPosition(5, w, h, tw, th), (Point{38, 13}));
+    EXPECT_EQ(TextPosition(6, w, h, tw, th), (Point{38, 27}));
+    EXPECT_EQ(TextPosition(7, w, h, tw, th), (Point{76, 0}));   // 100 − 21 − 3
+    EXPECT_EQ(TextPosition(8, w, h, tw, th), (Point{76, 13}));
+    EXPECT_EQ(TextPosition(9, w, h, tw, th), (Point{76, 27}));
+    EXPECT_EQ(TextPosition(0, w, h, tw, th), (Point{0, 0}));
+    EXPECT_EQ(TextPosition(10, w, h, tw, th), (Point{0, 0}));
+    // Odd heights: 15 ÷ 2 − 13 ÷ 2 − 1 = −0.5 → 0; 15 ÷ 2 − 11 ÷ 2 − 1 = 1.
+    EXPECT_EQ(TextPosition(5, 449, 15, 24, 13).y, 0);
+    EXPECT_EQ(TextPosition(5, 449, 15, 24, 11).y, 1);
+    EXPECT_EQ(TextPosition(5, 449, 15, 25, 11).x, 211);  // 224.5 − 12.5 − 1
+    EXPECT_EQ(TextPosition(5, 449, 15, 24, 11).x, 212);  // 211.5 → even
+}
+
+TEST(ProgressBarDrawing, EffectCopiesInDrawingOrderTextLast) {
+    const Point at{10, 5};
+    const OleColor text = Rgb(1, 2, 3), effect = Rgb(4, 5, 6), grey = Rgb(128, 128, 128);
+    auto copies = [&](int e) {
+        const EffectCopies c = CopiesForEffect(e, at, text, effect);
+        return std::vector<TextCopy>(c.copies.begin(), c.copies.begin() + c.count);
+    };
+    auto same = [](const std::vector<TextCopy>& got, const std::vector<TextCopy>& want) {
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].at, want[i].at) << "copy " << i;
+            EXPECT_EQ(got[i].colour, want[i].colour) << "copy " << i;
+        }
+    };
+    same(copies(1), {{{10, 5}, text}});
+    same(copies(2), {{{9, 4}, effect}, {{11, 6}, grey}, {{10, 5}, text}});
+    same(copies(3), {{{11, 6}, effect}, {{9, 5}, grey}, {{10, 5}, text}});
+    same(copies(4), {{{11, 5}, effect}, {{9, 5}, effect}, {{10, 4}, effect}, {{10, 6}, effect}, {{10, 5}, text}});
+    same(copies(5), {{{11, 6}, effect}, {{10, 5}, text}});
+    EXPECT_TRUE(copies(0).empty());
+    EXPECT_TRUE(copies(6).empty());
+}
+
+TEST(ProgressBarDrawing, FourColourInterpolationEndsOneStepShort) {
+    // 0 → 255 over 4 steps: step 63.75, entries 0, 64 (63.75), 128 (127.5 → even), 191 (191.25), 255.
+    EXPECT_EQ(InterpolateChannel(0, 255, 4, 0), 0);
+    EXPECT_EQ(InterpolateChannel(0, 255, 4, 1), 64);
+    EXPECT_EQ(InterpolateChannel(0, 255, 4, 2), 128);
+    EXPECT_EQ(InterpolateChannel(0, 255, 4, 3), 191);
+    EXPECT_EQ(InterpolateChannel(0, 255, 4, 4), 255);
+    EXPECT_EQ(InterpolateChannel(200, 100, 3, 1), 167);  // 200 − 33.33
+    EXPECT_EQ(InterpolateChannel(200, 100, 3, 3), 100);
+    EXPECT_EQ(InterpolateChannel(50, 50, 7, 6), 50);
+    EXPECT_EQ(InterpolateChannel(10, 90, 0, 0), 10);  // no steps: the start colour
+}
+
+}  // namespace

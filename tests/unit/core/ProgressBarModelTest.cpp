@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "LayoutSet.h"
+#include "ProgressBarModel.h"
+
+namespace {
+
+FontDesc ContainerFont() {
+    FontDesc font;
+    font.Name = L"Tahoma";
+    font.Size = 8.25;
+    return font;
+}
+
+// A model with the range of a new instance, recording every change notification.
+class ProgressBarModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        model.InitNew(ContainerFont());
+        model.SetChangeHandler([this](std::wstring_view name) { log.emplace_back(name); });
+    }
+    ProgressBarModel model;
+    std::vector<std::wstring> log;
+};
+
+using Names = std::vector<std::wstring>;
+
+TEST_F(ProgressBarModelTest, MaxIsAtLeastOneAndAboveMin) {
+    model.SetMax(0);
+    EXPECT_EQ(model.Max(), 1);
+    model.SetMax(-20);
+    EXPECT_EQ(model.Max(), 1);
+
+    model.SetMax(100);
+    model.SetMin(10);
+    model.SetMax(5);
+    EXPECT_EQ(model.Max(), 11);
+    model.SetMax(10);  // equal to Min is not enough either
+    EXPECT_EQ(model.Max(), 11);
+}
+
+TEST_F(ProgressBarModelTest, MinStaysBelowMaxAndIsNeverNegative) {
+    model.SetValue(50);
+    model.SetMin(100);
+    EXPECT_EQ(model.Min(), 99);
+    EXPECT_EQ(model.Value(), 99);
+    model.SetMin(-5);
+    EXPECT_EQ(model.Min(), 0);
+    EXPECT_EQ(model.Value(), 99);  // raising the range pulls Value along, lowering it does not
+}
+
+TEST_F(ProgressBarModelTest, ValueIsKeptInsideTheRange) {
+    model.SetValue(150);
+    EXPECT_EQ(model.Value(), 100);
+    model.SetValue(-1);
+    EXPECT_EQ(model.Value(), 0);
+    model.SetMin(20);
+    EXPECT_EQ(model.Value(), 20);
+    model.SetValue(7);
+    EXPECT_EQ(model.Value(), 20);
+}
+
+TEST_F(ProgressBarModelTest, LoweringMaxBelowValueNotifiesValueBeforeMax) {
+    model.SetValue(80);
+    log.clear();
+    model.SetMax(60);
+    EXPECT_EQ(model.Value(), 60);
+    EXPECT_EQ(log, (Names{L"Value", L"Max"}));
+
+    log.clear();
+    model.SetMax(200);  // Value inside: only Max
+    EXPECT_EQ(log, (Names{L"Max"}));
+}
+
+TEST_F(ProgressBarModelTest, RaisingMinAboveValueNotifiesValueBeforeMin) {
+    model.SetValue(10);
+    log.clear();
+    model.SetMin(30);
+    EXPECT_EQ(log, (Names{L"Value", L"Min"}));
+}
+
+TEST_F(ProgressBarModelTest, EverySetterNotifiesByItsPersistedNameEvenWithoutChange) {
+    model.SetValue(model.Value());
+    model.SetRoundedValue(-3);
+    model.SetEnabled(false);
+    model.SetTheme(42);
+    model.SetTextStyle(9);
+    model.SetOrientations(7);
+    model.SetTextAlignment(0);
+    model.SetText(L"");
+    model.SetTextEffectColor(0x123456);
+    model.SetTextEffect(-1);
+    model.SetTextForeColor(0x80000012);
+    model.SetTextFont(ContainerFont());
+    model.SetPBSCustomeColor1(1);
+    model.SetPBSCustomeColor2(2);
+    EXPECT_EQ(log, (Names{L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextStyle", L"Orientations",
+                          L"TextAlignment", L"Text", L"TextEffectColor", L"TextEffect", L"TextForeColor", L"TextFont",
+                          L"PBSCustomeColor1", L"PBSCustomeColor2"}));
+    // Out-of-table values are stored as given; only the range is corrected.
+    EXPECT_EQ(model.RoundedValue(), -3);
+    EXPECT_EQ(model.Theme(), 42);
+    EXPECT_EQ(model.TextEffect(), -1);
+    EXPECT_EQ(model.TextForeColor(), 0x80000012u);
+}
+
+TEST(ProgressBarNewInstance, StartsWithItsOwnValuesInSetterOrder) {
+    ProgressBarModel model;
+    Names log;
+    model.SetChangeHandler([&log](std::wstring_view name) { log.emplace_back(name); });
+    FontDesc font = ContainerFont();
+    font.Name = L"宋体";
+    model.InitNew(font);
+    EXPECT_EQ(log, (Names{L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextForeColor", L"Text",
+                          L"TextAlignment", L"TextEffect", L"TextEffectColor", L"TextStyle", L"Orientations",
+                          L"TextFont"}));
+    EXPECT_EQ(model.Max(), 100);
+    EXPECT_EQ(model.Min(), 0);
+    EXPECT_EQ(model.Value(), 50);
+    EXPECT_EQ(model.RoundedValue(), 5);
+    EXPECT_TRUE(model.Enabled());
+    EXPECT_EQ(model.Theme(), 1);
+    EXPECT_EQ(model.TextForeColor(), 0u);
+    EXPECT_EQ(model.Text(), L"Q7MX ProgressBar");
+    EXPECT_EQ(model.TextAlignment(), 5);
+    EXPECT_EQ(model.TextEffect(), 5);
+    EXPECT_EQ(model.TextEffectColor(), 0xFFFFFFu);
+    EXPECT_EQ(model.TextStyle(), 3);
+    EXPECT_EQ(model.Orientations(), 1);
+    EXPECT_EQ(model.TextFont(), font);
+}
+
+TEST(ProgressBarPersistence, ANewInstanceSavesTheFourPropertiesWhoseDefaultsDiffer) {
+    ProgressBarModel model;
+    model.InitNew(ContainerFont());
+    PropertyBag bag;
+    model.Write(bag, ContainerFont());
+    std::vector<std::wstring> names;
+    for (const auto& entry : bag.Entries()) names.push_back(entry.name);
+    // In the write order: TextStyle 8, Text 12, TextEffectColor 13, TextEffect 14.
+    EXPECT_EQ(names, (Names{L"TextStyle", L"Text", L"TextEffectColor", L"TextEffect"}));
+    EXPECT_EQ(bag.ReadInt(L"TextStyle", 1), 3);
+    EXPECT_EQ(bag.ReadText(L"Text", L""), L"Q7MX ProgressBar");
+    EXPECT_EQ(bag.ReadColor(L"TextEffectColor", 0), 0xFFFFFFu);
+    EXPECT_EQ(bag.ReadInt(L"TextEffect", 1), 5);
+}
+
+TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
+    FontDesc font;
+    font.Name = L"宋体";
+    font.Size = 9;
+    font.Charset = 134;
+    font.Italic = true;
+    ProgressBarModel model;
+    model.InitNew(ContainerFont());
+    model.SetOrientations(2);
+    model.SetMax(400);
+    model.SetMin(3);
+    model.SetValue(7);
+    model.SetRoundedValue(0);
+    model.SetEnabled(false);
+    model.SetTheme(10);
+    model.SetTextStyle(2);
+    model.SetTextFont(font);
+    model.SetTextForeColor(0x0000FF);
+    model.SetTextAlignment(9);
+    model.SetText(L"下载 \"quoted\"\n");
+    model.SetTextEffectColor(0x80000005);
+    model.SetTextEffect(4);
+    model.SetPBSCustomeColor2(0x102030);
+    model.SetPBSCustomeColor1(0x405060);
+
+    PropertyBag bag;
+    model.Write(bag, ContainerFont());
+    std::vector<std::wstring> names;
+    for (const auto& entry : bag.Entries()) names.push_back(entry.name);
+    EXPECT_EQ(names, (Names{L"Orientations", L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme",
+                            L"TextStyle", L"TextFont", L"TextForeColor", L"TextAlignment", L"Text", L"TextEffectColor",
+                            L"TextEffect", L"PBSCustomeColor2", L"PBSCustomeColor1"}));
+
+    // Through the layout text and back into a fresh control.
+    const LayoutSet reparsed = [&] {
+        LayoutSet set;
+        set.Block(L"Bar") = bag;
+        return LayoutSet::Parse(set.Serialize());
+    }();
+    ASSERT_NE(reparsed.Find(L"Bar"), nullptr);
+    ProgressBarModel restored;
+    Names log;
+    restored.SetChangeHandler([&log](std::wstring_view name) { log.emplace_back(name); });
+    restored.Read(*reparsed.Find(L"Bar"), L"Bar", ContainerFont());
+    // A fresh control's Value 0 is pulled up to the saved Min before the saved Value is read.
+    EXPECT_EQ(log, (Names{L"Max", L"Value", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextStyle",
+                          L"Orientations", L"Text", L"TextEffectColor", L"TextEffect", L"TextAlignment", L"TextFont",
+                          L"TextForeColor", L"PBSCustomeColor2", L"PBSCustomeColor1"}));
+    EXPECT_EQ(restored.Orientations(), 2);
+    EXPECT_EQ(restored.Max(), 400);
+    EXPECT_EQ(restored.Min(), 3);
+    EXPECT_EQ(restored.Value(), 7);
+    EXPECT_EQ(restored.RoundedValue(), 0);
+    EXPECT_FALSE(restored.Enabled());
+    EXPECT_EQ(restored.Theme(), 10);
+    EXPECT_EQ(restored.TextStyle(), 2);
+    EXPECT_EQ(restored.TextFont(), font);
+    EXPECT_EQ(restored.TextForeColor(), 0x0000FFu);
+    EXPECT_EQ(restored.TextAlignment(), 9);
+    EXPECT_EQ(restored.Text(), L"下载 \"quoted\"\n");
+    EXPECT_EQ(restored.TextEffectColor(), 0x80000005u);
+    EXPECT_EQ(restored.TextEffect(), 4);
+    EXPECT_EQ(restored.PBSCustomeColor2(), 0x102030u);
+    EXPECT_EQ(restored.PBSCustomeColor1(), 0x405060u);
+}
+
+TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
+    PropertyBag bag;
+    bag.WriteInt(L"Theme", 8);
+    ProgressBarModel model;
+    model.Read(bag, L"Bar1", ContainerFont());
+    EXPECT_EQ(model.Theme(), 8);
+    EXPECT_EQ(model.Value(), 50);
+    EXPECT_EQ(model.Max(), 100);
+    EXPECT_EQ(model.Min(), 0);
+    EXPECT_EQ(model.RoundedValue(), 5);
+    EXPECT_TRUE(model.Enabled());
+    EXPECT_EQ(model.TextStyle(), 1);
+    EXPECT_EQ(model.Orientations(), 1);
+    EXPECT_EQ(model.TextEffect(), 1);
+    EXPECT_EQ(model.TextEffectColor(), 0xC8C8C8u);
+    EXPECT_EQ(model.TextAlignment(), 5);
+    EXPECT_EQ(model.TextForeColor(), 0u);
+    EXPECT_EQ(model.TextFont(), ContainerFont());
+    EXPECT_EQ(model.Text(), L"Bar1");
+
+    // And it writes back as exactly that set, except for the text, which now differs from empty.
+    PropertyBag again;
+    model.Write(again, ContainerFont());
+    ASSERT_EQ(again.Entries().size(), 2u);
+    EXPECT_EQ(again.Entries()[0].name, L"Theme");
+    EXPECT_EQ(again.Entries()[1].name, L"Text");
+}
+
+TEST(ProgressBarPersistence, AnEmptyTextSavesNothingAndReadsBackAsTheDisplayName) {
+    ProgressBarModel model;
+    model.InitNew(ContainerFont());
+    model.SetText(L"");
+    PropertyBag bag;
+    model.Write(bag, ContainerFont());
+    EXPECT_FALSE(bag.Has(L"Text"));
+    ProgressBarModel restored;
+    restored.Read(bag, L"NicePressBar", ContainerFont());
+    EXPECT_EQ(restored.Text(), L"NicePressBar");
+}
+
+TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
+    PropertyBag bag;
+    bag.WriteInt(L"Value", 150);
+    bag.WriteInt(L"Min", 120);
+    bag.WriteInt(L"Max", 200);
+    ProgressBarModel model;
+    model.Read(bag, L"Bar", ContainerFont());
+    EXPECT_EQ(model.Max(), 200);
+    EXPECT_EQ(model.Min(), 120);
+    EXPECT_EQ(model.Value(), 150);
+
+    // A saved Min at or above the saved Max is pulled below it before Value is read.
+    PropertyBag odd;
+    odd.WriteInt(L"Max", 10);
+    odd.WriteInt(L"Min", 30);
+    odd.WriteInt(L"Value", 3);
+    ProgressBarModel fresh;
+    fresh.Read(odd, L"Bar", ContainerFont());
+    EXPECT_EQ(fresh.Max(), 10);
+    EXPECT_EQ(fresh.Min(), 9);
+    EXPECT_EQ(fresh.Value(), 9);
+}
+
+TEST(ProgressBarPersistence, AnUnreadableEntryLeavesOnlyItsPropertyAsItWas) {
+    ProgressBarModel model;
+    model.InitNew(ContainerFont());
+    model.SetTheme(4);
+    PropertyBag bag;
+    bag.WriteRaw(L"Theme", L"eight");
+    bag.WriteRaw(L"Enabled", L"maybe");
+    bag.WriteRaw(L"Text", L"no quotes");
+    bag.WriteRaw(L"TextFont", L"\"Arial\", 9");
+    bag.WriteRaw(L"TextEffectColor", L"0xZZ");
+    bag.WriteInt(L"TextAlignment", 3);
+    model.Read(bag, L"Bar", ContainerFont());
+    EXPECT_EQ(model.Theme(), 4);
+    EXPECT_TRUE(model.Enabled());
+    EXPECT_EQ(model.Text(), L"Q7MX ProgressBar");
+    EXPECT_EQ(model.TextFont(), ContainerFont());
+    EXPECT_EQ(model.TextEffectColor(), 0xFFFFFFu);
+    EXPECT_EQ(model.TextAlignment(), 3);
+    EXPECT_EQ(model.TextStyle(), 1);  // missing: its reading default
+}
+
+// The main window's own set, as compiled into the program.
+TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
+    std::string path = __FILE__;
+    path = path.substr(0, path.find_last_of("/\\") + 1) + "../../../resources/MainForm.layout";
+    std::ifstream file(path, std::ios::binary);
+    if (!file) GTEST_SKIP() << "layout file not reachable from here: " << path;
+    std::stringstream text;
+    text << file.rdbuf();
+    const LayoutSet layout = LayoutSet::Parse(text.str());
+    const PropertyBag* bag = layout.Find(L"NicePressBar");
+    ASSERT_NE(bag, nullptr);
+
+    FontDesc windowFont;  // whatever the window's font is, the bar's own font wins
+    ProgressBarModel model;
+    model.Read(*bag, L"NicePressBar", windowFont);
+    EXPECT_EQ(model.Value(), 0);
+    EXPECT_EQ(model.Max(), 100);
+    EXPECT_EQ(model.Min(), 0);
+    EXPECT_EQ(model.RoundedValue(), 5);
+    EXPECT_TRUE(model.Enabled());
+    EXPECT_EQ(model.Theme(), 8);
+    EXPECT_EQ(model.TextStyle(), 2);
+    EXPECT_EQ(model.Orientations(), 1);
+    EXPECT_EQ(model.Text(), L"NicePressBar");
+    EXPECT_EQ(model.TextEffect(), 1);
+    EXPECT_EQ(model.TextEffectColor(), 0xC8C8C8u);
+    EXPECT_EQ(model.TextAlignment(), 5);
+    EXPECT_EQ(model.TextForeColor(), 0u);
+    EXPECT_EQ(model.PBSCustomeColor1(), 0u);
+    EXPECT_EQ(model.PBSCustomeColor2(), 0u);
+    EXPECT_EQ(model.TextFont().Name, L"宋体");
+    EXPECT_EQ(model.TextFont().Size, 9.0);
+    EXPECT_EQ(model.TextFont().Weight, 400);
+    EXPECT_FALSE(model.TextFont().Italic || model.TextFont().Underline || model.TextFont().Strikethrough);
+    EXPECT_EQ(model.TextFont().Charset, 134);
+
+    // Nothing else is stored: every other entry would be a default the set need not carry.
+    PropertyBag written;
+    model.Write(written, windowFont);
+    EXPECT_EQ(written.Entries().size(), bag->Entries().size());
+}
+
+}  // namespace
