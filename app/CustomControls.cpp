@@ -6,6 +6,7 @@
 
 #include "LayoutResource.h"
 #include "ProgressBar.h"
+#include "isButton.h"
 #include "resource.h"
 
 namespace {
@@ -19,12 +20,22 @@ const LayoutSet& MainFormLayout() {
 }  // namespace
 
 HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
-    HWND button = CreateWindowExW(0, L"BUTTON", spec.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON,
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleW(nullptr),
-                                  nullptr);
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return button;
+    HostedControlArgs args;
+    args.parent = parent;
+    args.id = spec.id;
+    args.rect = rect;
+    args.name = Utf8ToWide(spec.name);
+    args.containerFont = font;
+    args.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
+    // Caption, style and font come from the layout; a missing block still gives a working button.
+    const PropertyBag* saved = MainFormLayout().Find(args.name);
+    PropertyBag fallback;
+    if (!saved) {
+        fallback.WriteText(L"Caption", spec.text);
+        saved = &fallback;
+    }
+    args.persisted = saved;
+    return isButton::Create(args);
 }
 
 HWND CreateProgressBar(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's push buttons and progress bar, created from the layout. Buttons report clicks to their
-// parent as WM_COMMAND / BN_CLICKED and keep their caption as window text; the bar shows a whole percentage.
+// The main window's push buttons (our isButton) and progress bar, created from the layout. Buttons report clicks
+// to their parent as WM_COMMAND / BN_CLICKED and keep their caption as window text, so SetWindowText changes the
+// caption and repaints; the bar shows a whole percentage.
 
 #include <windows.h>
 

@@ -1,0 +1,147 @@
+#include "ButtonCanvas.h"
+
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <algorithm>
+
+using button::Colour;
+
+IconPicture::~IconPicture() {
+    if (handle) DestroyIcon(Icon());
+}
+
+bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int width) noexcept {
+    if (!target || !icon) return false;
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return false;
+    UniqueBitmap mask(info.hbmMask);
+    UniqueBitmap colour(info.hbmColor);
+    if (!mask || !colour) return false;  // a monochrome icon has no colour bitmap to turn grey
+    BITMAP bm{};
+    if (!GetObjectW(colour.Get(), sizeof bm, &bm)) return false;
+
+    UniqueMemDC memory(CreateCompatibleDC(target));
+    if (!memory) return false;
+    {
+        SelectGuard select(memory.Get(), colour.Get());
+        for (int px = 0; px < bm.bmWidth; ++px) {
+            for (int py = 0; py < bm.bmHeight; ++py) {
+                const COLORREF c = GetPixel(memory.Get(), px, py);
+                if (c == CLR_INVALID) continue;
+                const Colour grey = button::GrayscalePixel(c);
+                if (grey != c) SetPixelV(memory.Get(), px, py, grey);
+            }
+        }
+    }
+    ICONINFO greyInfo{TRUE, 0, 0, mask.Get(), colour.Get()};
+    UniqueIcon grey(CreateIconIndirect(&greyInfo));
+    return grey && DrawIconEx(target, x, y, grey.Get(), width, height, 0, nullptr, DI_NORMAL);
+}
+
+void ButtonCanvas::SetBackground(Colour c) {
+    surface_.SetBackColor(c);
+    surface_.Cls();
+}
+
+void ButtonCanvas::Line(int x1, int y1, int x2, int y2, Colour c) {
+    HDC dc = surface_.Dc();
+    UniquePen pen(CreatePen(PS_SOLID, 1, c));
+    SelectGuard select(dc, pen.Get());
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);  // GDI leaves out the end pixel, as the renderers expect
+}
+
+void ButtonCanvas::Fill(int x, int y, int w, int h, Colour c) {
+    UniqueBrush brush(CreateSolidBrush(c));
+    const RECT r{x, y, x + w, y + h};
+    FillRect(surface_.Dc(), &r, brush.Get());
+}
+
+void ButtonCanvas::Pixel(int x, int y, Colour c) { SetPixelV(surface_.Dc(), x, y, c); }
+
+void ButtonCanvas::Edge(int kind) {
+    RECT r{0, 0, surface_.ScaleWidth(), surface_.ScaleHeight()};
+    DrawEdge(surface_.Dc(), &r, static_cast<UINT>(kind), BF_RECT);
+}
+
+bool ButtonCanvas::DrawThemed(int state) {
+    HTHEME theme = OpenThemeData(hwnd_, L"Button");
+    if (!theme) return false;
+    const RECT r{0, 0, surface_.ScaleWidth(), surface_.ScaleHeight()};
+    const HRESULT hr = DrawThemeBackground(theme, surface_.Dc(), BP_PUSHBUTTON, state, &r, &r);
+    CloseThemeData(theme);
+    return SUCCEEDED(hr);
+}
+
+HICON ButtonCanvas::Icon() const noexcept {
+    return props_.Icon ? reinterpret_cast<HICON>(props_.Icon->handle) : nullptr;
+}
+
+bool ButtonCanvas::PaintOnMask(int x, int y, int size) noexcept {
+    const int w = std::max(surface_.ScaleWidth(), x + size);
+    const int h = std::max(surface_.ScaleHeight(), y + size);
+    if (mask_.ScaleWidth() < w || mask_.ScaleHeight() < h) {
+        if (!mask_.Resize(std::max(w, mask_.ScaleWidth()), std::max(h, mask_.ScaleHeight()))) return false;
+    }
+    if (!mask_.Dc() || x < 0 || y < 0) return false;
+    // Where the icon is transparent the square keeps the mask colour and is skipped when copying.
+    UniqueBrush key(CreateSolidBrush(TranslateColour(props_.MaskColor)));
+    const RECT square{x, y, x + size, y + size};
+    FillRect(mask_.Dc(), &square, key.Get());
+    return DrawIconEx(mask_.Dc(), x, y, Icon(), size, size, 0, nullptr, DI_NORMAL) != FALSE;
+}
+
+void ButtonCanvas::DrawIcon(int x, int y, int size, bool enabled) {
+    HDC dc = surface_.Dc();
+    if (!props_.UseMaskColor) {
+        if (enabled)
+            DrawIconEx(dc, x, y, Icon(), size, size, 0, nullptr, DI_NORMAL);
+        else
+            PaintIconGrayscale(dc, Icon(), x, y, size, size);
+        return;
+    }
+    // Drawing failures here are ignored: the caption still follows.
+    if (!PaintOnMask(x, y, size)) return;
+    const COLORREF key = TranslateColour(props_.MaskColor);
+    for (int px = x; px < x + size; ++px) {
+        for (int py = y; py < y + size; ++py) {
+            const COLORREF c = GetPixel(mask_.Dc(), px, py);
+            if (c == CLR_INVALID || c == key) continue;
+            SetPixelV(dc, px, py, enabled ? c : button::Gray(c));
+        }
+    }
+}
+
+void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
+    HDC dc = surface_.Dc();
+    constexpr COLORREF kShadow = 8421504;  // grey 128
+    if (props_.UseMaskColor) {
+        if (!PaintOnMask(x, y, size)) return;
+        const COLORREF key = TranslateColour(props_.MaskColor);
+        for (int px = x; px < x + size; ++px)
+            for (int py = y; py < y + size; ++py) {
+                const COLORREF c = GetPixel(mask_.Dc(), px, py);
+                if (c != CLR_INVALID && c != key) SetPixelV(dc, px, py, kShadow);
+            }
+        return;
+    }
+    DrawIconEx(dc, x, y, Icon(), size, size, 0, nullptr, DI_NORMAL);
+    const COLORREF background = GetPixel(dc, 1, 1);
+    for (int px = x; px < x + size; ++px)
+        for (int py = y; py < y + size; ++py) {
+            const COLORREF c = GetPixel(dc, px, py);
+            if (c != CLR_INVALID && c != background) SetPixelV(dc, px, py, kShadow);
+        }
+}
+
+void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, Colour colour) {
+    HDC dc = surface_.Dc();
+    const OleColor saved = surface_.ForeColor();
+    surface_.SetForeColor(colour);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, format);
+    SetBkMode(dc, oldMode);
+    surface_.SetForeColor(saved);
+}

@@ -1,0 +1,111 @@
+#pragma once
+// Our own push button, hosted like any of our controls. Input arrives as window messages and goes to the
+// portable ButtonCore; the hover look comes from a hook on the button's own window plus leave tracking; every
+// change repaints the whole button on the drawing surface and shows it with one BitBlt. Clicks reach the parent
+// as WM_COMMAND / BN_CLICKED with the control ID, and the window text always holds the caption, so the
+// parent's handlers and automation see a button like any other.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "AboutPanel.h"
+#include "ButtonCore.h"
+#include "ButtonWindowHook.h"
+#include "HostedControl.h"
+
+class isButton : public HostedControl, private button::ButtonSite, private IButtonHookClient {
+public:
+    static constexpr const wchar_t* kClassName = L"isButton";
+
+    // Creates a button window that owns its control; reads args.persisted when given, else a new instance.
+    static HWND Create(const HostedControlArgs& args);
+    // The button of a window made by Create, or null.
+    static isButton* FromHwnd(HWND hwnd) noexcept;
+
+    button::ButtonCore& Core() noexcept { return core_; }
+    [[nodiscard]] const button::ButtonCore& Core() const noexcept { return core_; }
+
+    // The owner's events, besides the WM_COMMAND that Click sends to the parent.
+    std::function<void()> Click;
+    std::function<void()> MouseEnter;
+    std::function<void()> MouseLeave;
+
+    void WriteProperties(PropertyBag& bag) const override;
+    void ReadProperties(const PropertyBag& bag) override;
+
+    // Repaints now.
+    void Refresh() noexcept;
+    [[nodiscard]] static std::wstring Version() { return button::kVersion; }
+    void About() noexcept;
+    // Opens a link with the shell's "open" verb; returns the shell's result code.
+    static int OpenLink(const std::wstring& link) noexcept;
+    // The icon becomes the button's (it destroys it when replaced); null removes the icon.
+    void SetIcon(HICON icon);
+
+    [[nodiscard]] HWND ToolTipWindow() const noexcept { return toolTip_.Get(); }
+    [[nodiscard]] const TOOLINFOW& ToolInfo() const noexcept { return toolInfo_; }
+    [[nodiscard]] bool Hooked() const noexcept { return hook_.Installed(); }
+    [[nodiscard]] const button::HookLists& HookMessages() const noexcept { return hook_.Lists(); }
+    [[nodiscard]] DWORD AboutStyle() const noexcept { return aboutStyle_; }
+    [[nodiscard]] HWND AboutWindow() const noexcept { return about_.Hwnd(); }
+
+protected:
+    void InitProperties() override;
+    void OnResize() override;
+    bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
+
+private:
+    isButton() : core_(static_cast<button::ButtonSite&>(*this)) {}
+
+    // ButtonSite
+    button::Colour SysColour(int index) const override;
+    bool UserMode() const override { return Site().Ambient.UserMode; }
+    bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }
+    std::wstring ExtenderName() const override { return Site().Extender.Name; }
+    std::wstring ExtenderToolTipText() const override { return Site().Extender.ToolTipText; }
+    void SetExtenderToolTipText(const std::wstring& text) override { Site().Extender.ToolTipText = text; }
+    void PropertyChanged(std::wstring_view name) override;
+    void ReLayout() override;
+    void Repaint() override { Refresh(); }
+    void RaiseClick() override;
+    void RaiseMouseEnter() override;
+    void RaiseMouseLeave() override;
+    void TrackLeave() override;
+    void CreateToolTipWindow() override;
+    void DestroyToolTipWindow() override;
+    void MoveFocus(bool forward) override;
+    void EnableWindow(bool enabled) override;
+    void FontChanged() override;
+    void MousePointerChanged() override;
+    bool LeaveTrackingAvailable() const override;
+    void InstallHook() override;
+
+    // IButtonHookClient
+    void zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& lhWnd, UINT& uMsg, WPARAM& wParam,
+                        LPARAM& lParam) noexcept override;
+
+    void OnPrimaryDown(bool doubleClick) noexcept;
+    void OnPrimaryUp(POINT at) noexcept;
+    void OnDestroy() noexcept;
+    void ApplyShape(int width, int height) noexcept;
+
+    using TrackFunction = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+
+    button::ButtonCore core_;
+    ButtonWindowHook hook_;
+    DrawingSurface mask_;  // the hidden surface that colour-keys icons
+    AboutPanel about_;
+    DWORD aboutStyle_ = 0;
+    UniqueWindow toolTip_;
+    TOOLINFOW toolInfo_{};
+    std::wstring toolText_;  // the tool record points into it
+    mutable TrackFunction track_ = nullptr;
+    bool pressed_ = false;          // the primary button went down here and the mouse is captured
+    bool pressedByDouble_ = false;  // the second press of a double click: its release raises no Click
+    bool painting_ = false;
+    int shapeStyle_ = -1, shapeWidth_ = -1, shapeHeight_ = -1;
+};
