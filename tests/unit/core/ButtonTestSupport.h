@@ -17,6 +17,7 @@ using namespace button;
 class RecordingSite : public ButtonSite {
 public:
     Colour face = Rgb(240, 240, 240);
+    Colour infoText = Rgb(0, 0, 0);
     bool userMode = true;
     bool trackingAvailable = true;
     std::wstring extenderName = L"Command1";
@@ -34,7 +35,7 @@ public:
             case kSysGrayText:
                 return Rgb(109, 109, 109);
             case kSysInfoText:
-                return Rgb(0, 0, 0);
+                return infoText;
             case kSysInfoBackground:
                 return Rgb(255, 255, 225);
             default:

@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include "ButtonHookLists.h"
+#include "ButtonTestSupport.h"
+#include "LayoutSet.h"
+
+namespace {
+
+using namespace button;
+using button_test::RecordingSite;
+
+std::vector<std::wstring> Names(const PropertyBag& bag) {
+    std::vector<std::wstring> names;
+    for (const auto& e : bag.Entries()) names.push_back(e.name);
+    return names;
+}
+
+class ButtonPersistence : public ::testing::Test {
+protected:
+    ButtonPersistence() : core(site) {}
+    RecordingSite site;
+    ButtonCore core;
+};
+
+TEST_F(ButtonPersistence, NewButtonStartsAsStyleZeroNamedAfterItsInstance) {
+    core.InitProperties();
+    const ButtonProperties& p = core.Props();
+    EXPECT_EQ(p.Style, StyleEdge3D);
+    EXPECT_EQ(p.Caption, L"Command1");
+    EXPECT_EQ(p.BackColor, Rgb(240, 240, 240));
+    EXPECT_EQ(p.HighlightColor, Rgb(0, 120, 215));
+    EXPECT_EQ(p.ToolTipType, 1);
+    EXPECT_EQ(p.NonThemeStyle, 0);
+    EXPECT_EQ(p.MaskColor, 0u);
+    EXPECT_EQ(p.Font.Name, L"Verdana");
+    EXPECT_DOUBLE_EQ(p.Font.Size, 8.25);
+    EXPECT_EQ(core.Fields().CaptionFormat, dt::kCenter | dt::kVCenter | dt::kWordBreak);
+}
+
+TEST_F(ButtonPersistence, WritesInItsOrderUnderItsOwnNamesAndOmitsDefaults) {
+    core.InitProperties();
+    core.SetCaption(L"");
+    PropertyBag bag;
+    core.WriteProperties(bag);
+    // New button: style 0 differs from the set's default 3, IconAlign 0 from 1, iNonThemeStyle 0 from 5,
+    // ttForeColor 0 from the tooltip-background colour, MaskColor 0 from 12632256. ttBackColor's default is the
+    // tooltip *text* colour, black here, so its 0 is left out.
+    const std::vector<std::wstring> expected{L"Icon",         L"Style",       L"IconAlign",   L"iNonThemeStyle",
+                                             L"Tooltiptitle", L"ToolTipIcon", L"ToolTipType", L"ttForeColor",
+                                             L"Font",         L"MaskColor"};
+    EXPECT_EQ(Names(bag), expected);
+    EXPECT_EQ(*bag.ReadColor(L"ttForeColor", 1), 0u);
+    EXPECT_EQ(*bag.ReadColor(L"MaskColor", 1), 0u);
+
+    RecordingSite greyText;
+    greyText.infoText = Rgb(50, 50, 50);
+    ButtonCore other(greyText);
+    other.InitProperties();
+    PropertyBag second;
+    other.WriteProperties(second);
+    EXPECT_EQ(second.ReadColor(L"ttBackColor", 1), 0u) << "where the tooltip text is not black, 0 is written";
+}
+
+TEST_F(ButtonPersistence, EverythingChangedIsWrittenInTheFixedOrder) {
+    core.InitProperties();
+    core.SetStyle(StyleGradientBevel);
+    core.SetCaption(L"登 录");
+    core.SetIconSize(24);
+    core.SetIconAlign(IconRight);
+    core.SetCaptionAlign(CaptionBottom);
+    core.SetNonThemeStyle(2);
+    core.SetEnabled(false);
+    core.SetShowFocus(true);
+    core.SetUseCustomColors(true);
+    core.SetBackColor(Rgb(1, 2, 3));
+    core.SetHighlightColor(Rgb(4, 5, 6));
+    core.SetFontColor(Rgb(7, 8, 9));
+    core.SetFontHighlightColor(Rgb(10, 11, 12));
+    site.extenderToolTip = L"tip";
+    core.SetToolTipTitle(L"Title");
+    core.SetToolTipIcon(2);
+    core.SetToolTipType(0);
+    core.SetToolTipBackColor(Rgb(20, 20, 20));
+    core.SetToolTipForeColor(Rgb(30, 30, 30));
+    core.SetFont(FontDesc{L"微软雅黑", 9, 400, false, false, false, 134});
+    core.SetButtonType(ButtonCheck);
+    core.SetValue(true);
+    core.SetMaskColor(Rgb(255, 0, 255));
+    core.SetUseMaskColor(true);
+    core.SetMousePointer(11);
+
+    PropertyBag bag;
+    core.WriteProperties(bag);
+    const std::vector<std::wstring> expected{
+        L"Icon",         L"Style",       L"Caption",     L"IconSize",    L"IconAlign",   L"CaptionAlign",
+        L"iNonThemeStyle", L"Enabled",   L"ShowFocus",   L"USeCustomColors", L"BackColor", L"HighlightColor",
+        L"FontColor",    L"FontHighlightColor", L"ToolTipText", L"Tooltiptitle", L"ToolTipIcon", L"ToolTipType",
+        L"ttBackColor",  L"ttForeColor", L"Font",        L"ButtonType",  L"Value",       L"MaskColor",
+        L"UseMaskColor", L"MousePointer"};
+    EXPECT_EQ(Names(bag), expected);
+
+    // Through the layout text and back into a fresh button.
+    LayoutSet layout;
+    layout.Block(L"NBtnLogin") = bag;
+    const LayoutSet reread = LayoutSet::Parse(layout.Serialize());
+    RecordingSite site2;
+    ButtonCore loaded(site2);
+    loaded.ReadProperties(*reread.Find(L"NBtnLogin"));
+    const ButtonProperties& p = loaded.Props();
+    EXPECT_EQ(p.Style, StyleGradientBevel);
+    EXPECT_EQ(p.Caption, L"登 录");
+    EXPECT_EQ(p.IconSize, 24);
+    EXPECT_EQ(p.IconAlign, IconRight);
+    EXPECT_EQ(p.CaptionAlign, CaptionBottom);
+    EXPECT_EQ(p.NonThemeStyle, 2);
+    EXPECT_FALSE(p.Enabled);
+    EXPECT_TRUE(p.ShowFocus);
+    EXPECT_TRUE(p.UseCustomColors);
+    EXPECT_EQ(p.BackColor, Rgb(1, 2, 3));
+    EXPECT_EQ(p.HighlightColor, Rgb(4, 5, 6));
+    EXPECT_EQ(p.FontColor, Rgb(7, 8, 9));
+    EXPECT_EQ(p.FontHighlightColor, Rgb(10, 11, 12));
+    EXPECT_EQ(p.ToolTipTitle, L"Title");
+    EXPECT_EQ(p.ToolTipIcon, 2);
+    EXPECT_EQ(p.ToolTipType, 0);
+    EXPECT_EQ(p.ToolTipBackColor, Rgb(20, 20, 20));
+    EXPECT_EQ(p.ToolTipForeColor, Rgb(30, 30, 30));
+    EXPECT_EQ(p.Font.Name, L"微软雅黑");
+    EXPECT_EQ(p.Font.Charset, 134);
+    EXPECT_EQ(p.ButtonType, ButtonCheck);
+    EXPECT_TRUE(p.Value);
+    EXPECT_EQ(p.MaskColor, Rgb(255, 0, 255));
+    EXPECT_TRUE(p.UseMaskColor);
+    EXPECT_EQ(p.MousePointer, 11);
+    EXPECT_EQ(site2.Count(L"disable"), 1) << "a stored Enabled false keeps input away from the window too";
+}
+
+TEST_F(ButtonPersistence, MissingEntriesReadAsTheSetDefaults) {
+    core.InitProperties();
+    core.SetCaption(L"old");
+    core.Fields().ButtonState = kStatePressed;
+    core.ReadProperties(PropertyBag{});
+    const ButtonProperties& p = core.Props();
+    EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
+    EXPECT_EQ(p.Style, StyleDoubleFrame);
+    EXPECT_EQ(p.Caption, L"");
+    EXPECT_EQ(p.IconSize, 16);
+    EXPECT_EQ(p.IconAlign, IconLeft);
+    EXPECT_EQ(p.NonThemeStyle, StyleSkinned);
+    EXPECT_EQ(p.ToolTipType, 1);
+    EXPECT_EQ(p.ToolTipBackColor, Rgb(0, 0, 0)) << "the tooltip-text colour";
+    EXPECT_EQ(p.ToolTipForeColor, Rgb(255, 255, 225)) << "the tooltip-background colour";
+    EXPECT_EQ(p.MaskColor, 12632256u);
+    EXPECT_EQ(p.FontColor, Rgb(0, 0, 0));
+}
+
+TEST_F(ButtonPersistence, ToolTipTextIsReadTwiceForTheExtenderAndForTheButton) {
+    core.InitProperties();
+    core.SetToolTipText(L"mine");
+    PropertyBag bag;
+    bag.WriteText(L"ToolTipText", L"stored");
+    core.ReadProperties(bag);
+    EXPECT_EQ(site.extenderToolTip, L"stored");
+    EXPECT_EQ(core.Props().ToolTipText, L"stored");
+
+    // Without the entry the extender keeps the button's own text, and the button's own becomes "".
+    core.SetToolTipText(L"mine");
+    site.extenderToolTip = L"other";
+    core.ReadProperties(PropertyBag{});
+    EXPECT_EQ(site.extenderToolTip, L"mine");
+    EXPECT_EQ(core.Props().ToolTipText, L"");
+
+    // Written only when it differs from the extender's text.
+    PropertyBag out;
+    site.extenderToolTip = L"";
+    core.WriteProperties(out);
+    EXPECT_FALSE(out.Has(L"ToolTipText"));
+}
+
+TEST_F(ButtonPersistence, HookAndTrackingOnlyAtRunTime) {
+    site.userMode = false;
+    core.ReadProperties(PropertyBag{});
+    EXPECT_EQ(site.Count(L"hook"), 0);
+    site.userMode = true;
+    site.trackingAvailable = false;
+    core.ReadProperties(PropertyBag{});
+    EXPECT_FALSE(core.Fields().CanTrackLeave);
+    EXPECT_EQ(site.Count(L"hook"), 0);
+    site.trackingAvailable = true;
+    core.ReadProperties(PropertyBag{});
+    EXPECT_TRUE(core.Fields().CanTrackLeave);
+    EXPECT_EQ(site.Count(L"hook"), 1);
+}
+
+TEST(ButtonSetters, NotifyByTheirNamesThenLayOutOrRepaint) {
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+    site.log.clear();
+    core.SetToolTipTitle(L"t");
+    core.SetToolTipIcon(1);
+    core.SetCaption(L"c");
+    core.SetUseCustomColors(true);
+    core.SetMousePointer(2);
+    const std::vector<std::wstring> expected{L"notify TooltipTitle", L"repaint",  L"notify TooltipIcon",
+                                             L"repaint",             L"notify Caption", L"relayout",
+                                             L"notify UseCustomColors", L"repaint", L"notify MousePointer",
+                                             L"pointer"};
+    EXPECT_EQ(site.log, expected);
+
+    core.Fields().ButtonState = kStateHover;
+    site.log.clear();
+    core.SetEnabled(false);
+    EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
+    EXPECT_EQ(site.log, (std::vector<std::wstring>{L"notify Enabled", L"repaint", L"disable"}));
+}
+
+TEST(ButtonInput, ClicksKeysAndTheHookFollowTheStateMachine) {
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+
+    core.MouseDown(kSecondaryButton);
+    core.MouseUp(kSecondaryButton);
+    core.ContainerClick();
+    EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
+    EXPECT_EQ(site.Count(L"Click"), 0) << "the secondary button changes nothing";
+
+    core.MouseDown(kPrimaryButton);
+    EXPECT_EQ(core.Fields().ButtonState, kStatePressed);
+    core.MouseUp(kPrimaryButton);
+    core.ContainerClick();
+    EXPECT_EQ(core.Fields().ButtonState, kStateHover);
+    EXPECT_EQ(site.Count(L"Click"), 1);
+
+    core.KeyPress(kKeyEnter);
+    EXPECT_EQ(site.Count(L"Click"), 1) << "Enter does nothing on the button";
+    core.KeyDown(kKeyRight);
+    core.KeyDown(kKeyLeft);
+    EXPECT_EQ(site.Count(L"focus next"), 1);
+    EXPECT_EQ(site.Count(L"focus previous"), 1);
+
+    core.MouseUp(kSecondaryButton);
+    core.AccessKeyPress();
+    EXPECT_EQ(site.Count(L"Click"), 2) << "an access key clicks whatever mouse button was released last";
+    EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
+
+    site.extenderToolTip = L"hint";
+    core.HookMouseMove();
+    core.HookMouseMove();
+    EXPECT_EQ(site.Count(L"MouseEnter"), 1);
+    EXPECT_EQ(site.Count(L"track"), 1);
+    EXPECT_EQ(site.extenderToolTip, L"") << "the container shows no tooltip of its own meanwhile";
+    EXPECT_EQ(core.Props().ToolTipText, L"hint");
+    core.HookMouseLeave();
+    EXPECT_EQ(site.extenderToolTip, L"hint");
+    EXPECT_EQ(site.Count(L"tooltip-"), 1);
+    EXPECT_EQ(site.Count(L"MouseLeave"), 1);
+    EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
+
+    core.HookMouseMove();
+    core.Hide();
+    EXPECT_EQ(site.extenderToolTip, L"hint") << "hiding gives the extender its text back";
+}
+
+TEST(ButtonHookLists, ListsCoverRegisteredMessagesOnceAndReuseFreeEntries) {
+    HookLists lists;
+    lists.Register(0x200, HookLists::kAfter);
+    lists.Register(0x2A3, HookLists::kAfter);
+    lists.Register(0x200, HookLists::kAfter);
+    EXPECT_EQ(lists.AfterList(), (std::vector<std::uint32_t>{0x200, 0x2A3}));
+    EXPECT_TRUE(lists.After(0x2A3));
+    EXPECT_FALSE(lists.Before(0x2A3));
+    lists.Unregister(0x200, HookLists::kAfter);
+    EXPECT_FALSE(lists.After(0x200));
+    lists.Register(0x15, HookLists::kBoth);
+    EXPECT_EQ(lists.AfterList(), (std::vector<std::uint32_t>{0x15, 0x2A3})) << "the free slot is taken first";
+    EXPECT_TRUE(lists.Before(0x15));
+    lists.RegisterAll(HookLists::kBefore);
+    EXPECT_EQ(lists.BeforeCount(), -1);
+    EXPECT_TRUE(lists.Before(0x1234));
+    EXPECT_FALSE(lists.After(0x1234));
+}
+
+TEST(ButtonLayout, CaptionFlagsAndTextRectFollowTheAlignment) {
+    RecordingSite site;
+    ButtonCore core(site);
+    core.InitProperties();
+    core.SetCaptionAlign(CaptionRight);
+    core.Layout(57, 25);
+    EXPECT_EQ(core.Fields().TextRect, (Rect{4, 4, 53, 21}));
+    EXPECT_EQ(core.Fields().CaptionFormat, dt::kRight | dt::kVCenter | dt::kSingleLine);
+    core.SetCaptionAlign(9);
+    core.Layout(57, 25);
+    EXPECT_EQ(core.Fields().CaptionFormat, dt::kRight | dt::kVCenter | dt::kSingleLine) << "unknown value keeps";
+    EXPECT_EQ(CaptionFormatFor(CaptionTop, 0), dt::kCenter | dt::kSingleLine);
+    EXPECT_EQ(CaptionFormatFor(CaptionBottom, 0), dt::kCenter | dt::kBottom | dt::kSingleLine);
+    EXPECT_EQ(MinimumSidePixels(96), 20);
+    EXPECT_EQ(MinimumSidePixels(144), 30);
+}
+
+}  // namespace
