@@ -1,0 +1,379 @@
+// The push button as a window, driven by real window messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <vector>
+
+#include "ButtonCanvas.h"
+#include "isButton.h"
+
+namespace {
+
+using namespace button;
+
+constexpr int kButtonId = 301;
+constexpr int kOtherId = 302;
+
+// A container that counts the clicks its buttons report.
+struct Parent {
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+            commands.push_back(LOWORD(wParam));
+            return 0;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    static inline std::vector<int> commands;
+};
+
+COLORREF Grey(int v) { return RGB(v, v, v); }
+
+class ButtonWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Parent::commands.clear();
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &Parent::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ButtonTestParent";
+        RegisterClassExW(&wc);
+        parent = CreateWindowExW(WS_EX_CONTROLPARENT, L"ButtonTestParent", L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                                 200, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(parent, nullptr);
+        ShowWindow(parent, SW_SHOW);
+    }
+    void TearDown() override {
+        if (parent) DestroyWindow(parent);
+    }
+
+    HWND Make(int id, const PropertyBag* bag, RECT rect = {10, 10, 67, 35}) {
+        HostedControlArgs args;
+        args.parent = parent;
+        args.id = id;
+        args.rect = rect;
+        args.name = L"NBtnTest";
+        args.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+        args.persisted = bag;
+        HWND hwnd = isButton::Create(args);
+        EXPECT_NE(hwnd, nullptr);
+        return hwnd;
+    }
+    HWND MakeStyle8(int id = kButtonId, const wchar_t* caption = L"登 录") {
+        PropertyBag bag;
+        bag.WriteInt(L"Style", 8);
+        bag.WriteText(L"Caption", caption);
+        return Make(id, &bag);
+    }
+    static isButton& Button(HWND hwnd) { return *isButton::FromHwnd(hwnd); }
+    static int State(HWND hwnd) { return Button(hwnd).Core().Fields().ButtonState; }
+    static void Send(HWND hwnd, UINT msg, WPARAM w = 0, LPARAM l = MAKELPARAM(5, 5)) { SendMessageW(hwnd, msg, w, l); }
+    static void LeftClick(HWND hwnd) {
+        Send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON);
+        Send(hwnd, WM_LBUTTONUP);
+    }
+    // The button's look as it would be printed into a 32-bit surface.
+    static std::vector<COLORREF> Print(HWND hwnd, int w, int h) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) pixels.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return pixels;
+    }
+
+    HWND parent = nullptr;
+};
+
+TEST_F(ButtonWindow, ClassTakesDoubleClicksAndKeepsArrowsAndCharacters) {
+    HWND b = MakeStyle8();
+    EXPECT_TRUE(GetClassLongPtrW(b, GCL_STYLE) & CS_DBLCLKS);
+    wchar_t cls[32]{};
+    GetClassNameW(b, cls, 32);
+    EXPECT_STREQ(cls, L"isButton");
+    const LRESULT code = SendMessageW(b, WM_GETDLGCODE, 0, 0);
+    EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTCHARS), DLGC_WANTARROWS | DLGC_WANTCHARS);
+    wchar_t text[32]{};
+    GetWindowTextW(b, text, 32);
+    EXPECT_STREQ(text, L"登 录") << "automation reads the caption from the window text";
+    EXPECT_EQ(isButton::Version(), L"3.4.0");
+}
+
+TEST_F(ButtonWindow, PrimaryClickReachesTheParentOnceAndTheSecondaryButtonChangesNothing) {
+    HWND b = MakeStyle8();
+    Send(b, WM_RBUTTONDOWN, MK_RBUTTON);
+    EXPECT_EQ(State(b), kStateNormal);
+    Send(b, WM_RBUTTONUP);
+    EXPECT_EQ(State(b), kStateNormal);
+    EXPECT_TRUE(Parent::commands.empty());
+
+    Send(b, WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ(State(b), kStatePressed);
+    EXPECT_EQ(GetCapture(), b) << "the mouse is captured while pressed";
+    Send(b, WM_LBUTTONUP);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(State(b), kStateHover);
+    EXPECT_EQ(Parent::commands, std::vector<int>{kButtonId});
+
+    // Released away from the button: no click.
+    Send(b, WM_LBUTTONDOWN, MK_LBUTTON);
+    Send(b, WM_LBUTTONUP, 0, MAKELPARAM(200, 5));
+    EXPECT_EQ(Parent::commands.size(), 1u);
+}
+
+TEST_F(ButtonWindow, DoubleClickRaisesOneClickAndSpaceExactlyOne) {
+    HWND b = MakeStyle8();
+    int clicks = 0;
+    Button(b).Click = [&clicks] { ++clicks; };
+    LeftClick(b);
+    Send(b, WM_LBUTTONDBLCLK, MK_LBUTTON);
+    EXPECT_EQ(State(b), kStatePressed);
+    Send(b, WM_LBUTTONUP);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(Parent::commands.size(), 1u);
+
+    Send(b, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    EXPECT_EQ(State(b), kStatePressed);
+    Send(b, WM_CHAR, L' ', 0x00390001);
+    Send(b, WM_KEYDOWN, VK_SPACE, 0x40390001);
+    Send(b, WM_CHAR, L' ', 0x40390001);  // held down: a repeat, not a new press
+    Send(b, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(State(b), kStateHover);
+
+    Send(b, WM_CHAR, VK_RETURN, 0x001C0001);
+    EXPECT_EQ(clicks, 2) << "Enter does nothing on the button";
+}
+
+TEST_F(ButtonWindow, CheckButtonTogglesAndShowsPressedWhileChecked) {
+    PropertyBag bag;
+    bag.WriteInt(L"Style", 8);
+    bag.WriteInt(L"ButtonType", 1);
+    HWND b = Make(kButtonId, &bag);
+    isButton& button = Button(b);
+    LeftClick(b);
+    EXPECT_TRUE(button.Core().Props().Value);
+    EXPECT_EQ(State(b), kStatePressed) << "a checked button is drawn pressed even under the pointer";
+    LeftClick(b);
+    EXPECT_FALSE(button.Core().Props().Value);
+    EXPECT_EQ(State(b), kStateHover);
+    EXPECT_EQ(Parent::commands.size(), 2u);
+}
+
+TEST_F(ButtonWindow, HookSeesMouseEnterOncePerEntryAndRunsTheTooltip) {
+    HWND b = MakeStyle8();
+    isButton& button = Button(b);
+    ASSERT_TRUE(button.Hooked());
+    EXPECT_EQ(button.HookMessages().AfterList(),
+              (std::vector<std::uint32_t>{0x200, 0x2A3, 0x31A, 0x15}));
+    EXPECT_EQ(button.HookMessages().BeforeCount(), 0);
+
+    button.Site().Extender.ToolTipText = L"提示";
+    button.Core().SetToolTipTitle(L"");
+    int enters = 0, leaves = 0;
+    button.MouseEnter = [&enters] { ++enters; };
+    button.MouseLeave = [&leaves] { ++leaves; };
+    for (int x : {3, 10, 20}) Send(b, WM_MOUSEMOVE, 0, MAKELPARAM(x, 5));
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(State(b), kStateHover);
+    HWND tip = button.ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+    wchar_t cls[64]{};
+    GetClassNameW(tip, cls, 64);
+    EXPECT_STREQ(cls, L"tooltips_class32");
+    EXPECT_TRUE(GetWindowLongPtrW(tip, GWL_STYLE) & TTS_BALLOON);
+    EXPECT_TRUE(GetWindowLongPtrW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(button.Site().Extender.ToolTipText, L"") << "the container's own tooltip is silent meanwhile";
+    wchar_t text[64]{};
+    TOOLINFOW info = button.ToolInfo();
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L"提示");
+    EXPECT_EQ(info.uFlags & TTF_SUBCLASS, static_cast<UINT>(TTF_SUBCLASS));
+
+    Send(b, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(leaves, 1);
+    EXPECT_EQ(State(b), kStateNormal);
+    EXPECT_FALSE(IsWindow(tip)) << "the tooltip goes with the pointer";
+    EXPECT_EQ(button.Site().Extender.ToolTipText, L"提示");
+
+    Send(b, WM_MOUSEMOVE, 0, MAKELPARAM(4, 4));
+    EXPECT_EQ(enters, 2);
+    DestroyWindow(b);
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+}
+
+TEST_F(ButtonWindow, WindowTextAndCaptionStayTheSameAndTheButtonRepaints) {
+    HWND b = MakeStyle8(kButtonId, L"下 载");
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const auto before = Print(b, 57, 25);
+    SetWindowTextW(b, L"停 止");
+    EXPECT_EQ(Button(b).Core().Props().Caption, L"停 止");
+    const auto after = Print(b, 57, 25);
+    EXPECT_NE(before, after) << "the new caption is painted";
+    EXPECT_EQ(after[0 + 57 * 0], before[0]);
+
+    Button(b).Core().SetCaption(L"下 载");
+    wchar_t text[16]{};
+    GetWindowTextW(b, text, 16);
+    EXPECT_STREQ(text, L"下 载");
+    EXPECT_EQ(Print(b, 57, 25), before);
+    (void)face;
+}
+
+TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
+    HWND b = MakeStyle8(kButtonId, L"");
+    const COLORREF F = GetSysColor(COLOR_BTNFACE);
+    auto at = [](const std::vector<COLORREF>& px, int x, int y) { return px[static_cast<size_t>(y * 57 + x)]; };
+    auto shift = [](COLORREF c, int d) { return Shift(c, d); };
+
+    auto px = Print(b, 57, 25);
+    EXPECT_EQ(at(px, 10, 2), shift(F, 15));
+    EXPECT_EQ(at(px, 10, 21), shift(F, -15));
+    EXPECT_EQ(at(px, 20, 1), shift(F, 96));
+    EXPECT_EQ(at(px, 10, 0), shift(F, -48));
+    EXPECT_EQ(at(px, 10, 24), shift(shift(F, -48), 21));
+    EXPECT_EQ(at(px, 55, 23), shift(shift(F, -27), 15));
+
+    SetFocus(b);
+    ASSERT_EQ(GetFocus(), b);
+    px = Print(b, 57, 25);
+    EXPECT_EQ(at(px, 10, 0), shift(F, -96)) << "focus darkens the border";
+
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(b, region), ERROR);
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    EXPECT_FALSE(PtInRegion(region, 1, 0));
+    EXPECT_TRUE(PtInRegion(region, 2, 0));
+    EXPECT_TRUE(PtInRegion(region, 56, 3));
+    EXPECT_FALSE(PtInRegion(region, 56, 24));
+    EXPECT_FALSE(PtInRegion(region, 0, 24));
+    EXPECT_TRUE(PtInRegion(region, 28, 12));
+    DeleteObject(region);
+}
+
+TEST_F(ButtonWindow, ArrowsMoveTheFocusLikeTabAndShiftTab) {
+    HWND first = MakeStyle8(kButtonId);
+    HWND second = Make(kOtherId, nullptr, RECT{80, 10, 137, 35});
+    SetFocus(first);
+    ASSERT_EQ(GetFocus(), first);
+    EXPECT_TRUE(Button(first).Core().Fields().HasFocus);
+    Send(first, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(GetFocus(), second);
+    EXPECT_FALSE(Button(first).Core().Fields().HasFocus);
+    Send(second, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(GetFocus(), first);
+}
+
+TEST_F(ButtonWindow, AccessKeyFromTheContainerClicksOnce) {
+    HWND b = MakeStyle8(kButtonId, L"&Go");
+    HWND other = Make(kOtherId, nullptr, RECT{80, 10, 137, 35});
+    SetFocus(other);
+    MSG msg{};
+    msg.hwnd = other;
+    msg.message = WM_SYSCHAR;
+    msg.wParam = L'g';
+    msg.lParam = 0x20220001;
+    EXPECT_TRUE(IsDialogMessageW(parent, &msg));
+    EXPECT_EQ(Parent::commands, std::vector<int>{kButtonId});
+    EXPECT_EQ(State(b), kStateNormal);
+}
+
+TEST_F(ButtonWindow, SmallButtonGrowsToTheMinimumAndNewOnesStartFromTheirName) {
+    HWND b = Make(kButtonId, nullptr, RECT{0, 0, 10, 12});
+    RECT r{};
+    GetWindowRect(b, &r);
+    const int minimum = MinimumSidePixels(ScreenDpi());
+    EXPECT_EQ(r.right - r.left, minimum);
+    EXPECT_EQ(r.bottom - r.top, minimum);
+    EXPECT_EQ(Button(b).Core().Props().Caption, L"NBtnTest");
+    EXPECT_EQ(Button(b).Core().Props().Style, StyleEdge3D);
+}
+
+TEST_F(ButtonWindow, EnabledFollowsTheWindowBothWays) {
+    HWND b = MakeStyle8();
+    Button(b).Core().SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(b));
+    EXPECT_EQ(State(b), kStateDisabled);
+    EnableWindow(b, TRUE);
+    EXPECT_TRUE(Button(b).Core().Props().Enabled);
+    EXPECT_EQ(State(b), kStateNormal);
+}
+
+TEST_F(ButtonWindow, ThemedStyleDrawsTheVisualStyleOrTakesTheFallBack) {
+    PropertyBag bag;
+    bag.WriteInt(L"Style", 6);
+    bag.WriteInt(L"iNonThemeStyle", 8);
+    HWND b = Make(kButtonId, &bag);
+    if (HTHEME theme = OpenThemeData(b, L"Button")) {
+        CloseThemeData(theme);
+        Button(b).Refresh();
+        EXPECT_EQ(Button(b).Core().Props().Style, StyleThemed) << "a visual style is there: the button keeps it";
+    }
+    // Wine still themes a window after SetWindowTheme(hwnd, L"", L""); a class list that names no class does not.
+    SetWindowTheme(b, L" ", L" ");
+    ASSERT_EQ(OpenThemeData(b, L"Button"), nullptr);
+    Button(b).Refresh();
+    EXPECT_EQ(Button(b).Core().Props().Style, StyleGradientBevel);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    GetWindowRgn(b, region);
+    EXPECT_FALSE(PtInRegion(region, 0, 0)) << "the fall-back style's shape";
+    DeleteObject(region);
+    const auto px = Print(b, 57, 25);
+    EXPECT_EQ(px[10], Shift(GetSysColor(COLOR_BTNFACE), -48)) << "and its look";
+}
+
+// An icon whose colour pixels are the given colours in one row.
+HICON MakeIcon(const std::vector<COLORREF>& colours) {
+    const int w = static_cast<int>(colours.size());
+    HDC screen = GetDC(nullptr);
+    HBITMAP colour = CreateCompatibleBitmap(screen, w, 1);
+    HBITMAP mask = CreateBitmap(w, 1, 1, 1, nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, colour);
+    for (int x = 0; x < w; ++x) SetPixelV(dc, x, 0, colours[static_cast<size_t>(x)]);
+    SelectObject(dc, mask);
+    PatBlt(dc, 0, 0, w, 1, BLACKNESS);  // all opaque
+    SelectObject(dc, old);
+    ICONINFO info{TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteDC(dc);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    ReleaseDC(nullptr, screen);
+    return icon;
+}
+
+TEST(ButtonIconGrey, KeptLevelsStayAndOtherColoursBecomeTheirLuminance) {
+    const std::vector<COLORREF> in{Grey(0),   Grey(128), Grey(144),          Grey(240),
+                                   Grey(100), Grey(255), RGB(255, 255, 250), RGB(10, 20, 30)};
+    const std::vector<COLORREF> out{Grey(0),   Grey(128), Grey(148), Grey(240),
+                                    Grey(103), Grey(255), Grey(255), Grey(18)};
+    HICON icon = MakeIcon(in);
+    ASSERT_NE(icon, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, 8, 1);
+    HGDIOBJ old = SelectObject(dc, target);
+    EXPECT_TRUE(PaintIconGrayscale(dc, icon, 0, 0, 1, 8));
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(GetPixel(dc, x, 0), out[static_cast<size_t>(x)]) << x;
+    EXPECT_FALSE(PaintIconGrayscale(dc, nullptr, 0, 0, 1, 8));
+    EXPECT_FALSE(PaintIconGrayscale(nullptr, icon, 0, 0, 1, 8));
+    SelectObject(dc, old);
+    DeleteObject(target);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+}
+
+}  // namespace
