@@ -1,7 +1,6 @@
 #include "BackgroundTask.h"
 
 #include <memory>
-#include <thread>
 
 #include "Handles.h"
 #include "MessagePump.h"
@@ -13,21 +12,31 @@ struct TaskState {
     UniqueKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
+// Runs on a thread of the process's thread pool: a new thread per task costs milliseconds under Wine (every
+// loaded DLL hears of it), which would add up over the photos of an album. The pool grows when a task blocks.
+void CALLBACK RunTask(PTP_CALLBACK_INSTANCE, void* context) noexcept {
+    std::unique_ptr<std::function<void()>> task(static_cast<std::function<void()>*>(context));
+    (*task)();
+}
+
 }  // namespace
 
 TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind) {
     auto state = std::make_shared<TaskState>();
     if (!state->done) return TaskOutcome::NotStarted;
     state->control.Touch();
+    std::unique_ptr<std::function<void()>> task;
     try {
-        std::thread([state, work = std::move(work)] {
+        task = std::make_unique<std::function<void()>>([state, work = std::move(work)] {
             work(state->control);
             state->control.TryFinish();
             SetEvent(state->done.Get());
-        }).detach();
+        });
     } catch (...) {
         return TaskOutcome::NotStarted;
     }
+    if (!TrySubmitThreadpoolCallback(&RunTask, task.get(), nullptr)) return TaskOutcome::NotStarted;
+    task.release();  // RunTask owns it now
 
     const ULONGLONG start = GetTickCount64();
     for (;;) {

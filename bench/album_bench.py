@@ -1,0 +1,166 @@
+"""Album download figures: Verdaly against curl on the local imitation site, the processor time of a stalled
+page load and the memory of one huge photo. Prints figures, asserts nothing.
+
+Runs inside tests/e2e/sandbox.sh (bench/run does that). The site times photo transfers itself, from the first
+photo request to the last photo byte sent, so the album page and the closing probe stay out of the figures.
+"""
+import os
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
+
+from harness import Harness, site  # noqa: E402
+from test_download import (ALBUM_BOX, DOWN_BUTTON, DOWN_INFO, EMAIL, EMAIL_BOX, FOLDER_BOX, LOGGED_IN,  # noqa: E402
+                           LOGIN_BUTTON, LOGIN_INFO, PASSWORD, PASSWORD_BOX, RUN_FAILED, album_address,
+                           windows_path)
+
+PHOTOS, PHOTO_SIZE = 200, 200 * 1024
+HUGE = 512 << 20
+STALL_SECONDS = 10
+ALBUMS = {
+    "9/200": {"count": PHOTOS, "size": PHOTO_SIZE},
+    "9/1": {"photos": [{"url": "http://fmn.rrimg.com/fmn/huge/huge.jpg", "size": HUGE}]},
+    "9/10": {"count": 1},
+}
+FAULTS = {"/photo/9/album-10": {"kind": "stall", "seconds": STALL_SECONDS}}
+
+
+class Bench:
+    def __init__(self):
+        self.h = Harness("bench")
+        self.site = self.h.start_site({"accounts": [{"email": EMAIL, "password": PASSWORD}], "albums": ALBUMS,
+                                       "faults": FAULTS})
+        self.app = self.h.start_app()
+        tree = self.app.tree()
+        self.app.type_into(tree.find(id=EMAIL_BOX), EMAIL)
+        self.app.type_into(tree.find(id=PASSWORD_BOX), PASSWORD)
+        self.app.click(tree.find(id=LOGIN_BUTTON))
+        self.app.wait_text(LOGIN_INFO, LOGGED_IN, timeout=60)
+        self.pid = self.linux_pid()
+        self.runs = 0
+
+    def linux_pid(self):
+        """The Linux process that runs Verdaly.exe under Wine."""
+        for name in os.listdir("/proc"):
+            if not name.isdigit():
+                continue
+            try:
+                with open("/proc/%s/cmdline" % name, "rb") as f:
+                    cmdline = f.read()
+            except OSError:
+                continue
+            if b"Verdaly.exe" in cmdline and b"explorer" not in cmdline:
+                return int(name)
+        raise RuntimeError("no Verdaly process")
+
+    def cpu_seconds(self):
+        with open("/proc/%d/stat" % self.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def memory_kb(self, key):
+        with open("/proc/%d/status" % self.pid) as f:
+            for line in f:
+                if line.startswith(key + ":"):
+                    return int(line.split()[1])
+        return 0
+
+    def session_cookie(self):
+        """The cookie the login's answer set, for curl."""
+        return "t=" + self.site.requests(path="/PLogin.do")[-1]["session"]
+
+    def prepare_run(self, album):
+        """Types the album address and a fresh folder; returns the folder."""
+        self.runs += 1
+        folder = os.path.join(self.h.workdir, "run-%d" % self.runs)
+        os.makedirs(folder)
+        tree = self.app.tree()
+        self.app.type_into(tree.find(id=ALBUM_BOX), album)
+        self.app.type_into(tree.find(id=FOLDER_BOX), windows_path(folder))
+        return folder
+
+    def press_down(self):
+        self.app.click(self.app.tree().find(id=DOWN_BUTTON))
+
+    def start_run(self, album):
+        folder = self.prepare_run(album)
+        self.press_down()
+        return folder
+
+    def verdaly_album(self):
+        self.site.control("/stats/clear")
+        self.start_run(album_address(9, 200))
+        self.app.wait_text(DOWN_INFO, "[相册下载结束] 成功：%d 张，失败：0 张" % PHOTOS, timeout=600)
+        stats = self.site.control("/stats")
+        return stats["last_photo_sent"] - stats["first_photo_request"]
+
+    def curl_album(self, cookie):
+        urls = [p["url"] for p in site.album_photos("9/200", ALBUMS["9/200"])]
+        config = os.path.join(self.h.workdir, "curl.cfg")
+        with open(config, "w") as f:
+            for url in urls:
+                f.write('url = "%s"\noutput = "/dev/null"\n' % url)
+        self.site.control("/stats/clear")
+        subprocess.run(["curl", "-s", "--fail", "-b", cookie, "-K", config], check=True, timeout=600)
+        stats = self.site.control("/stats")
+        assert stats["photo_responses"] == PHOTOS, stats
+        return stats["last_photo_sent"] - stats["first_photo_request"]
+
+    def stalled_page_cpu(self):
+        self.prepare_run(album_address(9, 10))
+        self.press_down()
+        self.site.wait_request(path="/photo/9/album-10")
+        # Only the stall itself: from the page request until the site lets go of it.
+        before, start = self.cpu_seconds(), time.monotonic()
+        self.app.wait_text(DOWN_INFO, RUN_FAILED, timeout=STALL_SECONDS + 70)
+        return self.cpu_seconds() - before, time.monotonic() - start
+
+    def huge_photo_memory(self):
+        rss = self.memory_kb("VmRSS")
+        with open("/proc/%d/clear_refs" % self.pid, "w") as f:
+            f.write("5")  # resets the peak to the present size
+        folder = self.prepare_run(album_address(9, 1))
+        start = time.monotonic()
+        self.press_down()
+        # The kernel's peak, and our own samples of the resident size in case the peak could not be reset.
+        sampled = rss
+        done = "[相册下载结束] 成功：1 张，失败：0 张"
+        while self.app.tree().find(id=DOWN_INFO).text != done:
+            sampled = max(sampled, self.memory_kb("VmRSS"))
+            if time.monotonic() - start > 120:
+                raise RuntimeError("the huge photo did not arrive")
+            time.sleep(0.05)
+        seconds = time.monotonic() - start
+        size = os.path.getsize(os.path.join(folder, "huge.jpg"))
+        return (self.memory_kb("VmHWM") - rss) / 1024.0, (sampled - rss) / 1024.0, seconds, size
+
+    def stop(self):
+        self.h.stop()
+
+
+def main():
+    bench = Bench()
+    try:
+        lines = []
+        for delay in (0, 20):
+            bench.site.control("/config", {"photo_delay_ms": delay})
+            ours = bench.verdaly_album()
+            theirs = bench.curl_album(bench.session_cookie())
+            label = "bare loopback" if delay == 0 else "%d ms per photo" % delay
+            lines.append("%-18s Verdaly %6.2f s   curl %6.2f s   ratio %.2f" % (label, ours, theirs, ours / theirs))
+            print(lines[-1], flush=True)
+        bench.site.control("/config", {"photo_delay_ms": 0})
+        cpu, wall = bench.stalled_page_cpu()
+        print("stalled page load  %.3f s of processor time in %.1f s" % (cpu, wall), flush=True)
+        peak, sampled, seconds, size = bench.huge_photo_memory()
+        print("512 MB photo       peak memory growth %.1f MB (sampled %.1f MB), %.1f s, file %d bytes"
+              % (peak, sampled, seconds, size), flush=True)
+    finally:
+        bench.stop()
+
+
+if __name__ == "__main__":
+    main()
