@@ -76,20 +76,25 @@ mount --bind "$work/hosts" /etc/hosts
 mkdir -p "/tmp/.wine-$(id -u)"
 mount -t tmpfs -o mode=0700 tmpfs "/tmp/.wine-$(id -u)"
 
-# Xvfb picks a free display itself and writes its number to fd 5.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" </dev/null >"$work/xvfb.log" 2>&1 &
-xpid=$!
-for _ in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "sandbox: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 1 100); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || { echo "sandbox: $DISPLAY does not answer" >&2; exit 1; }
+if [ -n "${VERDALY_DISPLAY:-}" ]; then
+    # The demo on the user's own screen: its socket file is reachable from this network namespace.
+    export DISPLAY=$VERDALY_DISPLAY
+else
+    # Xvfb picks a free display itself and writes its number to fd 5.
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" </dev/null >"$work/xvfb.log" 2>&1 &
+    xpid=$!
+    for _ in $(seq 1 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || { echo "sandbox: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+    export DISPLAY=":$(head -n1 "$work/display")"
+    for _ in $(seq 1 100); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdpyinfo >/dev/null 2>&1 || { echo "sandbox: $DISPLAY does not answer" >&2; exit 1; }
+fi
 
 # One e2e run at a time per prefix; the prefix is created on first use.
 exec 9>"$VERDALY_BUILD/e2e-prefix.lock"

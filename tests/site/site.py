@@ -45,7 +45,7 @@ DEFAULT_CONFIG = {
     "login": {"redirect": False, "fail_first": 0, "delay_ms": 0, "strict_order": True},
     "cookie_name": "t",
     "album_requires_login": False,
-    # "owner/album": {"photos": [url or {"url", "size", "fault"}]} or {"count": N, "host": H, "size": S}
+    # "owner/album": {"photos": [url or {"url", "size" or "file", "fault"}]} or {"count": N, "host": H, "size": S}
     # or {"page": "raw text served as is"}.
     "albums": {},
     # path or full address -> {"kind": 404|500|status|stall|cut|delay|slow|never_finish|empty, ...}
@@ -493,6 +493,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         delay = int(st.config.get("photo_delay_ms") or 0)
         if delay:
             st.stopping.wait(delay / 1000.0)
+        if entry is not None and entry.get("file"):
+            # A real picture from disk (the demo's sample album).
+            with open(entry["file"], "rb") as f:
+                data = f.read()
+            record["photo"] = {"key": key, "known": True, "length": len(data), "sha1": hashlib.sha1(data).hexdigest()}
+            return Response(200, data, "image/jpeg")
         if size > STREAM_ABOVE:
             parts = photo_parts(key, size)
             record["photo"] = {"key": key, "known": entry is not None, "length": size, "sha1": None}

@@ -208,6 +208,14 @@ class RunningSite(unittest.TestCase):
         self.assertEqual(self.request("fmn.rrimg.com", "GET", "/fmn/p/late404.jpg")[0].status, 404)
         self.assertGreaterEqual(time.monotonic() - start, 0.3)
 
+    def test_a_photo_can_be_a_file_from_disk(self):
+        picture = os.path.join(self.tmp.name, "real.jpg")
+        with open(picture, "wb") as f:
+            f.write(site.BASE_JPEGS[2])
+        self.server.state.configure(site.merge_config(self.server.state.config, {
+            "albums": {"3/5": {"photos": [{"url": "http://fmn.rrimg.com/demo/real.jpg", "file": picture}]}}}))
+        self.assertEqual(self.request("fmn.rrimg.com", "GET", "/demo/real.jpg")[1], site.BASE_JPEGS[2])
+
     def test_empty_answer_keeps_the_status(self):
         resp, data = self.request("fmn.rrimg.com", "GET", "/fmn/p/empty.jpg")
         self.assertEqual((resp.status, resp.getheader("Content-Length"), data), (200, "0", b""))
