@@ -19,6 +19,7 @@ if [ ! -f "$stamp" ]; then
         printf 'REGEDIT4\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"shell"="1024x768"\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\r\n"Graphics"="x11,null"\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
         for face in '\xce\xa2\xc8\xed\xd1\xc5\xba\xda' '\xcb\xce\xcc\xe5' 'SimSun' 'Microsoft YaHei' 'NSimSun'; do
             printf '"%b"="WenQuanYi Micro Hei"\r\n' "$face"
@@ -27,7 +28,16 @@ if [ ! -f "$stamp" ]; then
     } > "$reg"
     "$WINE" regedit /S "$reg" </dev/null >/dev/null 2>&1 || true
     wineserver -w </dev/null >/dev/null 2>&1 || true
-    touch "$stamp"
+    touch "$stamp" "$WINEPREFIX/.verdaly-headless"
+fi
+# Unit tests create windows (our own controls) without an X display: with no display Wine falls back to its
+# null driver instead of refusing every window. Older prefixes get the setting once; the server must restart
+# for the desktop to pick it up.
+if [ ! -f "$WINEPREFIX/.verdaly-headless" ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f </dev/null >/dev/null 2>&1 || true
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.verdaly-headless"
 fi
 # Keep the server warm for the runs that follow, and let Wine's background services start here, detached:
 # started by a test instead, they would inherit its output pipe and keep the test runner waiting.

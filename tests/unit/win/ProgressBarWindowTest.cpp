@@ -1,0 +1,421 @@
+// The real progress bar control, rendered under Wine into a memory bitmap and read back pixel by pixel.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "HostTestSupport.h"
+#include "LayoutSet.h"
+#include "ProgressBar.h"
+
+namespace {
+
+using namespace pixel_test;
+namespace pb = progressbar;
+
+// NicePressBar's size on the main window (6735 × 225 twips) and its persisted set.
+constexpr int kWidth = 449;
+constexpr int kHeight = 15;
+constexpr char kNicePressBar[] =
+    "[NicePressBar]\n"
+    "Value = 0\n"
+    "Theme = 8\n"
+    "TextStyle = 2\n"
+    "TextFont = \"宋体\", 9, 400, 0, 0, 0, 134\n"
+    "Text = \"NicePressBar\"\n";
+
+constexpr int kGradientTolerance = 1;  // Wine's GradientFill rounds its own way
+
+Rgb3 Of(OleColor c) { return {pb::Red(c), pb::Green(c), pb::Blue(c)}; }
+
+// Row y of an n-row GradientFill from start to end: the end colour itself is never painted.
+Rgb3 Along(OleColor start, OleColor end, int y, int n) {
+    auto channel = [&](int a, int b) { return static_cast<int>(pb::Nearest(a + (b - a) * static_cast<double>(y) / n)); };
+    return {channel(pb::Red(start), pb::Red(end)), channel(pb::Green(start), pb::Green(end)),
+            channel(pb::Blue(start), pb::Blue(end))};
+}
+
+pb::ThemeTable Theme(int theme, OleColor c1 = 0, OleColor c2 = 0) {
+    pb::ThemeTable table{};
+    pb::FillThemeTable(theme, c1, c2, table);
+    return table;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t buffer[256]{};
+    GetWindowTextW(hwnd, buffer, 256);
+    return buffer;
+}
+
+class ProgressBarWindow : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(parent.Get(), nullptr) << "no window can be made here"; }
+
+    ProgressBar& Make(int width = kWidth, int height = kHeight, const PropertyBag* set = nullptr,
+                      HFONT containerFont = nullptr) {
+        if (!set) set = nicePressBar.Find(L"NicePressBar");
+        HostedControlArgs args;
+        args.parent = parent.Get();
+        args.id = 300;
+        args.rect = {10, 10, 10 + width, 10 + height};
+        args.name = L"NicePressBar";
+        args.containerFont = containerFont;
+        args.persisted = set == &kNew ? nullptr : set;
+        hwnd = ProgressBar::Create(args);
+        ProgressBar* bar = ProgressBar::FromHwnd(hwnd);
+        EXPECT_NE(bar, nullptr);
+        return *bar;
+    }
+
+    // Column 448 lies right of the outline (drawn to W − 1 exclusive), so every row there is pure gradient.
+    void ExpectHalves(const Image& image, int x, OleColor c1, OleColor c2, OleColor c3, OleColor c4, int fromRow = 0,
+                      int toRow = kHeight) {
+        for (int y = fromRow; y < toRow; ++y) {
+            const Rgb3 want = y < 8 ? Along(c1, c2, y, 8) : Along(c3, c4, y - 8, 7);
+            EXPECT_TRUE(Near(image.At(x, y), want, kGradientTolerance))
+                << "x " << x << " row " << y << ": " << image.At(x, y) << " want " << want;
+        }
+    }
+
+    static inline const PropertyBag kNew{};
+    LayoutSet nicePressBar = LayoutSet::Parse(kNicePressBar);
+    ParentWindow parent;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(ProgressBarWindow, WindowTextHoldsTheCaptionItDraws) {
+    ProgressBarModel& model = Make().Model();
+    EXPECT_EQ(WindowText(hwnd), L"0%");
+    model.SetValue(42);
+    EXPECT_EQ(WindowText(hwnd), L"42%");
+    model.SetMax(3);  // Value follows Max down
+    EXPECT_EQ(WindowText(hwnd), L"100%");
+    model.SetValue(1);
+    EXPECT_EQ(WindowText(hwnd), L"33.3333333333333%");
+    model.SetTextStyle(1);
+    EXPECT_EQ(WindowText(hwnd), L"1");
+    model.SetTextStyle(3);
+    EXPECT_EQ(WindowText(hwnd), L"NicePressBar");
+    model.SetTextEffect(0);  // no caption at all, whatever the style
+    EXPECT_EQ(WindowText(hwnd), L"");
+    model.SetTextEffect(6);
+    EXPECT_EQ(WindowText(hwnd), L"");
+    model.SetTextEffect(5);
+    model.SetTextStyle(0);
+    EXPECT_EQ(WindowText(hwnd), L"");
+}
+
+TEST_F(ProgressBarWindow, FillReachesLengthLAndNeedsAValueOfAtLeastOne) {
+    ProgressBarModel& model = Make().Model();
+    const pb::ThemeTable c = Theme(8);
+    model.SetValue(42);  // L = nearest(449 × 0.42 = 188.58) = 189: columns 0 to 188
+    Image image = Capture(hwnd);
+    for (int y : {4, 10}) {
+        const bool top = y < 8;
+        const Rgb3 fill = top ? Along(c[pb::F1], c[pb::F2], y, 8) : Along(c[pb::F3], c[pb::F4], y - 8, 7);
+        const Rgb3 back = top ? Along(c[pb::B1], c[pb::B2], y, 8) : Along(c[pb::B3], c[pb::B4], y - 8, 7);
+        EXPECT_TRUE(Near(image.At(188, y), fill, kGradientTolerance)) << image.At(188, y) << " row " << y;
+        EXPECT_TRUE(Near(image.At(189, y), back, kGradientTolerance)) << image.At(189, y) << " row " << y;
+        EXPECT_TRUE(Near(image.At(60, y), fill, kGradientTolerance)) << image.At(60, y) << " row " << y;
+    }
+
+    model.SetValue(0);
+    image = Capture(hwnd);
+    EXPECT_TRUE(Near(image.At(3, 4), Along(c[pb::B1], c[pb::B2], 4, 8), kGradientTolerance)) << image.At(3, 4);
+    EXPECT_TRUE(Near(image.At(60, 10), Along(c[pb::B3], c[pb::B4], 2, 7), kGradientTolerance)) << image.At(60, 10);
+
+    model.SetValue(1);  // L = nearest(4.49) = 4
+    image = Capture(hwnd);
+    EXPECT_TRUE(Near(image.At(3, 4), Along(c[pb::F1], c[pb::F2], 4, 8), kGradientTolerance)) << image.At(3, 4);
+    EXPECT_TRUE(Near(image.At(4, 4), Along(c[pb::B1], c[pb::B2], 4, 8), kGradientTolerance)) << image.At(4, 4);
+}
+
+TEST_F(ProgressBarWindow, PercentageIsValueOverMaxWhateverMin) {
+    ProgressBarModel& model = Make().Model();
+    const pb::ThemeTable c = Theme(8);
+    model.SetMin(20);
+    model.SetValue(20);  // 20 % of 449 = 89.8 → 90
+    const Image image = Capture(hwnd);
+    EXPECT_TRUE(Near(image.At(89, 4), Along(c[pb::F1], c[pb::F2], 4, 8), kGradientTolerance)) << image.At(89, 4);
+    EXPECT_TRUE(Near(image.At(90, 4), Along(c[pb::B1], c[pb::B2], 4, 8), kGradientTolerance)) << image.At(90, 4);
+    EXPECT_EQ(WindowText(hwnd), L"20%");
+}
+
+TEST_F(ProgressBarWindow, ThemeEightHalvesSplitAtRowEight) {
+    ProgressBarModel& model = Make().Model();
+    const pb::ThemeTable c = Theme(8);
+    ExpectHalves(Capture(hwnd), 448, c[pb::B1], c[pb::B2], c[pb::B3], c[pb::B4]);
+    model.SetValue(100);
+    const Image full = Capture(hwnd);
+    ExpectHalves(full, 448, c[pb::F1], c[pb::F2], c[pb::F3], c[pb::F4]);
+    ExpectHalves(full, 100, c[pb::F1], c[pb::F2], c[pb::F3], c[pb::F4], 1, 13);  // inside the outline
+    EXPECT_TRUE(Near(full.At(100, 14), Along(c[pb::F3], c[pb::F4], 6, 7), kGradientTolerance)) << full.At(100, 14);
+}
+
+TEST_F(ProgressBarWindow, OutlineIsDrawnInColourOToOnePixelShortOfTheEdges) {
+    Make();
+    const Image image = Capture(hwnd);
+    const Rgb3 outline{23, 139, 211};
+    EXPECT_EQ(image.At(100, 0), outline);
+    EXPECT_EQ(image.At(100, 13), outline);
+    EXPECT_EQ(image.At(0, 7), outline);
+    EXPECT_EQ(image.At(447, 7), outline);
+    EXPECT_NE(image.At(100, 14), outline);
+    EXPECT_NE(image.At(448, 7), outline);
+    EXPECT_NE(image.At(0, 0), outline);  // the corner is rounded off
+}
+
+TEST_F(ProgressBarWindow, WindowIsShapedByTheRoundedValue) {
+    ProgressBarModel& model = Make().Model();
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(hwnd, region.Get()), ERROR);
+    EXPECT_FALSE(PtInRegion(region.Get(), 0, 0));
+    EXPECT_TRUE(PtInRegion(region.Get(), 224, 7));
+    EXPECT_TRUE(PtInRegion(region.Get(), 2, 7));
+    model.SetRoundedValue(0);
+    ASSERT_NE(GetWindowRgn(hwnd, region.Get()), ERROR);
+    EXPECT_TRUE(PtInRegion(region.Get(), 0, 0));
+}
+
+TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColours) {
+    ProgressBarModel& model = Make().Model();
+    const OleColor c1 = RGB(200, 30, 10), c2 = RGB(20, 100, 240);
+    model.SetPBSCustomeColor1(c1);
+    model.SetPBSCustomeColor2(c2);
+    model.SetTheme(10);
+    Image image = Capture(hwnd);
+    // B1..B4 = lighten(C2, 180), lighten(C2, 50), C2, lighten(C2, 80).
+    ExpectHalves(image, 448, RGB(200, 255, 255), RGB(70, 150, 255), c2, RGB(100, 180, 255));
+    EXPECT_EQ(image.At(100, 0), Of(c1));
+
+    model.SetValue(100);
+    // F1..F4 = lighten(C1, 180), lighten(C1, 50), C1, lighten(C1, 80).
+    ExpectHalves(Capture(hwnd), 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
+
+    model.SetTheme(11);  // not a theme: the colours stay
+    image = Capture(hwnd);
+    EXPECT_EQ(image.At(100, 0), Of(c1));
+    ExpectHalves(image, 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
+}
+
+TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColourInGrey) {
+    ProgressBarModel& model = Make().Model();
+    model.SetTextForeColor(RGB(200, 101, 0));
+    model.SetValue(50);
+    Image image = Capture(hwnd);
+    EXPECT_GT(image.Count({200, 101, 0}), 0);
+
+    model.SetEnabled(false);
+    image = Capture(hwnd);
+    const pb::ThemeTable c = Theme(8);
+    // Exact divisions: the outline 23,139,211 greys to 125, the caption 200,101,0 to 101.
+    EXPECT_EQ(image.At(100, 0), (Rgb3{125, 125, 125}));
+    EXPECT_GT(image.Count({101, 101, 101}), 0);
+    EXPECT_EQ(image.Count({200, 101, 0}), 0);
+    ExpectHalves(image, 448, pb::Grey(c[pb::B1]), pb::Grey(c[pb::B2]), pb::Grey(c[pb::B3]), pb::Grey(c[pb::B4]));
+    ExpectHalves(image, 20, pb::Grey(c[pb::F1]), pb::Grey(c[pb::F2]), pb::Grey(c[pb::F3]), pb::Grey(c[pb::F4]), 1, 13);
+
+    // Nothing keeps a hue except the container's background where the rounded corners leave it showing.
+    const Rgb3 back = FromColorRef(GetSysColor(COLOR_BTNFACE));
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const Rgb3 p = image.At(x, y);
+            if (p == back) continue;
+            ASSERT_TRUE(p.r == p.g && p.g == p.b) << "pixel " << x << "," << y << " is " << p;
+        }
+}
+
+TEST_F(ProgressBarWindow, NotifiesTheSiteAndWritesItsSet) {
+    ProgressBar& bar = Make();
+    std::vector<std::wstring> heard;
+    bar.Site().Subscribe([&heard](std::wstring_view name) { heard.emplace_back(name); });
+    bar.Site().ClearChanged();
+    bar.Model().SetValue(80);
+    bar.Model().SetMax(60);
+    EXPECT_EQ(heard, (std::vector<std::wstring>{L"Value", L"Value", L"Max"}));
+    EXPECT_TRUE(bar.Site().Changed());
+    EXPECT_EQ(WindowText(hwnd), L"100%");
+
+    PropertyBag written;
+    bar.WriteProperties(written);
+    std::vector<std::wstring> names;
+    for (const auto& entry : written.Entries()) names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Max", L"Value", L"Theme", L"TextStyle", L"TextFont", L"Text"}));
+    EXPECT_EQ(*written.Raw(L"TextFont"), L"\"宋体\",9,400,0,0,0,134");
+}
+
+TEST_F(ProgressBarWindow, ANewInstanceTakesTheContainerFontAndItsOwnCaption) {
+    UniqueFont font(CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+    ProgressBar& bar = Make(kWidth, kHeight, &kNew, font.Get());
+    EXPECT_EQ(bar.Model().TextFont().Name, L"Tahoma");
+    EXPECT_EQ(bar.Model().TextFont().Weight, FW_BOLD);
+    EXPECT_EQ(bar.Model().TextFont(), bar.Site().Ambient.Font);
+    EXPECT_EQ(WindowText(hwnd), L"Q7MX ProgressBar");
+    EXPECT_EQ(bar.Model().Theme(), 1);
+    const Image image = Capture(hwnd);
+    EXPECT_EQ(image.At(100, 0), (Rgb3{204, 168, 62}));  // theme 1's outline
+}
+
+// Pixels that belong to the caption: neither the surface's background nor the outline.
+struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+Box CaptionBox(const Image& image, const Rgb3& text) {
+    Box box;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (image.At(x, y) == text) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+
+TEST_F(ProgressBarWindow, CaptionSitsWhereItsAlignmentCodeSays) {
+    constexpr int w = 200, h = 60;
+    ProgressBar& bar = Make(w, h);
+    ProgressBarModel& model = bar.Model();
+    model.SetOrientations(0);  // no bar: only the outline and the caption
+    model.SetTextStyle(3);
+    model.SetText(L"Ag");
+    model.SetTextForeColor(RGB(255, 0, 0));
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"Ag", 2, &extent));
+    const int tw = extent.cx, th = extent.cy;
+    const Rgb3 red{255, 0, 0};
+
+    model.SetTextAlignment(1);
+    const Box origin = CaptionBox(Capture(hwnd), red);
+    ASSERT_GE(origin.right, 0) << "no caption pixels";
+    EXPECT_GE(origin.left, 1);
+    EXPECT_LT(origin.right, 1 + tw);
+    EXPECT_GE(origin.top, 0);
+    EXPECT_LT(origin.bottom, th);
+
+    const int columns[3] = {1, static_cast<int>(pb::Nearest(w / 2.0 - tw / 2.0 - 1)), w - tw - 3};
+    const int rows[3] = {0, static_cast<int>(pb::Nearest(h / 2.0 - th / 2.0 - 1)), h - th - 1};
+    for (int code = 2; code <= 9; ++code) {
+        model.SetTextAlignment(code);
+        const Box box = CaptionBox(Capture(hwnd), red);
+        EXPECT_EQ(box.left - origin.left, columns[(code - 1) / 3] - 1) << "code " << code;
+        EXPECT_EQ(box.top - origin.top, rows[(code - 1) % 3]) << "code " << code;
+    }
+    model.SetTextAlignment(0);  // the surface's top-left corner
+    const Box corner = CaptionBox(Capture(hwnd), red);
+    EXPECT_EQ(corner.left, origin.left - 1);
+    EXPECT_EQ(corner.top, origin.top);
+}
+
+TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
+    constexpr int w = 120, h = 40;
+    ProgressBar& bar = Make(w, h);
+    ProgressBarModel& model = bar.Model();
+    model.SetOrientations(0);
+    model.SetTextStyle(3);
+    model.SetText(L"HX");
+    const COLORREF text = RGB(255, 0, 0), effect = RGB(0, 160, 0), grey = RGB(128, 128, 128);
+    model.SetTextForeColor(text);
+    model.SetTextEffectColor(effect);
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"HX", 2, &extent));
+    const pb::Point at = pb::TextPosition(5, w, h, extent.cx, extent.cy);
+    UniqueFont font = CreateFontFromDesc(model.TextFont());
+
+    struct Copy {
+        int dx, dy;
+        COLORREF colour;
+    };
+    // The bar without a caption, then the caption's copies drawn by hand in the order given. Glyph edges are
+    // smoothed, so only drawing the same copies in the same order gives the same pixels.
+    auto expected = [&](const std::vector<Copy>& copies) {
+        model.SetTextEffect(0);
+        MemoryCanvas canvas(w, h);
+        SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+        SelectGuard selected(canvas.Dc(), font.Get());
+        SetBkMode(canvas.Dc(), TRANSPARENT);
+        for (const Copy& copy : copies) {
+            SetTextColor(canvas.Dc(), copy.colour);
+            TextOutW(canvas.Dc(), at.x + copy.dx, at.y + copy.dy, L"HX", 2);
+        }
+        return canvas.Read();
+    };
+    auto differing = [&](const Image& a, const Image& b) {
+        int n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) n += !(a.At(x, y) == b.At(x, y));
+        return n;
+    };
+    auto check = [&](int effectCode, const std::vector<Copy>& copies) {
+        const Image want = expected(copies);
+        model.SetTextEffect(effectCode);
+        const Image got = Capture(hwnd);
+        EXPECT_EQ(differing(got, want), 0) << "effect " << effectCode;
+        return got;
+    };
+    const Image plain = check(1, {{0, 0, text}});
+    EXPECT_GT(differing(plain, expected({})), 20);  // the caption is there at all
+    check(2, {{-1, -1, effect}, {1, 1, grey}, {0, 0, text}});
+    check(3, {{1, 1, effect}, {-1, 0, grey}, {0, 0, text}});
+    check(4, {{1, 0, effect}, {-1, 0, effect}, {0, -1, effect}, {0, 1, effect}, {0, 0, text}});
+    const Image shadow = check(5, {{1, 1, effect}, {0, 0, text}});
+
+    // The order matters: the other way round, the effect would cover the caption.
+    EXPECT_GT(differing(shadow, expected({{0, 0, text}, {1, 1, effect}})), 0);
+}
+
+TEST(ProgressBarGradients, TwoColourTakesCornerCoordinatesNotExtents) {
+    MemoryCanvas canvas(12, 12);
+    ASSERT_TRUE(canvas.Ok());
+    ProgressBar::GradientTwoColour(canvas.Dc(), 1, RGB(255, 0, 0), RGB(0, 0, 255), 2, 3, 6, 7);
+    Image image = canvas.Read();
+    const Rgb3 white{255, 255, 255};
+    EXPECT_TRUE(Near(image.At(2, 3), {255, 0, 0}, kGradientTolerance)) << image.At(2, 3);
+    EXPECT_TRUE(Near(image.At(5, 6), Along(RGB(255, 0, 0), RGB(0, 0, 255), 3, 4), kGradientTolerance))
+        << image.At(5, 6);
+    EXPECT_EQ(image.At(5, 3), image.At(2, 3));  // top to bottom: rows are one colour
+    EXPECT_EQ(image.At(6, 3), white);
+    EXPECT_EQ(image.At(2, 7), white);
+    EXPECT_EQ(image.At(1, 3), white);
+    EXPECT_EQ(image.At(2, 2), white);
+
+    MemoryCanvas across(12, 12);
+    ProgressBar::GradientTwoColour(across.Dc(), 0, RGB(0, 0, 0), RGB(0, 200, 0), 0, 0, 4, 2);
+    image = across.Read();
+    EXPECT_TRUE(Near(image.At(3, 0), Along(RGB(0, 0, 0), RGB(0, 200, 0), 3, 4), kGradientTolerance)) << image.At(3, 0);
+    EXPECT_EQ(image.At(3, 1), image.At(3, 0));
+
+    MemoryCanvas other(12, 12);
+    ProgressBar::GradientTwoColour(other.Dc(), 2, RGB(0, 0, 0), RGB(0, 0, 0), 0, 0, 12, 12);
+    EXPECT_EQ(other.Read().Count(white), 144);
+}
+
+TEST(ProgressBarGradients, FourColourRowsEndOneStepShortOfTheBottomColours) {
+    MemoryCanvas canvas(8, 6);
+    ASSERT_TRUE(canvas.Ok());
+    ProgressBar::DrawGradientFourColour(canvas.Dc(), 1, 1, 4, 3, RGB(0, 0, 0), RGB(200, 0, 0), RGB(0, 0, 120),
+                                        RGB(200, 0, 120));
+    const Image image = canvas.Read();
+    EXPECT_EQ(image.At(1, 1), (Rgb3{0, 0, 0}));
+    EXPECT_EQ(image.At(4, 1), (Rgb3{150, 0, 0}));  // 3 of 4 steps towards 200
+    EXPECT_EQ(image.At(1, 2), (Rgb3{0, 0, 40}));   // 1 of 3 steps towards 120
+    EXPECT_EQ(image.At(1, 3), (Rgb3{0, 0, 80}));   // the last row: 2 of 3 steps
+    EXPECT_EQ(image.At(4, 3), (Rgb3{150, 0, 80}));
+    EXPECT_EQ(image.At(5, 1), (Rgb3{255, 255, 255}));
+    EXPECT_EQ(image.At(1, 4), (Rgb3{255, 255, 255}));
+
+    // An odd width pads each row to whole words; every pixel still lands in place.
+    MemoryCanvas odd(6, 2);
+    ProgressBar::DrawGradientFourColour(odd.Dc(), 0, 0, 5, 2, RGB(0, 0, 0), RGB(0, 250, 0), RGB(0, 0, 0),
+                                        RGB(0, 250, 0));
+    const Image oddImage = odd.Read();
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(oddImage.At(x, y), (Rgb3{0, 50 * x, 0})) << x << "," << y;
+    EXPECT_EQ(oddImage.At(5, 0), (Rgb3{255, 255, 255}));
+}
+
+}  // namespace
