@@ -1,0 +1,97 @@
+// Renders the real progress bar with a layout's NicePressBar set at 0 % and 42 % and writes each image as a
+// 24-bit BMP: verdaly-barshot LAYOUT-FILE OUTPUT-FOLDER. The images are what the bar's surface holds; on the
+// window its rounded corners show the parent instead.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Handles.h"
+#include "LayoutSet.h"
+#include "ProgressBar.h"
+
+namespace {
+
+bool WriteBmp(const std::wstring& path, HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemDC dc(CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc || !bits) return false;
+    {
+        SelectGuard selected(dc.Get(), bitmap.Get());
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+        GdiFlush();
+    }
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageSize);
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: verdaly-barshot LAYOUT-FILE OUTPUT-FOLDER\n");
+        return 2;
+    }
+    std::ifstream file(argv[1], std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    const LayoutSet layout = LayoutSet::Parse(text.str());
+    const PropertyBag* set = layout.Find(L"NicePressBar");
+    if (!set) {
+        std::fprintf(stderr, "no NicePressBar block in the layout\n");
+        return 1;
+    }
+
+    UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 40, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr));
+    HostedControlArgs args;
+    args.parent = parent.Get();
+    args.id = 1;
+    args.rect = {0, 0, 449, 15};  // 6735 × 225 twips
+    args.name = L"NicePressBar";
+    args.persisted = set;
+    HWND bar = ProgressBar::Create(args);
+    ProgressBar* control = ProgressBar::FromHwnd(bar);
+    if (!control) {
+        std::fprintf(stderr, "the bar could not be created\n");
+        return 1;
+    }
+    const std::wstring folder = argv[2];
+    for (int value : {0, 42}) {
+        control->Model().SetValue(value);
+        const std::wstring path = folder + L"\\progressbar-" + std::to_wstring(value) + L".bmp";
+        if (!WriteBmp(path, bar)) {
+            std::fprintf(stderr, "could not write %ls\n", path.c_str());
+            return 1;
+        }
+        wchar_t caption[64]{};
+        GetWindowTextW(bar, caption, 64);
+        std::printf("%ls: window text \"%ls\"\n", path.c_str(), caption);
+    }
+    return 0;
+}
