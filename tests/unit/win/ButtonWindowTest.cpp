@@ -333,6 +333,28 @@ TEST_F(ButtonWindow, ThemedStyleDrawsTheVisualStyleOrTakesTheFallBack) {
     EXPECT_EQ(px[10], Shift(GetSysColor(COLOR_BTNFACE), -48)) << "and its look";
 }
 
+TEST_F(ButtonWindow, AboutPanelIsATopmostWindowWithTheVersionAndACloseButton) {
+    HWND b = MakeStyle8();
+    isButton& button = Button(b);
+    button.About();
+    HWND about = button.AboutWindow();
+    ASSERT_NE(about, nullptr);
+    wchar_t title[64]{};
+    GetWindowTextW(about, title, 64);
+    EXPECT_STREQ(title, L"About isButton 3.4.0");
+    EXPECT_EQ(GetParent(about), nullptr);
+    EXPECT_TRUE(GetWindowLongPtrW(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    const LONG_PTR style = GetWindowLongPtrW(about, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX), WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX);
+    EXPECT_TRUE(IsWindowVisible(about));
+    HWND close = FindWindowExW(about, nullptr, L"Button", L"Close");
+    ASSERT_NE(close, nullptr);
+    SendMessageW(about, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(close), BN_CLICKED), reinterpret_cast<LPARAM>(close));
+    EXPECT_FALSE(IsWindowVisible(about));
+    DestroyWindow(b);
+    EXPECT_FALSE(IsWindow(about)) << "the panel goes with its button";
+}
+
 // An icon whose colour pixels are the given colours in one row.
 HICON MakeIcon(const std::vector<COLORREF>& colours) {
     const int w = static_cast<int>(colours.size());
