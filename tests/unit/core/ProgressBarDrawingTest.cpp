@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "ProgressBarDrawing.h"
 #include "ProgressBarModel.h"
 
@@ -190,29 +188,6 @@ TEST(ProgressBarDrawing, TextPositionForEachAlignmentCode) {
     EXPECT_EQ(TextPosition(5, 449, 15, 24, 11).y, 1);
     EXPECT_EQ(TextPosition(5, 449, 15, 25, 11).x, 211);  // 224.5 − 12.5 − 1
     EXPECT_EQ(TextPosition(5, 449, 15, 24, 11).x, 212);  // 211.5 → even
-}
-
-TEST(ProgressBarDrawing, EffectCopiesInDrawingOrderTextLast) {
-    const Point at{10, 5};
-    const OleColor text = Rgb(1, 2, 3), effect = Rgb(4, 5, 6), grey = Rgb(128, 128, 128);
-    auto copies = [&](int e) {
-        const EffectCopies c = CopiesForEffect(e, at, text, effect);
-        return std::vector<TextCopy>(c.copies.begin(), c.copies.begin() + c.count);
-    };
-    auto same = [](const std::vector<TextCopy>& got, const std::vector<TextCopy>& want) {
-        ASSERT_EQ(got.size(), want.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].at, want[i].at) << "copy " << i;
-            EXPECT_EQ(got[i].colour, want[i].colour) << "copy " << i;
-        }
-    };
-    same(copies(1), {{{10, 5}, text}});
-    same(copies(2), {{{9, 4}, effect}, {{11, 6}, grey}, {{10, 5}, text}});
-    same(copies(3), {{{11, 6}, effect}, {{9, 5}, grey}, {{10, 5}, text}});
-    same(copies(4), {{{11, 5}, effect}, {{9, 5}, effect}, {{10, 4}, effect}, {{10, 6}, effect}, {{10, 5}, text}});
-    same(copies(5), {{{11, 6}, effect}, {{10, 5}, text}});
-    EXPECT_TRUE(copies(0).empty());
-    EXPECT_TRUE(copies(6).empty());
 }
 
 TEST(ProgressBarDrawing, FourColourInterpolationEndsOneStepShort) {

@@ -222,17 +222,4 @@ TEST_F(HostedControlTest, ASizeChangeResizesTheSurfaceAndRedraws) {
     EXPECT_TRUE(record.calls.empty());
 }
 
-TEST_F(HostedControlTest, PaintingCopiesTheSurfaceWithoutErasingFirst) {
-    HWND hwnd = Make(nullptr);
-    ASSERT_NE(hwnd, nullptr);
-    EXPECT_EQ(SendMessageW(hwnd, WM_ERASEBKGND, 0, 0), 1);
-    MemoryCanvas canvas(40, 20);
-    SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
-    EXPECT_EQ(canvas.Read().At(0, 0), (Rgb3{255, 255, 255}));  // untouched: the surface covers every pixel
-    InvalidateRect(hwnd, nullptr, FALSE);
-    SendMessageW(hwnd, WM_PAINT, 0, 0);
-    RECT update{};
-    EXPECT_FALSE(GetUpdateRect(hwnd, &update, FALSE));
-}
-
 }  // namespace
