@@ -25,7 +25,9 @@ std::optional<std::string> Narrow(std::wstring_view text) {
     return out;
 }
 
-std::wstring Widen(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Widen(std::string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 std::optional<long long> ParseInteger(std::wstring_view text) {
     const auto narrow = Narrow(Trim(text));
@@ -67,20 +69,35 @@ std::vector<std::wstring_view> SplitFields(std::wstring_view text) {
 
 }  // namespace
 
-std::wstring PropertyBag::FormatInt(std::int32_t value) { return std::to_wstring(value); }
+std::wstring PropertyBag::FormatInt(std::int32_t value) {
+    return std::to_wstring(value);
+}
 
-std::wstring PropertyBag::FormatBool(bool value) { return value ? L"True" : L"False"; }
+std::wstring PropertyBag::FormatBool(bool value) {
+    return value ? L"True" : L"False";
+}
 
 std::wstring PropertyBag::FormatText(std::wstring_view value) {
     std::wstring out = L"\"";
     for (wchar_t c : value) {
         switch (c) {
-            case L'"': out += L"\\\""; break;
-            case L'\\': out += L"\\\\"; break;
-            case L'\n': out += L"\\n"; break;
-            case L'\r': out += L"\\r"; break;
-            case L'\t': out += L"\\t"; break;
-            default: out.push_back(c);
+            case L'"':
+                out += L"\\\"";
+                break;
+            case L'\\':
+                out += L"\\\\";
+                break;
+            case L'\n':
+                out += L"\\n";
+                break;
+            case L'\r':
+                out += L"\\r";
+                break;
+            case L'\t':
+                out += L"\\t";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     out.push_back(L'"');
@@ -104,7 +121,8 @@ std::wstring PropertyBag::FormatFont(const FontDesc& value) {
 
 std::optional<std::int32_t> PropertyBag::ParseInt(std::wstring_view text) {
     const auto value = ParseInteger(text);
-    if (!value || *value < std::numeric_limits<std::int32_t>::min() || *value > std::numeric_limits<std::int32_t>::max())
+    if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+        *value > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return static_cast<std::int32_t>(*value);
 }
@@ -132,12 +150,23 @@ std::optional<std::wstring> PropertyBag::ParseText(std::wstring_view text) {
         }
         if (++i == text.size()) return std::nullopt;
         switch (text[i]) {
-            case L'"': out.push_back(L'"'); break;
-            case L'\\': out.push_back(L'\\'); break;
-            case L'n': out.push_back(L'\n'); break;
-            case L'r': out.push_back(L'\r'); break;
-            case L't': out.push_back(L'\t'); break;
-            default: return std::nullopt;
+            case L'"':
+                out.push_back(L'"');
+                break;
+            case L'\\':
+                out.push_back(L'\\');
+                break;
+            case L'n':
+                out.push_back(L'\n');
+                break;
+            case L'r':
+                out.push_back(L'\r');
+                break;
+            case L't':
+                out.push_back(L'\t');
+                break;
+            default:
+                return std::nullopt;
         }
     }
     return out;
@@ -230,24 +259,34 @@ void PropertyBag::WriteInt(std::wstring_view name, std::int32_t value, std::int3
     if (value == def) return Remove(name);
     WriteInt(name, value);
 }
-void PropertyBag::WriteInt(std::wstring_view name, std::int32_t value) { WriteRaw(name, FormatInt(value)); }
+void PropertyBag::WriteInt(std::wstring_view name, std::int32_t value) {
+    WriteRaw(name, FormatInt(value));
+}
 void PropertyBag::WriteBool(std::wstring_view name, bool value, bool def) {
     if (value == def) return Remove(name);
     WriteBool(name, value);
 }
-void PropertyBag::WriteBool(std::wstring_view name, bool value) { WriteRaw(name, FormatBool(value)); }
+void PropertyBag::WriteBool(std::wstring_view name, bool value) {
+    WriteRaw(name, FormatBool(value));
+}
 void PropertyBag::WriteText(std::wstring_view name, std::wstring_view value, std::wstring_view def) {
     if (value == def) return Remove(name);
     WriteText(name, value);
 }
-void PropertyBag::WriteText(std::wstring_view name, std::wstring_view value) { WriteRaw(name, FormatText(value)); }
+void PropertyBag::WriteText(std::wstring_view name, std::wstring_view value) {
+    WriteRaw(name, FormatText(value));
+}
 void PropertyBag::WriteColor(std::wstring_view name, OleColor value, OleColor def) {
     if (value == def) return Remove(name);
     WriteColor(name, value);
 }
-void PropertyBag::WriteColor(std::wstring_view name, OleColor value) { WriteRaw(name, FormatColor(value)); }
+void PropertyBag::WriteColor(std::wstring_view name, OleColor value) {
+    WriteRaw(name, FormatColor(value));
+}
 void PropertyBag::WriteFont(std::wstring_view name, const FontDesc& value, const FontDesc& def) {
     if (value == def) return Remove(name);
     WriteFont(name, value);
 }
-void PropertyBag::WriteFont(std::wstring_view name, const FontDesc& value) { WriteRaw(name, FormatFont(value)); }
+void PropertyBag::WriteFont(std::wstring_view name, const FontDesc& value) {
+    WriteRaw(name, FormatFont(value));
+}

@@ -67,8 +67,14 @@ bool FillThemeTable(int theme, OleColor customColour1, OleColor customColour2, T
     if (theme != 10) return false;
     const OleColor c1 = customColour1;
     const OleColor c2 = customColour2;
-    table = {Lighten(c2, 180), Lighten(c2, 50), Rgb(Red(c2), Green(c2), Blue(c2)), Lighten(c2, 80),
-             Lighten(c1, 180), Lighten(c1, 50), Rgb(Red(c1), Green(c1), Blue(c1)), Lighten(c1, 80),
+    table = {Lighten(c2, 180),
+             Lighten(c2, 50),
+             Rgb(Red(c2), Green(c2), Blue(c2)),
+             Lighten(c2, 80),
+             Lighten(c1, 180),
+             Lighten(c1, 50),
+             Rgb(Red(c1), Green(c1), Blue(c1)),
+             Lighten(c1, 80),
              Rgb(Red(c1), Green(c1), Blue(c1))};
     return true;
 }
@@ -96,16 +102,22 @@ std::wstring FormatNumber(double value, wchar_t decimalSeparator) {
 
 std::optional<std::wstring> CaptionText(const ProgressBarModel& model, wchar_t decimalSeparator) {
     switch (model.TextStyle()) {
-        case 1: return std::to_wstring(model.Value());
-        case 2: return FormatNumber(Percentage(model.Value(), model.Max()), decimalSeparator) + L"%";
-        case 3: return model.Text();
-        default: return std::nullopt;
+        case 1:
+            return std::to_wstring(model.Value());
+        case 2:
+            return FormatNumber(Percentage(model.Value(), model.Max()), decimalSeparator) + L"%";
+        case 3:
+            return model.Text();
+        default:
+            return std::nullopt;
     }
 }
 
 namespace {
 
-int Clamp(std::int64_t v) noexcept { return static_cast<int>(std::clamp<std::int64_t>(v, -0x40000000, 0x40000000)); }
+int Clamp(std::int64_t v) noexcept {
+    return static_cast<int>(std::clamp<std::int64_t>(v, -0x40000000, 0x40000000));
+}
 
 }  // namespace
 
@@ -142,8 +154,12 @@ Point TextPosition(int alignment, int width, int height, int tw, int th) noexcep
     if (alignment < 1 || alignment > 9) return {0, 0};
     const int column = (alignment - 1) / 3;
     const int row = (alignment - 1) % 3;
-    const int x = column == 0 ? 1 : column == 1 ? Clamp(Nearest(width / 2.0 - tw / 2.0 - 1)) : Clamp(Nearest(width - tw - 3.0));
-    const int y = row == 0 ? 0 : row == 1 ? Clamp(Nearest(height / 2.0 - th / 2.0 - 1)) : Clamp(Nearest(height - th - 1.0));
+    const int x = column == 0   ? 1
+                  : column == 1 ? Clamp(Nearest(width / 2.0 - tw / 2.0 - 1))
+                                : Clamp(Nearest(width - tw - 3.0));
+    const int y = row == 0   ? 0
+                  : row == 1 ? Clamp(Nearest(height / 2.0 - th / 2.0 - 1))
+                             : Clamp(Nearest(height - th - 1.0));
     return {x, y};
 }
 
@@ -152,7 +168,8 @@ EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effec
     EffectCopies e;
     auto add = [&e](int x, int y, OleColor colour) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, colour}; };
     switch (effect) {
-        case 1: break;
+        case 1:
+            break;
         case 2:
             add(at.x - 1, at.y - 1, effectColour);
             add(at.x + 1, at.y + 1, kGrey);
@@ -167,8 +184,11 @@ EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effec
             add(at.x, at.y - 1, effectColour);
             add(at.x, at.y + 1, effectColour);
             break;
-        case 5: add(at.x + 1, at.y + 1, effectColour); break;
-        default: return e;
+        case 5:
+            add(at.x + 1, at.y + 1, effectColour);
+            break;
+        default:
+            return e;
     }
     add(at.x, at.y, text);
     return e;

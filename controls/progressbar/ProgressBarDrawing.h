@@ -17,9 +17,15 @@ enum ThemeSlot { B1, B2, B3, B4, F1, F2, F3, F4, O, kThemeSlots };
 using ThemeTable = std::array<OleColor, kThemeSlots>;
 
 // Plain colours only (0x00BBGGRR); system-colour references are translated before they get here.
-[[nodiscard]] constexpr int Red(OleColor c) noexcept { return static_cast<int>(c & 0xFF); }
-[[nodiscard]] constexpr int Green(OleColor c) noexcept { return static_cast<int>((c >> 8) & 0xFF); }
-[[nodiscard]] constexpr int Blue(OleColor c) noexcept { return static_cast<int>((c >> 16) & 0xFF); }
+[[nodiscard]] constexpr int Red(OleColor c) noexcept {
+    return static_cast<int>(c & 0xFF);
+}
+[[nodiscard]] constexpr int Green(OleColor c) noexcept {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+[[nodiscard]] constexpr int Blue(OleColor c) noexcept {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 [[nodiscard]] constexpr OleColor Rgb(int r, int g, int b) noexcept {
     return static_cast<OleColor>(r & 0xFF) | (static_cast<OleColor>(g & 0xFF) << 8) |
            (static_cast<OleColor>(b & 0xFF) << 16);

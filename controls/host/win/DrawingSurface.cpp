@@ -40,7 +40,9 @@ FontDesc DescribeFont(HFONT font) noexcept {
     return desc;
 }
 
-DrawingSurface::~DrawingSurface() { Release(); }
+DrawingSurface::~DrawingSurface() {
+    Release();
+}
 
 void DrawingSurface::Release() noexcept {
     // Put the DC's own objects back before the bitmap and font go.

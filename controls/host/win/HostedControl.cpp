@@ -7,22 +7,38 @@ namespace {
 // The platform's standard cursors in the numbering controls use for their mouse pointer.
 LPCWSTR StandardCursor(int pointer) noexcept {
     switch (pointer) {
-        case 1: return IDC_ARROW;
-        case 2: return IDC_CROSS;
-        case 3: return IDC_IBEAM;
-        case 4: return IDC_ARROW;
-        case 5: return IDC_SIZEALL;
-        case 6: return IDC_SIZENESW;
-        case 7: return IDC_SIZENS;
-        case 8: return IDC_SIZENWSE;
-        case 9: return IDC_SIZEWE;
-        case 10: return IDC_UPARROW;
-        case 11: return IDC_WAIT;
-        case 12: return IDC_NO;
-        case 13: return IDC_APPSTARTING;
-        case 14: return IDC_HELP;
-        case 15: return IDC_SIZEALL;
-        default: return nullptr;
+        case 1:
+            return IDC_ARROW;
+        case 2:
+            return IDC_CROSS;
+        case 3:
+            return IDC_IBEAM;
+        case 4:
+            return IDC_ARROW;
+        case 5:
+            return IDC_SIZEALL;
+        case 6:
+            return IDC_SIZENESW;
+        case 7:
+            return IDC_SIZENS;
+        case 8:
+            return IDC_SIZENWSE;
+        case 9:
+            return IDC_SIZEWE;
+        case 10:
+            return IDC_UPARROW;
+        case 11:
+            return IDC_WAIT;
+        case 12:
+            return IDC_NO;
+        case 13:
+            return IDC_APPSTARTING;
+        case 14:
+            return IDC_HELP;
+        case 15:
+            return IDC_SIZEALL;
+        default:
+            return nullptr;
     }
 }
 
@@ -31,8 +47,8 @@ LPCWSTR StandardCursor(int pointer) noexcept {
 LRESULT CALLBACK HostedControl::OwningProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     // The window owns its control: the object goes with the last message, after the thunk has let go of it.
     // Until Create hands it over, a failed creation leaves the object to Create.
-    auto* self = msg == WM_NCDESTROY ? reinterpret_cast<HostedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))
-                                     : nullptr;
+    auto* self =
+        msg == WM_NCDESTROY ? reinterpret_cast<HostedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
     const LRESULT result = WindowProc(hwnd, msg, wParam, lParam);
     if (self && self->ownedByWindow_) delete self;
     return result;
@@ -69,9 +85,9 @@ HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t
 
     const int width = args.rect.right - args.rect.left;
     const int height = args.rect.bottom - args.rect.top;
-    HWND hwnd = CreateWindowExW(args.exStyle, className, args.name.c_str(), args.style, args.rect.left, args.rect.top,
-                                width, height, args.parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), instance, &self);
+    HWND hwnd =
+        CreateWindowExW(args.exStyle, className, args.name.c_str(), args.style, args.rect.left, args.rect.top, width,
+                        height, args.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), instance, &self);
     if (!hwnd) return nullptr;  // the object goes with `control`
     self.ownedByWindow_ = true;
     control.release();
@@ -94,7 +110,9 @@ HostedControl* HostedControl::FromHwnd(HWND hwnd) noexcept {
     return reinterpret_cast<HostedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept { return false; }
+bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {
+    return false;
+}
 
 void HostedControl::Refresh() noexcept {
     if (!hwnd_) return;

@@ -17,13 +17,13 @@
 struct HostedControlArgs {
     HWND parent = nullptr;
     int id = 0;
-    RECT rect{};                  // pixels, in the parent's client area
-    std::wstring name;            // the instance's name on the container: extender Name and ambient DisplayName
+    RECT rect{};                    // pixels, in the parent's client area
+    std::wstring name;              // the instance's name on the container: extender Name and ambient DisplayName
     HFONT containerFont = nullptr;  // ambient font; null takes the system's GUI font
     const PropertyBag* persisted = nullptr;  // null: a newly placed instance
     bool userMode = true;
     bool displayAsDefault = false;
-    std::wstring toolTipText;     // extender ToolTipText
+    std::wstring toolTipText;  // extender ToolTipText
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
 };
@@ -32,8 +32,7 @@ class HostedControl : public BaseWindow<HostedControl> {
 public:
     // Creates the window for a control object; the window owns it from then on. Returns null on failure (the
     // object is deleted then).
-    static HWND Create(std::unique_ptr<HostedControl> control, const wchar_t* className,
-                       const HostedControlArgs& args);
+    static HWND Create(std::unique_ptr<HostedControl> control, const wchar_t* className, const HostedControlArgs& args);
     // The control of a window made by Create, or null for any other window.
     static HostedControl* FromHwnd(HWND hwnd) noexcept;
 

@@ -26,17 +26,25 @@ HWND ProgressBar::Create(const HostedControlArgs& args) {
     return HostedControl::Create(std::unique_ptr<HostedControl>(new ProgressBar()), kClassName, args);
 }
 
-ProgressBar* ProgressBar::FromHwnd(HWND hwnd) noexcept { return dynamic_cast<ProgressBar*>(HostedControl::FromHwnd(hwnd)); }
+ProgressBar* ProgressBar::FromHwnd(HWND hwnd) noexcept {
+    return dynamic_cast<ProgressBar*>(HostedControl::FromHwnd(hwnd));
+}
 
-void ProgressBar::InitProperties() { model_.InitNew(Site().Ambient.Font); }
+void ProgressBar::InitProperties() {
+    model_.InitNew(Site().Ambient.Font);
+}
 
 void ProgressBar::ReadProperties(const PropertyBag& bag) {
     model_.Read(bag, Site().Ambient.DisplayName, Site().Ambient.Font);
 }
 
-void ProgressBar::WriteProperties(PropertyBag& bag) const { model_.Write(bag, Site().Ambient.Font); }
+void ProgressBar::WriteProperties(PropertyBag& bag) const {
+    model_.Write(bag, Site().Ambient.Font);
+}
 
-void ProgressBar::OnResize() { Redraw(); }
+void ProgressBar::OnResize() {
+    Redraw();
+}
 
 void ProgressBar::OnPropertyChanged(std::wstring_view name) {
     if (name == L"TextFont") Surface().SetFont(model_.TextFont());
@@ -161,8 +169,8 @@ void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
     const bool enabled = model_.Enabled();
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    const Point at = TextPosition(model_.TextAlignment(), Surface().ScaleWidth(), Surface().ScaleHeight(), extent.cx,
-                                  extent.cy);
+    const Point at =
+        TextPosition(model_.TextAlignment(), Surface().ScaleWidth(), Surface().ScaleHeight(), extent.cx, extent.cy);
     const EffectCopies copies = CopiesForEffect(model_.TextEffect(), at, DrawColour(model_.TextForeColor(), enabled),
                                                 DrawColour(model_.TextEffectColor(), enabled));
     const int oldMode = SetBkMode(dc, TRANSPARENT);

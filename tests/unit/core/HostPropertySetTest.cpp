@@ -83,17 +83,18 @@ TEST(PropertyBag, LenientWhereAHandWrittenLayoutMightDiffer) {
 }
 
 TEST(PropertyBag, MalformedValuesReadAsNothing) {
-    for (const wchar_t* bad : {L"", L"4 2", L"42x", L"0x", L"0x-5", L"0x+5", L"2147483648", L"-2147483649", L"１２",
-                               L"1e3"})
+    for (const wchar_t* bad :
+         {L"", L"4 2", L"42x", L"0x", L"0x-5", L"0x+5", L"2147483648", L"-2147483649", L"１２", L"1e3"})
         EXPECT_FALSE(PropertyBag::ParseInt(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"0x100000000", L"-2147483649", L"red"})
         EXPECT_FALSE(PropertyBag::ParseColor(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"yes", L"2", L""}) EXPECT_FALSE(PropertyBag::ParseBool(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"text", L"\"open", L"\"a\"b\"", L"\"bad \\q escape\"", L"\"ends in \\\"", L"\""})
         EXPECT_FALSE(PropertyBag::ParseText(bad).has_value()) << bad;
-    for (const wchar_t* bad : {L"\"Arial\",9,400,0,0,0", L"\"Arial\",9,400,0,0,0,134,1", L"Arial,9,400,0,0,0,134",
-                               L"\"Arial\",0,400,0,0,0,134", L"\"Arial\",-9,400,0,0,0,134", L"\"Arial\",nan,400,0,0,0,134",
-                               L"\"Arial\",9,1001,0,0,0,134", L"\"Arial\",9,400,0,0,0,256", L"\"Arial\",9,400,2,0,0,0"})
+    for (const wchar_t* bad :
+         {L"\"Arial\",9,400,0,0,0", L"\"Arial\",9,400,0,0,0,134,1", L"Arial,9,400,0,0,0,134",
+          L"\"Arial\",0,400,0,0,0,134", L"\"Arial\",-9,400,0,0,0,134", L"\"Arial\",nan,400,0,0,0,134",
+          L"\"Arial\",9,1001,0,0,0,134", L"\"Arial\",9,400,0,0,0,256", L"\"Arial\",9,400,2,0,0,0"})
         EXPECT_FALSE(PropertyBag::ParseFont(bad).has_value()) << bad;
 
     PropertyBag bag;
@@ -187,11 +188,14 @@ TEST(LayoutSet, Utf8ConversionReplacesWhatIsNotUtf8) {
     EXPECT_EQ(WideToUtf8(L"宋体"), "\xE5\xAE\x8B\xE4\xBD\x93");
     const std::wstring emoji = Utf8ToWide("\xF0\x9F\x98\x80");
     EXPECT_EQ(WideToUtf8(emoji), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\xFFFD" L"b");
-    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD");           // overlong '/'
-    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\xFFFD");       // a surrogate written as UTF-8
-    EXPECT_EQ(Utf8ToWide("\xE5\xAE"), L"\xFFFD\xFFFD");     // cut short
-    EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), L"\xFFFD");   // above U+10FFFF
+    EXPECT_EQ(Utf8ToWide("a\xFF"
+                         "b"),
+              L"a\xFFFD"
+              L"b");
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD");          // overlong '/'
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\xFFFD");      // a surrogate written as UTF-8
+    EXPECT_EQ(Utf8ToWide("\xE5\xAE"), L"\xFFFD\xFFFD");    // cut short
+    EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), L"\xFFFD");  // above U+10FFFF
 }
 
 TEST(ControlSite, ListenersHearEveryChangeInOrder) {

@@ -24,9 +24,9 @@ TEST(ProgressBarDrawing, GreyUsesExactDivisionsSoGreenAndBlueCanComeOutOneHigher
     // Red above 128 pushes green up: 200, 101.78→102, 0 → 100.67 → 101 (pure 100.33 → 100).
     EXPECT_EQ(Grey(Rgb(200, 101, 0)), Rgb(101, 101, 101));
     // Red exactly 128 makes green x.5, which goes to the even neighbour.
-    EXPECT_EQ(Grey(Rgb(128, 3, 0)), Rgb(44, 44, 44));   // 3.5 → 4
-    EXPECT_EQ(Grey(Rgb(128, 4, 0)), Rgb(44, 44, 44));   // 4.5 → 4
-    EXPECT_EQ(Grey(Rgb(128, 6, 0)), Rgb(45, 45, 45));   // 6.5 → 6, (128 + 6) / 3 = 44.67
+    EXPECT_EQ(Grey(Rgb(128, 3, 0)), Rgb(44, 44, 44));  // 3.5 → 4
+    EXPECT_EQ(Grey(Rgb(128, 4, 0)), Rgb(44, 44, 44));  // 4.5 → 4
+    EXPECT_EQ(Grey(Rgb(128, 6, 0)), Rgb(45, 45, 45));  // 6.5 → 6, (128 + 6) / 3 = 44.67
     // White: 255, 256, 256 → 255.67 → 256, capped.
     EXPECT_EQ(Grey(Rgb(255, 255, 255)), Rgb(255, 255, 255));
     EXPECT_EQ(Grey(Rgb(0, 0, 0)), Rgb(0, 0, 0));
@@ -173,12 +173,12 @@ TEST(ProgressBarDrawing, TextPositionForEachAlignmentCode) {
     // 100 × 40 surface, 21 × 12 text.
     const int w = 100, h = 40, tw = 21, th = 12;
     EXPECT_EQ(TextPosition(1, w, h, tw, th), (Point{1, 0}));
-    EXPECT_EQ(TextPosition(2, w, h, tw, th), (Point{1, 13}));   // 20 − 6 − 1
-    EXPECT_EQ(TextPosition(3, w, h, tw, th), (Point{1, 27}));   // 40 − 12 − 1
-    EXPECT_EQ(TextPosition(4, w, h, tw, th), (Point{38, 0}));   // 38.5 → 38
+    EXPECT_EQ(TextPosition(2, w, h, tw, th), (Point{1, 13}));  // 20 − 6 − 1
+    EXPECT_EQ(TextPosition(3, w, h, tw, th), (Point{1, 27}));  // 40 − 12 − 1
+    EXPECT_EQ(TextPosition(4, w, h, tw, th), (Point{38, 0}));  // 38.5 → 38
     EXPECT_EQ(TextPosition(5, w, h, tw, th), (Point{38, 13}));
     EXPECT_EQ(TextPosition(6, w, h, tw, th), (Point{38, 27}));
-    EXPECT_EQ(TextPosition(7, w, h, tw, th), (Point{76, 0}));   // 100 − 21 − 3
+    EXPECT_EQ(TextPosition(7, w, h, tw, th), (Point{76, 0}));  // 100 − 21 − 3
     EXPECT_EQ(TextPosition(8, w, h, tw, th), (Point{76, 13}));
     EXPECT_EQ(TextPosition(9, w, h, tw, th), (Point{76, 27}));
     EXPECT_EQ(TextPosition(0, w, h, tw, th), (Point{0, 0}));

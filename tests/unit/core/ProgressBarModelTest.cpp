@@ -117,9 +117,9 @@ TEST(ProgressBarNewInstance, StartsWithItsOwnValuesInSetterOrder) {
     FontDesc font = ContainerFont();
     font.Name = L"宋体";
     model.InitNew(font);
-    EXPECT_EQ(log, (Names{L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextForeColor", L"Text",
-                          L"TextAlignment", L"TextEffect", L"TextEffectColor", L"TextStyle", L"Orientations",
-                          L"TextFont"}));
+    EXPECT_EQ(log,
+              (Names{L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextForeColor", L"Text",
+                     L"TextAlignment", L"TextEffect", L"TextEffectColor", L"TextStyle", L"Orientations", L"TextFont"}));
     EXPECT_EQ(model.Max(), 100);
     EXPECT_EQ(model.Min(), 0);
     EXPECT_EQ(model.Value(), 50);

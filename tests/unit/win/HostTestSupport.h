@@ -21,7 +21,9 @@ struct Rgb3 {
     }
 };
 
-inline Rgb3 FromColorRef(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c)}; }
+inline Rgb3 FromColorRef(COLORREF c) {
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
 
 // Each channel within `tolerance` of the other's.
 inline bool Near(const Rgb3& a, const Rgb3& b, int tolerance) {

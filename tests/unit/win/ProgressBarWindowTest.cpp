@@ -29,11 +29,15 @@ constexpr char kNicePressBar[] =
 
 constexpr int kGradientTolerance = 1;  // Wine's GradientFill rounds its own way
 
-Rgb3 Of(OleColor c) { return {pb::Red(c), pb::Green(c), pb::Blue(c)}; }
+Rgb3 Of(OleColor c) {
+    return {pb::Red(c), pb::Green(c), pb::Blue(c)};
+}
 
 // Row y of an n-row GradientFill from start to end: the end colour itself is never painted.
 Rgb3 Along(OleColor start, OleColor end, int y, int n) {
-    auto channel = [&](int a, int b) { return static_cast<int>(pb::Nearest(a + (b - a) * static_cast<double>(y) / n)); };
+    auto channel = [&](int a, int b) {
+        return static_cast<int>(pb::Nearest(a + (b - a) * static_cast<double>(y) / n));
+    };
     return {channel(pb::Red(start), pb::Red(end)), channel(pb::Green(start), pb::Green(end)),
             channel(pb::Blue(start), pb::Blue(end))};
 }
