@@ -93,9 +93,21 @@ class Bench:
     def verdaly_album(self):
         self.site.control("/stats/clear")
         self.start_run(album_address(9, 200))
+        # Wait on the site, not the window: every look at the window starts a Wine process, which would take
+        # processor time from the run being measured on a two-core machine.
+        stats = self.wait_photos_sent(PHOTOS)
         self.app.wait_text(DOWN_INFO, "[相册下载结束] 成功：%d 张，失败：0 张" % PHOTOS, timeout=600)
-        stats = self.site.control("/stats")
         return stats["last_photo_sent"] - stats["first_photo_request"]
+
+    def wait_photos_sent(self, count, timeout=600):
+        deadline = time.monotonic() + timeout
+        while True:
+            stats = self.site.control("/stats")
+            if stats["photo_responses"] >= count:
+                return stats
+            if time.monotonic() > deadline:
+                raise RuntimeError("only %d photos sent" % stats["photo_responses"])
+            time.sleep(0.05)
 
     def curl_album(self, cookie):
         urls = [p["url"] for p in site.album_photos("9/200", ALBUMS["9/200"])]
@@ -113,12 +125,15 @@ class Bench:
         self.prepare_run(album_address(9, 10))
         self.press_down()
         self.site.wait_request(path="/photo/9/album-10")
-        # Only the stall itself: from the page request until the site lets go of it.
+        # Only the stall itself, and nobody looking at the window meanwhile.
         before, start = self.cpu_seconds(), time.monotonic()
+        time.sleep(STALL_SECONDS - 0.5)
+        used, wall = self.cpu_seconds() - before, time.monotonic() - start
         self.app.wait_text(DOWN_INFO, RUN_FAILED, timeout=STALL_SECONDS + 70)
-        return self.cpu_seconds() - before, time.monotonic() - start
+        return used, wall
 
     def huge_photo_memory(self):
+        self.site.control("/stats/clear")
         rss = self.memory_kb("VmRSS")
         with open("/proc/%d/clear_refs" % self.pid, "w") as f:
             f.write("5")  # resets the peak to the present size
@@ -127,12 +142,13 @@ class Bench:
         self.press_down()
         # The kernel's peak, and our own samples of the resident size in case the peak could not be reset.
         sampled = rss
-        done = "[相册下载结束] 成功：1 张，失败：0 张"
-        while self.app.tree().find(id=DOWN_INFO).text != done:
+        while self.site.control("/stats")["photo_responses"] < 1:
             sampled = max(sampled, self.memory_kb("VmRSS"))
             if time.monotonic() - start > 120:
                 raise RuntimeError("the huge photo did not arrive")
             time.sleep(0.05)
+        self.app.wait_text(DOWN_INFO, "[相册下载结束] 成功：1 张，失败：0 张", timeout=60)
+        sampled = max(sampled, self.memory_kb("VmRSS"))
         seconds = time.monotonic() - start
         size = os.path.getsize(os.path.join(folder, "huge.jpg"))
         return (self.memory_kb("VmHWM") - rss) / 1024.0, (sampled - rss) / 1024.0, seconds, size

@@ -262,13 +262,24 @@ class Inspector:
         args = ["windows"] + (["--visible"] if visible_only else [])
         return [Window(w) for w in self(*args)["windows"]]
 
+    # Two single clicks on one spot closer together than the system's double-click time (500 ms) would
+    # reach the program as a double click; a user clicking twice on purpose leaves more time.
+    DOUBLE_CLICK_SECONDS = 0.6
+
     def click(self, hwnd, x=None, y=None, button="left", double=False):
         args = ["click", "--hwnd", hwnd, "--button", button]
         if x is not None:
             args += ["--x", x, "--y", y]
         if double:
             args.append("--double")
-        return self(*args)
+        spot = (hwnd, x, y, button)
+        last_spot, last_time = getattr(self, "_last_click", (None, 0.0))
+        if spot == last_spot:
+            time.sleep(max(0.0, last_time + self.DOUBLE_CLICK_SECONDS - time.monotonic()))
+        try:
+            return self(*args)
+        finally:
+            self._last_click = (spot, time.monotonic())
 
     def key(self, keys, hwnd=None):
         return self("key", "--keys", keys, *(["--hwnd", hwnd] if hwnd else []))
