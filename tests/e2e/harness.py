@@ -326,14 +326,27 @@ class App:
         if not os.path.exists(self.exe):
             raise HarnessError("program not built: %s" % self.exe)
         self.log = open(os.path.join(self.harness.workdir, "wine-output.txt"), "ab")
-        self.proc = subprocess.Popen([WINE, "explorer", "/desktop=shell,1024x768", self.exe], cwd=self.cwd,
-                                     stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
-        found = self.harness.inspect("find", "--title", self.title, "--timeout", int(timeout * 1000),
-                                     check=False, timeout=timeout + 60)
+        found = self.launch(timeout)
         if "error" in found:
-            raise HarnessError("the window %r did not appear within %d s" % (self.title, timeout))
+            # Seen rarely on a loaded machine: Wine's start-up stalls before the program runs. Keep what
+            # there is to see, restart Wine once; a program that cannot show its window fails again.
+            self.harness.note_stalled_start()
+            try:
+                self.proc.wait(30)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+            found = self.launch(timeout)
+        if "error" in found:
+            raise HarnessError("the window %r did not appear within %d s, twice" % (self.title, timeout))
         self.main = Window(found)
         return self
+
+    def launch(self, timeout):
+        self.proc = subprocess.Popen([WINE, "explorer", "/desktop=shell,1024x768", self.exe], cwd=self.cwd,
+                                     stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
+        return self.harness.inspect("find", "--title", self.title, "--timeout", int(timeout * 1000),
+                                    check=False, timeout=timeout + 60)
 
     @property
     def hwnd(self):
@@ -418,6 +431,17 @@ class Harness:
 
     def path(self, name):
         return os.path.join(self.appdir, name)
+
+    def note_stalled_start(self):
+        """Screenshot and process list of a start that showed no window, then a fresh Wine."""
+        self.screenshot("-stalled-start")
+        with open(os.path.join(ARTIFACTS, "%s-stalled-start.txt" % self.name), "w") as f:
+            subprocess.run(["ps", "-eo", "pid,stat,etime,time,args"], stdin=subprocess.DEVNULL, stdout=f,
+                           stderr=subprocess.STDOUT, timeout=30)
+        print("harness: %s: no window after start; restarting Wine once" % self.name, file=sys.stderr)
+        for flag in ("-k", "-w"):
+            subprocess.run(["wineserver", flag], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60)
 
     def screenshot(self, suffix=""):
         path = os.path.join(ARTIFACTS, "%s%s.png" % (self.name, suffix))
