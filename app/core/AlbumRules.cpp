@@ -35,12 +35,14 @@ std::wstring Fold(std::wstring_view text) {
 }
 
 bool IsReservedDeviceName(std::wstring_view name) {
-    // The device names count with any extension: "CON.jpg" opens the console.
-    const std::wstring stem = Fold(name.substr(0, name.find(L'.')));
-    static constexpr std::array<std::wstring_view, 4> kPlain = {L"con", L"prn", L"aux", L"nul"};
-    if (std::find(kPlain.begin(), kPlain.end(), TrimBlanks(stem)) != kPlain.end()) return true;
-    return stem.size() == 4 && (stem.compare(0, 3, L"com") == 0 || stem.compare(0, 3, L"lpt") == 0) &&
-           stem[3] >= L'0' && stem[3] <= L'9';
+    // The device names count with any extension and with blanks before it: "CON.jpg" and "com1 .jpg" open
+    // devices, not files.
+    const std::wstring stem = Fold(TrimBlanks(name.substr(0, name.find(L'.'))));
+    static constexpr std::array<std::wstring_view, 6> kPlain = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
+    if (std::find(kPlain.begin(), kPlain.end(), stem) != kPlain.end()) return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, L"com") != 0 && stem.compare(0, 3, L"lpt") != 0)) return false;
+    const wchar_t digit = stem[3];
+    return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
 }  // namespace
@@ -127,7 +129,9 @@ std::wstring MakeSafeFileName(std::wstring_view name, int index) {
     if (out.size() > kMaxNameLength) {
         const size_t dot = out.rfind(L'.');
         const std::wstring extension = dot != std::wstring::npos && out.size() - dot <= 8 ? out.substr(dot) : L"";
-        out = out.substr(0, kMaxNameLength - extension.size()) + extension;
+        size_t keep = kMaxNameLength - extension.size();
+        if (out[keep - 1] >= 0xD800 && out[keep - 1] <= 0xDBFF) --keep;  // never half a surrogate pair
+        out = out.substr(0, keep) + extension;
     }
     return out;
 }

@@ -58,9 +58,32 @@ TEST(MakeSafeFileName, NamesFromThePageCannotLeaveTheFolder) {
     EXPECT_EQ(MakeSafeFileName(L"CON.jpg", 0), L"_CON.jpg");
     EXPECT_EQ(MakeSafeFileName(L"com1.jpg", 0), L"_com1.jpg");
     EXPECT_EQ(MakeSafeFileName(L"console.jpg", 0), L"console.jpg");
+    // Blanks before the extension, superscript digits and the console's own names are devices too.
+    EXPECT_EQ(MakeSafeFileName(L"com1 .jpg", 0), L"_com1 .jpg");
+    EXPECT_EQ(MakeSafeFileName(L"LPT\u00B9.jpg", 0), L"_LPT\u00B9.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"CONOUT$.jpg", 0), L"_CONOUT$.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"com10.jpg", 0), L"com10.jpg");
     const std::wstring longName = MakeSafeFileName(std::wstring(300, L'x') + L".jpg", 0);
     EXPECT_LE(longName.size(), 120u);
     EXPECT_EQ(longName.substr(longName.size() - 4), L".jpg");
+    // Shortening never keeps the first half of a character written as a surrogate pair.
+    const std::wstring pair = L"\xD83D\xDCF7";
+    std::wstring pairs;
+    while (pairs.size() < 200) pairs += pair;
+    const std::wstring cut = MakeSafeFileName(L"x" + pairs + L".jpg", 0);
+    EXPECT_LE(cut.size(), 120u);
+    EXPECT_EQ(cut.substr(cut.size() - 6), pair + L".jpg");
+}
+
+TEST(ProgressPercent, RoundsToTheNearestWithHalvesToTheEvenNeighbour) {
+    EXPECT_EQ(ProgressPercent(0, 12), 0);
+    EXPECT_EQ(ProgressPercent(5, 12), 42);   // 41.67
+    EXPECT_EQ(ProgressPercent(1, 8), 12);    // 12.5 goes down to the even 12
+    EXPECT_EQ(ProgressPercent(3, 8), 38);    // 37.5 goes up to the even 38
+    EXPECT_EQ(ProgressPercent(1, 200), 0);   // 0.5
+    EXPECT_EQ(ProgressPercent(3, 200), 2);   // 1.5
+    EXPECT_EQ(ProgressPercent(12, 12), 100);
+    EXPECT_EQ(ProgressPercent(0, 0), 0);
 }
 
 TEST(RunFileNames, LaterPhotosOfTheSameNameGetNumberedNames) {
