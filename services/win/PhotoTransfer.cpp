@@ -30,8 +30,10 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
 
     const TaskOutcome outcome = RunWhilePumping(
         [shared, limitMs](TaskControl& control) {
-            UniqueKernelHandle file(CreateFileW(shared->tempFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+            // Shared for deletion: a waiting side that gives up marks the file for deletion at once, so it goes
+            // with the last handle even when the program ends before this worker does.
+            UniqueKernelHandle file(CreateFileW(shared->tempFile.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) return;
             bool written = true;
             const Http::Timeouts timeouts{limitMs, limitMs, limitMs};
@@ -59,8 +61,14 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
             download.outcome = shared->saved ? PhotoOutcome::Saved : PhotoOutcome::Failed;
             if (shared->saved) download.tempFile = shared->tempFile;
             break;
-        case TaskOutcome::TimedOut: download.outcome = PhotoOutcome::TimedOut; break;
-        case TaskOutcome::Quit: download.outcome = PhotoOutcome::Quit; break;
+        case TaskOutcome::TimedOut:
+            DeleteFileW(shared->tempFile.c_str());
+            download.outcome = PhotoOutcome::TimedOut;
+            break;
+        case TaskOutcome::Quit:
+            DeleteFileW(shared->tempFile.c_str());
+            download.outcome = PhotoOutcome::Quit;
+            break;
         case TaskOutcome::NotStarted: download.outcome = PhotoOutcome::Failed; break;
     }
     return download;

@@ -15,6 +15,6 @@ struct PhotoDownload {
 };
 
 // Waits with window messages processed. The time limit counts from the start of the transfer; at the limit
-// the wait ends by itself and the worker deletes its file when it ends. Only a 2xx answer with a non-empty,
-// complete body is Saved.
+// (or when the program quits) the wait ends by itself and the temporary file goes as soon as the worker lets
+// go of it, even when the program ends first. Only a 2xx answer with a non-empty, complete body is Saved.
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs);

@@ -3,6 +3,8 @@ press 下 载, and read the folder, the status line, the bar and the site's requ
 import hashlib
 import os
 import subprocess
+import threading
+import time
 import unittest
 
 from harness import ARTIFACTS, HarnessTestCase, site, wait_until
@@ -53,6 +55,10 @@ class AlbumRun(HarnessTestCase):
 
     def start(self, albums, faults=None, **config):
         self.site = self.h.start_site(dict(accounts=ACCOUNTS, albums=albums, faults=faults or {}, **config))
+        return self.open_app()
+
+    def open_app(self):
+        """A program on the running site, logged in."""
         self.app = self.h.start_app()
         tree = self.app.tree()
         self.app.type_into(tree.find(id=EMAIL_BOX), EMAIL)
@@ -191,6 +197,48 @@ class StopAndClose(AlbumRun):
         # Stopped, the window closes.
         self.app.key("alt+f4")
         self.assertTrue(self.app.exited(timeout=20))
+
+
+class CloseWhileNotDownloading(AlbumRun):
+    def test_closing_while_the_page_loads_or_after_a_stop_ends_the_run_quietly(self):
+        key = "31/41"
+        albums = {key: {"count": 4, "size": 2000}}
+        urls = [p["url"] for p in site.album_photos(key, albums[key])]
+        second = "/" + urls[1].split("://", 1)[1].partition("/")[2]
+        faults = {"/photo/31/album-41": {"kind": "delay", "ms": 10000, "times": 1},
+                  second: {"kind": "delay", "ms": 15000}}
+        self.start(albums, faults)
+        folder = self.folder("closed")
+
+        # The page is still loading, so the run has not begun downloading: the close is not refused.
+        self.configure(album_address(31, 41), folder)
+        self.press_down()
+        self.site.wait_request(path="/photo/31/album-41", timeout=20)
+        self.assertEqual(self.close_and_wait(), 0, "the program ends normally, not by a crash")
+        self.assertEqual(listing(folder), [])
+
+        # Stopped while the second photo is on its way: the close goes through and no temporary file of
+        # the abandoned transfer stays behind in the album's folder.
+        self.open_app()
+        self.configure(album_address(31, 41), folder)
+        self.press_down()
+        self.site.wait_request(path=second, timeout=30)
+        self.press_down()  # 停 止
+        self.app.wait_text(DOWN_BUTTON, DOWN, timeout=10)
+        self.assertEqual(self.close_and_wait(), 0, "the program ends normally, not by a crash")
+        self.assertEqual(listing(folder), [urls[0].rsplit("/", 1)[1]])
+
+    def close_and_wait(self):
+        """Alt+F4 on the main window; the program's exit code, read by a waiter that holds the process."""
+        seen = {}
+        waiter = threading.Thread(target=lambda: seen.update(
+            self.h.inspect("wait", "--pid", self.app.pid, "--timeout", 40000, timeout=90)))
+        waiter.start()
+        time.sleep(3)  # the waiter has opened the process by now
+        self.app.key("alt+f4")
+        waiter.join(100)
+        self.assertTrue(seen.get("exited") and seen.get("known"), "the program ended (%r)" % seen)
+        return seen["code"]
 
 
 class Failures(AlbumRun):
