@@ -10,6 +10,7 @@ ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"},
 
 LOGIN_INFO, EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON = 107, 102, 104, 105, 106
 FRAME_USER, FRAME_ABLUM, FRAME_MODE, ALBUM_BOX = 100, 108, 115, 110
+WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
 
 SUCCESS = "登录成功，请配置相册信息"
 WRONG = "登录失败，可能是帐号或者密码错误"
@@ -23,8 +24,8 @@ def read(path):
 
 
 class Login(HarnessTestCase):
-    def start(self, login=None, ini=None):
-        self.site = self.h.start_site({"accounts": ACCOUNTS, "login": login or {}})
+    def start(self, login=None, ini=None, faults=None):
+        self.site = self.h.start_site({"accounts": ACCOUNTS, "login": login or {}, "faults": faults or {}})
         self.app = self.h.start_app(ini=ini)
         return self.app
 
@@ -116,6 +117,14 @@ class Login(HarnessTestCase):
         app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
         self.assertEqual(len(self.login_posts()), 6)
 
+    def test_an_answer_without_a_body_counts_as_a_login(self):
+        app = self.start(faults={"/PLogin.do": {"kind": "empty"}})
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        tree = app.wait_text(LOGIN_INFO, SUCCESS) and app.tree()
+        self.assertEqual(self.enabled(tree, FRAME_USER, FRAME_ABLUM, FRAME_MODE), [False, True, True])
+        self.assertEqual(len(self.login_posts()), 1)
+
     def test_login_through_a_redirect_keeps_the_session(self):
         app = self.start(login={"redirect": True})
         self.fill("cn@example.com", "密码ab")
@@ -124,6 +133,24 @@ class Login(HarnessTestCase):
         self.assertEqual(self.login_posts()[-1]["form"][1], ["password", "密码ab"])
         home = self.site.wait_request(path="/home")
         self.assertTrue(home["session_ok"], home)
+
+    def test_back_from_the_tray_after_a_login_the_album_box_keeps_the_focus(self):
+        ini = b"1 " + scramble(EMAIL) + b"\r\n2 " + scramble(PASSWORD) + b"\r\n3 T\r\n"
+        app = self.start(ini=ini)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS)
+        album = app.tree().find(id=ALBUM_BOX)
+        wait_until(lambda: app.tree().focus_hwnd == album.hwnd, 10, what="focus in the album box")
+
+        self.h.inspect("post", "--hwnd", app.hwnd, "--msg", WM_SYSCOMMAND, "--wparam", SC_MINIMIZE)
+        wait_until(lambda: not app.tree().top["visible"], 10, what="the window hidden")
+        tray = self.h.top_windows(cls="Shell_TrayWnd")[0]
+        left, top, right, bottom = tray["rect"]
+        self.h.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
+        wait_until(lambda: app.tree().top["visible"], 10, what="the window back from the tray")
+        # The account boxes are locked now, so the focus cannot go to the password box; it must not get lost.
+        wait_until(lambda: app.tree().focus_hwnd == album.hwnd, 10, what="focus in the album box again")
+        self.assertTrue(app.tree().find(id=CHECK_USER).checked)
 
 
 if __name__ == "__main__":

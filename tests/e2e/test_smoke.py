@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from harness import HarnessTestCase, MAIN_TITLE, scramble, wait_until
+from harness import TESTWIN, HarnessTestCase, MAIN_TITLE, scramble, wait_until
 
 GROUP = "VerdalyGroup"
 
@@ -38,6 +38,8 @@ LAYOUT = [
 CLIENT_PIXELS = (7410 // 15, 5265 // 15)
 FRAME_ENABLED = {"FrameUser": True, "FrameAblum": False, "FrameMode": False, "FrameDown": True}
 DEFAULT_INI = b"1 \r\n2 \r\n3 F\r\n"
+EMAIL_BOX, PASSWORD_BOX, CHECK_USER = 102, 104, 105
+WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
 
 
 def near(actual, twips):
@@ -109,6 +111,55 @@ class MainWindow(HarnessTestCase):
         controls = map_layout(app.tree(), {"email": email, "password": password})
         self.assertTrue(controls["CheckUser"].checked)
         self.assertEqual(read_bytes(self.h.path("Verdaly.ini")), ini, "starting must not rewrite the settings")
+
+
+class Activation(HarnessTestCase):
+    """The remembered account comes back when the window is shown, and only then."""
+
+    EMAIL, PASSWORD = "keep@me.cn", "pw&9"
+
+    def remembered(self, flag):
+        return b"1 " + scramble(self.EMAIL) + b"\r\n2 " + scramble(self.PASSWORD) + b"\r\n3 " + flag + b"\r\n"
+
+    def boxes(self, tree):
+        return tree.find(id=EMAIL_BOX).text, tree.find(id=PASSWORD_BOX).text, tree.find(id=CHECK_USER).checked
+
+    def wait_focus(self, app, control_id, what):
+        return wait_until(lambda: app.tree().focus_hwnd == app.tree().find(id=control_id).hwnd, 10, what=what)
+
+    def test_only_an_exact_T_restores(self):
+        app = self.h.start_app(ini=self.remembered(b"T "))
+        self.wait_focus(app, EMAIL_BOX, "focus in the e-mail box")
+        self.assertEqual(self.boxes(app.tree()), ("", "", False))
+
+    def test_switching_back_keeps_typing_and_the_tray_puts_the_account_back(self):
+        app = self.h.start_app(ini=self.remembered(b"T"))
+        self.wait_focus(app, PASSWORD_BOX, "focus in the password box")
+        tree = app.tree()
+        self.assertEqual(self.boxes(tree), (self.EMAIL, self.PASSWORD, True))
+        self.assertEqual(tuple(tree.find(id=PASSWORD_BOX)["sel"]), (len(self.PASSWORD), len(self.PASSWORD)),
+                         "the caret after the password's last character")
+
+        # Another program comes forward and goes back: what was typed stays.
+        app.type_into(tree.find(id=EMAIL_BOX), "typed@x.y")
+        other = self.h.start_app(exe=TESTWIN, title="Verdaly Harness Test")
+        self.h.inspect("foreground", "--hwnd", other.hwnd)
+        wait_until(lambda: app.tree().foreground_hwnd == other.hwnd, 10, what="the other program in front")
+        self.h.inspect("foreground", "--hwnd", app.hwnd)
+        self.wait_focus(app, EMAIL_BOX, "the focus back in the e-mail box")
+        self.assertEqual(self.boxes(app.tree()), ("typed@x.y", self.PASSWORD, True))
+
+        # Back from the tray the remembered account replaces the typing.
+        self.h.inspect("post", "--hwnd", app.hwnd, "--msg", WM_SYSCOMMAND, "--wparam", SC_MINIMIZE)
+        wait_until(lambda: not app.tree().top["visible"], 10, what="the window hidden")
+        tray = self.h.top_windows(cls="Shell_TrayWnd")[0]
+        left, top, right, bottom = tray["rect"]
+        self.h.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
+        wait_until(lambda: app.tree().top["visible"], 10, what="the window back from the tray")
+        self.wait_focus(app, PASSWORD_BOX, "focus in the password box again")
+        tree = app.tree()
+        self.assertEqual(self.boxes(tree), (self.EMAIL, self.PASSWORD, True))
+        self.assertEqual(tuple(tree.find(id=PASSWORD_BOX)["sel"]), (len(self.PASSWORD), len(self.PASSWORD)))
 
 
 class Scrambling(unittest.TestCase):
