@@ -11,6 +11,10 @@ ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"},
 LOGIN_INFO, EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON = 107, 102, 104, 105, 106
 FRAME_USER, FRAME_ABLUM, FRAME_MODE, ALBUM_BOX = 100, 108, 115, 110
 WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
+# The tab stops in their tab-index order: the user group's, then the album and mode groups' (with the checked
+# naming radio standing for its group).
+USER_STOPS = [EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON]
+ALBUM_STOPS = [ALBUM_BOX, 111, 113, 114, 118, 123]
 
 SUCCESS = "登录成功，请配置相册信息"
 WRONG = "登录失败，可能是帐号或者密码错误"
@@ -41,6 +45,29 @@ class Login(HarnessTestCase):
 
     def enabled(self, tree, *ids):
         return [tree.find(id=i)["enabled"] for i in ids]
+
+    def tab_cycle(self, app, keys, count):
+        """Presses keys count times; the ids of the controls the focus lands on."""
+        seen = []
+        for _ in range(count):
+            before = app.tree().focus_hwnd
+            app.key(keys)
+            tree = wait_until(lambda: (lambda t: t if t.focus_hwnd != before else None)(app.tree()), 10,
+                              what="the focus moved by %s" % keys)
+            seen.append(tree.get(tree.focus_hwnd)["id"])
+        return seen
+
+    def test_tab_follows_the_tab_indices_and_skips_locked_groups(self):
+        app = self.start()
+        wait_until(lambda: app.tree().focus_hwnd == app.tree().find(id=EMAIL_BOX).hwnd, 10, what="focus in e-mail")
+        self.assertEqual(self.tab_cycle(app, "tab", 4), USER_STOPS[1:] + USER_STOPS[:1])
+        self.assertEqual(self.tab_cycle(app, "shift+tab", 4), USER_STOPS[::-1])
+
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS)
+        wait_until(lambda: app.tree().focus_hwnd == app.tree().find(id=ALBUM_BOX).hwnd, 10, what="focus in album")
+        self.assertEqual(self.tab_cycle(app, "tab", 6), ALBUM_STOPS[1:] + ALBUM_STOPS[:1])
 
     def test_empty_boxes_are_refused_with_the_focus_where_typing_is_missing(self):
         app = self.start()
