@@ -219,7 +219,10 @@ void MainForm::Load() {
     // Every step's failure is ignored and the next one runs.
     const std::filesystem::path file(kSettingsFile);
     std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
+    // Only a file that is surely missing gets the default lines; one that could not be looked at (locked,
+    // no access) may hold a remembered account and is left alone.
+    const bool exists = std::filesystem::exists(file, error);
+    if (!exists && !error) {
         if (!WriteFileAtomically(file, FileCFG::kDefaultContent)) return;
     }
     Config.LoadFile(file);
