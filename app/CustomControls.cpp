@@ -17,15 +17,20 @@ const LayoutSet& MainFormLayout() {
     return layout;
 }
 
-}  // namespace
-
-HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
+HostedControlArgs ArgsFor(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
     HostedControlArgs args;
     args.parent = parent;
     args.id = spec.id;
     args.rect = rect;
     args.name = Utf8ToWide(spec.name);
     args.containerFont = font;
+    return args;
+}
+
+}  // namespace
+
+HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
+    HostedControlArgs args = ArgsFor(spec, parent, rect, font);
     args.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
     // Caption, style and font come from the layout; a missing block still gives a working button.
     const PropertyBag* saved = MainFormLayout().Find(args.name);
@@ -39,12 +44,7 @@ HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HF
 }
 
 HWND CreateProgressBar(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
-    HostedControlArgs args;
-    args.parent = parent;
-    args.id = spec.id;
-    args.rect = rect;
-    args.name = Utf8ToWide(spec.name);
-    args.containerFont = font;
+    HostedControlArgs args = ArgsFor(spec, parent, rect, font);
     // A control of the window always has its set in the layout; a missing block means every default.
     static const PropertyBag kEmpty;
     const PropertyBag* saved = MainFormLayout().Find(args.name);

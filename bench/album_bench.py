@@ -13,8 +13,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
 
 from harness import Harness, site  # noqa: E402
-from test_download import (ALBUM_BOX, DOWN_BUTTON, DOWN_INFO, EMAIL, EMAIL_BOX, FOLDER_BOX, LOGGED_IN,  # noqa: E402
-                           LOGIN_BUTTON, LOGIN_INFO, PASSWORD, PASSWORD_BOX, RUN_FAILED, album_address,
+from test_download import (ALBUM_BOX, DOWN_BUTTON, DOWN_INFO, EMAIL, FOLDER_BOX, LOGGED_IN,  # noqa: E402
+                           PASSWORD, RUN_FAILED, album_address,
                            windows_path)
 
 PHOTOS, PHOTO_SIZE = 200, 200 * 1024
@@ -34,11 +34,7 @@ class Bench:
         self.site = self.h.start_site({"accounts": [{"email": EMAIL, "password": PASSWORD}], "albums": ALBUMS,
                                        "faults": FAULTS})
         self.app = self.h.start_app()
-        tree = self.app.tree()
-        self.app.type_into(tree.find(id=EMAIL_BOX), EMAIL)
-        self.app.type_into(tree.find(id=PASSWORD_BOX), PASSWORD)
-        self.app.click(tree.find(id=LOGIN_BUTTON))
-        self.app.wait_text(LOGIN_INFO, LOGGED_IN, timeout=60)
+        self.app.log_in(EMAIL, PASSWORD, LOGGED_IN)
         self.pid = self.linux_pid()
         self.runs = 0
 

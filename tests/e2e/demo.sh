@@ -65,11 +65,7 @@ try:
         subprocess.run([harness.WINE, harness.EXE], stdin=subprocess.DEVNULL)
     else:
         app = h.start_app()
-        tree = app.tree()
-        app.type_into(tree.find(id=102), email)
-        app.type_into(tree.find(id=104), password)
-        app.click(tree.find(id=106))
-        app.wait_text(107, "登录成功，请配置相册信息", timeout=60)
+        app.log_in(email, password, "登录成功，请配置相册信息")
         h.inspect.clipboard_set(album)
         app.click(app.tree().find(id=111))
         app.wait_text(110, album, timeout=10)

@@ -325,6 +325,10 @@ class Inspector:
 
 # --------------------------------------------------------------------------------------- the program
 
+# Control ids of the main window that every scenario needs.
+EMAIL_BOX_ID, PASSWORD_BOX_ID, LOGIN_BUTTON_ID, LOGIN_INFO_ID = 102, 104, 106, 107
+
+
 class App:
     """A program started in the Wine desktop "shell" with its own current directory."""
 
@@ -400,6 +404,26 @@ class App:
 
     def key(self, keys):
         return self.harness.inspect.key(keys, self.hwnd)
+
+    def log_in(self, email, password, expect, timeout=60):
+        """Types the account, presses 登 录 and waits for the status line to read `expect`."""
+        tree = self.tree()
+        self.type_into(tree.find(id=EMAIL_BOX_ID), email)
+        self.type_into(tree.find(id=PASSWORD_BOX_ID), password)
+        self.click(tree.find(id=LOGIN_BUTTON_ID))
+        return self.wait_text(LOGIN_INFO_ID, expect, timeout=timeout)
+
+    def minimise(self):
+        """What the caption's minimise box sends; the program hides in the tray."""
+        self.harness.inspect("post", "--hwnd", self.hwnd, "--msg", 0x0112, "--wparam", 0xF020)  # SC_MINIMIZE
+        wait_until(lambda: not self.tree().top["visible"], 10, what="the window hidden")
+
+    def click_tray_icon(self):
+        """A real click on our tray icon, the only one, at the right end of the taskbar."""
+        tray = self.harness.top_windows(cls="Shell_TrayWnd")[0]
+        left, top, right, bottom = tray["rect"]
+        self.harness.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
+        wait_until(lambda: self.tree().top["visible"], 10, what="the window back from the tray")
 
     def exited(self, timeout=20):
         """True once the program's process has ended."""

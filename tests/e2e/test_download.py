@@ -12,7 +12,6 @@ from harness import ARTIFACTS, HarnessTestCase, site, wait_until
 EMAIL, PASSWORD = "reader@example.com", "s3cret"
 ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"}]
 
-EMAIL_BOX, PASSWORD_BOX, LOGIN_BUTTON, LOGIN_INFO = 102, 104, 106, 107
 ALBUM_BOX, PASTE_BUTTON, FOLDER_BOX, FOLDER_BUTTON = 110, 111, 113, 114
 MODE_CONTAINER, URL_NAME, UP_NAME, DOWN_NAME = 116, 118, 119, 120
 DOWN_BUTTON, DOWN_INFO, BAR = 123, 125, 127
@@ -60,11 +59,7 @@ class AlbumRun(HarnessTestCase):
     def open_app(self):
         """A program on the running site, logged in."""
         self.app = self.h.start_app()
-        tree = self.app.tree()
-        self.app.type_into(tree.find(id=EMAIL_BOX), EMAIL)
-        self.app.type_into(tree.find(id=PASSWORD_BOX), PASSWORD)
-        self.app.click(tree.find(id=LOGIN_BUTTON))
-        self.app.wait_text(LOGIN_INFO, LOGGED_IN, timeout=60)
+        self.app.log_in(EMAIL, PASSWORD, LOGGED_IN)
         return self.app
 
     def folder(self, name):

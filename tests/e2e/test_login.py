@@ -10,7 +10,6 @@ ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"},
 
 LOGIN_INFO, EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON = 107, 102, 104, 105, 106
 FRAME_USER, FRAME_ABLUM, FRAME_MODE, ALBUM_BOX = 100, 108, 115, 110
-WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
 # The tab stops in their tab-index order: the user group's, then the album and mode groups' (with the checked
 # naming radio standing for its group).
 USER_STOPS = [EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON]
@@ -169,12 +168,8 @@ class Login(HarnessTestCase):
         album = app.tree().find(id=ALBUM_BOX)
         wait_until(lambda: app.tree().focus_hwnd == album.hwnd, 10, what="focus in the album box")
 
-        self.h.inspect("post", "--hwnd", app.hwnd, "--msg", WM_SYSCOMMAND, "--wparam", SC_MINIMIZE)
-        wait_until(lambda: not app.tree().top["visible"], 10, what="the window hidden")
-        tray = self.h.top_windows(cls="Shell_TrayWnd")[0]
-        left, top, right, bottom = tray["rect"]
-        self.h.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
-        wait_until(lambda: app.tree().top["visible"], 10, what="the window back from the tray")
+        app.minimise()
+        app.click_tray_icon()
         # The account boxes are locked now, so the focus cannot go to the password box; it must not get lost.
         wait_until(lambda: app.tree().focus_hwnd == album.hwnd, 10, what="focus in the album box again")
         self.assertTrue(app.tree().find(id=CHECK_USER).checked)

@@ -39,7 +39,6 @@ CLIENT_PIXELS = (7410 // 15, 5265 // 15)
 FRAME_ENABLED = {"FrameUser": True, "FrameAblum": False, "FrameMode": False, "FrameDown": True}
 DEFAULT_INI = b"1 \r\n2 \r\n3 F\r\n"
 EMAIL_BOX, PASSWORD_BOX, CHECK_USER = 102, 104, 105
-WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
 
 
 def near(actual, twips):
@@ -150,12 +149,8 @@ class Activation(HarnessTestCase):
         self.assertEqual(self.boxes(app.tree()), ("typed@x.y", self.PASSWORD, True))
 
         # Back from the tray the remembered account replaces the typing.
-        self.h.inspect("post", "--hwnd", app.hwnd, "--msg", WM_SYSCOMMAND, "--wparam", SC_MINIMIZE)
-        wait_until(lambda: not app.tree().top["visible"], 10, what="the window hidden")
-        tray = self.h.top_windows(cls="Shell_TrayWnd")[0]
-        left, top, right, bottom = tray["rect"]
-        self.h.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
-        wait_until(lambda: app.tree().top["visible"], 10, what="the window back from the tray")
+        app.minimise()
+        app.click_tray_icon()
         self.wait_focus(app, PASSWORD_BOX, "focus in the password box again")
         tree = app.tree()
         self.assertEqual(self.boxes(tree), (self.EMAIL, self.PASSWORD, True))

@@ -6,15 +6,8 @@ from harness import wait_until
 from test_download import (BAR, DOWN_BUTTON, DOWN_INFO, STOP, AlbumRun, album_address, counting, listing,
                            result)
 
-WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
-
 
 class Tray(AlbumRun):
-    def minimise(self):
-        # What the caption's minimise box sends.
-        self.h.inspect("post", "--hwnd", self.app.hwnd, "--msg", WM_SYSCOMMAND, "--wparam", SC_MINIMIZE)
-        wait_until(lambda: not self.app.tree().top["visible"], 10, what="the window hidden")
-
     def balloon_texts(self):
         """Texts of the balloons the desktop's notification area shows now."""
         tips = [w for w in self.h.top_windows(cls="tooltips_class32") if w["pid"] != self.app.pid]
@@ -23,34 +16,27 @@ class Tray(AlbumRun):
     def wait_balloon(self, text, timeout=30):
         return wait_until(lambda: text in self.balloon_texts(), timeout, what="the balloon %r" % text)
 
-    def click_tray_icon(self):
-        tray = self.h.top_windows(cls="Shell_TrayWnd")[0]
-        left, top, right, bottom = tray["rect"]
-        # Our icon is the only one, at the right end of the taskbar.
-        self.h.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
-        wait_until(lambda: self.app.tree().top["visible"], 10, what="the window back from the tray")
-
     def test_minimise_restore_and_the_balloons_of_a_run(self):
         key = "77/88"
         self.start({key: {"count": 12, "size": 2000}},
                    {"/photo/77/album-99": {"kind": "404", "delay_ms": 3000}}, photo_delay_ms=500)
         folder = self.folder("tray")
 
-        self.minimise()
+        self.app.minimise()
         self.wait_balloon("谢谢您的支持")
         self.h.screenshot("-idle-balloon")
-        self.click_tray_icon()
+        self.app.click_tray_icon()
 
         self.configure(album_address(77, 88), folder)
         self.press_down()
         self.app.wait_text(DOWN_BUTTON, STOP, timeout=20)
-        self.minimise()
+        self.app.minimise()
         self.wait_balloon("正在下载中…")
         # Back from the tray in the middle of the run, which goes on.
-        self.click_tray_icon()
+        self.app.click_tray_icon()
         self.assertEqual(self.app.tree().find(id=DOWN_INFO).text, counting(12))
         self.assertLess(len(listing(folder)), 12)
-        self.minimise()
+        self.app.minimise()
         self.wait_info(result(12, 0), timeout=60)
         self.wait_balloon("相册下载完成", timeout=30)
         self.h.screenshot("-done-balloon")
@@ -58,10 +44,10 @@ class Tray(AlbumRun):
         self.assertEqual(len(listing(folder)), 12)
 
         # A failed run says so at once.
-        self.click_tray_icon()
+        self.app.click_tray_icon()
         self.configure(album_address(77, 99))
         self.press_down()
-        self.minimise()
+        self.app.minimise()
         self.wait_balloon("相册下载失败", timeout=30)
         self.assertEqual(self.app.tree().find(id=DOWN_INFO).text,
                          "[相册下载失败] 相册可能不存在或者没有访问权限，参数配置错误")
