@@ -8,8 +8,8 @@ HWND GroupContainer::Create(HWND parent, int id, const wchar_t* caption, const R
     if (!RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, GetSysColorBrush(COLOR_BTNFACE))) return nullptr;
     framed_ = framed;
     font_ = font;
-    return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, caption, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                           rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+    return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, caption, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left,
+                           rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
 }
 
@@ -24,19 +24,15 @@ LRESULT GroupContainer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) no
         case WM_DRAWITEM:
             if (HWND root = GetAncestor(hwnd_, GA_ROOT)) return SendMessageW(root, msg, wParam, lParam);
             break;
-        case WM_PAINT:
-            OnPaint();
-            return 0;
+        case WM_PAINT: OnPaint(); return 0;
         case WM_ENABLE:
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcW(hwnd_, msg, wParam, lParam);
             InvalidateRect(hwnd_, nullptr, TRUE);
             return r;
         }
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(font_);
-        default:
-            break;
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
+        default: break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }

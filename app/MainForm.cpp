@@ -60,41 +60,26 @@ bool MainForm::Create(int showCommand) {
     return true;
 }
 
-int MainForm::Twips(int twips) const { return MulDiv(twips, dpi_, 1440); }
+int MainForm::Twips(int twips) const {
+    return MulDiv(twips, dpi_, 1440);
+}
 
 LRESULT MainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     switch (msg) {
-        case WM_CREATE:
-            return OnCreate() ? 0 : -1;
-        case WM_ACTIVATE:
-            OnActivate(LOWORD(wParam));
-            return 0;
+        case WM_CREATE: return OnCreate() ? 0 : -1;
+        case WM_ACTIVATE: OnActivate(LOWORD(wParam)); return 0;
         case WM_SETFOCUS:
             if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) SetFocus(lastFocus_);
             return 0;
-        case WM_SIZE:
-            OnSize(wParam);
-            return 0;
-        case WM_MOUSEMOVE:
-            OnTrayNotify(static_cast<UINT>(GET_X_LPARAM(lParam)));
-            return 0;
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            return 0;
+        case WM_SIZE: OnSize(wParam); return 0;
+        case WM_MOUSEMOVE: OnTrayNotify(static_cast<UINT>(GET_X_LPARAM(lParam))); return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_TIMER:
-            OnTimer();
-            return 0;
-        case WM_CLOSE:
-            OnClose();
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcW(hwnd_, msg, wParam, lParam);
+        case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_TIMER: OnTimer(); return 0;
+        case WM_CLOSE: OnClose(); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 }
 
@@ -138,8 +123,8 @@ HWND MainForm::CreateControl(const ControlSpec& spec, HWND parent, const RECT& r
         case ControlKind::Frame:
         case ControlKind::Picture: {
             auto container = std::make_unique<GroupContainer>();
-            HWND hwnd = container->Create(parent, spec.id, spec.text, rect, spec.kind == ControlKind::Frame,
-                                          windowFont_.Get());
+            HWND hwnd =
+                container->Create(parent, spec.id, spec.text, rect, spec.kind == ControlKind::Frame, windowFont_.Get());
             containers_.push_back(std::move(container));
             return hwnd;
         }
@@ -169,15 +154,15 @@ HWND MainForm::CreateControl(const ControlSpec& spec, HWND parent, const RECT& r
             return CreateWindowExW(0, L"BUTTON", spec.text, style, rect.left, rect.top, w, h, parent, id, instance,
                                    nullptr);
         }
-        case ControlKind::PushButton:
-            return CreatePushButton(spec, parent, rect, windowFont_.Get());
-        case ControlKind::ProgressBar:
-            return CreateProgressBar(spec, parent, rect, windowFont_.Get());
+        case ControlKind::PushButton: return CreatePushButton(spec, parent, rect, windowFont_.Get());
+        case ControlKind::ProgressBar: return CreateProgressBar(spec, parent, rect, windowFont_.Get());
     }
     return nullptr;
 }
 
-HWND MainForm::Ctl(ControlId id) const { return id > 0 && id < static_cast<int>(controls_.size()) ? controls_[id] : nullptr; }
+HWND MainForm::Ctl(ControlId id) const {
+    return id > 0 && id < static_cast<int>(controls_.size()) ? controls_[id] : nullptr;
+}
 
 std::wstring MainForm::Text(ControlId id) const {
     HWND hwnd = Ctl(id);
@@ -211,9 +196,13 @@ bool MainForm::IsChecked(ControlId id) const {
     return SendMessageW(Ctl(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void MainForm::SetProgressValue(int value) { SetProgressBarValue(Ctl(kNicePressBar), value); }
+void MainForm::SetProgressValue(int value) {
+    SetProgressBarValue(Ctl(kNicePressBar), value);
+}
 
-int MainForm::ProgressValue() const { return ProgressBarValue(Ctl(kNicePressBar)); }
+int MainForm::ProgressValue() const {
+    return ProgressBarValue(Ctl(kNicePressBar));
+}
 
 void MainForm::Load() {
     // Every step's failure is ignored and the next one runs.
@@ -333,11 +322,8 @@ LRESULT CALLBACK MainForm::EditSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, 
         case WM_LBUTTONDBLCLK:
             if (id == kAlbumURLTxt) SetWindowTextW(hwnd, L"");
             break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, &MainForm::EditSubclassProc, kEditSubclassId);
-            break;
-        default:
-            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &MainForm::EditSubclassProc, kEditSubclassId); break;
+        default: break;
     }
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }

@@ -93,7 +93,7 @@ private:
     int dpi_ = 96;
     WindowTimer progressTimer_;
     RunFileNames runNames_;
-    bool runActive_ = false;  // a DownloadAlbum is under way, from the page fetch to the closing probe
+    bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to the closing probe
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
     HWND lastFocus_ = nullptr;
 };

@@ -20,7 +20,9 @@ constexpr const wchar_t* kStopCaption = L"停 止";
 
 }  // namespace
 
-void MainForm::OnClipClick() { SetText(kAlbumURLTxt, ClipboardText(hwnd_)); }
+void MainForm::OnClipClick() {
+    SetText(kAlbumURLTxt, ClipboardText(hwnd_));
+}
 
 void MainForm::OnFileClick() {
     const std::wstring folder = BrowseFolder(hwnd_, L"请选择相册保存的目录");

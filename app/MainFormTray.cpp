@@ -46,7 +46,6 @@ void MainForm::OnTrayNotify(UINT event) {
         case WM_MOUSEMOVE:
             if (DownFlag == L"T") SetTrayTip(hwnd_, L"正在下载中…");
             break;
-        default:
-            break;
+        default: break;
     }
 }

@@ -39,7 +39,9 @@ int KeyNumber(std::string_view key) {
     return static_cast<int>(std::floor(static_cast<double>(sum) * 0.1 / 6));
 }
 
-std::optional<std::string> ScrambleBytes(std::string_view text, std::string_view key) { return Apply(text, key, 1); }
+std::optional<std::string> ScrambleBytes(std::string_view text, std::string_view key) {
+    return Apply(text, key, 1);
+}
 
 std::optional<std::string> UnscrambleBytes(std::string_view text, std::string_view key) {
     return Apply(text, key, -1);

@@ -117,8 +117,8 @@ std::wstring MakeSafeFileName(std::wstring_view name, int index) {
     std::wstring out;
     out.reserve(name.size());
     for (const wchar_t c : name) {
-        const bool forbidden = c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'/' ||
-                               c == L'\\' || c == L'|' || c == L'?' || c == L'*';
+        const bool forbidden = c < 32 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'/' || c == L'\\' ||
+                               c == L'|' || c == L'?' || c == L'*';
         out += forbidden ? L'_' : c;
     }
     // Windows drops trailing dots and blanks, which would turn "x.jpg." into another file's name.
@@ -147,4 +147,6 @@ std::wstring RunFileNames::Unique(const std::wstring& safeName) const {
     }
 }
 
-void RunFileNames::Take(const std::wstring& name) { taken_.insert(Fold(name)); }
+void RunFileNames::Take(const std::wstring& name) {
+    taken_.insert(Fold(name));
+}

@@ -23,22 +23,18 @@ void Assign(T& target, const std::optional<T>& value) {
 
 std::uint32_t CaptionFormatFor(std::int32_t captionAlign, std::uint32_t current) {
     switch (captionAlign) {
-        case CaptionCenter:
-            return dt::kCenter | dt::kVCenter | dt::kSingleLine;
-        case CaptionLeft:
-            return dt::kLeft | dt::kVCenter | dt::kSingleLine;
-        case CaptionRight:
-            return dt::kRight | dt::kVCenter | dt::kSingleLine;
-        case CaptionTop:
-            return dt::kCenter | dt::kSingleLine;
-        case CaptionBottom:
-            return dt::kCenter | dt::kBottom | dt::kSingleLine;
-        default:
-            return current;
+        case CaptionCenter: return dt::kCenter | dt::kVCenter | dt::kSingleLine;
+        case CaptionLeft: return dt::kLeft | dt::kVCenter | dt::kSingleLine;
+        case CaptionRight: return dt::kRight | dt::kVCenter | dt::kSingleLine;
+        case CaptionTop: return dt::kCenter | dt::kSingleLine;
+        case CaptionBottom: return dt::kCenter | dt::kBottom | dt::kSingleLine;
+        default: return current;
     }
 }
 
-int MinimumSidePixels(int dpi) { return static_cast<int>(std::lrint(300.0 * dpi / 1440.0)); }
+int MinimumSidePixels(int dpi) {
+    return static_cast<int>(std::lrint(300.0 * dpi / 1440.0));
+}
 
 void ButtonCore::InitProperties() {
     props_ = ButtonProperties{};
@@ -276,17 +272,10 @@ void ButtonCore::DoubleClick() {
 
 void ButtonCore::KeyDown(int keyCode) {
     switch (keyCode) {
-        case kKeySpace:
-            MouseDown(kPrimaryButton);
-            break;
-        case kKeyRight:
-            site_.MoveFocus(true);
-            break;
-        case kKeyLeft:
-            site_.MoveFocus(false);
-            break;
-        default:
-            break;
+        case kKeySpace: MouseDown(kPrimaryButton); break;
+        case kKeyRight: site_.MoveFocus(true); break;
+        case kKeyLeft: site_.MoveFocus(false); break;
+        default: break;
     }
 }
 
@@ -347,7 +336,9 @@ void ButtonCore::HookMouseLeave() {
     site_.RaiseMouseLeave();
 }
 
-void ButtonCore::HookRepaint() { site_.Repaint(); }
+void ButtonCore::HookRepaint() {
+    site_.Repaint();
+}
 
 void ButtonCore::BuildToolTip() {
     if (toolTipBuilt_) RemoveToolTip();

@@ -7,7 +7,9 @@ namespace button {
 
 namespace {
 
-int Clamp(int v) { return std::clamp(v, 0, 255); }
+int Clamp(int v) {
+    return std::clamp(v, 0, 255);
+}
 
 // Default rounding mode of the floating-point unit: to nearest, halves to even.
 std::int32_t ChannelAt(int from, float step, int i) {
@@ -17,9 +19,13 @@ std::int32_t ChannelAt(int from, float step, int i) {
 
 }  // namespace
 
-int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int RoundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
-Colour Shift(Colour c, int d) { return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d)); }
+Colour Shift(Colour c, int d) {
+    return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d));
+}
 
 Colour Tint(Colour c, int level) {
     auto channel = [level](int v) { return std::min(255, level + ((255 - level) * v) / 255); };
@@ -96,9 +102,7 @@ Shape ShapeFor(std::int32_t style, int w, int h) {
             shape.rect = Rect{0, 0, w + 1, h + 1};
             shape.ellipse = 18;
             break;
-        default:
-            shape.rect = Rect{0, 0, w, h};
-            break;
+        default: shape.rect = Rect{0, 0, w, h}; break;
     }
     return shape;
 }
@@ -107,16 +111,11 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
     const int centreX = RoundEven((w - s) / 2.0);
     const int centreY = RoundEven((h - s) / 2.0);
     switch (iconAlign) {
-        case IconLeft:
-            return {m, centreY};
-        case IconRight:
-            return {w - s - m, centreY};
-        case IconTop:
-            return {centreX, m};
-        case IconBottom:
-            return {centreX, h - s - m};
-        default:
-            return {centreX, centreY};
+        case IconLeft: return {m, centreY};
+        case IconRight: return {w - s - m, centreY};
+        case IconTop: return {centreX, m};
+        case IconBottom: return {centreX, h - s - m};
+        default: return {centreX, centreY};
     }
 }
 
@@ -129,8 +128,8 @@ void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int w, int h) {
     const Colour back = Translate(p.BackColor, site);
     const Colour highlight = Translate(p.HighlightColor, site);
 
-    const Colour base = state == kStateNormal ? (p.UseCustomColors ? back : face)
-                                              : (p.UseCustomColors ? highlight : Shift(face, 15));
+    const Colour base =
+        state == kStateNormal ? (p.UseCustomColors ? back : face) : (p.UseCustomColors ? highlight : Shift(face, 15));
     const Colour frameBase = p.UseCustomColors ? back : face;
     const Colour border =
         (state != kStatePressed && core.Fields().HasFocus) ? Shift(frameBase, -96) : Shift(frameBase, -48);

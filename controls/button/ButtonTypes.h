@@ -15,9 +15,15 @@ inline constexpr Colour kFailedColour = 0xFFFFFFFFu;  // a translation that fail
 constexpr Colour Rgb(int r, int g, int b) {
     return static_cast<Colour>(r & 0xFF) | (static_cast<Colour>(g & 0xFF) << 8) | (static_cast<Colour>(b & 0xFF) << 16);
 }
-constexpr int Red(Colour c) { return static_cast<int>(c & 0xFF); }
-constexpr int Green(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int Blue(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int Red(Colour c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int Green(Colour c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int Blue(Colour c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // System colour indices the button reads.
 enum SysIndex : int {

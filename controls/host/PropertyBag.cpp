@@ -81,23 +81,12 @@ std::wstring PropertyBag::FormatText(std::wstring_view value) {
     std::wstring out = L"\"";
     for (wchar_t c : value) {
         switch (c) {
-            case L'"':
-                out += L"\\\"";
-                break;
-            case L'\\':
-                out += L"\\\\";
-                break;
-            case L'\n':
-                out += L"\\n";
-                break;
-            case L'\r':
-                out += L"\\r";
-                break;
-            case L'\t':
-                out += L"\\t";
-                break;
-            default:
-                out.push_back(c);
+            case L'"': out += L"\\\""; break;
+            case L'\\': out += L"\\\\"; break;
+            case L'\n': out += L"\\n"; break;
+            case L'\r': out += L"\\r"; break;
+            case L'\t': out += L"\\t"; break;
+            default: out.push_back(c);
         }
     }
     out.push_back(L'"');
@@ -150,23 +139,12 @@ std::optional<std::wstring> PropertyBag::ParseText(std::wstring_view text) {
         }
         if (++i == text.size()) return std::nullopt;
         switch (text[i]) {
-            case L'"':
-                out.push_back(L'"');
-                break;
-            case L'\\':
-                out.push_back(L'\\');
-                break;
-            case L'n':
-                out.push_back(L'\n');
-                break;
-            case L'r':
-                out.push_back(L'\r');
-                break;
-            case L't':
-                out.push_back(L'\t');
-                break;
-            default:
-                return std::nullopt;
+            case L'"': out.push_back(L'"'); break;
+            case L'\\': out.push_back(L'\\'); break;
+            case L'n': out.push_back(L'\n'); break;
+            case L'r': out.push_back(L'\r'); break;
+            case L't': out.push_back(L'\t'); break;
+            default: return std::nullopt;
         }
     }
     return out;

@@ -102,14 +102,10 @@ std::wstring FormatNumber(double value, wchar_t decimalSeparator) {
 
 std::optional<std::wstring> CaptionText(const ProgressBarModel& model, wchar_t decimalSeparator) {
     switch (model.TextStyle()) {
-        case 1:
-            return std::to_wstring(model.Value());
-        case 2:
-            return FormatNumber(Percentage(model.Value(), model.Max()), decimalSeparator) + L"%";
-        case 3:
-            return model.Text();
-        default:
-            return std::nullopt;
+        case 1: return std::to_wstring(model.Value());
+        case 2: return FormatNumber(Percentage(model.Value(), model.Max()), decimalSeparator) + L"%";
+        case 3: return model.Text();
+        default: return std::nullopt;
     }
 }
 
@@ -168,8 +164,7 @@ EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effec
     EffectCopies e;
     auto add = [&e](int x, int y, OleColor colour) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, colour}; };
     switch (effect) {
-        case 1:
-            break;
+        case 1: break;
         case 2:
             add(at.x - 1, at.y - 1, effectColour);
             add(at.x + 1, at.y + 1, kGrey);
@@ -184,11 +179,8 @@ EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effec
             add(at.x, at.y - 1, effectColour);
             add(at.x, at.y + 1, effectColour);
             break;
-        case 5:
-            add(at.x + 1, at.y + 1, effectColour);
-            break;
-        default:
-            return e;
+        case 5: add(at.x + 1, at.y + 1, effectColour); break;
+        default: return e;
     }
     add(at.x, at.y, text);
     return e;

@@ -19,9 +19,13 @@ std::optional<std::string> Convert(std::wstring_view text, bool exact) {
 
 }  // namespace
 
-std::string WideToAnsi(std::wstring_view text) { return Convert(text, false).value_or(std::string()); }
+std::string WideToAnsi(std::wstring_view text) {
+    return Convert(text, false).value_or(std::string());
+}
 
-std::optional<std::string> WideToAnsiExact(std::wstring_view text) { return Convert(text, true); }
+std::optional<std::string> WideToAnsiExact(std::wstring_view text) {
+    return Convert(text, true);
+}
 
 std::wstring AnsiToWide(std::string_view bytes) {
     if (bytes.empty()) return {};

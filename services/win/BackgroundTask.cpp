@@ -47,7 +47,8 @@ TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitM
         // Wake at the deadline at the latest; a progress deadline moves, so look again then.
         const auto r = MessagePump::WaitFor(state->done.Get(), static_cast<DWORD>(limitMs - elapsed));
         if (r == MessagePump::WaitResult::Signalled) return TaskOutcome::Done;
-        if (r == MessagePump::WaitResult::Quit) return state->control.TryAbandon() ? TaskOutcome::Quit : TaskOutcome::Done;
+        if (r == MessagePump::WaitResult::Quit)
+            return state->control.TryAbandon() ? TaskOutcome::Quit : TaskOutcome::Done;
     }
     // The worker may have finished just now; then its results stand.
     return state->control.TryAbandon() ? TaskOutcome::TimedOut : TaskOutcome::Done;

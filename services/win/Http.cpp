@@ -70,12 +70,13 @@ Result Perform(const wchar_t* method, const std::wstring& url, std::string_view 
 
     const wchar_t* accept[] = {L"*/*", nullptr};
     const DWORD flags = kRequestFlags | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    UniqueInternet request(HttpOpenRequestW(connection.Get(), method, path.c_str(), nullptr, nullptr, accept, flags, 0));
+    UniqueInternet request(
+        HttpOpenRequestW(connection.Get(), method, path.c_str(), nullptr, nullptr, accept, flags, 0));
     if (!request) return result;
     SetTimeouts(request.Get(), timeouts);
 
-    if (!HttpSendRequestW(request.Get(), headers, headers ? static_cast<DWORD>(-1) : 0,
-                          const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
+    if (!HttpSendRequestW(request.Get(), headers, headers ? static_cast<DWORD>(-1) : 0, const_cast<char*>(body.data()),
+                          static_cast<DWORD>(body.size()))) {
         result.failure = GetLastError() == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect;
         return result;
     }

@@ -35,25 +35,27 @@ std::string Quote(const std::string& utf8) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
         }
     }
     return out + "\"";
 }
 
-std::string Quote(const std::wstring& s) { return Quote(ToUtf8(s)); }
+std::string Quote(const std::wstring& s) {
+    return Quote(ToUtf8(s));
+}
 
 // Builds one JSON object; values are already-encoded JSON.
 class Obj {
@@ -79,7 +81,9 @@ std::string RectJson(const RECT& r) {
            std::to_string(r.bottom) + "]";
 }
 
-std::string Error(const std::string& what) { return Obj().Raw("error", Quote(what)).Json(); }
+std::string Error(const std::string& what) {
+    return Obj().Raw("error", Quote(what)).Json();
+}
 
 HWND ParseHwnd(const std::wstring& s) {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(s.c_str(), nullptr, 0)));
@@ -107,8 +111,8 @@ std::wstring TextOf(HWND h) {
     if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
     std::wstring buf(len + 2, L'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
-                             2000, &got))
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                             &got))
         return {};
     buf.resize(got < buf.size() ? got : buf.size() - 1);
     return buf;
@@ -348,12 +352,12 @@ struct KeyName {
 };
 
 const KeyName kKeys[] = {
-    {L"enter", VK_RETURN}, {L"return", VK_RETURN}, {L"tab", VK_TAB},        {L"esc", VK_ESCAPE},
-    {L"escape", VK_ESCAPE}, {L"space", VK_SPACE},  {L"backspace", VK_BACK}, {L"delete", VK_DELETE},
-    {L"del", VK_DELETE},   {L"insert", VK_INSERT}, {L"home", VK_HOME},      {L"end", VK_END},
-    {L"up", VK_UP},        {L"down", VK_DOWN},     {L"left", VK_LEFT},      {L"right", VK_RIGHT},
-    {L"pageup", VK_PRIOR}, {L"pagedown", VK_NEXT}, {L"ctrl", VK_CONTROL},   {L"control", VK_CONTROL},
-    {L"shift", VK_SHIFT},  {L"alt", VK_MENU},      {L"win", VK_LWIN},       {L"apps", VK_APPS},
+    {L"enter", VK_RETURN},  {L"return", VK_RETURN}, {L"tab", VK_TAB},        {L"esc", VK_ESCAPE},
+    {L"escape", VK_ESCAPE}, {L"space", VK_SPACE},   {L"backspace", VK_BACK}, {L"delete", VK_DELETE},
+    {L"del", VK_DELETE},    {L"insert", VK_INSERT}, {L"home", VK_HOME},      {L"end", VK_END},
+    {L"up", VK_UP},         {L"down", VK_DOWN},     {L"left", VK_LEFT},      {L"right", VK_RIGHT},
+    {L"pageup", VK_PRIOR},  {L"pagedown", VK_NEXT}, {L"ctrl", VK_CONTROL},   {L"control", VK_CONTROL},
+    {L"shift", VK_SHIFT},   {L"alt", VK_MENU},      {L"win", VK_LWIN},       {L"apps", VK_APPS},
 };
 
 WORD VkFromName(const std::wstring& name) {
@@ -374,11 +378,19 @@ WORD VkFromName(const std::wstring& name) {
 
 bool IsExtended(WORD vk) {
     switch (vk) {
-    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_APPS: case VK_LWIN:
-        return true;
-    default:
-        return false;
+        case VK_UP:
+        case VK_DOWN:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_APPS:
+        case VK_LWIN: return true;
+        default: return false;
     }
 }
 
@@ -480,7 +492,8 @@ std::string CmdPost(const Args& a, UINT msg) {
     HWND h = TargetWindow(a);
     if (!h || !IsWindow(h)) return Error("no such window");
     if (!msg) msg = static_cast<UINT>(Num(a, L"--msg", 0));
-    BOOL ok = PostMessageW(h, msg, static_cast<WPARAM>(Num(a, L"--wparam", 0)), static_cast<LPARAM>(Num(a, L"--lparam", 0)));
+    BOOL ok =
+        PostMessageW(h, msg, static_cast<WPARAM>(Num(a, L"--wparam", 0)), static_cast<LPARAM>(Num(a, L"--lparam", 0)));
     return Obj().Bool("ok", ok != FALSE).Json();
 }
 
@@ -597,7 +610,9 @@ void WriteLine(const std::string& s) {
 // Parses a JSON array of strings; false on anything else.
 bool ParseArgv(const std::string& s, std::vector<std::wstring>& out) {
     size_t i = 0;
-    auto ws = [&] { while (i < s.size() && isspace(static_cast<unsigned char>(s[i]))) ++i; };
+    auto ws = [&] {
+        while (i < s.size() && isspace(static_cast<unsigned char>(s[i]))) ++i;
+    };
     ws();
     if (i >= s.size() || s[i++] != '[') return false;
     ws();
@@ -607,7 +622,10 @@ bool ParseArgv(const std::string& s, std::vector<std::wstring>& out) {
         if (i >= s.size() || s[i++] != '"') return false;
         std::wstring item;
         std::string run;
-        auto flush = [&] { item += FromUtf8(run); run.clear(); };
+        auto flush = [&] {
+            item += FromUtf8(run);
+            run.clear();
+        };
         for (;;) {
             if (i >= s.size()) return false;
             char ch = s[i++];
@@ -619,18 +637,18 @@ bool ParseArgv(const std::string& s, std::vector<std::wstring>& out) {
             if (i >= s.size()) return false;
             char e = s[i++];
             switch (e) {
-            case 'n': run += '\n'; break;
-            case 'r': run += '\r'; break;
-            case 't': run += '\t'; break;
-            case 'b': run += '\b'; break;
-            case 'f': run += '\f'; break;
-            case 'u':
-                if (i + 4 > s.size()) return false;
-                flush();
-                item += static_cast<wchar_t>(strtoul(s.substr(i, 4).c_str(), nullptr, 16));
-                i += 4;
-                break;
-            default: run += e;
+                case 'n': run += '\n'; break;
+                case 'r': run += '\r'; break;
+                case 't': run += '\t'; break;
+                case 'b': run += '\b'; break;
+                case 'f': run += '\f'; break;
+                case 'u':
+                    if (i + 4 > s.size()) return false;
+                    flush();
+                    item += static_cast<wchar_t>(strtoul(s.substr(i, 4).c_str(), nullptr, 16));
+                    i += 4;
+                    break;
+                default: run += e;
             }
         }
         flush();

@@ -17,21 +17,18 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK MainProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     switch (msg) {
-    case WM_COMMAND: {
-        wchar_t text[64];
-        if (LOWORD(w) == kIdButton) {
-            swprintf(text, 64, L"clicked %d", ++clicks);
-            SetWindowTextW(status, text);
-        } else if (LOWORD(w) == IDOK) {
-            SetWindowTextW(status, L"enter");
+        case WM_COMMAND: {
+            wchar_t text[64];
+            if (LOWORD(w) == kIdButton) {
+                swprintf(text, 64, L"clicked %d", ++clicks);
+                SetWindowTextW(status, text);
+            } else if (LOWORD(w) == IDOK) {
+                SetWindowTextW(status, L"enter");
+            }
+            return 0;
         }
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(7);
-        return 0;
-    default:
-        return DefWindowProcW(h, msg, w, l);
+        case WM_DESTROY: PostQuitMessage(7); return 0;
+        default: return DefWindowProcW(h, msg, w, l);
     }
 }
 
@@ -58,8 +55,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int show) {
     wc.lpszClassName = L"HarnessBox";
     RegisterClassW(&wc);
 
-    HWND main = CreateWindowExW(0, L"HarnessMain", L"Verdaly Harness Test", WS_OVERLAPPEDWINDOW & ~WS_THICKFRAME,
-                                100, 100, 360, 220, nullptr, nullptr, inst, nullptr);
+    HWND main = CreateWindowExW(0, L"HarnessMain", L"Verdaly Harness Test", WS_OVERLAPPEDWINDOW & ~WS_THICKFRAME, 100,
+                                100, 360, 220, nullptr, nullptr, inst, nullptr);
     HWND box = Child(L"HarnessBox", L"用户信息", WS_CLIPSIBLINGS, 8, 8, 330, 130, main, 200);
     Child(L"STATIC", L"人人帐号：", 0, 8, 12, 70, 18, box, 201);
     HWND name = Child(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 80, 8, 160, 22, box, kIdName);

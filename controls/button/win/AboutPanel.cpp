@@ -29,16 +29,15 @@ bool AboutPanel::Build(DWORD style, const std::wstring& version) noexcept {
         {L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, 190, 100, 80, 24},
     };
     for (const Item& item : items) {
-        HWND child = CreateWindowExW(0, item.cls, item.text.c_str(), WS_CHILD | WS_VISIBLE | item.style, item.x,
-                                     item.y, item.w, item.h, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+        HWND child =
+            CreateWindowExW(0, item.cls, item.text.c_str(), WS_CHILD | WS_VISIBLE | item.style, item.x, item.y, item.w,
+                            item.h, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
         if (child && font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     }
     return true;
 }
 
-void AboutPanel::Show(DWORD style, const std::wstring& version,
-                      int (*opener)(const std::wstring&) noexcept) noexcept {
+void AboutPanel::Show(DWORD style, const std::wstring& version, int (*opener)(const std::wstring&) noexcept) noexcept {
     opener_ = opener;
     const DWORD shown = style | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
     if (!hwnd_ && !Build(shown, version)) return;
@@ -70,8 +69,7 @@ LRESULT AboutPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
         case WM_CLOSE:
             ShowWindow(hwnd_, SW_HIDE);  // the button owns the panel; closing only hides it
             return 0;
-        default:
-            break;
+        default: break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }

@@ -58,7 +58,9 @@ void ButtonCanvas::Fill(int x, int y, int w, int h, Colour c) {
     FillRect(surface_.Dc(), &r, brush.Get());
 }
 
-void ButtonCanvas::Pixel(int x, int y, Colour c) { SetPixelV(surface_.Dc(), x, y, c); }
+void ButtonCanvas::Pixel(int x, int y, Colour c) {
+    SetPixelV(surface_.Dc(), x, y, c);
+}
 
 void ButtonCanvas::Edge(int kind) {
     RECT r{0, 0, surface_.ScaleWidth(), surface_.ScaleHeight()};

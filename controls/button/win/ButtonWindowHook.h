@@ -10,8 +10,8 @@
 class IButtonHookClient {
 public:
     // before: called ahead of the previous procedure (set handled to skip it); after: result holds its answer.
-    virtual void zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& lhWnd, UINT& uMsg,
-                                WPARAM& wParam, LPARAM& lParam) noexcept = 0;
+    virtual void zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& lhWnd, UINT& uMsg, WPARAM& wParam,
+                                LPARAM& lParam) noexcept = 0;
 
 protected:
     ~IButtonHookClient() = default;

@@ -38,12 +38,13 @@ HWND isButton::Create(const HostedControlArgs& args) {
     HWND hwnd = HostedControl::Create(std::unique_ptr<HostedControl>(new isButton()), kClassName, args);
     if (!hwnd) return nullptr;
     // A window made visible at creation gets no WM_SHOWWINDOW.
-    if (isButton* self = FromHwnd(hwnd); self && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE))
-        self->core_.Show();
+    if (isButton* self = FromHwnd(hwnd); self && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) self->core_.Show();
     return hwnd;
 }
 
-isButton* isButton::FromHwnd(HWND hwnd) noexcept { return dynamic_cast<isButton*>(HostedControl::FromHwnd(hwnd)); }
+isButton* isButton::FromHwnd(HWND hwnd) noexcept {
+    return dynamic_cast<isButton*>(HostedControl::FromHwnd(hwnd));
+}
 
 void isButton::InitProperties() {
     core_.InitProperties();
@@ -60,9 +61,13 @@ void isButton::ReadProperties(const PropertyBag& bag) {
     if (Ready()) ReLayout();
 }
 
-void isButton::WriteProperties(PropertyBag& bag) const { core_.WriteProperties(bag); }
+void isButton::WriteProperties(PropertyBag& bag) const {
+    core_.WriteProperties(bag);
+}
 
-void isButton::OnResize() { ReLayout(); }
+void isButton::OnResize() {
+    ReLayout();
+}
 
 void isButton::SetIcon(HICON icon) {
     core_.SetIcon(icon ? std::make_shared<IconPicture>(icon) : nullptr);
@@ -133,7 +138,9 @@ void isButton::ApplyShape(int width, int height) noexcept {
 
 // ---- site ------------------------------------------------------------------------------------------------
 
-Colour isButton::SysColour(int index) const { return GetSysColor(index); }
+Colour isButton::SysColour(int index) const {
+    return GetSysColor(index);
+}
 
 void isButton::PropertyChanged(std::wstring_view name) {
     Site().PropertyChanged(name);
@@ -228,27 +235,24 @@ void isButton::EnableWindow(bool enabled) {
     if (hwnd_ && (::IsWindowEnabled(hwnd_) != FALSE) != enabled) ::EnableWindow(hwnd_, enabled);
 }
 
-void isButton::FontChanged() { Surface().SetFont(core_.Props().Font); }
+void isButton::FontChanged() {
+    Surface().SetFont(core_.Props().Font);
+}
 
-void isButton::MousePointerChanged() { Surface().SetMousePointer(core_.Props().MousePointer); }
+void isButton::MousePointerChanged() {
+    Surface().SetMousePointer(core_.Props().MousePointer);
+}
 
 // ---- the hook ----------------------------------------------------------------------------------------------
 
 void isButton::zSubclass_Proc(bool bBefore, bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM&, LPARAM&) noexcept {
     if (bBefore) return;
     switch (uMsg) {
-        case WM_MOUSEMOVE:
-            core_.HookMouseMove();
-            break;
-        case WM_MOUSELEAVE:
-            core_.HookMouseLeave();
-            break;
+        case WM_MOUSEMOVE: core_.HookMouseMove(); break;
+        case WM_MOUSELEAVE: core_.HookMouseLeave(); break;
         case WM_THEMECHANGED:
-        case WM_SYSCOLORCHANGE:
-            core_.HookRepaint();
-            break;
-        default:
-            break;
+        case WM_SYSCOLORCHANGE: core_.HookRepaint(); break;
+        default: break;
     }
 }
 
@@ -298,29 +302,17 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
             // here (as BM_CLICK).
             result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_BUTTON;
             return true;
-        case WM_LBUTTONDOWN:
-            OnPrimaryDown(false);
-            return true;
-        case WM_LBUTTONDBLCLK:
-            OnPrimaryDown(core_.Fields().LastMouseButton == kPrimaryButton);
-            return true;
-        case WM_LBUTTONUP:
-            OnPrimaryUp(at);
-            return true;
+        case WM_LBUTTONDOWN: OnPrimaryDown(false); return true;
+        case WM_LBUTTONDBLCLK: OnPrimaryDown(core_.Fields().LastMouseButton == kPrimaryButton); return true;
+        case WM_LBUTTONUP: OnPrimaryUp(at); return true;
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-            core_.MouseDown(kSecondaryButton);
-            return true;
+        case WM_RBUTTONDBLCLK: core_.MouseDown(kSecondaryButton); return true;
         case WM_RBUTTONUP:
             core_.MouseUp(kSecondaryButton);
             return false;  // on to DefWindowProc, which asks for a context menu
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK:
-            core_.MouseDown(kMiddleButton);
-            return true;
-        case WM_MBUTTONUP:
-            core_.MouseUp(kMiddleButton);
-            return true;
+        case WM_MBUTTONDBLCLK: core_.MouseDown(kMiddleButton); return true;
+        case WM_MBUTTONUP: core_.MouseUp(kMiddleButton); return true;
         case WM_CAPTURECHANGED:
             if (pressed_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
                 // Someone else took the mouse mid-press: the press is over without a click.
@@ -329,25 +321,15 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
                 Refresh();
             }
             return true;
-        case WM_KEYDOWN:
-            core_.KeyDown(static_cast<int>(wParam));
-            return true;
-        case WM_KEYUP:
-            core_.KeyUp(static_cast<int>(wParam));
-            return true;
+        case WM_KEYDOWN: core_.KeyDown(static_cast<int>(wParam)); return true;
+        case WM_KEYUP: core_.KeyUp(static_cast<int>(wParam)); return true;
         case WM_CHAR:
             // A held Space repeats its character; one press is one click.
             if (!(wParam == VK_SPACE && (lParam & (1 << 30)))) core_.KeyPress(static_cast<int>(wParam));
             return true;
-        case BM_CLICK:
-            core_.AccessKeyPress();
-            return true;
-        case WM_SETFOCUS:
-            core_.GotFocus();
-            return true;
-        case WM_KILLFOCUS:
-            core_.LostFocus();
-            return true;
+        case BM_CLICK: core_.AccessKeyPress(); return true;
+        case WM_SETFOCUS: core_.GotFocus(); return true;
+        case WM_KILLFOCUS: core_.LostFocus(); return true;
         case WM_SHOWWINDOW:
             if (wParam)
                 core_.Show();
@@ -365,17 +347,16 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
             // EnableWindow from outside: the button's Enabled follows, and with it the look.
             if (Ready() && core_.Props().Enabled != (wParam != 0)) core_.SetEnabled(wParam != 0);
             return true;
-        case WM_DESTROY:
-            OnDestroy();
-            return false;
-        default:
-            return false;
+        case WM_DESTROY: OnDestroy(); return false;
+        default: return false;
     }
 }
 
 // ---- operations --------------------------------------------------------------------------------------------
 
-void isButton::About() noexcept { about_.Show(aboutStyle_, Version(), &isButton::OpenLink); }
+void isButton::About() noexcept {
+    about_.Show(aboutStyle_, Version(), &isButton::OpenLink);
+}
 
 int isButton::OpenLink(const std::wstring& link) noexcept {
     return static_cast<int>(

@@ -7,38 +7,22 @@ namespace {
 // The platform's standard cursors in the numbering controls use for their mouse pointer.
 LPCWSTR StandardCursor(int pointer) noexcept {
     switch (pointer) {
-        case 1:
-            return IDC_ARROW;
-        case 2:
-            return IDC_CROSS;
-        case 3:
-            return IDC_IBEAM;
-        case 4:
-            return IDC_ARROW;
-        case 5:
-            return IDC_SIZEALL;
-        case 6:
-            return IDC_SIZENESW;
-        case 7:
-            return IDC_SIZENS;
-        case 8:
-            return IDC_SIZENWSE;
-        case 9:
-            return IDC_SIZEWE;
-        case 10:
-            return IDC_UPARROW;
-        case 11:
-            return IDC_WAIT;
-        case 12:
-            return IDC_NO;
-        case 13:
-            return IDC_APPSTARTING;
-        case 14:
-            return IDC_HELP;
-        case 15:
-            return IDC_SIZEALL;
-        default:
-            return nullptr;
+        case 1: return IDC_ARROW;
+        case 2: return IDC_CROSS;
+        case 3: return IDC_IBEAM;
+        case 4: return IDC_ARROW;
+        case 5: return IDC_SIZEALL;
+        case 6: return IDC_SIZENESW;
+        case 7: return IDC_SIZENS;
+        case 8: return IDC_SIZENWSE;
+        case 9: return IDC_SIZEWE;
+        case 10: return IDC_UPARROW;
+        case 11: return IDC_WAIT;
+        case 12: return IDC_NO;
+        case 13: return IDC_APPSTARTING;
+        case 14: return IDC_HELP;
+        case 15: return IDC_SIZEALL;
+        default: return nullptr;
     }
 }
 
@@ -125,22 +109,14 @@ LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noe
     LRESULT result = 0;
     if (OnControlMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
-        case WM_PAINT:
-            OnPaint();
-            return 0;
-        case WM_PRINTCLIENT:
-            surface_.CopyTo(reinterpret_cast<HDC>(wParam));
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;  // the surface covers every pixel; erasing first would flicker
-        case WM_SIZE:
-            OnSize(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            return 0;
+        case WM_PAINT: OnPaint(); return 0;
+        case WM_PRINTCLIENT: surface_.CopyTo(reinterpret_cast<HDC>(wParam)); return 0;
+        case WM_ERASEBKGND: return 1;  // the surface covers every pixel; erasing first would flicker
+        case WM_SIZE: OnSize(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == hwnd_ && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
             return DefWindowProcW(hwnd_, msg, wParam, lParam);
-        default:
-            return DefWindowProcW(hwnd_, msg, wParam, lParam);
+        default: return DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 }
 

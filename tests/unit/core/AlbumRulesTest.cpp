@@ -77,11 +77,11 @@ TEST(MakeSafeFileName, NamesFromThePageCannotLeaveTheFolder) {
 
 TEST(ProgressPercent, RoundsToTheNearestWithHalvesToTheEvenNeighbour) {
     EXPECT_EQ(ProgressPercent(0, 12), 0);
-    EXPECT_EQ(ProgressPercent(5, 12), 42);   // 41.67
-    EXPECT_EQ(ProgressPercent(1, 8), 12);    // 12.5 goes down to the even 12
-    EXPECT_EQ(ProgressPercent(3, 8), 38);    // 37.5 goes up to the even 38
-    EXPECT_EQ(ProgressPercent(1, 200), 0);   // 0.5
-    EXPECT_EQ(ProgressPercent(3, 200), 2);   // 1.5
+    EXPECT_EQ(ProgressPercent(5, 12), 42);  // 41.67
+    EXPECT_EQ(ProgressPercent(1, 8), 12);   // 12.5 goes down to the even 12
+    EXPECT_EQ(ProgressPercent(3, 8), 38);   // 37.5 goes up to the even 38
+    EXPECT_EQ(ProgressPercent(1, 200), 0);  // 0.5
+    EXPECT_EQ(ProgressPercent(3, 200), 2);  // 1.5
     EXPECT_EQ(ProgressPercent(12, 12), 100);
     EXPECT_EQ(ProgressPercent(0, 0), 0);
 }

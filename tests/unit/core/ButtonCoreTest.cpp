@@ -92,11 +92,12 @@ TEST_F(ButtonPersistence, EverythingChangedIsWrittenInTheFixedOrder) {
     PropertyBag bag;
     core.WriteProperties(bag);
     const std::vector<std::wstring> expected{
-        L"Icon",         L"Style",       L"Caption",     L"IconSize",    L"IconAlign",   L"CaptionAlign",
-        L"iNonThemeStyle", L"Enabled",   L"ShowFocus",   L"USeCustomColors", L"BackColor", L"HighlightColor",
-        L"FontColor",    L"FontHighlightColor", L"ToolTipText", L"Tooltiptitle", L"ToolTipIcon", L"ToolTipType",
-        L"ttBackColor",  L"ttForeColor", L"Font",        L"ButtonType",  L"Value",       L"MaskColor",
-        L"UseMaskColor", L"MousePointer"};
+        L"Icon",         L"Style",          L"Caption",     L"IconSize",           L"IconAlign",
+        L"CaptionAlign", L"iNonThemeStyle", L"Enabled",     L"ShowFocus",          L"USeCustomColors",
+        L"BackColor",    L"HighlightColor", L"FontColor",   L"FontHighlightColor", L"ToolTipText",
+        L"Tooltiptitle", L"ToolTipIcon",    L"ToolTipType", L"ttBackColor",        L"ttForeColor",
+        L"Font",         L"ButtonType",     L"Value",       L"MaskColor",          L"UseMaskColor",
+        L"MousePointer"};
     EXPECT_EQ(Names(bag), expected);
 
     // Through the layout text and back into a fresh button.
@@ -202,10 +203,9 @@ TEST(ButtonSetters, NotifyByTheirNamesThenLayOutOrRepaint) {
     core.SetCaption(L"c");
     core.SetUseCustomColors(true);
     core.SetMousePointer(2);
-    const std::vector<std::wstring> expected{L"notify TooltipTitle", L"repaint",  L"notify TooltipIcon",
-                                             L"repaint",             L"notify Caption", L"relayout",
-                                             L"notify UseCustomColors", L"repaint", L"notify MousePointer",
-                                             L"pointer"};
+    const std::vector<std::wstring> expected{L"notify TooltipTitle", L"repaint",  L"notify TooltipIcon",     L"repaint",
+                                             L"notify Caption",      L"relayout", L"notify UseCustomColors", L"repaint",
+                                             L"notify MousePointer", L"pointer"};
     EXPECT_EQ(site.log, expected);
 
     core.Fields().ButtonState = kStateHover;

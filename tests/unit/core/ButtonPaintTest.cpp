@@ -11,7 +11,9 @@ using button_test::RecordingSite;
 constexpr int kW = 57;
 constexpr int kH = 25;
 
-Colour Grey(int v) { return Rgb(v, v, v); }
+Colour Grey(int v) {
+    return Rgb(v, v, v);
+}
 
 class GradientBevel : public ::testing::Test {
 protected:
@@ -280,7 +282,8 @@ TEST(ButtonPrimitives, GradientsAndLinesLeaveOutTheirEndPixel) {
 
     canvas.SetBackground(Grey(7));
     Frame(canvas, 1, 1, 3, 2, Grey(1));
-    for (Point p : {Point{1, 1}, Point{4, 1}, Point{4, 3}, Point{1, 3}, Point{2, 3}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(1));
+    for (Point p : {Point{1, 1}, Point{4, 1}, Point{4, 3}, Point{1, 3}, Point{2, 3}})
+        EXPECT_EQ(canvas.At(p.x, p.y), Grey(1));
     EXPECT_EQ(canvas.At(2, 2), Grey(7));
 }
 

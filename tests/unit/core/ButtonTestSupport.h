@@ -26,20 +26,13 @@ public:
 
     Colour SysColour(int index) const override {
         switch (index) {
-            case kSysButtonFace:
-                return face;
-            case kSysHighlight:
-                return Rgb(0, 120, 215);
-            case kSysButtonText:
-                return Rgb(0, 0, 0);
-            case kSysGrayText:
-                return Rgb(109, 109, 109);
-            case kSysInfoText:
-                return infoText;
-            case kSysInfoBackground:
-                return Rgb(255, 255, 225);
-            default:
-                return Rgb(1, 2, 3);
+            case kSysButtonFace: return face;
+            case kSysHighlight: return Rgb(0, 120, 215);
+            case kSysButtonText: return Rgb(0, 0, 0);
+            case kSysGrayText: return Rgb(109, 109, 109);
+            case kSysInfoText: return infoText;
+            case kSysInfoBackground: return Rgb(255, 255, 225);
+            default: return Rgb(1, 2, 3);
         }
     }
     bool UserMode() const override { return userMode; }

@@ -70,7 +70,7 @@ TEST_F(FileCFGTest, WriteRewritesEveryMatchAndNeverAppends) {
     const fs::path file = Write("3 T\r\nnospace\r\n3 F\r\n1\r\n");
     ASSERT_TRUE(cfg_.LoadFile(file));
     ASSERT_TRUE(cfg_.WriteValue("T", "3"));
-    ASSERT_TRUE(cfg_.WriteValue("x", "1"));      // "1" without a space is no entry
+    ASSERT_TRUE(cfg_.WriteValue("x", "1"));       // "1" without a space is no entry
     ASSERT_TRUE(cfg_.WriteValue("v", "absent"));  // nothing is appended
     ASSERT_TRUE(cfg_.SaveFile(file));
     EXPECT_EQ(Read(file), "3 T\r\nnospace\r\n3 T\r\n1\r\n");

@@ -13,7 +13,7 @@ TEST(KeyNumber, FromTheSumOfTheKeysCodes) {
     EXPECT_EQ(KeyNumber(""), 0);
     EXPECT_EQ(KeyNumber("aaaaaaaaaa"), 16);  // sum 970
     EXPECT_EQ(KeyNumber("zzzzzzzzzz"), 20);  // sum 1220
-    EXPECT_EQ(KeyNumber("\xFF\xFF"), 8);  // codes count unsigned: sum 510
+    EXPECT_EQ(KeyNumber("\xFF\xFF"), 8);     // codes count unsigned: sum 510
 }
 
 TEST(Scramble, FollowsTheSixPositionTableWithK18) {

@@ -28,7 +28,9 @@ struct Parent {
     static inline std::vector<int> commands;
 };
 
-COLORREF Grey(int v) { return RGB(v, v, v); }
+COLORREF Grey(int v) {
+    return RGB(v, v, v);
+}
 
 class ButtonWindow : public ::testing::Test {
 protected:
@@ -173,8 +175,7 @@ TEST_F(ButtonWindow, HookSeesMouseEnterOncePerEntryAndRunsTheTooltip) {
     HWND b = MakeStyle8();
     isButton& button = Button(b);
     ASSERT_TRUE(button.Hooked());
-    EXPECT_EQ(button.HookMessages().AfterList(),
-              (std::vector<std::uint32_t>{0x200, 0x2A3, 0x31A, 0x15}));
+    EXPECT_EQ(button.HookMessages().AfterList(), (std::vector<std::uint32_t>{0x200, 0x2A3, 0x31A, 0x15}));
     EXPECT_EQ(button.HookMessages().BeforeCount(), 0);
 
     button.Site().Extender.ToolTipText = L"提示";

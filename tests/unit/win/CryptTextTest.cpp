@@ -6,7 +6,9 @@
 
 namespace {
 
-TEST(Platform, AnsiCodePageIs936) { EXPECT_EQ(GetACP(), 936u); }
+TEST(Platform, AnsiCodePageIs936) {
+    EXPECT_EQ(GetACP(), 936u);
+}
 
 TEST(CryptText, ScrambledBytesRestoreTheTypedText) {
     for (const std::wstring text : {L"user@example.com", L"p&ss=w+rd%20", L"", L"~ !\"#$%&'()*+,-./"}) {
