@@ -17,34 +17,34 @@ const LayoutSet& MainFormLayout() {
     return layout;
 }
 
-HostedControlArgs ArgsFor(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
+HostedControlArgs ArgsFor(const ControlSpec& entry, HWND parent, const RECT& rect, HFONT font) {
     HostedControlArgs args;
     args.parent = parent;
-    args.id = spec.id;
+    args.id = entry.id;
     args.rect = rect;
-    args.name = Utf8ToWide(spec.name);
+    args.name = Utf8ToWide(entry.name);
     args.containerFont = font;
     return args;
 }
 
 }  // namespace
 
-HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
-    HostedControlArgs args = ArgsFor(spec, parent, rect, font);
+HWND CreatePushButton(const ControlSpec& entry, HWND parent, const RECT& rect, HFONT font) {
+    HostedControlArgs args = ArgsFor(entry, parent, rect, font);
     args.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
     // Caption, style and font come from the layout; a missing block still gives a working button.
     const PropertyBag* saved = MainFormLayout().Find(args.name);
     PropertyBag fallback;
     if (!saved) {
-        fallback.WriteText(L"Caption", spec.text);
+        fallback.WriteText(L"Caption", entry.text);
         saved = &fallback;
     }
     args.persisted = saved;
     return isButton::Create(args);
 }
 
-HWND CreateProgressBar(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font) {
-    HostedControlArgs args = ArgsFor(spec, parent, rect, font);
+HWND CreateProgressBar(const ControlSpec& entry, HWND parent, const RECT& rect, HFONT font) {
+    HostedControlArgs args = ArgsFor(entry, parent, rect, font);
     // A control of the window always has its set in the layout; a missing block means every default.
     static const PropertyBag kEmpty;
     const PropertyBag* saved = MainFormLayout().Find(args.name);

@@ -7,8 +7,8 @@
 
 #include "Layout.h"
 
-HWND CreatePushButton(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font);
-HWND CreateProgressBar(const ControlSpec& spec, HWND parent, const RECT& rect, HFONT font);
+HWND CreatePushButton(const ControlSpec& entry, HWND parent, const RECT& rect, HFONT font);
+HWND CreateProgressBar(const ControlSpec& entry, HWND parent, const RECT& rect, HFONT font);
 
 void SetProgressBarValue(HWND bar, int value);
 int ProgressBarValue(HWND bar);

@@ -93,16 +93,16 @@ bool MainForm::OnCreate() {
 }
 
 void MainForm::CreateControls() {
-    for (const ControlSpec& spec : kControls) {
-        HWND parent = spec.parent == kNone ? hwnd_ : Ctl(spec.parent);
-        const RECT rect{Twips(spec.left), Twips(spec.top), Twips(spec.left + spec.width),
-                        Twips(spec.top + spec.height)};
-        HWND control = CreateControl(spec, parent, rect);
-        controls_[spec.id] = control;
-        if (!control || spec.kind == ControlKind::PushButton || spec.kind == ControlKind::ProgressBar) continue;
-        HFONT font = spec.font == FontRole::CourierNew ? courierFont_.Get()
-                     : spec.font == FontRole::SongTi   ? songFont_.Get()
-                                                       : windowFont_.Get();
+    for (const ControlSpec& entry : kControls) {
+        HWND parent = entry.parent == kNone ? hwnd_ : Ctl(entry.parent);
+        const RECT rect{Twips(entry.left), Twips(entry.top), Twips(entry.left + entry.width),
+                        Twips(entry.top + entry.height)};
+        HWND control = CreateControl(entry, parent, rect);
+        controls_[entry.id] = control;
+        if (!control || entry.kind == ControlKind::PushButton || entry.kind == ControlKind::ProgressBar) continue;
+        HFONT font = entry.font == FontRole::CourierNew ? courierFont_.Get()
+                     : entry.font == FontRole::SongTi   ? songFont_.Get()
+                                                        : windowFont_.Get();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     SendMessageW(Ctl(kPassword), EM_SETPASSWORDCHAR, L'*', 0);
@@ -113,18 +113,18 @@ void MainForm::CreateControls() {
     Enable(kFrameMode, false);
 }
 
-HWND MainForm::CreateControl(const ControlSpec& spec, HWND parent, const RECT& rect) {
+HWND MainForm::CreateControl(const ControlSpec& entry, HWND parent, const RECT& rect) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id));
     const int w = rect.right - rect.left;
     const int h = rect.bottom - rect.top;
     const DWORD child = WS_CHILD | WS_VISIBLE;
-    switch (spec.kind) {
+    switch (entry.kind) {
         case ControlKind::Frame:
         case ControlKind::Picture: {
             auto container = std::make_unique<GroupContainer>();
-            HWND hwnd =
-                container->Create(parent, spec.id, spec.text, rect, spec.kind == ControlKind::Frame, windowFont_.Get());
+            HWND hwnd = container->Create(parent, entry.id, entry.text, rect, entry.kind == ControlKind::Frame,
+                                          windowFont_.Get());
             containers_.push_back(std::move(container));
             return hwnd;
         }
@@ -133,29 +133,29 @@ HWND MainForm::CreateControl(const ControlSpec& spec, HWND parent, const RECT& r
             // Some labels reach under the box beside them; they sit at the bottom and clip against their
             // siblings so their background never paints over a box's edge.
             DWORD style = child | WS_GROUP | WS_CLIPSIBLINGS | SS_LEFT | SS_NOPREFIX;
-            if (spec.id == kCheckNewLable) style |= SS_NOTIFY;
-            HWND label = CreateWindowExW(0, L"STATIC", spec.text, style, rect.left, rect.top, w, h, parent, id,
+            if (entry.id == kCheckNewLable) style |= SS_NOTIFY;
+            HWND label = CreateWindowExW(0, L"STATIC", entry.text, style, rect.left, rect.top, w, h, parent, id,
                                          instance, nullptr);
             if (label) SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             return label;
         }
         case ControlKind::Edit: {
             DWORD style = child | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL;
-            if (spec.id == kPassword) style |= ES_PASSWORD;
-            return CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", spec.text, style, rect.left, rect.top, w, h, parent, id,
+            if (entry.id == kPassword) style |= ES_PASSWORD;
+            return CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", entry.text, style, rect.left, rect.top, w, h, parent, id,
                                    instance, nullptr);
         }
         case ControlKind::Check:
-            return CreateWindowExW(0, L"BUTTON", spec.text, child | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, rect.left,
+            return CreateWindowExW(0, L"BUTTON", entry.text, child | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, rect.left,
                                    rect.top, w, h, parent, id, instance, nullptr);
         case ControlKind::Radio: {
             // The first radio opens the group and carries the tab stop; arrows move within the group.
-            const DWORD style = child | BS_AUTORADIOBUTTON | (spec.id == kUrlInitName ? WS_GROUP | WS_TABSTOP : 0);
-            return CreateWindowExW(0, L"BUTTON", spec.text, style, rect.left, rect.top, w, h, parent, id, instance,
+            const DWORD style = child | BS_AUTORADIOBUTTON | (entry.id == kUrlInitName ? WS_GROUP | WS_TABSTOP : 0);
+            return CreateWindowExW(0, L"BUTTON", entry.text, style, rect.left, rect.top, w, h, parent, id, instance,
                                    nullptr);
         }
-        case ControlKind::PushButton: return CreatePushButton(spec, parent, rect, windowFont_.Get());
-        case ControlKind::ProgressBar: return CreateProgressBar(spec, parent, rect, windowFont_.Get());
+        case ControlKind::PushButton: return CreatePushButton(entry, parent, rect, windowFont_.Get());
+        case ControlKind::ProgressBar: return CreateProgressBar(entry, parent, rect, windowFont_.Get());
     }
     return nullptr;
 }

@@ -44,7 +44,7 @@ private:
 
     // Controls
     void CreateControls();
-    HWND CreateControl(const ControlSpec& spec, HWND parent, const RECT& rect);
+    HWND CreateControl(const ControlSpec& entry, HWND parent, const RECT& rect);
     [[nodiscard]] HWND Ctl(ControlId id) const;
     [[nodiscard]] std::wstring Text(ControlId id) const;
     void SetText(ControlId id, const std::wstring& text);

@@ -407,13 +407,13 @@ void SendKey(WORD vk, bool up) {
 // "--keys": chords separated by spaces, keys in a chord by "+": "ctrl+v tab alt+f4".
 std::string CmdKey(const Args& a) {
     if (HWND h = TargetWindow(a)) Activate(h);
-    std::wstring spec = Opt(a, L"--keys");
+    std::wstring keyList = Opt(a, L"--keys");
     size_t pos = 0;
     int sent = 0;
-    while (pos < spec.size()) {
-        size_t end = spec.find(L' ', pos);
-        std::wstring chord = spec.substr(pos, end == std::wstring::npos ? std::wstring::npos : end - pos);
-        pos = end == std::wstring::npos ? spec.size() : end + 1;
+    while (pos < keyList.size()) {
+        size_t end = keyList.find(L' ', pos);
+        std::wstring chord = keyList.substr(pos, end == std::wstring::npos ? std::wstring::npos : end - pos);
+        pos = end == std::wstring::npos ? keyList.size() : end + 1;
         if (chord.empty()) continue;
         std::vector<WORD> vks;
         size_t p = 0;
