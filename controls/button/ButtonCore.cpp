@@ -290,8 +290,7 @@ void ButtonCore::KeyPress(int character) {
 void ButtonCore::AccessKeyPress() {
     // An access key is a click from the keyboard: it must not depend on which mouse button was released last,
     // or the key would do nothing after a right click, or before the first click with the mouse.
-    ClickAction();
-    fields_.ButtonState = kStateNormal;
+    if (ClickAction()) fields_.ButtonState = kStateNormal;
 }
 
 void ButtonCore::GotFocus() {
@@ -324,8 +323,7 @@ void ButtonCore::HookMouseMove() {
     site_.TrackLeave();
     fields_.ButtonState = kStateHover;
     site_.Repaint();
-    site_.RaiseMouseEnter();
-    BuildToolTip();
+    if (site_.RaiseMouseEnter()) BuildToolTip();
 }
 
 void ButtonCore::HookMouseLeave() {
@@ -360,11 +358,11 @@ void ButtonCore::Layout(int width, int height) {
     fields_.CaptionFormat = CaptionFormatFor(props_.CaptionAlign, fields_.CaptionFormat);
 }
 
-void ButtonCore::ClickAction() {
+bool ButtonCore::ClickAction() {
     if (props_.ButtonType == ButtonCheck) props_.Value = !props_.Value;
     fields_.ButtonState = kStateHover;
     site_.Repaint();
-    site_.RaiseClick();
+    return site_.RaiseClick();
 }
 
 }  // namespace button

@@ -73,8 +73,9 @@ public:
 
     virtual void ReLayout() = 0;
     virtual void Repaint() = 0;
-    virtual void RaiseClick() = 0;
-    virtual void RaiseMouseEnter() = 0;
+    // A handler may destroy the window, and the control with it: false then, and the button touches nothing more.
+    virtual bool RaiseClick() = 0;
+    virtual bool RaiseMouseEnter() = 0;
     virtual void RaiseMouseLeave() = 0;
     virtual void TrackLeave() = 0;
     virtual void CreateToolTipWindow() = 0;   // from the current properties
@@ -173,7 +174,8 @@ public:
     void Layout(int width, int height);
 
 private:
-    void ClickAction();
+    // False when the control went with its window during Click.
+    bool ClickAction();
     void Changed(std::wstring_view name, bool relayout);
 
     ButtonSite& site_;

@@ -149,22 +149,26 @@ void isButton::PropertyChanged(std::wstring_view name) {
         SetWindowTextW(hwnd_, core_.Props().Caption.c_str());
 }
 
-void isButton::RaiseClick() {
+bool isButton::RaiseClick() {
     HWND hwnd = hwnd_;
     const int id = GetDlgCtrlID(hwnd);
-    if (Click) Click();
+    // A copy: the handler may destroy the window, and with it this object and its members.
+    if (const auto click = Click) click();
     // The handler may have run a whole nested message loop; the parent still hears of this click once.
     if (IsWindow(hwnd))
         if (HWND parent = GetParent(hwnd))
             SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+    return IsWindow(hwnd) != FALSE;
 }
 
-void isButton::RaiseMouseEnter() {
-    if (MouseEnter) MouseEnter();
+bool isButton::RaiseMouseEnter() {
+    HWND hwnd = hwnd_;
+    if (const auto mouseEnter = MouseEnter) mouseEnter();
+    return IsWindow(hwnd) != FALSE;
 }
 
 void isButton::RaiseMouseLeave() {
-    if (MouseLeave) MouseLeave();
+    if (const auto mouseLeave = MouseLeave) mouseLeave();
 }
 
 bool isButton::LeaveTrackingAvailable() const {

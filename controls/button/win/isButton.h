@@ -71,8 +71,8 @@ private:
     void PropertyChanged(std::wstring_view name) override;
     void ReLayout() override;
     void Repaint() override { Refresh(); }
-    void RaiseClick() override;
-    void RaiseMouseEnter() override;
+    bool RaiseClick() override;
+    bool RaiseMouseEnter() override;
     void RaiseMouseLeave() override;
     void TrackLeave() override;
     void CreateToolTipWindow() override;

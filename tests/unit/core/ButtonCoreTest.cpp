@@ -263,6 +263,22 @@ TEST(ButtonInput, ClicksKeysAndTheHookFollowTheStateMachine) {
     EXPECT_EQ(site.extenderToolTip, L"hint") << "hiding gives the extender its text back";
 }
 
+TEST(ButtonInput, NothingMoreIsDoneOnceAHandlerTookTheControlWithItsWindow) {
+    RecordingSite site;
+    ButtonCore core(site);
+    site.destroyedByHandlers = true;
+    site.extenderToolTip = L"hint";
+
+    core.AccessKeyPress();
+    EXPECT_EQ(site.Count(L"Click"), 1);
+    EXPECT_EQ(core.Fields().ButtonState, kStateHover) << "the state after the click is not written any more";
+
+    core.HookMouseMove();
+    EXPECT_EQ(site.Count(L"MouseEnter"), 1);
+    EXPECT_EQ(site.Count(L"tooltip+"), 0) << "no tooltip for a control that is gone";
+    EXPECT_EQ(site.extenderToolTip, L"hint");
+}
+
 TEST(ButtonHookLists, ListsCoverRegisteredMessagesOnceAndReuseFreeEntries) {
     HookLists lists;
     lists.Register(0x200, HookLists::kAfter);

@@ -22,7 +22,8 @@ public:
     bool trackingAvailable = true;
     std::wstring extenderName = L"Command1";
     std::wstring extenderToolTip;
-    std::vector<std::wstring> log;  // notifications and requests, in order
+    bool destroyedByHandlers = false;  // Click and MouseEnter take the control with its window
+    std::vector<std::wstring> log;     // notifications and requests, in order
 
     Colour SysColour(int index) const override {
         switch (index) {
@@ -43,8 +44,14 @@ public:
     void PropertyChanged(std::wstring_view name) override { log.push_back(L"notify " + std::wstring(name)); }
     void ReLayout() override { log.emplace_back(L"relayout"); }
     void Repaint() override { log.emplace_back(L"repaint"); }
-    void RaiseClick() override { log.emplace_back(L"Click"); }
-    void RaiseMouseEnter() override { log.emplace_back(L"MouseEnter"); }
+    bool RaiseClick() override {
+        log.emplace_back(L"Click");
+        return !destroyedByHandlers;
+    }
+    bool RaiseMouseEnter() override {
+        log.emplace_back(L"MouseEnter");
+        return !destroyedByHandlers;
+    }
     void RaiseMouseLeave() override { log.emplace_back(L"MouseLeave"); }
     void TrackLeave() override { log.emplace_back(L"track"); }
     void CreateToolTipWindow() override { log.emplace_back(L"tooltip+"); }
