@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "ButtonCanvas.h"
@@ -127,9 +128,7 @@ void isButton::ApplyShape(int width, int height) noexcept {
             region.Reset(CreateRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom));
             break;
     }
-    if (!region) return;
-    if (SetWindowRgn(hwnd_, region.Get(), TRUE)) {
-        region.Release();  // the window owns it now
+    if (SetShape(std::move(region))) {
         shapeStyle_ = style;
         shapeWidth_ = width;
         shapeHeight_ = height;

@@ -105,6 +105,12 @@ void HostedControl::Refresh() noexcept {
     ValidateRect(hwnd_, nullptr);
 }
 
+bool HostedControl::SetShape(UniqueRegion region) noexcept {
+    if (!hwnd_ || !region || !SetWindowRgn(hwnd_, region.Get(), TRUE)) return false;
+    region.Release();
+    return true;
+}
+
 LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
     if (OnControlMessage(msg, wParam, lParam, result)) return result;

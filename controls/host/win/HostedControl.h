@@ -12,6 +12,7 @@
 #include "BaseWindow.h"
 #include "ControlSite.h"
 #include "DrawingSurface.h"
+#include "Handles.h"
 #include "PropertyBag.h"
 
 struct HostedControlArgs {
@@ -57,6 +58,8 @@ protected:
 
     // Shows the surface now (one BitBlt), without waiting for WM_PAINT.
     void Refresh() noexcept;
+    // Gives the window this shape. The system owns a region it accepted; one it refused is deleted here.
+    bool SetShape(UniqueRegion region) noexcept;
     // True once the control's properties are initialised or read.
     [[nodiscard]] bool Ready() const noexcept { return ready_; }
 

@@ -112,10 +112,7 @@ void ProgressBar::DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int
 void ProgressBar::ApplyRegion(int width, int height, int rounded) noexcept {
     // The same shape again would only make the parent repaint behind the bar, which flickers on every Value.
     if (width == regionWidth_ && height == regionHeight_ && rounded == regionRounded_) return;
-    UniqueRegion region(CreateRoundRectRgn(0, 0, width, height, rounded, rounded));
-    if (!region) return;
-    if (SetWindowRgn(hwnd_, region.Get(), TRUE)) {
-        region.Release();  // the window owns it now
+    if (SetShape(UniqueRegion(CreateRoundRectRgn(0, 0, width, height, rounded, rounded)))) {
         regionWidth_ = width;
         regionHeight_ = height;
         regionRounded_ = rounded;
