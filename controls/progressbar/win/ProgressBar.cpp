@@ -1,6 +1,5 @@
 #include "ProgressBar.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -182,8 +181,7 @@ void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
 }
 
 void ProgressBar::ShowCaptionAsText(const std::wstring& text) noexcept {
-    if (windowTextSet_ && text == windowText_) return;
+    if (windowText_ == text) return;
     windowText_ = text;
-    windowTextSet_ = true;
     SetWindowTextW(hwnd_, text.c_str());
 }

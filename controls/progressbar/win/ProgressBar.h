@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "HostedControl.h"
@@ -51,6 +52,6 @@ private:
     ProgressBarModel model_;
     progressbar::ThemeTable table_{};  // kept between redraws: an unknown theme leaves it as it was
     int regionWidth_ = -1, regionHeight_ = -1, regionRounded_ = -1;
-    std::wstring windowText_;
-    bool windowTextSet_ = false;
+    // The caption last given to the window; nothing until the first redraw replaces the creation text.
+    std::optional<std::wstring> windowText_;
 };
