@@ -40,6 +40,16 @@ FontDesc DescribeFont(HFONT font) noexcept {
     return desc;
 }
 
+namespace {
+
+void FillWith(HDC dc, int width, int height, OleColor colour) noexcept {
+    UniqueBrush brush(CreateSolidBrush(TranslateColour(colour)));
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, brush.Get());
+}
+
+}  // namespace
+
 DrawingSurface::~DrawingSurface() {
     Release();
 }
@@ -66,11 +76,7 @@ bool DrawingSurface::Resize(int width, int height) noexcept {
     UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     if (!dc || !bitmap) return false;
     HGDIOBJ oldBitmap = SelectObject(dc.Get(), bitmap.Get());
-    {
-        UniqueBrush back(CreateSolidBrush(TranslateColour(backColor_)));
-        const RECT all{0, 0, width, height};
-        FillRect(dc.Get(), &all, back.Get());
-    }
+    FillWith(dc.Get(), width, height, backColor_);
     if (dc_) BitBlt(dc.Get(), 0, 0, std::min(width, width_), std::min(height, height_), dc_.Get(), 0, 0, SRCCOPY);
 
     const FontDesc font = font_;
@@ -105,10 +111,7 @@ void DrawingSurface::SetFont(const FontDesc& font) noexcept {
 }
 
 void DrawingSurface::Cls() noexcept {
-    if (!dc_) return;
-    UniqueBrush back(CreateSolidBrush(TranslateColour(backColor_)));
-    const RECT all{0, 0, width_, height_};
-    FillRect(dc_.Get(), &all, back.Get());
+    if (dc_) FillWith(dc_.Get(), width_, height_, backColor_);
 }
 
 void DrawingSurface::CopyTo(HDC target, int x, int y) const noexcept {
