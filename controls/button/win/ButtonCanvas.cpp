@@ -7,6 +7,22 @@
 
 using button::Colour;
 
+namespace {
+
+// Each pixel of the size x size square at (x, y) on `source` that is not `skip` goes to `target` in the colour
+// `paint` makes of it. Source and target may be one DC: every pixel is read before it is written.
+template <typename Paint>
+void PaintOver(HDC source, HDC target, int x, int y, int size, COLORREF skip, Paint paint) noexcept {
+    for (int px = x; px < x + size; ++px) {
+        for (int py = y; py < y + size; ++py) {
+            const COLORREF c = GetPixel(source, px, py);
+            if (c != CLR_INVALID && c != skip) SetPixelV(target, px, py, paint(c));
+        }
+    }
+}
+
+}  // namespace
+
 IconPicture::~IconPicture() {
     if (handle) DestroyIcon(Icon());
 }
@@ -105,36 +121,21 @@ void ButtonCanvas::DrawIcon(int x, int y, int size, bool enabled) {
     }
     // Drawing failures here are ignored: the caption still follows.
     if (!PaintOnMask(x, y, size)) return;
-    const COLORREF key = TranslateColour(props_.MaskColor);
-    for (int px = x; px < x + size; ++px) {
-        for (int py = y; py < y + size; ++py) {
-            const COLORREF c = GetPixel(mask_.Dc(), px, py);
-            if (c == CLR_INVALID || c == key) continue;
-            SetPixelV(dc, px, py, enabled ? c : button::Gray(c));
-        }
-    }
+    PaintOver(mask_.Dc(), dc, x, y, size, TranslateColour(props_.MaskColor),
+              [enabled](COLORREF c) { return enabled ? c : button::Gray(c); });
 }
 
 void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     HDC dc = surface_.Dc();
     constexpr COLORREF kShadow = 8421504;  // grey 128
+    const auto shadow = [](COLORREF) { return kShadow; };
     if (props_.UseMaskColor) {
-        if (!PaintOnMask(x, y, size)) return;
-        const COLORREF key = TranslateColour(props_.MaskColor);
-        for (int px = x; px < x + size; ++px)
-            for (int py = y; py < y + size; ++py) {
-                const COLORREF c = GetPixel(mask_.Dc(), px, py);
-                if (c != CLR_INVALID && c != key) SetPixelV(dc, px, py, kShadow);
-            }
+        if (PaintOnMask(x, y, size)) PaintOver(mask_.Dc(), dc, x, y, size, TranslateColour(props_.MaskColor), shadow);
         return;
     }
+    // Without a mask colour the icon is drawn in place and whatever differs from the background turns grey.
     DrawIconEx(dc, x, y, Icon(), size, size, 0, nullptr, DI_NORMAL);
-    const COLORREF background = GetPixel(dc, 1, 1);
-    for (int px = x; px < x + size; ++px)
-        for (int py = y; py < y + size; ++py) {
-            const COLORREF c = GetPixel(dc, px, py);
-            if (c != CLR_INVALID && c != background) SetPixelV(dc, px, py, kShadow);
-        }
+    PaintOver(dc, dc, x, y, size, GetPixel(dc, 1, 1), shadow);
 }
 
 void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, Colour colour) {

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "ButtonCanvas.h"
@@ -397,6 +399,64 @@ TEST(ButtonIconGrey, KeptLevelsStayAndOtherColoursBecomeTheirLuminance) {
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     DestroyIcon(icon);
+}
+
+// A size x size icon: the left half in one colour, the right half in another, all opaque.
+HICON MakeTwoColourIcon(int size, COLORREF left, COLORREF right) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP colour = CreateCompatibleBitmap(screen, size, size);
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, colour);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) SetPixelV(dc, x, y, x < size / 2 ? left : right);
+    SelectObject(dc, mask);
+    PatBlt(dc, 0, 0, size, size, BLACKNESS);
+    SelectObject(dc, old);
+    ICONINFO info{TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteDC(dc);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    ReleaseDC(nullptr, screen);
+    return icon;
+}
+
+TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
+    constexpr COLORREF kKey = RGB(255, 0, 255);
+    constexpr COLORREF kRed = RGB(255, 0, 0);
+    constexpr COLORREF kWhite = RGB(255, 255, 255);
+    ButtonProperties props;
+    props.Icon = std::make_shared<IconPicture>(MakeTwoColourIcon(4, kRed, kKey));
+    ASSERT_NE(props.Icon->handle, 0u);
+    props.MaskColor = kKey;
+    props.UseMaskColor = true;
+    DrawingSurface surface;
+    DrawingSurface mask;
+    ASSERT_TRUE(surface.Resize(12, 12));
+    const std::wstring caption;
+    ButtonCanvas canvas(nullptr, surface, mask, props, caption);
+    auto at = [&surface](int x, int y) { return GetPixel(surface.Dc(), x, y); };
+
+    canvas.SetBackground(kWhite);
+    canvas.DrawIcon(4, 4, 4, true);
+    EXPECT_EQ(at(4, 4), kRed);
+    EXPECT_EQ(at(7, 7), kWhite) << "the mask colour is not copied";
+    canvas.DrawIcon(4, 4, 4, false);
+    EXPECT_EQ(at(5, 6), Grey(85)) << "disabled: the mean of the channels";
+
+    canvas.SetBackground(kWhite);
+    canvas.DrawIconShadow(4, 4, 4);
+    EXPECT_EQ(at(4, 4), Grey(128));
+    EXPECT_EQ(at(6, 5), kWhite);
+    EXPECT_EQ(at(3, 3), kWhite);
+
+    props.UseMaskColor = false;
+    canvas.SetBackground(kWhite);
+    canvas.DrawIconShadow(4, 4, 4);
+    EXPECT_EQ(at(4, 4), Grey(128));
+    EXPECT_EQ(at(6, 5), Grey(128)) << "without a mask colour every pixel unlike the background turns grey";
+    EXPECT_EQ(at(8, 8), kWhite);
 }
 
 }  // namespace
