@@ -4,48 +4,42 @@
 
 namespace button {
 
-bool HookLists::Covers(const std::vector<std::uint32_t>& list, int count, std::uint32_t message) {
-    if (count == -1) return true;
-    return message != 0 && std::find(list.begin(), list.end(), message) != list.end();
+bool HookLists::List::Covers(std::uint32_t message) const {
+    if (all) return true;
+    return message != 0 && std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
-void HookLists::Add(std::vector<std::uint32_t>& list, int& count, std::uint32_t message) {
-    if (count == -1 || message == 0) return;
-    if (std::find(list.begin(), list.end(), message) != list.end()) return;
-    const auto free = std::find(list.begin(), list.end(), 0u);
-    if (free != list.end())
+void HookLists::List::Add(std::uint32_t message) {
+    if (all || message == 0) return;
+    if (std::find(messages.begin(), messages.end(), message) != messages.end()) return;
+    const auto free = std::find(messages.begin(), messages.end(), 0u);
+    if (free != messages.end())
         *free = message;
     else
-        list.push_back(message);
-    count = static_cast<int>(list.size());
+        messages.push_back(message);
 }
 
 void HookLists::Register(std::uint32_t message, int when) {
-    if (when & kAfter) Add(after_, afterCount_, message);
-    if (when & kBefore) Add(before_, beforeCount_, message);
+    if (when & kAfter) after_.Add(message);
+    if (when & kBefore) before_.Add(message);
 }
 
 void HookLists::RegisterAll(int when) {
-    if (when & kAfter) {
-        after_.clear();
-        afterCount_ = -1;
-    }
-    if (when & kBefore) {
-        before_.clear();
-        beforeCount_ = -1;
-    }
+    if (when & kAfter) after_ = List{{}, true};
+    if (when & kBefore) before_ = List{{}, true};
 }
 
 void HookLists::Unregister(std::uint32_t message, int when) {
-    auto drop = [message](std::vector<std::uint32_t>& list) { std::replace(list.begin(), list.end(), message, 0u); };
-    if ((when & kAfter) && afterCount_ != -1) drop(after_);
-    if ((when & kBefore) && beforeCount_ != -1) drop(before_);
+    auto drop = [message](List& list) {
+        if (!list.all) std::replace(list.messages.begin(), list.messages.end(), message, 0u);
+    };
+    if (when & kAfter) drop(after_);
+    if (when & kBefore) drop(before_);
 }
 
 void HookLists::Clear() {
-    before_.clear();
-    after_.clear();
-    beforeCount_ = afterCount_ = 0;
+    before_ = List{};
+    after_ = List{};
 }
 
 }  // namespace button

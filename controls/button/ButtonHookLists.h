@@ -11,26 +11,32 @@ class HookLists {
 public:
     enum When : int { kAfter = 1, kBefore = 2, kBoth = 3 };
 
-    // -1 makes the list cover all messages; a message already listed is not added again; a free entry (0) is
-    // taken before the list grows.
+    // A message already listed is not added again; a free entry (0) is taken before the list grows; a list that
+    // covers every message stays so.
     void Register(std::uint32_t message, int when);
+    // The list covers every message from now on; its count reads -1.
     void RegisterAll(int when);
     // The entry becomes free (0) and keeps its slot.
     void Unregister(std::uint32_t message, int when);
     void Clear();
 
-    [[nodiscard]] bool Before(std::uint32_t message) const { return Covers(before_, beforeCount_, message); }
-    [[nodiscard]] bool After(std::uint32_t message) const { return Covers(after_, afterCount_, message); }
-    [[nodiscard]] int AfterCount() const { return afterCount_; }
-    [[nodiscard]] int BeforeCount() const { return beforeCount_; }
-    [[nodiscard]] const std::vector<std::uint32_t>& AfterList() const { return after_; }
+    [[nodiscard]] bool Before(std::uint32_t message) const { return before_.Covers(message); }
+    [[nodiscard]] bool After(std::uint32_t message) const { return after_.Covers(message); }
+    [[nodiscard]] int AfterCount() const { return after_.Count(); }
+    [[nodiscard]] int BeforeCount() const { return before_.Count(); }
+    [[nodiscard]] const std::vector<std::uint32_t>& AfterList() const { return after_.messages; }
 
 private:
-    static bool Covers(const std::vector<std::uint32_t>& list, int count, std::uint32_t message);
-    static void Add(std::vector<std::uint32_t>& list, int& count, std::uint32_t message);
+    struct List {
+        std::vector<std::uint32_t> messages;  // free entries are 0 and keep their slot
+        bool all = false;
 
-    std::vector<std::uint32_t> before_, after_;
-    int beforeCount_ = 0, afterCount_ = 0;
+        [[nodiscard]] int Count() const { return all ? -1 : static_cast<int>(messages.size()); }
+        [[nodiscard]] bool Covers(std::uint32_t message) const;
+        void Add(std::uint32_t message);
+    };
+
+    List before_, after_;
 };
 
 }  // namespace button
