@@ -358,17 +358,18 @@ TEST_F(ButtonWindow, AboutPanelIsATopmostWindowWithTheVersionAndACloseButton) {
     EXPECT_FALSE(IsWindow(about)) << "the panel goes with its button";
 }
 
-// An icon whose colour pixels are the given colours in one row.
-HICON MakeIcon(const std::vector<COLORREF>& colours) {
-    const int w = static_cast<int>(colours.size());
+// An opaque w x h icon whose colour pixel at (x, y) is colourAt(x, y).
+template <typename ColourAt>
+HICON MakeOpaqueIcon(int w, int h, ColourAt colourAt) {
     HDC screen = GetDC(nullptr);
-    HBITMAP colour = CreateCompatibleBitmap(screen, w, 1);
-    HBITMAP mask = CreateBitmap(w, 1, 1, 1, nullptr);
+    HBITMAP colour = CreateCompatibleBitmap(screen, w, h);
+    HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(dc, colour);
-    for (int x = 0; x < w; ++x) SetPixelV(dc, x, 0, colours[static_cast<size_t>(x)]);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) SetPixelV(dc, x, y, colourAt(x, y));
     SelectObject(dc, mask);
-    PatBlt(dc, 0, 0, w, 1, BLACKNESS);  // all opaque
+    PatBlt(dc, 0, 0, w, h, BLACKNESS);  // all opaque
     SelectObject(dc, old);
     ICONINFO info{TRUE, 0, 0, mask, colour};
     HICON icon = CreateIconIndirect(&info);
@@ -377,6 +378,12 @@ HICON MakeIcon(const std::vector<COLORREF>& colours) {
     DeleteObject(mask);
     ReleaseDC(nullptr, screen);
     return icon;
+}
+
+// An icon whose colour pixels are the given colours in one row.
+HICON MakeIcon(const std::vector<COLORREF>& colours) {
+    return MakeOpaqueIcon(static_cast<int>(colours.size()), 1,
+                          [&colours](int x, int) { return colours[static_cast<size_t>(x)]; });
 }
 
 TEST(ButtonIconGrey, KeptLevelsStayAndOtherColoursBecomeTheirLuminance) {
@@ -403,23 +410,7 @@ TEST(ButtonIconGrey, KeptLevelsStayAndOtherColoursBecomeTheirLuminance) {
 
 // A size x size icon: the left half in one colour, the right half in another, all opaque.
 HICON MakeTwoColourIcon(int size, COLORREF left, COLORREF right) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP colour = CreateCompatibleBitmap(screen, size, size);
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, colour);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) SetPixelV(dc, x, y, x < size / 2 ? left : right);
-    SelectObject(dc, mask);
-    PatBlt(dc, 0, 0, size, size, BLACKNESS);
-    SelectObject(dc, old);
-    ICONINFO info{TRUE, 0, 0, mask, colour};
-    HICON icon = CreateIconIndirect(&info);
-    DeleteDC(dc);
-    DeleteObject(colour);
-    DeleteObject(mask);
-    ReleaseDC(nullptr, screen);
-    return icon;
+    return MakeOpaqueIcon(size, size, [=](int x, int) { return x < size / 2 ? left : right; });
 }
 
 TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
