@@ -42,7 +42,6 @@ void AboutPanel::Show(DWORD style, const std::wstring& version, int (*opener)(co
     const DWORD shown = style | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
     if (!hwnd_ && !Build(shown, version)) return;
     SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(shown));
-    SetWindowTextW(hwnd_, (L"About isButton " + version).c_str());
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
 }
