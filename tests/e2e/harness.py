@@ -247,18 +247,21 @@ class Inspector:
                                   stdout=out, stderr=err, timeout=timeout)
             out.seek(0)
             err.seek(0)
-            lines = [l for l in out.read().decode("utf-8", errors="replace").splitlines() if l.startswith("{")]
-            return lines, proc.returncode, err.read().decode("utf-8", errors="replace")[-2000:]
+            text = out.read().decode("utf-8", errors="replace").splitlines()
+            lines = [l for l in text if l.startswith("{")]
+            started = "#started" in text
+            return lines, started, proc.returncode, err.read().decode("utf-8", errors="replace")[-2000:]
 
     def __call__(self, *args, check=True, timeout=60):
-        lines, code, err = self.run_once(args, timeout)
-        if not lines and args and args[0] in self.LOOKS:
+        lines, started, code, err = self.run_once(args, timeout)
+        if not lines and (not started or (args and args[0] in self.LOOKS)):
             # Rarely, under load, the helper's Wine process ends without printing (seen as exit 1 with no
-            # output). A command that only looks can safely run once more; one that acts (a click, a key)
-            # cannot, as it may have acted. The second failure is reported with what Wine said.
-            print("harness: helper printed nothing for %r (exit %d), trying once more: %s" % (args, code, err),
-                  file=sys.stderr)
-            lines, code, err = self.run_once(args, timeout)
+            # output). One that never started its command, or whose command only looks, can safely run
+            # once more; one that ended while it acted (a click, a key) cannot, as it may have acted. The
+            # second failure is reported with what Wine said.
+            print("harness: helper printed nothing for %r (exit %d, %s), trying once more: %s"
+                  % (args, code, "started" if started else "never started", err), file=sys.stderr)
+            lines, started, code, err = self.run_once(args, timeout)
         if not lines:
             raise HarnessError("helper printed nothing for %r (exit %d): %s" % (args, code, err))
         result = json.loads(lines[-1])

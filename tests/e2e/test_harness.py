@@ -73,5 +73,39 @@ class Sandbox(HarnessTestCase):
         self.assertEqual((info["acp"], info["screen_w"], info["screen_h"]), (936, 1024, 768))
 
 
+class HelperRetry(unittest.TestCase):
+    """A helper that ended without a result runs again only when that cannot repeat an action."""
+
+    class Scripted(harness.Inspector):
+        def __init__(self, outcomes):
+            self.outcomes = list(outcomes)
+            self.calls = 0
+
+        def run_once(self, args, timeout):
+            self.calls += 1
+            return self.outcomes.pop(0)
+
+    DIED_BEFORE = ([], False, 1, "")
+    DIED_WHILE_ACTING = ([], True, 1, "")
+    CLICKED = (['{"x":1,"y":2}'], True, 0, "")
+
+    def test_a_helper_that_never_started_runs_again_even_for_a_click(self):
+        inspect = self.Scripted([self.DIED_BEFORE, self.CLICKED])
+        self.assertEqual(inspect("click", "--hwnd", 5), {"x": 1, "y": 2})
+        self.assertEqual(inspect.calls, 2)
+
+    def test_a_click_that_ended_while_acting_is_not_repeated(self):
+        inspect = self.Scripted([self.DIED_WHILE_ACTING, self.CLICKED])
+        with self.assertRaises(harness.HarnessError):
+            inspect("click", "--hwnd", 5)
+        self.assertEqual(inspect.calls, 1)
+
+    def test_a_look_runs_again_and_a_second_failure_is_reported(self):
+        inspect = self.Scripted([self.DIED_WHILE_ACTING, self.DIED_BEFORE])
+        with self.assertRaises(harness.HarnessError):
+            inspect("tree", "--hwnd", 5)
+        self.assertEqual(inspect.calls, 2)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -683,6 +683,9 @@ int Serve() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wstring(argv[1]) == L"serve") return Serve();
+    // Before acting: a caller that finds no result can tell a helper that never ran (safe to run again)
+    // from one that ended while it acted.
+    WriteLine("#started");
     std::vector<std::wstring> args(argv + 1, argv + argc);
     std::string out = Run(args);
     WriteLine(out);
