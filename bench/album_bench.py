@@ -12,20 +12,35 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
 
-from harness import Harness, site  # noqa: E402
+from harness import BUILD, WINE, Harness, site  # noqa: E402
 from test_download import (ALBUM_BOX, DOWN_BUTTON, DOWN_INFO, EMAIL, FOLDER_BOX, LOGGED_IN,  # noqa: E402
                            PASSWORD, RUN_FAILED, album_address,
                            windows_path)
 
+LOOP = os.path.join(BUILD, "bench", "verdaly-wininet-loop.exe")
 PHOTOS, PHOTO_SIZE = 200, 200 * 1024
 HUGE = 512 << 20
 STALL_SECONDS = 10
+RUNS = 3  # each album timing is the median of this many runs; single runs vary by a few per cent
 ALBUMS = {
     "9/200": {"count": PHOTOS, "size": PHOTO_SIZE},
     "9/1": {"photos": [{"url": "http://fmn.rrimg.com/fmn/huge/huge.jpg", "size": HUGE}]},
     "9/10": {"count": 1},
 }
 FAULTS = {"/photo/9/album-10": {"kind": "stall", "seconds": STALL_SECONDS}}
+
+
+class Timing:
+    """One album's photos as the site timed them: in all, and the client's share between two photos."""
+
+    def __init__(self, stats):
+        self.seconds = stats["last_photo_sent"] - stats["first_photo_request"]
+        self.gap_ms = stats["between_photos"] * 1000.0 / max(1, stats["photo_responses"] - 1)
+
+
+def median_run(measure, times=RUNS):
+    runs = sorted((measure() for _ in range(times)), key=lambda t: t.seconds)
+    return runs[len(runs) // 2], runs[0].seconds, runs[-1].seconds
 
 
 class Bench:
@@ -70,9 +85,7 @@ class Bench:
 
     def prepare_run(self, album):
         """Types the album address and a fresh folder; returns the folder."""
-        self.runs += 1
-        folder = os.path.join(self.h.workdir, "run-%d" % self.runs)
-        os.makedirs(folder)
+        folder = self.fresh_folder("run")
         tree = self.app.tree()
         self.app.type_into(tree.find(id=ALBUM_BOX), album)
         self.app.type_into(tree.find(id=FOLDER_BOX), windows_path(folder))
@@ -93,7 +106,7 @@ class Bench:
         # processor time from the run being measured on a two-core machine.
         stats = self.wait_photos_sent(PHOTOS)
         self.app.wait_text(DOWN_INFO, "[相册下载结束] 成功：%d 张，失败：0 张" % PHOTOS, timeout=600)
-        return stats["last_photo_sent"] - stats["first_photo_request"]
+        return Timing(stats)
 
     def wait_photos_sent(self, count, timeout=600):
         deadline = time.monotonic() + timeout
@@ -107,17 +120,38 @@ class Bench:
             # comes from the site's own clock, so the polling interval does not enter it.
             time.sleep(0.5)
 
+    def fresh_folder(self, name):
+        self.runs += 1
+        folder = os.path.join(self.h.workdir, "%s-%d" % (name, self.runs))
+        os.makedirs(folder)
+        return folder
+
+    def loop_album(self, cookie):
+        """The same photos through the plainest WinINet loop: the platform's share of Verdaly's time."""
+        folder = self.fresh_folder("loop")
+        listing = os.path.join(self.h.workdir, "photos.txt")
+        with open(listing, "w") as f:
+            f.write("".join(p["url"] + "\n" for p in site.album_photos("9/200", ALBUMS["9/200"])))
+        self.site.control("/stats/clear")
+        subprocess.run([WINE, LOOP, windows_path(listing), windows_path(folder), cookie], check=True, timeout=600,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        stats = self.site.control("/stats")
+        assert stats["photo_responses"] == PHOTOS, stats
+        return Timing(stats)
+
     def curl_album(self, cookie):
+        """The same job for curl: every photo saved as a file of its own in a fresh folder."""
         urls = [p["url"] for p in site.album_photos("9/200", ALBUMS["9/200"])]
+        folder = self.fresh_folder("curl")
         config = os.path.join(self.h.workdir, "curl.cfg")
         with open(config, "w") as f:
-            for url in urls:
-                f.write('url = "%s"\noutput = "/dev/null"\n' % url)
+            for i, url in enumerate(urls):
+                f.write('url = "%s"\noutput = "%s/%d.jpg"\n' % (url, folder, i + 1))
         self.site.control("/stats/clear")
         subprocess.run(["curl", "-s", "--fail", "-b", cookie, "-K", config], check=True, timeout=600)
         stats = self.site.control("/stats")
         assert stats["photo_responses"] == PHOTOS, stats
-        return stats["last_photo_sent"] - stats["first_photo_request"]
+        return Timing(stats)
 
     def stalled_page_cpu(self):
         self.prepare_run(album_address(9, 10))
@@ -158,14 +192,22 @@ class Bench:
 def main():
     bench = Bench()
     try:
-        lines = []
+        print("%d photos of %d KB, each figure the median of %d runs (range in brackets); 'between' is the time per"
+              " photo from one photo's last byte to the next request, the client's own share; the WinINet loop is"
+              " the plainest loop on the platform saving the same files" % (PHOTOS, PHOTO_SIZE // 1024, RUNS),
+              flush=True)
+        cookie = bench.session_cookie()
         for delay in (0, 20):
             bench.site.control("/config", {"photo_delay_ms": delay})
-            ours = bench.verdaly_album()
-            theirs = bench.curl_album(bench.session_cookie())
+            timings = [median_run(measure) for measure in
+                       (bench.verdaly_album, lambda: bench.loop_album(cookie), lambda: bench.curl_album(cookie))]
             label = "bare loopback" if delay == 0 else "%d ms per photo" % delay
-            lines.append("%-18s Verdaly %6.2f s   curl %6.2f s   ratio %.2f" % (label, ours, theirs, ours / theirs))
-            print(lines[-1], flush=True)
+            for name, (median, low, high) in zip(("Verdaly", "WinINet loop", "curl"), timings):
+                print("%-18s %-13s %6.2f s (%.2f-%.2f)  between %.2f ms" % (label, name, median.seconds, low, high,
+                                                                          median.gap_ms), flush=True)
+            ours, loop, curl = (t[0].seconds for t in timings)
+            print("%-18s ratio to curl %.2f, to the WinINet loop %.2f; the loop to curl %.2f"
+                  % (label, ours / curl, ours / loop, loop / curl), flush=True)
         bench.site.control("/config", {"photo_delay_ms": 0})
         cpu, wall = bench.stalled_page_cpu()
         print("stalled page load  %.3f s of processor time in %.1f s" % (cpu, wall), flush=True)

@@ -246,14 +246,19 @@ class SiteState:
 
     def clear_stats(self):
         with self.lock:
+            # between_photos: the time from one photo's last byte to the next photo's request, summed: what
+            # the client spends per photo beyond the site's own time.
             self.stats = {"photo_requests": 0, "photo_responses": 0, "photo_bytes": 0,
-                          "first_photo_request": None, "last_photo_sent": None}
+                          "first_photo_request": None, "last_photo_sent": None, "between_photos": 0.0}
 
     def photo_requested(self):
         with self.lock:
+            now = time.time()
             self.stats["photo_requests"] += 1
             if self.stats["first_photo_request"] is None:
-                self.stats["first_photo_request"] = time.time()
+                self.stats["first_photo_request"] = now
+            elif self.stats["last_photo_sent"] is not None:
+                self.stats["between_photos"] += max(0.0, now - self.stats["last_photo_sent"])
 
     def photo_sent(self, length):
         """A photo answer's last byte has been handed to the connection."""
