@@ -132,10 +132,16 @@ class Bench:
         listing = os.path.join(self.h.workdir, "photos.txt")
         with open(listing, "w") as f:
             f.write("".join(p["url"] + "\n" for p in site.album_photos("9/200", ALBUMS["9/200"])))
-        self.site.control("/stats/clear")
-        subprocess.run([WINE, LOOP, windows_path(listing), windows_path(folder), cookie], check=True, timeout=600,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        stats = self.site.control("/stats")
+        for attempt in (1, 2):
+            self.site.control("/stats/clear")
+            done = subprocess.run([WINE, LOOP, windows_path(listing), windows_path(folder), cookie], timeout=600,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stats = self.site.control("/stats")
+            # Under load a Wine process now and then ends before it starts; one that never asked for a photo
+            # runs once more.
+            if done.returncode == 0 or stats["photo_requests"] > 0 or attempt == 2:
+                break
+        done.check_returncode()
         assert stats["photo_responses"] == PHOTOS, stats
         return Timing(stats)
 
