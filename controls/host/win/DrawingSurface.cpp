@@ -1,14 +1,13 @@
 #include "DrawingSurface.h"
 
+#include <olectl.h>
+
 #include <algorithm>
 #include <cmath>
 
 COLORREF TranslateColour(OleColor colour) noexcept {
-    if ((colour & kSystemColourFlag) == 0) return colour & 0x00FFFFFFu;
-    const unsigned index = colour & 0xFFu;
-    // Only the low byte may carry the index; anything else is not a colour.
-    if ((colour & 0x7FFFFF00u) != 0 || index > COLOR_MENUBAR) return static_cast<COLORREF>(-1);
-    return GetSysColor(static_cast<int>(index));
+    COLORREF out = 0;
+    return SUCCEEDED(OleTranslateColor(colour, nullptr, &out)) ? out : static_cast<COLORREF>(-1);
 }
 
 int ScreenDpi() noexcept {

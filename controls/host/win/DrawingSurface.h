@@ -8,7 +8,7 @@
 #include "Handles.h"
 #include "HostTypes.h"
 
-// A colour property as drawn: system-colour references through GetSysColor; an invalid reference gives -1.
+// A colour property as drawn, through the platform's colour translation; a value it refuses gives -1.
 [[nodiscard]] COLORREF TranslateColour(OleColor colour) noexcept;
 
 // Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.

@@ -132,9 +132,10 @@ void ProgressBar::Redraw() noexcept {
     ApplyRegion(w, h, r);
     FillThemeTable(model_.Theme(), TranslateColour(model_.PBSCustomeColor1()),
                    TranslateColour(model_.PBSCustomeColor2()), table_);
-    ThemeTable colours = table_;
+    // The table itself turns grey: a value that is no theme keeps it as it is, grey included.
     if (!enabled)
-        for (OleColor& c : colours) c = Grey(c);
+        for (OleColor& c : table_) c = Grey(c);
+    const ThemeTable& colours = table_;
 
     surface.Cls();
     const BarPlan plan = PlanBar(model_, w, h, colours);

@@ -19,8 +19,9 @@ TEST(DrawingSurface, ColoursTranslateSystemReferencesAndRefuseBadOnes) {
     EXPECT_EQ(TranslateColour(0x00123456), 0x00123456u);
     EXPECT_EQ(TranslateColour(0x8000000F), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(TranslateColour(0x80000012), GetSysColor(COLOR_BTNTEXT));
-    EXPECT_EQ(TranslateColour(0x80000100), static_cast<COLORREF>(-1));
     EXPECT_EQ(TranslateColour(0x800000FF), static_cast<COLORREF>(-1));
+    // Neither a plain colour nor a system colour: refused, not drawn as the colour in its low bytes.
+    EXPECT_EQ(TranslateColour(0x05FF0000), static_cast<COLORREF>(-1));
 }
 
 TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {

@@ -230,6 +230,13 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColourInGrey) {
             if (p == back) continue;
             ASSERT_TRUE(p.r == p.g && p.g == p.b) << "pixel " << x << "," << y << " is " << p;
         }
+
+    // A value that is no theme keeps the table as the last drawing left it, grey included.
+    model.SetTheme(11);
+    model.SetEnabled(true);
+    EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{125, 125, 125}));
+    model.SetTheme(8);
+    EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{23, 139, 211}));
 }
 
 TEST_F(ProgressBarWindow, NotifiesTheSiteAndWritesItsSet) {
