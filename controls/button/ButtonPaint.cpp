@@ -11,9 +11,10 @@ int Clamp(int v) {
     return std::clamp(v, 0, 255);
 }
 
-// Default rounding mode of the floating-point unit: to nearest, halves to even.
+// Default rounding mode of the floating-point unit: to nearest, halves to even. Only the step is single
+// precision; the row's colour is worked out from it exactly, so a row just under a half stays under it.
 std::int32_t ChannelAt(int from, float step, int i) {
-    const float v = static_cast<float>(from) + step * static_cast<float>(i);
+    const double v = static_cast<double>(from) + static_cast<double>(step) * i;
     return Clamp(static_cast<int>(std::nearbyint(v)));
 }
 
@@ -81,7 +82,13 @@ void VGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y0, int x2, int n) 
 
 void HGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y1, int x2, int y2) {
     const int n = x2 - x1;
-    for (int i = 0; i <= n; ++i) canvas.Line(x1 + i, y1, x1 + i, y2, GradientColour(c1, c2, i, n));
+    // Exact per column, unlike the vertical gradient: no single-precision step here.
+    auto channel = [n](int a, int b, int i) { return n == 0 ? a : Clamp(RoundEven(a + (b - a) * double(i) / n)); };
+    for (int i = 0; i <= n; ++i) {
+        const Colour c = Rgb(channel(Red(c1), Red(c2), i), channel(Green(c1), Green(c2), i),
+                             channel(Blue(c1), Blue(c2), i));
+        canvas.Line(x1 + i, y1, x1 + i, y2, c);
+    }
 }
 
 Shape ShapeFor(std::int32_t style, int w, int h) {
@@ -119,7 +126,17 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
     }
 }
 
-void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int w, int h) {
+namespace {
+
+// The surface keeps its background between paints: the next paint starts by clearing to it.
+void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Colour c) {
+    core.Fields().SurfaceBackColor = c;
+    canvas.SetBackground(Translate(c, core.Site()));
+}
+
+}  // namespace
+
+void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
@@ -136,7 +153,7 @@ void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int w, int h) {
     const Colour shadow = Shift(border, 21);
     const Colour corner = Shift(shadow, 15);
 
-    canvas.SetBackground(base);
+    SetSurfaceBackground(core, canvas, base);
     if (state == kStatePressed) {
         VGrad(canvas, Shift(base, -15), Shift(base, 15), 2, 2, w - 3, h - 6);
         canvas.Line(2, 1, w - 3, 1, base);
@@ -182,13 +199,11 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     if (p.ButtonType == ButtonCheck && p.Value) f.ButtonState = kStatePressed;
     if (!p.Enabled) {
         f.ButtonState = kStateDisabled;
-        f.SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
-        canvas.SetBackground(site.SysColour(kSysButtonFace));
+        SetSurfaceBackground(core, canvas, kSystemColourFlag | kSysButtonFace);
     }
 
     if (p.Style == StyleThemed) {
-        f.SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
-        canvas.SetBackground(site.SysColour(kSysButtonFace));
+        SetSurfaceBackground(core, canvas, kSystemColourFlag | kSysButtonFace);
         const int themeState = (f.HasFocus && f.ButtonState == kStateNormal) ? 5 : f.ButtonState;
         // Without a visual style the button keeps the fall-back style from now on.
         if (!canvas.DrawThemed(themeState)) {

@@ -72,6 +72,6 @@ struct PaintInput {
 bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input);
 
 // Style 8 in the current state.
-void PaintGradientBevel(const ButtonCore& core, Canvas& canvas, int width, int height);
+void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int width, int height);
 
 }  // namespace button

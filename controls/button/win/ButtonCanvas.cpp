@@ -102,7 +102,8 @@ bool ButtonCanvas::PaintOnMask(int x, int y, int size) noexcept {
     if (mask_.ScaleWidth() < w || mask_.ScaleHeight() < h) {
         if (!mask_.Resize(std::max(w, mask_.ScaleWidth()), std::max(h, mask_.ScaleHeight()))) return false;
     }
-    if (!mask_.Dc() || x < 0 || y < 0) return false;
+    // An icon that sticks out past the top or left is still painted; the copy skips what lies outside.
+    if (!mask_.Dc()) return false;
     // Where the icon is transparent the square keeps the mask colour and is skipped when copying.
     UniqueBrush key(CreateSolidBrush(TranslateColour(props_.MaskColor)));
     const RECT square{x, y, x + size, y + size};

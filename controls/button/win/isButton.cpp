@@ -76,16 +76,31 @@ void isButton::SetIcon(HICON icon) {
 
 // ---- painting --------------------------------------------------------------------------------------------
 
-void isButton::Refresh() noexcept {
-    if (!hwnd_ || !Surface().Dc() || painting_) return;
+bool isButton::Draw() noexcept {
     painting_ = true;
     ButtonCanvas canvas(hwnd_, Surface(), mask_, core_.Props(), core_.Props().Caption);
     const bool fellBack =
         button::Refresh(core_, canvas, PaintInput{Surface().ScaleWidth(), Surface().ScaleHeight(), UserMode()});
-    HostedControl::Refresh();
     painting_ = false;
+    return fellBack;
+}
+
+void isButton::AfterFallBack(bool fellBack) {
     // Without a visual style the button goes on in its fall-back style: give it that style's shape and look now.
     if (fellBack && core_.Props().Style != StyleThemed) ReLayout();
+}
+
+void isButton::Refresh() noexcept {
+    if (!hwnd_ || !Surface().Dc() || painting_) return;
+    const bool fellBack = Draw();
+    HostedControl::Refresh();
+    AfterFallBack(fellBack);
+}
+
+void isButton::OnPaintRequest() noexcept {
+    // Every paint request repaints, so the face shows the present state even where it changed without one.
+    if (!hwnd_ || !Surface().Dc() || painting_) return;
+    AfterFallBack(Draw());
 }
 
 void isButton::ReLayout() {
@@ -138,7 +153,8 @@ void isButton::ApplyShape(int width, int height) noexcept {
 // ---- site ------------------------------------------------------------------------------------------------
 
 Colour isButton::SysColour(int index) const {
-    return GetSysColor(index);
+    // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
+    return TranslateColour(kSystemColourFlag | static_cast<OleColor>(index));
 }
 
 void isButton::PropertyChanged(std::wstring_view name) {

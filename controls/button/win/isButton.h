@@ -70,6 +70,10 @@ private:
     void SetExtenderToolTipText(const std::wstring& text) override { Site().Extender.ToolTipText = text; }
     void PropertyChanged(std::wstring_view name) override;
     void ReLayout() override;
+    void OnPaintRequest() noexcept override;
+    // Paints the face on the surface; true when the themed style fell back to its plain one.
+    bool Draw() noexcept;
+    void AfterFallBack(bool fellBack);
     void Repaint() override { Refresh(); }
     bool RaiseClick() override;
     bool RaiseMouseEnter() override;

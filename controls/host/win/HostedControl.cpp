@@ -127,6 +127,7 @@ LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noe
 }
 
 void HostedControl::OnPaint() noexcept {
+    OnPaintRequest();
     PaintDC paint(hwnd_);
     if (paint.Get()) surface_.CopyTo(paint.Get());
 }

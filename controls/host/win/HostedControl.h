@@ -53,6 +53,8 @@ protected:
     virtual void InitProperties() = 0;
     // The container changed the control's size; the surface already has the new size.
     virtual void OnResize() {}
+    // A paint request (WM_PAINT), before the surface is copied: a control that repaints on it draws here.
+    virtual void OnPaintRequest() noexcept {}
     // Messages the host does not handle itself (input, focus, timers...). Return true when handled.
     virtual bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
 

@@ -116,6 +116,14 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
     EXPECT_EQ(canvas.captions.back(), Rgb(109, 109, 109));
 }
 
+TEST_F(GradientBevel, TheNextPaintStartsFromTheBackgroundTheLastOneLeft) {
+    Paint(kStateHover);
+    EXPECT_EQ(core.Fields().SurfaceBackColor, Grey(255));  // the hover base, face + 15
+    core.Fields().IsShown = false;                          // a hidden button only clears its surface
+    Paint(kStateNormal);
+    EXPECT_EQ(canvas.At(30, 12), Grey(255));
+}
+
 TEST_F(GradientBevel, CustomColoursTakeTheFaceFromTheStateButTheBorderAlwaysFromBackColor) {
     core.SetUseCustomColors(true);
     core.SetBackColor(Rgb(100, 150, 200));
@@ -277,8 +285,15 @@ TEST(ButtonPrimitives, GradientsAndLinesLeaveOutTheirEndPixel) {
     EXPECT_EQ(canvas.At(6, 1), Grey(40));
     EXPECT_EQ(canvas.At(6, 4), Grey(7));
 
-    // Each channel rounds on its own, halves to even, from a single-precision step.
+    // Each channel rounds on its own, halves to even, from a single-precision step; only the step is single
+    // precision: 255 + 11 x fl(-15/22) is just under 247.5 and must not be rounded up to a half first.
     EXPECT_EQ(GradientColour(Rgb(0, 0, 0), Rgb(1, 3, 5), 1, 2), Rgb(0, 2, 2));
+    EXPECT_EQ(GradientColour(Grey(255), Grey(240), 11, 22), Grey(247));
+
+    // The horizontal gradient is exact per column: 240 to 13 over 14 columns is 126.5 at column 7, even 126.
+    canvas.SetBackground(Grey(7));
+    HGrad(canvas, Grey(240), Grey(13), 0, 0, 14, 1);
+    EXPECT_EQ(canvas.At(7, 0), Grey(126));
 
     canvas.SetBackground(Grey(7));
     Frame(canvas, 1, 1, 3, 2, Grey(1));

@@ -234,6 +234,12 @@ TEST_F(ButtonWindow, WindowTextAndCaptionStayTheSameAndTheButtonRepaints) {
     (void)face;
 }
 
+TEST_F(ButtonWindow, SystemColoursTranslateThroughThePlatformAndUnknownOnesFail) {
+    const ButtonSite& site = Button(MakeStyle8(kButtonId, L"")).Core().Site();
+    EXPECT_EQ(Translate(0x8000000F, site), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(Translate(0x80000050, site), kFailedColour) << "not black";
+}
+
 TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
     HWND b = MakeStyle8(kButtonId, L"");
     const COLORREF F = GetSysColor(COLOR_BTNFACE);
@@ -290,6 +296,20 @@ TEST_F(ButtonWindow, AccessKeyFromTheContainerClicksOnce) {
     EXPECT_TRUE(IsDialogMessageW(parent, &msg));
     EXPECT_EQ(Parent::commands, std::vector<int>{kButtonId});
     EXPECT_EQ(State(b), kStateNormal);
+}
+
+TEST_F(ButtonWindow, APaintRequestRepaintsInThePresentState) {
+    HWND b = MakeStyle8(kButtonId, L"");
+    const COLORREF F = GetSysColor(COLOR_BTNFACE);
+    Button(b).Core().Fields().ButtonState = kStateHover;
+    InvalidateRect(b, nullptr, FALSE);
+    UpdateWindow(b);
+    EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], Shift(Shift(F, 15), -15)) << "hover runs down from face + 15";
+    // As after an access key: the state changes without a repaint, and the next uncovering shows it.
+    Button(b).Core().Fields().ButtonState = kStateNormal;
+    InvalidateRect(b, nullptr, FALSE);
+    UpdateWindow(b);
+    EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], Shift(F, -15));
 }
 
 TEST_F(ButtonWindow, SmallButtonGrowsToTheMinimumAndNewOnesStartFromTheirName) {
@@ -441,6 +461,14 @@ TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
     EXPECT_EQ(at(4, 4), Grey(128));
     EXPECT_EQ(at(6, 5), kWhite);
     EXPECT_EQ(at(3, 3), kWhite);
+
+    // An icon sticking out past the top left keeps its visible part.
+    canvas.SetBackground(kWhite);
+    canvas.DrawIcon(-1, -2, 4, true);
+    EXPECT_EQ(at(0, 0), kRed);
+    EXPECT_EQ(at(2, 1), kWhite);
+    canvas.DrawIconShadow(-1, -2, 4);
+    EXPECT_EQ(at(0, 1), Grey(128));
 
     props.UseMaskColor = false;
     canvas.SetBackground(kWhite);
