@@ -52,7 +52,10 @@ void ButtonCore::InitProperties() {
 }
 
 void ButtonCore::WriteProperties(PropertyBag& bag) const {
-    bag.WriteRaw(L"Icon", kNoPicture);
+    // The set is written whole: an entry left from an earlier set would read back as a value the button lost.
+    bag.Clear();
+    const std::wstring icon = props_.Icon ? props_.Icon->PersistedText() : std::wstring();
+    bag.WriteRaw(L"Icon", icon.empty() ? kNoPicture : icon);
     bag.WriteInt(L"Style", props_.Style, 3);
     bag.WriteText(L"Caption", props_.Caption, L"");
     bag.WriteInt(L"IconSize", props_.IconSize, 16);
@@ -83,7 +86,8 @@ void ButtonCore::WriteProperties(PropertyBag& bag) const {
 
 void ButtonCore::ReadProperties(const PropertyBag& bag) {
     fields_.ButtonState = kStateNormal;
-    props_.Icon = nullptr;
+    const std::wstring* icon = bag.Raw(L"Icon");
+    props_.Icon = icon && *icon != kNoPicture ? site_.PictureFromText(*icon) : nullptr;
     Assign(props_.Style, bag.ReadInt(L"Style", 3));
     Assign(props_.Caption, bag.ReadText(L"Caption", L""));
     Assign(props_.IconSize, bag.ReadInt(L"IconSize", 16));

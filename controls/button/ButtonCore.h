@@ -64,6 +64,8 @@ public:
     virtual ~ButtonSite() = default;
 
     virtual Colour SysColour(int index) const = 0;  // plain colour of a system colour index
+    // A picture back from its persisted text; nullptr when the text holds none.
+    virtual PicturePtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;
     virtual bool DisplayAsDefault() const = 0;
     virtual std::wstring ExtenderName() const = 0;

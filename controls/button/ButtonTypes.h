@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "HostTypes.h"
 
@@ -61,6 +62,8 @@ enum State : std::int32_t { kStateNormal = 1, kStateHover = 2, kStatePressed = 3
 struct Picture {
     std::uintptr_t handle = 0;
     virtual ~Picture() = default;
+    // The picture as one line of text for the persisted set; empty when it cannot be written.
+    [[nodiscard]] virtual std::wstring PersistedText() const { return {}; }
 };
 using PicturePtr = std::shared_ptr<Picture>;
 

@@ -133,6 +133,8 @@ void ProgressBarModel::Read(const PropertyBag& bag, std::wstring_view displayNam
 }
 
 void ProgressBarModel::Write(PropertyBag& bag, const FontDesc& containerFont) const {
+    // Written whole: an entry left from an earlier set would read back as a value the bar no longer has.
+    bag.Clear();
     bag.WriteInt(L"Orientations", orientations_, 1);
     bag.WriteInt(L"Max", max_, 100);
     bag.WriteInt(L"Min", min_, 0);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "IconText.h"
+
 using button::Colour;
 
 namespace {
@@ -25,6 +27,10 @@ void PaintOver(HDC source, HDC target, int x, int y, int size, COLORREF skip, Pa
 
 IconPicture::~IconPicture() {
     if (handle) DestroyIcon(Icon());
+}
+
+std::wstring IconPicture::PersistedText() const {
+    return IconToText(Icon());
 }
 
 bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int width) noexcept {

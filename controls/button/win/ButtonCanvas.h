@@ -14,6 +14,7 @@ struct IconPicture : button::Picture {
     IconPicture(const IconPicture&) = delete;
     IconPicture& operator=(const IconPicture&) = delete;
     [[nodiscard]] HICON Icon() const noexcept { return reinterpret_cast<HICON>(handle); }
+    [[nodiscard]] std::wstring PersistedText() const override;
 };
 
 // Draws an icon in grey at (x, y) scaled to width x height; pure greys at the kept levels stay as they are.

@@ -9,6 +9,7 @@
 
 #include "ButtonCanvas.h"
 #include "ButtonPaint.h"
+#include "IconText.h"
 
 using namespace button;
 
@@ -155,6 +156,11 @@ void isButton::ApplyShape(int width, int height) noexcept {
 Colour isButton::SysColour(int index) const {
     // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
     return TranslateColour(kSystemColourFlag | static_cast<OleColor>(index));
+}
+
+button::PicturePtr isButton::PictureFromText(std::wstring_view text) const {
+    HICON icon = IconFromText(text);
+    return icon ? std::make_shared<IconPicture>(icon) : nullptr;
 }
 
 void isButton::PropertyChanged(std::wstring_view name) {

@@ -63,6 +63,7 @@ private:
 
     // ButtonSite
     button::Colour SysColour(int index) const override;
+    button::PicturePtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }
     std::wstring ExtenderName() const override { return Site().Extender.Name; }

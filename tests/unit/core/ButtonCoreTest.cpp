@@ -8,6 +8,7 @@ namespace {
 
 using namespace button;
 using button_test::RecordingSite;
+using button_test::TextPicture;
 
 std::vector<std::wstring> Names(const PropertyBag& bag) {
     std::vector<std::wstring> names;
@@ -41,6 +42,7 @@ TEST_F(ButtonPersistence, WritesInItsOrderUnderItsOwnNamesAndOmitsDefaults) {
     core.InitProperties();
     core.SetCaption(L"");
     PropertyBag bag;
+    bag.WriteText(L"Caption", L"from an earlier set");  // written whole: nothing of this stays
     core.WriteProperties(bag);
     // New button: style 0 differs from the set's default 3, IconAlign 0 from 1, iNonThemeStyle 0 from 5,
     // ttForeColor 0 from the tooltip-background colour, MaskColor 0 from 12632256. ttBackColor's default is the
@@ -88,6 +90,7 @@ TEST_F(ButtonPersistence, EverythingChangedIsWrittenInTheFixedOrder) {
     core.SetMaskColor(Rgb(255, 0, 255));
     core.SetUseMaskColor(true);
     core.SetMousePointer(11);
+    core.SetIcon(std::make_shared<TextPicture>(L"pic:7"));
 
     PropertyBag bag;
     core.WriteProperties(bag);
@@ -133,6 +136,8 @@ TEST_F(ButtonPersistence, EverythingChangedIsWrittenInTheFixedOrder) {
     EXPECT_EQ(p.MaskColor, Rgb(255, 0, 255));
     EXPECT_TRUE(p.UseMaskColor);
     EXPECT_EQ(p.MousePointer, 11);
+    ASSERT_NE(p.Icon, nullptr);
+    EXPECT_EQ(p.Icon->PersistedText(), L"pic:7");
     EXPECT_EQ(site2.Count(L"disable"), 1) << "a stored Enabled false keeps input away from the window too";
 }
 

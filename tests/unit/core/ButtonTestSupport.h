@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@
 namespace button_test {
 
 using namespace button;
+
+// A picture that is only its persisted text ("pic:" and anything).
+struct TextPicture : Picture {
+    explicit TextPicture(std::wstring t) : text(std::move(t)) { handle = 1; }
+    std::wstring PersistedText() const override { return text; }
+    std::wstring text;
+};
 
 class RecordingSite : public ButtonSite {
 public:
@@ -35,6 +43,9 @@ public:
             case kSysInfoBackground: return Rgb(255, 255, 225);
             default: return Rgb(1, 2, 3);
         }
+    }
+    PicturePtr PictureFromText(std::wstring_view text) const override {
+        return text.substr(0, 4) == L"pic:" ? std::make_shared<TextPicture>(std::wstring(text)) : nullptr;
     }
     bool UserMode() const override { return userMode; }
     bool DisplayAsDefault() const override { return false; }

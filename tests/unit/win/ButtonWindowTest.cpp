@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ButtonCanvas.h"
+#include "IconText.h"
 #include "isButton.h"
 
 namespace {
@@ -476,6 +477,47 @@ TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
     EXPECT_EQ(at(4, 4), Grey(128));
     EXPECT_EQ(at(6, 5), Grey(128)) << "without a mask colour every pixel unlike the background turns grey";
     EXPECT_EQ(at(8, 8), kWhite);
+}
+
+// An icon's pixels drawn alone on white.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, target);
+    PatBlt(dc, 0, 0, size, size, WHITENESS);
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(target);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST_F(ButtonWindow, AnIconIsSavedWithTheSetAndComesBack) {
+    HWND b = MakeStyle8(kButtonId, L"");
+    Button(b).SetIcon(MakeTwoColourIcon(16, RGB(255, 0, 0), RGB(0, 0, 255)));
+    PropertyBag bag;
+    Button(b).WriteProperties(bag);
+    const std::wstring* text = bag.Raw(L"Icon");
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(*text, L"Nothing");
+
+    HWND copy = Make(kOtherId, &bag, RECT{80, 10, 137, 35});
+    const PicturePtr& back = Button(copy).Core().Props().Icon;
+    ASSERT_NE(back, nullptr);
+    const auto pixels = IconPixels(reinterpret_cast<HICON>(back->handle), 16);
+    EXPECT_EQ(pixels, IconPixels(reinterpret_cast<HICON>(Button(b).Core().Props().Icon->handle), 16));
+    EXPECT_EQ(pixels[0], RGB(255, 0, 0));
+    EXPECT_EQ(pixels[15], RGB(0, 0, 255));
+
+    // Text that is no icon, or an icon cut short, gives none.
+    for (const std::wstring& bad : {std::wstring(L"Nothing"), std::wstring(L"AAAA"), text->substr(0, 40)})
+        EXPECT_EQ(IconFromText(bad), nullptr) << bad.size();
+    EXPECT_EQ(IconToText(nullptr), L"");
 }
 
 }  // namespace
