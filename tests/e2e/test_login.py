@@ -1,4 +1,5 @@
 """Logging in as a user does: typing the account, pressing 登 录 or Enter, reading the status line."""
+import time
 import unittest
 
 from harness import HarnessTestCase, scramble, wait_until
@@ -174,6 +175,25 @@ class Login(HarnessTestCase):
         wait_until(lambda: app.tree().focus_hwnd == album.hwnd, 10, what="focus in the album box again")
         self.assertTrue(app.tree().find(id=CHECK_USER).checked)
 
+    def test_a_login_that_succeeds_while_in_the_tray_still_remembers_the_account_and_probes(self):
+        # The first post fails after 4 s; the user minimises meanwhile, and the second post succeeds while the
+        # window is hidden in the tray, where nothing can take the focus.
+        app = self.start(login={"fail_first": 1, "delay_ms": 4000})
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=CHECK_USER))
+        wait_until(lambda: app.tree().find(id=CHECK_USER).checked, 10, what="the box ticked")
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        time.sleep(1.5)  # the first post is under way: the window takes the minimise between the two posts
+        app.minimise()
+        expected = b"1 " + scramble(EMAIL) + b"\r\n2 " + scramble(PASSWORD) + b"\r\n3 T\r\n"
+        wait_until(lambda: read(self.h.path("Verdaly.ini")) == expected, 30, what="the account remembered")
+        probe = self.site.wait_request(path="/getuser.do", timeout=30)
+        self.assertTrue(probe["session_ok"], probe)
+        self.assertEqual(len(self.login_posts()), 2)
+
+        app.click_tray_icon()
+        tree = app.wait_text(LOGIN_INFO, SUCCESS)
+        self.assertEqual(self.enabled(tree and app.tree(), FRAME_USER, FRAME_ABLUM, FRAME_MODE), [False, True, True])
 
 if __name__ == "__main__":
     unittest.main()
