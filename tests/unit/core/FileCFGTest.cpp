@@ -4,6 +4,12 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "FileCFG.h"
 
 namespace fs = std::filesystem;
@@ -127,6 +133,33 @@ TEST_F(FileCFGTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(cfg_.SaveFile(dir_));
     EXPECT_EQ(Read(file), "3 T\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    fs::path temporary = dir_;
+    temporary += ".tmp";
+    EXPECT_FALSE(fs::exists(temporary));
 }
+
+#ifndef _WIN32
+// A disk that fills up during the write: the old settings stay byte for byte, and nothing is left beside them.
+TEST_F(FileCFGTest, SaveOntoAFullDiskKeepsTheOldFileWhole) {
+    const std::string old = "1 kept\r\n2 kept\r\n3 T\r\n";
+    const fs::path file = Write(old);
+    ASSERT_TRUE(cfg_.LoadFile(file));
+    ASSERT_TRUE(cfg_.WriteValue(std::string(200, 'x'), "1"));
+
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+    rlimit small = before;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = cfg_.SaveFile(file);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(Read(file), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+#endif
 
 }  // namespace
