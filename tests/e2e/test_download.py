@@ -148,6 +148,15 @@ class NamingSchemes(AlbumRun):
         self.assertGreaterEqual(len(probes), 4, "one probe after the login and one after each run")
         self.assertGreater(probes[-1]["seq"], photos[-1]["seq"])
 
+        # A run into the folder an earlier run filled replaces its files: names are unique within a run only.
+        refilled = os.path.join(self.h.workdir, "album-1")
+        self.configure(folder=refilled)
+        self.press_down()
+        wait_until(lambda: len(self.photo_requests()) == 48, 60, what="the fourth run's photos")
+        self.wait_info(result(12, 0))
+        wait_until(lambda: len(self.site.requests(path="/getuser.do")) > len(probes), 30, what="its probe")
+        self.assert_album_files(refilled, urls, runs[2][1])
+
 
 class StopAndClose(AlbumRun):
     def test_stop_during_the_third_photo_with_close_refused_and_second_clicks_ignored(self):
@@ -236,7 +245,43 @@ class CloseWhileNotDownloading(AlbumRun):
         return seen["code"]
 
 
+class EndOfRun(AlbumRun):
+    def test_a_click_during_the_closing_probe_starts_no_second_run(self):
+        self.start({"7/8": {"count": 2, "size": 2000}})
+        folder = self.folder("probe")
+        self.configure(album_address(7, 8), folder)
+        self.site.control("/faults", {"/getuser.do": {"kind": "delay", "ms": 8000}})
+        self.press_down()
+        self.wait_info(result(2, 0))
+        # The button reads 下 载 again, but the run still waits for its probe: this click starts nothing.
+        self.assertEqual(self.controls(DOWN_BUTTON)[0].text, DOWN)
+        self.press_down()
+        probe = wait_until(lambda: self.site.requests(path="/getuser.do")[1:], 30, what="the run's probe")[0]
+        time.sleep(max(0.0, probe["t"] + 9 - time.time()))  # its answer is 8 s late
+        self.assertEqual(len(self.site.requests(host="photo.renren.com")), 1)
+        # Once the run is over, a click starts the next one.
+        self.press_down()
+        wait_until(lambda: len(self.site.requests(host="photo.renren.com")) == 2, 30, what="a second run")
+
+
 class Failures(AlbumRun):
+    def test_an_album_page_that_never_finishes_fails_the_run_after_a_minute_without_progress(self):
+        self.start({"2/3": {"count": 3}}, {"/photo/2/album-3": {"kind": "never_finish", "seconds": 150}})
+        self.configure(album_address(2, 3), self.folder("never"))
+        self.press_down()
+        page = self.site.wait_request(path="/photo/2/album-3", timeout=20)
+        started = time.monotonic()
+        # The window keeps answering while the page hangs.
+        self.assertEqual(self.controls(DOWN_BUTTON)[0].text, DOWN)
+        self.assertLess(time.monotonic() - started, 10)
+        self.wait_info(RUN_FAILED, timeout=120)
+        waited = time.monotonic() - started
+        self.assertTrue(50.0 <= waited <= 80.0, "the hanging page was given up after %.1f s" % waited)
+        self.assertEqual(self.controls(DOWN_BUTTON)[0].text, DOWN)
+        self.assertEqual(self.photo_requests(), [])
+        self.assertEqual(page["status"], 200)
+
+
     def test_start_check_bad_address_no_markers_error_page_and_missing_folder(self):
         self.start({"1/10": {"page": "<html><body><p>这个相册没有照片</p></body></html>"},
                     "1/12": {"count": 12}})

@@ -7,7 +7,9 @@ from harness import HarnessTestCase, scramble, wait_until
 EMAIL, PASSWORD = "reader@example.com", "s3cret"
 ACCOUNTS = [{"email": EMAIL, "password": PASSWORD, "name": "Reader"},
             {"email": "amp@example.com", "password": "p&ss=w+rd%", "name": "Amp"},
-            {"email": "cn@example.com", "password": "密码ab", "name": "Cn"}]
+            {"email": "cn@example.com", "password": "密码ab", "name": "Cn"},
+            # 齄 is F7 FE in code page 936: its scrambled bytes would leave the byte range.
+            {"email": "odd@example.com", "password": "齄ab", "name": "Odd"}]
 
 LOGIN_INFO, EMAIL_BOX, PASSWORD_BOX, CHECK_USER, LOGIN_BUTTON = 107, 102, 104, 105, 106
 FRAME_USER, FRAME_ABLUM, FRAME_MODE, ALBUM_BOX = 100, 108, 115, 110
@@ -194,6 +196,27 @@ class Login(HarnessTestCase):
         app.click_tray_icon()
         tree = app.wait_text(LOGIN_INFO, SUCCESS)
         self.assertEqual(self.enabled(tree and app.tree(), FRAME_USER, FRAME_ABLUM, FRAME_MODE), [False, True, True])
+    def test_an_account_that_cannot_be_stored_exactly_is_forgotten_not_garbled(self):
+        ini = b"1 " + scramble("old@example.com") + b"\r\n2 " + scramble("old") + b"\r\n3 T\r\n"
+        app = self.start(ini=ini)
+        self.assertTrue(app.tree().find(id=CHECK_USER).checked)
+        self.fill("odd@example.com", "齄ab")
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS)
+        self.assertEqual(self.login_posts()[-1]["form"][1], ["password", "齄ab"])
+        wait_until(lambda: read(self.h.path("Verdaly.ini")) == b"1 \r\n2 \r\n3 F\r\n", 10,
+                   what="the earlier account cleared and nothing stored")
+
+    def test_a_login_post_left_unanswered_is_given_up_after_its_time_out_and_tried_again(self):
+        # The first post gets no answer at all; the second is answered at once.
+        app = self.start(faults={"/PLogin.do": {"kind": "stall", "headers": False, "seconds": 40, "times": 1}})
+        self.fill(EMAIL, PASSWORD)
+        start = time.monotonic()
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
+        waited = time.monotonic() - start
+        self.assertTrue(15.0 <= waited <= 35.0, "the unanswered post was given up after %.1f s" % waited)
+
 
 if __name__ == "__main__":
     unittest.main()
