@@ -10,6 +10,7 @@
 #include "CryptText.h"
 #include "CustomControls.h"
 #include "SiteAddresses.h"
+#include "modTray.h"
 #include "resource.h"
 
 namespace {
@@ -78,7 +79,12 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
         case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_TIMER: OnTimer(); return 0;
         case WM_CLOSE: OnClose(); return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_DESTROY:
+            // Whatever way the window goes (even closed from the tray), its timer and its tray icon go first.
+            progressTimer_.Stop();
+            RemoveTrayIcon();
+            PostQuitMessage(0);
+            return 0;
         default: return DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 }
@@ -336,7 +342,8 @@ void MainForm::OnCheckNewLableClick() {
     si.wShowWindow = SW_SHOWMINIMIZED;
     PROCESS_INFORMATION pi{};
     if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        // Nothing waits for the browser: both handles go at once.
+        UniqueKernelHandle thread(pi.hThread);
+        UniqueKernelHandle process(pi.hProcess);
     }
 }

@@ -94,6 +94,7 @@ private:
     WindowTimer progressTimer_;
     RunFileNames runNames_;
     bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to the closing probe
+    bool loginActive_ = false;     // an XNLogin is under way, its pauses between attempts included
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
     HWND lastFocus_ = nullptr;
 };

@@ -136,5 +136,9 @@ void MainForm::OnTimer() {
         ShowTrayBalloon(hwnd_, L"相册下载完成", L"Verdaly", 0);
     } else if (PhotoCount != 0) {
         SetProgressValue(ProgressPercent(PhotoIndex, PhotoCount));
+    } else if (!runActive_) {
+        // An album without photos: nothing will move the bar, so the ended run stops the timer here.
+        progressTimer_.Stop();
+        ShowTrayBalloon(hwnd_, L"相册下载完成", L"Verdaly", 0);
     }
 }

@@ -24,6 +24,9 @@ std::string ToUtf8(const std::wstring& text) {
 }  // namespace
 
 void MainForm::OnLoginClick() {
+    // Between two attempts the window handles its messages, a queued 登 录 or Enter among them: that one must
+    // not start a login inside this one.
+    if (loginActive_) return;
     const std::wstring email = Text(kEmail);
     const std::wstring password = Text(kPassword);
     if (email.empty() || password.empty()) {
@@ -34,7 +37,9 @@ void MainForm::OnLoginClick() {
     SetText(kLoginInfo, L"开始登录，请稍候…");
     // The post blocks this thread: show the caption before it starts.
     UpdateWindow(Ctl(kLoginInfo));
+    loginActive_ = true;
     XNLogin(Site::kLoginUrl, FormEncoding::LoginBody(email, password));
+    loginActive_ = false;
 }
 
 void MainForm::XNLogin(const std::wstring& url, const std::wstring& message) {

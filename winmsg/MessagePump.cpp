@@ -33,7 +33,7 @@ WaitResult WaitFor(HANDLE handle, DWORD timeoutMs) noexcept {
         const DWORD r = MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0) return WaitResult::Signalled;
         if (r == WAIT_TIMEOUT) return WaitResult::TimedOut;
-        if (r == WAIT_FAILED) return WaitResult::TimedOut;
+        if (r == WAIT_FAILED) return WaitResult::Failed;
         if (!PumpPending()) return WaitResult::Quit;
         // Handlers run inside PumpPending may have taken a while: the object may be signalled now.
         if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) return WaitResult::Signalled;

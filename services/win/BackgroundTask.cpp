@@ -28,7 +28,11 @@ TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitM
     std::unique_ptr<std::function<void()>> task;
     try {
         task = std::make_unique<std::function<void()>>([state, work = std::move(work)] {
-            work(state->control);
+            // The pool callback must not throw (running out of memory for a body, say): the task just ends.
+            try {
+                work(state->control);
+            } catch (...) {
+            }
             state->control.TryFinish();
             SetEvent(state->done.Get());
         });
@@ -47,6 +51,7 @@ TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitM
         // Wake at the deadline at the latest; a progress deadline moves, so look again then.
         const auto r = MessagePump::WaitFor(state->done.Get(), static_cast<DWORD>(limitMs - elapsed));
         if (r == MessagePump::WaitResult::Signalled) return TaskOutcome::Done;
+        if (r == MessagePump::WaitResult::Failed) break;  // looping would spin without processing messages
         if (r == MessagePump::WaitResult::Quit)
             return state->control.TryAbandon() ? TaskOutcome::Quit : TaskOutcome::Done;
     }

@@ -14,12 +14,32 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
                                 INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI;
 constexpr DWORD kPageIdleLimitMs = 60000;
 constexpr size_t kChunk = 64 * 1024;
+// Far above any real page or login answer: a server sending without end fails the transfer instead of
+// filling the memory.
+constexpr size_t kPageLimitBytes = 64u << 20;
+constexpr size_t kLoginAnswerLimitBytes = 4u << 20;
+// The login blocks the window, so its answer gets a limit as a whole, not only between two reads.
+constexpr ULONGLONG kLoginAnswerLimitMs = 60000;
+
+// Collects a body into `body`; stops the transfer past `limitBytes` or, when `limitMs` is not 0, once that
+// much time has passed since the collecting began.
+Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
+    const ULONGLONG start = GetTickCount64();
+    return [body, limitBytes, limitMs, start](const char* data, size_t size) {
+        if (body->size() + size > limitBytes) return false;
+        if (limitMs != 0 && GetTickCount64() - start >= limitMs) return false;
+        body->append(data, size);
+        return true;
+    };
+}
 
 // One session for the process: WinINet keeps cookies per process, and one session keeps its connections.
+// It lasts until the process ends, never torn down with the other statics: a transfer that was given up on
+// may still be working on it while the program exits.
 HINTERNET Session() {
-    static UniqueInternet session(InternetOpenW(L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Verdaly)",
-                                                INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    return session.Get();
+    static UniqueInternet* const session = new UniqueInternet(InternetOpenW(
+        L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Verdaly)", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    return session->Get();
 }
 
 void SetTimeouts(HINTERNET handle, const Timeouts& t) {
@@ -117,13 +137,11 @@ Result Perform(const wchar_t* method, const std::wstring& url, std::string_view 
 
 Result PostForm(const std::wstring& url, std::string_view body, std::string* response) {
     static constexpr Timeouts kLoginTimeouts{10000, 10000, 20000};
-    if (response) response->clear();
-    const Sink sink = [response](const char* data, size_t size) {
-        if (response) response->append(data, size);
-        return true;
-    };
-    return Perform(L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", kLoginTimeouts, sink,
-                   nullptr);
+    std::string ignored;
+    std::string* answer = response ? response : &ignored;
+    answer->clear();
+    return Perform(L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", kLoginTimeouts,
+                   Collect(answer, kLoginAnswerLimitBytes, kLoginAnswerLimitMs), nullptr);
 }
 
 std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset) {
@@ -135,13 +153,8 @@ std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& chars
     const TaskOutcome outcome = RunWhilePumping(
         [shared, url](TaskControl& control) {
             static constexpr Timeouts kPageTimeouts{10000, 10000, kPageIdleLimitMs};
-            shared->result = Perform(
-                L"GET", url, {}, nullptr, kPageTimeouts,
-                [&body = shared->body](const char* data, size_t size) {
-                    body.append(data, size);
-                    return true;
-                },
-                &control);
+            shared->result =
+                Perform(L"GET", url, {}, nullptr, kPageTimeouts, Collect(&shared->body, kPageLimitBytes, 0), &control);
         },
         kPageIdleLimitMs, Deadline::SinceProgress);
     if (outcome != TaskOutcome::Done || !shared->result.Ok()) return std::nullopt;

@@ -53,6 +53,7 @@ void RemoveTrayIcon() {
     TrayState& state = State();
     if (!state.record.hWnd) return;
     Shell_NotifyIconW(NIM_DELETE, &state.record);
+    state.record.hWnd = nullptr;
     state.record.hIcon = nullptr;
     state.icon.Reset();
 }

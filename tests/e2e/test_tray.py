@@ -18,8 +18,9 @@ class Tray(AlbumRun):
 
     def test_minimise_restore_and_the_balloons_of_a_run(self):
         key = "77/88"
-        self.start({key: {"count": 12, "size": 2000}},
-                   {"/photo/77/album-99": {"kind": "404", "delay_ms": 3000}}, photo_delay_ms=500)
+        self.start({key: {"count": 12, "size": 2000}, "77/100": {"page": "<html><body>没有照片</body></html>"}},
+                   {"/photo/77/album-99": {"kind": "404", "delay_ms": 3000},
+                    "/photo/77/album-100": {"kind": "delay", "ms": 3000}}, photo_delay_ms=500)
         folder = self.folder("tray")
 
         self.app.minimise()
@@ -52,6 +53,14 @@ class Tray(AlbumRun):
         self.assertEqual(self.app.tree().find(id=DOWN_INFO).text,
                          "[相册下载失败] 相册可能不存在或者没有访问权限，参数配置错误")
         self.h.screenshot("-failed-balloon")
+
+        # An album without photos ends like any other run: the timer stops and the balloon says so.
+        self.app.click_tray_icon()
+        self.configure(album_address(77, 100))
+        self.press_down()
+        self.app.minimise()
+        self.wait_info(result(0, 0), timeout=30)
+        self.wait_balloon("相册下载完成", timeout=30)
 
 
 if __name__ == "__main__":
