@@ -21,18 +21,6 @@ constexpr size_t kLoginAnswerLimitBytes = 4u << 20;
 // The login blocks the window, so its answer gets a limit as a whole, not only between two reads.
 constexpr ULONGLONG kLoginAnswerLimitMs = 60000;
 
-// Collects a body into `body`; stops the transfer past `limitBytes` or, when `limitMs` is not 0, once that
-// much time has passed since the collecting began.
-Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
-    const ULONGLONG start = GetTickCount64();
-    return [body, limitBytes, limitMs, start](const char* data, size_t size) {
-        if (body->size() + size > limitBytes) return false;
-        if (limitMs != 0 && GetTickCount64() - start >= limitMs) return false;
-        body->append(data, size);
-        return true;
-    };
-}
-
 // One session for the process: WinINet keeps cookies per process, and one session keeps its connections.
 // It lasts until the process ends, never torn down with the other statics: a transfer that was given up on
 // may still be working on it while the program exits.
@@ -61,6 +49,16 @@ std::optional<std::uint64_t> ContentLength(HINTERNET request) {
 }
 
 }  // namespace
+
+Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
+    const ULONGLONG start = GetTickCount64();
+    return [body, limitBytes, limitMs, start](const char* data, size_t size) {
+        if (body->size() + size > limitBytes) return false;
+        if (limitMs != 0 && GetTickCount64() - start >= limitMs) return false;
+        body->append(data, size);
+        return true;
+    };
+}
 
 Result Perform(const wchar_t* method, const std::wstring& url, std::string_view body, const wchar_t* headers,
                const Timeouts& timeouts, const Sink& sink, TaskControl* control) {

@@ -33,6 +33,10 @@ struct Result {
 // Receives the body in chunks; returning false stops the transfer.
 using Sink = std::function<bool(const char* data, size_t size)>;
 
+// Collects a body into `body`; stops the transfer past `limitBytes` or, when `limitMs` is not 0, once that
+// much time has passed since the collecting began.
+Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs);
+
 // One request, synchronous on the calling thread. `control` (may be null) gets a sign of life per chunk and
 // stops the transfer once abandoned. A body shorter than its Content-Length fails with CutShort.
 Result Perform(const wchar_t* method, const std::wstring& url, std::string_view body, const wchar_t* headers,

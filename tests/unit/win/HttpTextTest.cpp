@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Http.h"
+#include "MessagePump.h"
 
 namespace {
 
@@ -20,6 +21,31 @@ TEST(BytesToText, DecodesUtf8AndRefusesUnknownSets) {
     EXPECT_EQ(Http::BytesToText("\xEF\xBB\xBFok", L"utf-8"), L"ok");
     EXPECT_EQ(Http::BytesToText("\xD6\xD0", L"GBK"), L"\u4e2d");
     EXPECT_EQ(Http::BytesToText("x", L"EBCDIC"), std::nullopt);
+}
+
+TEST(Collect, StopsPastItsSizeOrItsTime) {
+    std::string body;
+    const Http::Sink sink = Http::Collect(&body, 10, 0);
+    EXPECT_TRUE(sink("12345", 5));
+    EXPECT_TRUE(sink("67890", 5));
+    EXPECT_FALSE(sink("x", 1)) << "one byte past the limit ends the transfer";
+    EXPECT_EQ(body, "1234567890");
+
+    std::string late;
+    const Http::Sink timed = Http::Collect(&late, 100, 20);
+    EXPECT_TRUE(timed("a", 1));
+    Sleep(40);
+    EXPECT_FALSE(timed("b", 1));
+    EXPECT_EQ(late, "a");
+}
+
+TEST(MessagePump, AWaitThatCannotWaitFailsAtOnce) {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    CloseHandle(event);  // a handle no longer open
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(MessagePump::WaitFor(event, 2000), MessagePump::WaitResult::Failed);
+    EXPECT_LT(GetTickCount64() - start, 1000u);
 }
 
 }  // namespace
