@@ -48,8 +48,10 @@ void MainForm::XNLogin(const std::wstring& url, const std::wstring& message) {
         std::string response;
         const Http::Result result = Http::PostForm(url, body, &response);
         if (result.status == 200) {
-            // An answer whose text cannot be read counts as a success, as an empty one does.
-            const auto text = result.Ok() ? Http::BytesToText(response, L"UTF-8") : std::nullopt;
+            // An answer whose text cannot be read counts as a success, as an empty one does. One stopped at its
+            // size or time limit is judged by what arrived, so a slow "wrong account" page still says so.
+            const bool readable = result.Ok() || result.failure == Http::Failure::Sink;
+            const auto text = readable ? Http::BytesToText(response, L"UTF-8") : std::nullopt;
             if (!text || IsLoginSuccess(*text)) {
                 LoginSucceeded();
             } else {

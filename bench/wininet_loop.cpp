@@ -1,6 +1,6 @@
 // The platform's floor for an album: the plainest WinINet loop that saves photos, one after another on one
-// thread, with the program's request flags and the same kind of files. What Verdaly takes beyond this is
-// its own.
+// thread, with the program's request flags and user agent and the same kind of files. What Verdaly takes
+// beyond this is its own.
 //   verdaly-wininet-loop URL-LIST FOLDER [COOKIE]     (one address a line; prints the count saved)
 #include <windows.h>
 #include <wininet.h>
@@ -24,7 +24,10 @@ bool Save(HINTERNET session, const std::wstring& url, const std::wstring& header
     HINTERNET connection =
         InternetConnectW(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     HINTERNET request = HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr,
-                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                             INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_KEEP_CONNECTION |
+                                             INTERNET_FLAG_NO_UI,
+                                         0);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = request && file != INVALID_HANDLE_VALUE &&
               HttpSendRequestW(request, headers.c_str(), static_cast<DWORD>(headers.size()), nullptr, 0);
@@ -53,7 +56,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!line.empty()) urls.push_back(line);
     const std::wstring folder = argv[2];
     const std::wstring headers = argc > 3 ? L"Cookie: " + std::wstring(argv[3]) + L"\r\n" : L"";
-    HINTERNET session = InternetOpenW(L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1)",
+    HINTERNET session = InternetOpenW(L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Verdaly)",
                                       INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     int saved = 0;
     for (size_t i = 0; i < urls.size(); ++i)

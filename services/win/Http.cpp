@@ -51,10 +51,11 @@ std::optional<std::uint64_t> ContentLength(HINTERNET request) {
 }  // namespace
 
 Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
-    const ULONGLONG start = GetTickCount64();
-    return [body, limitBytes, limitMs, start](const char* data, size_t size) {
+    return [body, limitBytes, limitMs, start = ULONGLONG{0}](const char* data, size_t size) mutable {
+        const ULONGLONG now = GetTickCount64();
+        if (start == 0) start = now;
         if (body->size() + size > limitBytes) return false;
-        if (limitMs != 0 && GetTickCount64() - start >= limitMs) return false;
+        if (limitMs != 0 && now - start >= limitMs) return false;
         body->append(data, size);
         return true;
     };

@@ -34,7 +34,7 @@ struct Result {
 using Sink = std::function<bool(const char* data, size_t size)>;
 
 // Collects a body into `body`; stops the transfer past `limitBytes` or, when `limitMs` is not 0, once that
-// much time has passed since the collecting began.
+// much time has passed since the first chunk.
 Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs);
 
 // One request, synchronous on the calling thread. `control` (may be null) gets a sign of life per chunk and

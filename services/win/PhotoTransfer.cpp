@@ -37,14 +37,19 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
             if (!file) return;
             bool written = true;
             const Http::Timeouts timeouts{limitMs, limitMs, limitMs};
-            shared->result = Http::Perform(
-                L"GET", shared->url, {}, nullptr, timeouts,
-                [&](const char* data, size_t size) {
-                    DWORD done = 0;
-                    written = WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
-                    return written;
-                },
-                &control);
+            try {
+                shared->result = Http::Perform(
+                    L"GET", shared->url, {}, nullptr, timeouts,
+                    [&](const char* data, size_t size) {
+                        DWORD done = 0;
+                        written =
+                            WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+                        return written;
+                    },
+                    &control);
+            } catch (...) {
+                written = false;  // out of memory, say: the photo failed and its file goes below
+            }
             file.Reset();
             // An empty body is no photo, and an error page is not one either.
             const bool ok = written && shared->result.Success() && shared->result.received > 0;

@@ -257,7 +257,7 @@ class EndOfRun(AlbumRun):
         self.assertEqual(self.controls(DOWN_BUTTON)[0].text, DOWN)
         self.press_down()
         probe = wait_until(lambda: self.site.requests(path="/getuser.do")[1:], 30, what="the run's probe")[0]
-        time.sleep(max(0.0, probe["t"] + 9 - time.time()))  # its answer is 8 s late
+        time.sleep(max(0.0, probe["t"] + 12 - time.time()))  # its answer is 8 s late
         self.assertEqual(len(self.site.requests(host="photo.renren.com")), 1)
         # Once the run is over, a click starts the next one.
         self.press_down()

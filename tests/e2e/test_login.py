@@ -218,15 +218,15 @@ class Login(HarnessTestCase):
         self.assertTrue(15.0 <= waited <= 35.0, "the unanswered post was given up after %.1f s" % waited)
 
     def test_a_second_click_while_a_login_is_under_way_starts_no_login_inside_it(self):
-        # The first post fails after 4 s; a click made meanwhile waits in the queue and comes out between posts.
-        app = self.start(login={"fail_first": 1, "delay_ms": 4000})
+        # The first post fails after 8 s; a click made meanwhile waits in the queue and comes out between posts.
+        app = self.start(login={"fail_first": 1, "delay_ms": 8000})
         self.fill(EMAIL, PASSWORD)
         button = app.tree().find(id=LOGIN_BUTTON)
         app.click(button)
         time.sleep(1.5)
         app.click(button)
         app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
-        time.sleep(6)  # a login started inside the first would have posted again by now
+        time.sleep(10)  # a login started inside the first would have posted again by now
         self.assertEqual(len(self.login_posts()), 2)
         self.assertEqual(len(self.site.requests(path="/getuser.do")), 1)
         tree = app.tree()

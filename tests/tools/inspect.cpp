@@ -601,10 +601,12 @@ std::string Run(const std::vector<std::wstring>& argv) {
     return Error("unknown command " + ToUtf8(c));
 }
 
-void WriteLine(const std::string& s) {
+bool WriteLine(const std::string& s) {
     std::string line = s + "\n";
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+                     nullptr) &&
+           written == line.size();
 }
 
 // Parses a JSON array of strings; false on anything else.
@@ -684,8 +686,8 @@ int Serve() {
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wstring(argv[1]) == L"serve") return Serve();
     // Before acting: a caller that finds no result can tell a helper that never ran (safe to run again)
-    // from one that ended while it acted.
-    WriteLine("#started");
+    // from one that ended while it acted. Without a way to say so, it does not act at all.
+    if (!WriteLine("#started")) return 3;
     std::vector<std::wstring> args(argv + 1, argv + argc);
     std::string out = Run(args);
     WriteLine(out);

@@ -130,11 +130,15 @@ void ProgressBar::Redraw() noexcept {
     const bool enabled = model_.Enabled();
 
     ApplyRegion(w, h, r);
-    FillThemeTable(model_.Theme(), TranslateColour(model_.PBSCustomeColor1()),
-                   TranslateColour(model_.PBSCustomeColor2()), table_);
-    // The table itself turns grey: a value that is no theme keeps it as it is, grey included.
-    if (!enabled)
+    if (FillThemeTable(model_.Theme(), TranslateColour(model_.PBSCustomeColor1()),
+                       TranslateColour(model_.PBSCustomeColor2()), table_))
+        tableGrey_ = false;
+    // The table itself turns grey: a value that is no theme keeps it as it is, grey included. Once only: grey
+    // taken again of a light grey comes out one lighter, and every redraw would fade the bar towards white.
+    if (!enabled && !tableGrey_) {
         for (OleColor& c : table_) c = Grey(c);
+        tableGrey_ = true;
+    }
     const ThemeTable& colours = table_;
 
     surface.Cls();

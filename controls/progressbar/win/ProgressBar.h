@@ -51,6 +51,7 @@ private:
 
     ProgressBarModel model_;
     progressbar::ThemeTable table_{};  // kept between redraws: an unknown theme leaves it as it was
+    bool tableGrey_ = false;           // the kept table has been greyed since it was last filled
     int regionWidth_ = -1, regionHeight_ = -1, regionRounded_ = -1;
     // The caption last given to the window; nothing until the first redraw replaces the creation text.
     std::optional<std::wstring> windowText_;

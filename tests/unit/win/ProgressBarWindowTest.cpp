@@ -231,8 +231,13 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColourInGrey) {
             ASSERT_TRUE(p.r == p.g && p.g == p.b) << "pixel " << x << "," << y << " is " << p;
         }
 
-    // A value that is no theme keeps the table as the last drawing left it, grey included.
+    // A value that is no theme keeps the table as the last drawing left it, grey included, and redraws do not
+    // grey it again: light greys would come out lighter each time.
     model.SetTheme(11);
+    const Rgb3 lightGrey = Capture(hwnd).At(300, 3);
+    EXPECT_GE(lightGrey.r, 128);
+    for (int value : {10, 20, 30, 40, 50}) model.SetValue(value);
+    EXPECT_EQ(Capture(hwnd).At(300, 3), lightGrey);
     model.SetEnabled(true);
     EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{125, 125, 125}));
     model.SetTheme(8);
