@@ -3,6 +3,8 @@
 // DeleteObject, DeleteDC, ReleaseDC, EndPaint, InternetCloseHandle and friends live here and almost nowhere else.
 
 #include <windows.h>
+#include <objbase.h>
+#include <uxtheme.h>
 #include <wininet.h>
 
 #include <utility>
@@ -74,6 +76,19 @@ struct Hook {
     static bool IsValid(HHOOK h) { return h != nullptr; }
     static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
 };
+struct Theme {
+    using Handle = HTHEME;
+    static HTHEME Invalid() { return nullptr; }
+    static bool IsValid(HTHEME h) { return h != nullptr; }
+    static void Close(HTHEME h) { CloseThemeData(h); }
+};
+// Memory the shell or COM handed over (an item list, a string) and that we must give back.
+struct CoTaskMem {
+    using Handle = void*;
+    static void* Invalid() { return nullptr; }
+    static bool IsValid(void* p) { return p != nullptr; }
+    static void Close(void* p) { CoTaskMemFree(p); }
+};
 struct Window {
     using Handle = HWND;
     static HWND Invalid() { return nullptr; }
@@ -91,11 +106,14 @@ using UniquePen = UniqueHandle<handle_traits::Gdi<HPEN>>;
 using UniqueBitmap = UniqueHandle<handle_traits::Gdi<HBITMAP>>;
 using UniqueRegion = UniqueHandle<handle_traits::Gdi<HRGN>>;
 using UniqueIcon = UniqueHandle<handle_traits::Icon>;
+// A DC made by CreateCompatibleDC or CreateDC: both go with DeleteDC.
 using UniqueMemDC = UniqueHandle<handle_traits::MemDC>;
 using UniqueKernelHandle = UniqueHandle<handle_traits::Kernel>;
 using UniqueInternet = UniqueHandle<handle_traits::Internet>;
 using UniqueHook = UniqueHandle<handle_traits::Hook>;
 using UniqueWindow = UniqueHandle<handle_traits::Window>;
+using UniqueTheme = UniqueHandle<handle_traits::Theme>;
+using UniqueCoTaskMem = UniqueHandle<handle_traits::CoTaskMem>;
 
 // GetDC / ReleaseDC for one scope.
 class WindowDC {
