@@ -3,14 +3,21 @@
 #include <string>
 
 #include "Handles.h"
+#include "WindowText.h"
 
-HWND GroupContainer::Create(HWND parent, int id, const wchar_t* caption, const RECT& rect, bool framed, HFONT font) {
-    if (!RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, GetSysColorBrush(COLOR_BTNFACE))) return nullptr;
+HWND GroupContainer::CreateGroup(HWND parent, int id, const wchar_t* caption, const RECT& rect, bool framed,
+                                 HFONT font) {
     framed_ = framed;
     font_ = font;
-    return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, caption, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left,
-                           rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+    WindowArgs args;
+    args.windowClass = {kClassName, CS_HREDRAW | CS_VREDRAW, GetSysColorBrush(COLOR_BTNFACE)};
+    args.text = caption;
+    args.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_CONTROLPARENT;
+    args.rect = rect;
+    args.parent = parent;
+    args.id = id;
+    return Create(args);
 }
 
 LRESULT GroupContainer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -22,26 +29,26 @@ LRESULT GroupContainer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) no
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_DRAWITEM:
-            if (HWND root = GetAncestor(hwnd_, GA_ROOT)) return SendMessageW(root, msg, wParam, lParam);
+            if (HWND root = GetAncestor(Hwnd(), GA_ROOT)) return SendMessageW(root, msg, wParam, lParam);
             break;
         case WM_PAINT: OnPaint(); return 0;
         case WM_ENABLE:
         case WM_SETTEXT: {
-            const LRESULT r = DefWindowProcW(hwnd_, msg, wParam, lParam);
-            InvalidateRect(hwnd_, nullptr, TRUE);
+            const LRESULT r = DefWindowProcW(Hwnd(), msg, wParam, lParam);
+            InvalidateRect(Hwnd(), nullptr, TRUE);
             return r;
         }
         case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
         default: break;
     }
-    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    return DefWindowProcW(Hwnd(), msg, wParam, lParam);
 }
 
 void GroupContainer::OnPaint() {
-    PaintDC dc(hwnd_);
+    PaintDC dc(Hwnd());
     if (!framed_) return;
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(Hwnd(), &client);
     SelectGuard selectFont(dc.Get(), font_);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc.Get(), &tm);
@@ -51,16 +58,14 @@ void GroupContainer::OnPaint() {
     frame.top = tm.tmHeight / 2;
     DrawEdge(dc.Get(), &frame, EDGE_ETCHED, BF_RECT);
 
-    const int length = GetWindowTextLengthW(hwnd_);
+    const std::wstring caption = WindowText(Hwnd());
+    const int length = static_cast<int>(caption.size());
     if (length == 0) return;
-    std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(hwnd_, caption.data(), length + 1);
-    caption.resize(static_cast<size_t>(length));
     SIZE extent{};
     GetTextExtentPoint32W(dc.Get(), caption.c_str(), length, &extent);
     RECT text{8, 0, 8 + extent.cx + 4, tm.tmHeight};
     FillRect(dc.Get(), &text, GetSysColorBrush(COLOR_BTNFACE));
     SetBkMode(dc.Get(), TRANSPARENT);
-    SetTextColor(dc.Get(), GetSysColor(IsWindowEnabled(hwnd_) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    SetTextColor(dc.Get(), GetSysColor(IsWindowEnabled(Hwnd()) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     TextOutW(dc.Get(), text.left + 2, 0, caption.c_str(), length);
 }

@@ -7,12 +7,12 @@
 
 #include "BaseWindow.h"
 
-class GroupContainer : public BaseWindow<GroupContainer> {
+class GroupContainer : public BaseWindow {
 public:
     static constexpr const wchar_t* kClassName = L"VerdalyGroup";
 
     // `framed` draws the etched frame with the window text as its caption.
-    HWND Create(HWND parent, int id, const wchar_t* caption, const RECT& rect, bool framed, HFONT font);
+    HWND CreateGroup(HWND parent, int id, const wchar_t* caption, const RECT& rect, bool framed, HFONT font);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;

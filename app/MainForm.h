@@ -4,28 +4,22 @@
 
 #include <windows.h>
 
-#include <array>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "BaseWindow.h"
-#include "FileCFG.h"
-#include "GroupContainer.h"
-#include "Handles.h"
 #include "AlbumRules.h"
-#include "Layout.h"
+#include "BaseWindow.h"
+#include "ControlTable.h"
+#include "FileCFG.h"
+#include "Handles.h"
 
-class MainForm : public BaseWindow<MainForm> {
+class MainForm : public BaseWindow {
 public:
     static constexpr const wchar_t* kClassName = L"VerdalyMainForm";
     static constexpr const wchar_t* kCaption = L"Verdaly 2.1";
     static constexpr const wchar_t* kSettingsFile = L"Verdaly.ini";
 
-    MainForm();
-    ~MainForm() override;
-
-    bool Create(int showCommand);
+    // Creates the window in the middle of the work area and shows it.
+    bool CreateMain(int showCommand);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
@@ -42,20 +36,9 @@ private:
     void OnCommand(int id, int code, HWND control);
     LRESULT OnCtlColor(HDC dc, HWND control);
 
-    // Controls
-    void CreateControls();
-    HWND CreateControl(const ControlSpec& entry, HWND parent, const RECT& rect);
-    [[nodiscard]] HWND Ctl(ControlId id) const;
-    [[nodiscard]] std::wstring Text(ControlId id) const;
-    void SetText(ControlId id, const std::wstring& text);
-    void Enable(ControlId id, bool enabled);
-    void Focus(ControlId id);
-    [[nodiscard]] bool IsChecked(ControlId id) const;
+    // The bar's value, NicePressBar.Value
     void SetProgressValue(int value);
     [[nodiscard]] int ProgressValue() const;
-    [[nodiscard]] int Twips(int twips) const;
-    static LRESULT CALLBACK EditSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                             DWORD_PTR refData) noexcept;
 
     // Handlers of the controls
     void OnCheckNewLableClick();
@@ -83,11 +66,7 @@ private:
     int FailCount = 0;
     std::wstring SaveDir;
 
-    std::array<HWND, kNicePressBar + 1> controls_{};
-    std::vector<std::unique_ptr<GroupContainer>> containers_;
-    UniqueFont windowFont_;
-    UniqueFont courierFont_;
-    UniqueFont songFont_;
+    ControlTable controls_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     int dpi_ = 96;
@@ -96,5 +75,5 @@ private:
     bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to the closing probe
     bool loginActive_ = false;     // an XNLogin is under way, its pauses between attempts included
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
-    HWND lastFocus_ = nullptr;
+    bool inTray_ = false;          // hidden behind the tray icon: mouse moves are the icon's notifications
 };

@@ -21,26 +21,26 @@ constexpr const wchar_t* kStopCaption = L"停 止";
 }  // namespace
 
 void MainForm::OnClipClick() {
-    SetText(kAlbumURLTxt, ClipboardText(hwnd_));
+    controls_.SetText(kAlbumURLTxt, ClipboardText(Hwnd()));
 }
 
 void MainForm::OnFileClick() {
-    const std::wstring folder = BrowseFolder(hwnd_, L"请选择相册保存的目录");
-    if (hwnd_) SetText(kDirPathTxt, folder);
+    const std::wstring folder = BrowseFolder(Hwnd(), L"请选择相册保存的目录");
+    if (Hwnd()) controls_.SetText(kDirPathTxt, folder);
 }
 
 void MainForm::OnDownClick() {
-    if (Text(kNBtnDown) != kDownCaption) {
+    if (controls_.Text(kNBtnDown) != kDownCaption) {
         // The run notices before its next photo.
-        SetText(kNBtnDown, kDownCaption);
+        controls_.SetText(kNBtnDown, kDownCaption);
         DownFlag = L"F";
         return;
     }
     // One run at a time: while a run loads its page, finishes its last photo after a stop, or sends its
     // closing request, the button already reads 下 载 but must not start a run inside it.
     if (runActive_) return;
-    if (Text(kDirPathTxt).empty() || Text(kAlbumURLTxt).empty()) {
-        SetText(kDownInfo, L"[相册下载失败] 相册信息或者下载模式配置错误");
+    if (controls_.Text(kDirPathTxt).empty() || controls_.Text(kAlbumURLTxt).empty()) {
+        controls_.SetText(kDownInfo, L"[相册下载失败] 相册信息或者下载模式配置错误");
         return;
     }
     runActive_ = true;
@@ -49,8 +49,8 @@ void MainForm::OnDownClick() {
 }
 
 NamingScheme MainForm::SelectedScheme() const {
-    if (IsChecked(kAblumUpName)) return NamingScheme::AblumUpName;
-    if (IsChecked(kAblumDownName)) return NamingScheme::AblumDownName;
+    if (controls_.IsChecked(kAblumUpName)) return NamingScheme::AblumUpName;
+    if (controls_.IsChecked(kAblumDownName)) return NamingScheme::AblumDownName;
     return NamingScheme::UrlInitName;
 }
 
@@ -58,45 +58,45 @@ void MainForm::DownloadAlbum() {
     PhotoIndex = 0;
     SuccessCount = 0;
     FailCount = 0;
-    const auto pageAddress = AlbumPageAddress(Text(kAlbumURLTxt), Site::kPhotoHost);
+    const auto pageAddress = AlbumPageAddress(controls_.Text(kAlbumURLTxt), Site::kPhotoHost);
     if (!pageAddress) return FailRun();
     const auto page = Http::FetchHTML(*pageAddress, L"UTF-8");
-    if (!hwnd_) return;  // the window was closed during the wait: end quietly
+    if (!Hwnd()) return;  // the window was closed during the wait: end quietly
     // An error page is no album.
     if (!page || page->status < 200 || page->status >= 300) return FailRun();
 
-    SetText(kNBtnDown, kStopCaption);
+    controls_.SetText(kNBtnDown, kStopCaption);
     DownFlag = L"T";
-    SaveDir = Text(kDirPathTxt);
+    SaveDir = controls_.Text(kDirPathTxt);
     SetProgressValue(0);
-    progressTimer_.Start(hwnd_, kProgressTimerId, kProgressIntervalMs);
-    Enable(kNewModeContainer, false);
+    progressTimer_.Start(Hwnd(), kProgressTimerId, kProgressIntervalMs);
+    controls_.Enable(kNewModeContainer, false);
     const auto pieces = PhotoPieces(page->text);
     PhotoCount = static_cast<int>(pieces.size());
-    SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
+    controls_.SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
     runNames_ = RunFileNames();
 
     for (const std::wstring_view piece : pieces) {
         if (DownFlag == L"F") {
             progressTimer_.Stop();
             SetProgressValue(0);
-            SetText(kDownInfo, L"相册下载中断…");
+            controls_.SetText(kDownInfo, L"相册下载中断…");
             // A stopped run gives the naming scheme back, as an ended one does.
-            Enable(kNewModeContainer, true);
+            controls_.Enable(kNewModeContainer, true);
             return;
         }
         const auto address = PhotoAddress(piece);
         if (!address) return FailRun();
         DownloadPhoto(*address);
-        if (!hwnd_) return;
+        if (!Hwnd()) return;
         ++PhotoIndex;
     }
 
-    SetText(kDownInfo, L"[相册下载结束] 成功：" + std::to_wstring(SuccessCount) + L" 张，失败：" +
+    controls_.SetText(kDownInfo, L"[相册下载结束] 成功：" + std::to_wstring(SuccessCount) + L" 张，失败：" +
                            std::to_wstring(FailCount) + L" 张");
-    SetText(kNBtnDown, kDownCaption);
+    controls_.SetText(kNBtnDown, kDownCaption);
     DownFlag = L"F";
-    Enable(kNewModeContainer, true);
+    controls_.Enable(kNewModeContainer, true);
     // The timer stays on: it finishes the bar and raises the completion balloon.
     (void)Http::FetchHTML(Site::kProbeUrl, L"UTF-8");
 }
@@ -122,23 +122,23 @@ void MainForm::DownloadPhoto(const std::wstring& address) {
 }
 
 void MainForm::FailRun() {
-    SetText(kDownInfo, L"[相册下载失败] 相册可能不存在或者没有访问权限，参数配置错误");
-    SetText(kNBtnDown, kDownCaption);
+    controls_.SetText(kDownInfo, L"[相册下载失败] 相册可能不存在或者没有访问权限，参数配置错误");
+    controls_.SetText(kNBtnDown, kDownCaption);
     DownFlag = L"F";
     progressTimer_.Stop();
-    Enable(kNewModeContainer, true);
-    ShowTrayBalloon(hwnd_, L"相册下载失败", L"Verdaly", 0);
+    controls_.Enable(kNewModeContainer, true);
+    ShowTrayBalloon(Hwnd(), L"相册下载失败", L"Verdaly", 0);
 }
 
 void MainForm::OnTimer() {
     if (ProgressValue() > 99) {
         progressTimer_.Stop();
-        ShowTrayBalloon(hwnd_, L"相册下载完成", L"Verdaly", 0);
+        ShowTrayBalloon(Hwnd(), L"相册下载完成", L"Verdaly", 0);
     } else if (PhotoCount != 0) {
         SetProgressValue(ProgressPercent(PhotoIndex, PhotoCount));
     } else if (!runActive_) {
         // An album without photos: nothing will move the bar, so the ended run stops the timer here.
         progressTimer_.Stop();
-        ShowTrayBalloon(hwnd_, L"相册下载完成", L"Verdaly", 0);
+        ShowTrayBalloon(Hwnd(), L"相册下载完成", L"Verdaly", 0);
     }
 }

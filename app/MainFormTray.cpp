@@ -27,24 +27,26 @@ void MainForm::OnSize(WPARAM type) {
         RunActivateIfPending();
         return;
     }
-    AddTrayIcon(hwnd_, ApplicationFolder() + L"\\AppTray.ico", L"Verdaly");
-    ShowWindow(hwnd_, SW_HIDE);
+    AddTrayIcon(Hwnd(), ApplicationFolder() + L"\\AppTray.ico", L"Verdaly");
+    ShowWindow(Hwnd(), SW_HIDE);
+    inTray_ = true;
     // Coming back from the tray counts as a new activation: the remembered account is put back.
     activatePending_ = true;
-    ShowTrayBalloon(hwnd_, DownFlag == L"T" ? L"正在下载中…" : L"谢谢您的支持", L"Verdaly", 0);
+    ShowTrayBalloon(Hwnd(), DownFlag == L"T" ? L"正在下载中…" : L"谢谢您的支持", L"Verdaly", 0);
 }
 
 void MainForm::OnTrayNotify(UINT event) {
     switch (event) {
         case WM_LBUTTONDOWN:
-            ShowWindow(hwnd_, SW_RESTORE);
-            ShowWindow(hwnd_, SW_SHOW);
-            SetForegroundWindow(hwnd_);
+            ShowWindow(Hwnd(), SW_RESTORE);
+            ShowWindow(Hwnd(), SW_SHOW);
+            SetForegroundWindow(Hwnd());
             RemoveTrayIcon();
+            inTray_ = false;
             RunActivateIfPending();
             break;
         case WM_MOUSEMOVE:
-            if (DownFlag == L"T") SetTrayTip(hwnd_, L"正在下载中…");
+            if (DownFlag == L"T") SetTrayTip(Hwnd(), L"正在下载中…");
             break;
         default: break;
     }

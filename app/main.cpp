@@ -14,7 +14,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     int exitCode = 1;
     {
         MainForm form;
-        if (form.Create(showCommand)) exitCode = MessagePump::Run();
+        if (form.CreateMain(showCommand)) exitCode = MessagePump::Run();
     }
     if (SUCCEEDED(com)) CoUninitialize();
     return exitCode;

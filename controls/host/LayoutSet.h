@@ -35,6 +35,3 @@ private:
     std::vector<std::pair<std::wstring, PropertyBag>> blocks_;
 };
 
-// UTF-8 <-> UTF-16 without the platform; invalid sequences become U+FFFD.
-std::wstring Utf8ToWide(std::string_view utf8);
-std::string WideToUtf8(std::wstring_view wide);

@@ -1,16 +1,15 @@
 #include "AboutPanel.h"
 
-AboutPanel::~AboutPanel() {
-    if (hwnd_) DestroyWindow(hwnd_);
-}
-
 bool AboutPanel::Build(DWORD style, const std::wstring& version) noexcept {
-    if (!RegisterClassOnce(kClassName, 0, GetSysColorBrush(COLOR_BTNFACE))) return false;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring title = L"About isButton " + version;
-    if (!CreateWindowExW(WS_EX_TOPMOST, kClassName, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 300, 170,
-                         nullptr, nullptr, instance, this))
-        return false;
+    WindowArgs panel;
+    panel.windowClass = {kClassName, 0, GetSysColorBrush(COLOR_BTNFACE)};
+    panel.text = title.c_str();
+    panel.style = style;
+    panel.exStyle = WS_EX_TOPMOST;
+    panel.rect = {0, 0, 300, 170};
+    panel.systemPlaces = true;
+    if (!Create(panel)) return false;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
@@ -29,9 +28,14 @@ bool AboutPanel::Build(DWORD style, const std::wstring& version) noexcept {
         {L"BUTTON", L"Close", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, 190, 100, 80, 24},
     };
     for (const Item& item : items) {
-        HWND child =
-            CreateWindowExW(0, item.cls, item.text.c_str(), WS_CHILD | WS_VISIBLE | item.style, item.x, item.y, item.w,
-                            item.h, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+        WindowArgs args;
+        args.windowClass.name = item.cls;
+        args.text = item.text.c_str();
+        args.style = WS_CHILD | WS_VISIBLE | item.style;
+        args.rect = {item.x, item.y, item.x + item.w, item.y + item.h};
+        args.parent = Hwnd();
+        args.id = item.id;
+        HWND child = CreateSystemWindow(args);
         if (child && font_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     }
     return true;
@@ -40,17 +44,17 @@ bool AboutPanel::Build(DWORD style, const std::wstring& version) noexcept {
 void AboutPanel::Show(DWORD style, const std::wstring& version, int (*opener)(const std::wstring&) noexcept) noexcept {
     opener_ = opener;
     const DWORD shown = style | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
-    if (!hwnd_ && !Build(shown, version)) return;
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(shown));
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    if (!Hwnd() && !Build(shown, version)) return;
+    SetWindowLongPtrW(Hwnd(), GWL_STYLE, static_cast<LONG_PTR>(shown));
+    SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+    ShowWindow(Hwnd(), SW_SHOWNORMAL);
 }
 
 LRESULT AboutPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     switch (msg) {
         case WM_COMMAND:
             if (LOWORD(wParam) == kCloseId) {
-                ShowWindow(hwnd_, SW_HIDE);
+                ShowWindow(Hwnd(), SW_HIDE);
                 return 0;
             }
             if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && opener_) {
@@ -66,9 +70,9 @@ LRESULT AboutPanel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexce
             }
             break;
         case WM_CLOSE:
-            ShowWindow(hwnd_, SW_HIDE);  // the button owns the panel; closing only hides it
+            ShowWindow(Hwnd(), SW_HIDE);  // the button owns the panel; closing only hides it
             return 0;
         default: break;
     }
-    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    return DefWindowProcW(Hwnd(), msg, wParam, lParam);
 }

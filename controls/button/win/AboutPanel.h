@@ -9,14 +9,11 @@
 #include "BaseWindow.h"
 #include "Handles.h"
 
-class AboutPanel : public BaseWindow<AboutPanel> {
+class AboutPanel : public BaseWindow {
 public:
     static constexpr const wchar_t* kClassName = L"isButtonAbout";
     static constexpr const wchar_t* kLink = L"https://verdaly.org/";
     static constexpr DWORD kStyle = WS_POPUP | WS_CLIPCHILDREN;
-
-    AboutPanel() = default;
-    ~AboutPanel() override;
 
     // Shows the panel with `style` plus caption bar, sizing frame and minimise box; `opener` opens the link.
     void Show(DWORD style, const std::wstring& version, int (*opener)(const std::wstring&) noexcept) noexcept;

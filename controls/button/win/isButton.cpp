@@ -10,6 +10,7 @@
 #include "ButtonCanvas.h"
 #include "ButtonPaint.h"
 #include "IconText.h"
+#include "WindowText.h"
 
 using namespace button;
 
@@ -24,14 +25,6 @@ FARPROC FindExport(const wchar_t* library, const char* name) noexcept {
     FARPROC proc = GetProcAddress(module, name);
     if (!proc) FreeLibrary(module);
     return proc;
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(std::max(GetWindowTextW(hwnd, text.data(), length + 1), 0)));
-    return text;
 }
 
 }  // namespace
@@ -53,13 +46,13 @@ void isButton::InitProperties() {
     aboutStyle_ = AboutPanel::kStyle;
     Surface().SetFont(core_.Props().Font);
     Surface().SetMousePointer(core_.Props().MousePointer);
-    SetWindowTextW(hwnd_, core_.Props().Caption.c_str());
+    SetWindowTextW(Hwnd(), core_.Props().Caption.c_str());
 }
 
 void isButton::ReadProperties(const PropertyBag& bag) {
     core_.ReadProperties(bag);
     aboutStyle_ = AboutPanel::kStyle;
-    if (WindowText(hwnd_) != core_.Props().Caption) SetWindowTextW(hwnd_, core_.Props().Caption.c_str());
+    if (WindowText(Hwnd()) != core_.Props().Caption) SetWindowTextW(Hwnd(), core_.Props().Caption.c_str());
     if (Ready()) ReLayout();
 }
 
@@ -79,7 +72,7 @@ void isButton::SetIcon(HICON icon) {
 
 bool isButton::Draw() noexcept {
     painting_ = true;
-    ButtonCanvas canvas(hwnd_, Surface(), mask_, core_.Props(), core_.Props().Caption);
+    ButtonCanvas canvas(Hwnd(), Surface(), mask_, core_.Props(), core_.Props().Caption);
     const bool fellBack =
         button::Refresh(core_, canvas, PaintInput{Surface().ScaleWidth(), Surface().ScaleHeight(), UserMode()});
     painting_ = false;
@@ -92,7 +85,7 @@ void isButton::AfterFallBack(bool fellBack) {
 }
 
 void isButton::Refresh() noexcept {
-    if (!hwnd_ || !Surface().Dc() || painting_) return;
+    if (!Hwnd() || !Surface().Dc() || painting_) return;
     const bool fellBack = Draw();
     HostedControl::Refresh();
     AfterFallBack(fellBack);
@@ -100,20 +93,20 @@ void isButton::Refresh() noexcept {
 
 void isButton::OnPaintRequest() noexcept {
     // Every paint request repaints, so the face shows the present state even where it changed without one.
-    if (!hwnd_ || !Surface().Dc() || painting_) return;
+    if (!Hwnd() || !Surface().Dc() || painting_) return;
     AfterFallBack(Draw());
 }
 
 void isButton::ReLayout() {
-    if (!hwnd_) return;
+    if (!Hwnd()) return;
     RECT window{};
-    GetWindowRect(hwnd_, &window);
+    GetWindowRect(Hwnd(), &window);
     const int minimum = MinimumSidePixels(ScreenDpi());
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
     if (width < minimum || height < minimum) {
         // The new size comes back through WM_SIZE, which lays the button out again.
-        SetWindowPos(hwnd_, nullptr, 0, 0, std::max(width, minimum), std::max(height, minimum),
+        SetWindowPos(Hwnd(), nullptr, 0, 0, std::max(width, minimum), std::max(height, minimum),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     const int w = Surface().ScaleWidth();
@@ -166,12 +159,12 @@ button::PicturePtr isButton::PictureFromText(std::wstring_view text) const {
 void isButton::PropertyChanged(std::wstring_view name) {
     Site().PropertyChanged(name);
     // The window text mirrors the caption for the parent's GetWindowText and for screen readers.
-    if (name == L"Caption" && hwnd_ && WindowText(hwnd_) != core_.Props().Caption)
-        SetWindowTextW(hwnd_, core_.Props().Caption.c_str());
+    if (name == L"Caption" && Hwnd() && WindowText(Hwnd()) != core_.Props().Caption)
+        SetWindowTextW(Hwnd(), core_.Props().Caption.c_str());
 }
 
 bool isButton::RaiseClick() {
-    HWND hwnd = hwnd_;
+    HWND hwnd = Hwnd();
     const int id = GetDlgCtrlID(hwnd);
     // A copy: the handler may destroy the window, and with it this object and its members.
     if (const auto click = Click) click();
@@ -183,7 +176,7 @@ bool isButton::RaiseClick() {
 }
 
 bool isButton::RaiseMouseEnter() {
-    HWND hwnd = hwnd_;
+    HWND hwnd = Hwnd();
     if (const auto mouseEnter = MouseEnter) mouseEnter();
     return IsWindow(hwnd) != FALSE;
 }
@@ -202,12 +195,12 @@ bool isButton::LeaveTrackingAvailable() const {
 
 void isButton::TrackLeave() {
     if (!track_ || !core_.Fields().CanTrackLeave) return;
-    TRACKMOUSEEVENT request{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd_, 0};
+    TRACKMOUSEEVENT request{sizeof(TRACKMOUSEEVENT), TME_LEAVE, Hwnd(), 0};
     track_(&request);
 }
 
 void isButton::InstallHook() {
-    if (!hook_.Install(hwnd_, *this)) return;
+    if (!hook_.Install(Hwnd(), *this)) return;
     for (UINT message : {UINT{WM_MOUSEMOVE}, UINT{WM_MOUSELEAVE}, UINT{WM_THEMECHANGED}, UINT{WM_SYSCOLORCHANGE}})
         hook_.Register(message, HookLists::kAfter);
 }
@@ -218,7 +211,7 @@ void isButton::CreateToolTipWindow() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const DWORD style = TTS_ALWAYSTIP | TTS_NOPREFIX | (p.ToolTipType == 1 ? TTS_BALLOON : 0);
     toolTip_.Reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr));
+                                   CW_USEDEFAULT, Hwnd(), nullptr, instance, nullptr));
     if (!toolTip_) return;
     SetWindowPos(toolTip_.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
@@ -226,9 +219,9 @@ void isButton::CreateToolTipWindow() {
     toolInfo_ = TOOLINFOW{};
     toolInfo_.cbSize = sizeof(TOOLINFOW);
     toolInfo_.uFlags = TTF_SUBCLASS;
-    toolInfo_.hwnd = hwnd_;
+    toolInfo_.hwnd = Hwnd();
     toolInfo_.uId = 0;
-    GetClientRect(hwnd_, &toolInfo_.rect);
+    GetClientRect(Hwnd(), &toolInfo_.rect);
     toolInfo_.hinst = instance;
     toolInfo_.lpszText = toolText_.data();
     SendMessageW(toolTip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
@@ -248,16 +241,16 @@ void isButton::DestroyToolTipWindow() {
 }
 
 void isButton::MoveFocus(bool forward) {
-    HWND root = GetAncestor(hwnd_, GA_ROOT);
-    HWND next = root ? GetNextDlgTabItem(root, hwnd_, forward ? FALSE : TRUE) : nullptr;
-    if (!next || next == hwnd_) return;
+    HWND root = GetAncestor(Hwnd(), GA_ROOT);
+    HWND next = root ? GetNextDlgTabItem(root, Hwnd(), forward ? FALSE : TRUE) : nullptr;
+    if (!next || next == Hwnd()) return;
     // As Tab does: an edit box that arrives by keyboard has its text selected.
     if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
     SetFocus(next);
 }
 
 void isButton::EnableWindow(bool enabled) {
-    if (hwnd_ && (::IsWindowEnabled(hwnd_) != FALSE) != enabled) ::EnableWindow(hwnd_, enabled);
+    if (Hwnd() && (::IsWindowEnabled(Hwnd()) != FALSE) != enabled) ::EnableWindow(Hwnd(), enabled);
 }
 
 void isButton::FontChanged() {
@@ -284,8 +277,8 @@ void isButton::zSubclass_Proc(bool bBefore, bool&, LRESULT&, HWND&, UINT& uMsg, 
 // ---- messages ------------------------------------------------------------------------------------------------
 
 void isButton::OnPrimaryDown(bool doubleClick) noexcept {
-    if (GetFocus() != hwnd_) SetFocus(hwnd_);
-    SetCapture(hwnd_);
+    if (GetFocus() != Hwnd()) SetFocus(Hwnd());
+    SetCapture(Hwnd());
     pressed_ = true;
     pressedByDouble_ = doubleClick;
     if (doubleClick)
@@ -299,9 +292,9 @@ void isButton::OnPrimaryUp(POINT at) noexcept {
     const bool second = pressedByDouble_;
     pressed_ = pressedByDouble_ = false;
     // Capture goes before Click: its handler may run for a long time with a message loop of its own.
-    if (GetCapture() == hwnd_) ReleaseCapture();
+    if (GetCapture() == Hwnd()) ReleaseCapture();
     RECT client{};
-    GetClientRect(hwnd_, &client);
+    GetClientRect(Hwnd(), &client);
     const bool inside = PtInRect(&client, at) != FALSE;
     core_.MouseUp(kPrimaryButton);
     if (wasPressed && inside && !second) {
@@ -316,7 +309,7 @@ void isButton::OnPrimaryUp(POINT at) noexcept {
 void isButton::OnDestroy() noexcept {
     DestroyToolTipWindow();
     hook_.Remove();
-    if (GetCapture() == hwnd_) ReleaseCapture();
+    if (GetCapture() == Hwnd()) ReleaseCapture();
 }
 
 bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept {
@@ -339,7 +332,7 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         case WM_MBUTTONDBLCLK: core_.MouseDown(kMiddleButton); return true;
         case WM_MBUTTONUP: core_.MouseUp(kMiddleButton); return true;
         case WM_CAPTURECHANGED:
-            if (pressed_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
+            if (pressed_ && reinterpret_cast<HWND>(lParam) != Hwnd()) {
                 // Someone else took the mouse mid-press: the press is over without a click.
                 pressed_ = pressedByDouble_ = false;
                 core_.Fields().ButtonState = core_.Fields().MouseInside ? kStateHover : kStateNormal;
@@ -362,7 +355,7 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
                 core_.Hide();
             return false;
         case WM_SETTEXT:
-            result = DefWindowProcW(hwnd_, msg, wParam, lParam);
+            result = DefWindowProcW(Hwnd(), msg, wParam, lParam);
             if (result && lParam) {
                 const std::wstring text = reinterpret_cast<const wchar_t*>(lParam);
                 if (text != core_.Props().Caption) core_.SetCaption(text);

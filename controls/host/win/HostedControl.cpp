@@ -28,33 +28,9 @@ LPCWSTR StandardCursor(int pointer) noexcept {
 
 }  // namespace
 
-LRESULT CALLBACK HostedControl::OwningProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    // The window owns its control: the object goes with the last message, after the thunk has let go of it.
-    // Until Create hands it over, a failed creation leaves the object to Create.
-    auto* self =
-        msg == WM_NCDESTROY ? reinterpret_cast<HostedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
-    const LRESULT result = WindowProc(hwnd, msg, wParam, lParam);
-    if (self && self->ownedByWindow_) delete self;
-    return result;
-}
-
 HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t* className,
                            const HostedControlArgs& args) {
     if (!control) return nullptr;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    if (!GetClassInfoExW(instance, className, &wc)) {
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &HostedControl::OwningProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = className;
-        if (!RegisterClassExW(&wc)) return nullptr;
-    } else if (wc.lpfnWndProc != &HostedControl::OwningProc) {
-        return nullptr;
-    }
-
     HostedControl& self = *control;
     self.site_.Ambient.UserMode = args.userMode;
     self.site_.Ambient.DisplayAsDefault = args.displayAsDefault;
@@ -67,13 +43,18 @@ HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t
     self.surface_.SetForeColor(self.site_.Ambient.ForeColor);
     self.surface_.SetFont(self.site_.Ambient.Font);
 
-    const int width = args.rect.right - args.rect.left;
-    const int height = args.rect.bottom - args.rect.top;
-    HWND hwnd =
-        CreateWindowExW(args.exStyle, className, args.name.c_str(), args.style, args.rect.left, args.rect.top, width,
-                        height, args.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), instance, &self);
+    WindowArgs window;
+    window.windowClass.name = className;
+    window.windowClass.style = CS_DBLCLKS;
+    window.text = args.name.c_str();
+    window.style = args.style;
+    window.exStyle = args.exStyle;
+    window.rect = args.rect;
+    window.parent = args.parent;
+    window.id = args.id;
+    HWND hwnd = self.BaseWindow::Create(window);
     if (!hwnd) return nullptr;  // the object goes with `control`
-    self.ownedByWindow_ = true;
+    self.GiveToWindow();
     control.release();
 
     RECT client{};
@@ -89,9 +70,7 @@ HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t
 }
 
 HostedControl* HostedControl::FromHwnd(HWND hwnd) noexcept {
-    if (!hwnd || !IsWindow(hwnd)) return nullptr;
-    if (reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != &HostedControl::OwningProc) return nullptr;
-    return reinterpret_cast<HostedControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return dynamic_cast<HostedControl*>(BaseWindow::FromHwnd(hwnd));
 }
 
 bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {
@@ -99,14 +78,14 @@ bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {
 }
 
 void HostedControl::Refresh() noexcept {
-    if (!hwnd_) return;
-    WindowDC dc(hwnd_);
+    if (!Hwnd()) return;
+    WindowDC dc(Hwnd());
     if (dc.Get()) surface_.CopyTo(dc.Get());
-    ValidateRect(hwnd_, nullptr);
+    ValidateRect(Hwnd(), nullptr);
 }
 
 bool HostedControl::SetShape(UniqueRegion region) noexcept {
-    if (!hwnd_ || !region || !SetWindowRgn(hwnd_, region.Get(), TRUE)) return false;
+    if (!Hwnd() || !region || !SetWindowRgn(Hwnd(), region.Get(), TRUE)) return false;
     region.Release();
     return true;
 }
@@ -120,15 +99,15 @@ LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noe
         case WM_ERASEBKGND: return 1;  // the surface covers every pixel; erasing first would flicker
         case WM_SIZE: OnSize(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) == hwnd_ && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
-            return DefWindowProcW(hwnd_, msg, wParam, lParam);
-        default: return DefWindowProcW(hwnd_, msg, wParam, lParam);
+            if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
+            return DefWindowProcW(Hwnd(), msg, wParam, lParam);
+        default: return DefWindowProcW(Hwnd(), msg, wParam, lParam);
     }
 }
 
 void HostedControl::OnPaint() noexcept {
     OnPaintRequest();
-    PaintDC paint(hwnd_);
+    PaintDC paint(Hwnd());
     if (paint.Get()) surface_.CopyTo(paint.Get());
 }
 

@@ -29,7 +29,7 @@ struct HostedControlArgs {
     DWORD exStyle = 0;
 };
 
-class HostedControl : public BaseWindow<HostedControl> {
+class HostedControl : public BaseWindow {
 public:
     // Creates the window for a control object; the window owns it from then on. Returns null on failure (the
     // object is deleted then).
@@ -68,7 +68,6 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept final;
 
 private:
-    static LRESULT CALLBACK OwningProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     void OnPaint() noexcept;
     void OnSize(int width, int height) noexcept;
     bool OnSetCursor() noexcept;
@@ -76,5 +75,4 @@ private:
     ControlSite site_;
     DrawingSurface surface_;
     bool ready_ = false;
-    bool ownedByWindow_ = false;
 };

@@ -120,7 +120,7 @@ void ProgressBar::ApplyRegion(int width, int height, int rounded) noexcept {
 
 void ProgressBar::Redraw() noexcept {
     using namespace progressbar;
-    if (!hwnd_) return;
+    if (!Hwnd()) return;
     DrawingSurface& surface = Surface();
     HDC dc = surface.Dc();
     if (!dc) return;
@@ -188,5 +188,5 @@ void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
 void ProgressBar::ShowCaptionAsText(const std::wstring& text) noexcept {
     if (windowText_ == text) return;
     windowText_ = text;
-    SetWindowTextW(hwnd_, text.c_str());
+    SetWindowTextW(Hwnd(), text.c_str());
 }

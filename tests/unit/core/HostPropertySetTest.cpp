@@ -6,6 +6,7 @@
 #include "ControlSite.h"
 #include "LayoutSet.h"
 #include "PropertyBag.h"
+#include "Utf8.h"
 
 namespace {
 
