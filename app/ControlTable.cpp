@@ -62,7 +62,8 @@ void ControlTable::Create(HWND form, int dpi, std::function<void()> onPasswordEn
     SendMessageW(Ctl(kPassword), EM_SETPASSWORDCHAR, L'*', 0);
     SetChecked(kUrlInitName, true);
     for (ControlId edit : {kPassword, kAlbumURLTxt})
-        SetWindowSubclass(Ctl(edit), &ControlTable::EditSubclassProc, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        SetWindowSubclass(Ctl(edit), &ControlTable::EditSubclassProc, kEditSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
     Enable(kFrameAblum, false);
     Enable(kFrameMode, false);
 }
@@ -104,8 +105,8 @@ HWND ControlTable::CreateControl(const ControlSpec& entry, HWND parent, const RE
 
 HWND ControlTable::CreateGroup(const ControlSpec& entry, HWND parent, const RECT& rect) {
     auto container = std::make_unique<GroupContainer>();
-    HWND hwnd = container->CreateGroup(parent, entry.id, entry.text, rect, entry.kind == ControlKind::Frame,
-                                       windowFont_.Get());
+    HWND hwnd =
+        container->CreateGroup(parent, entry.id, entry.text, rect, entry.kind == ControlKind::Frame, windowFont_.Get());
     containers_.push_back(std::move(container));
     return hwnd;
 }

@@ -93,7 +93,7 @@ void MainForm::DownloadAlbum() {
     }
 
     controls_.SetText(kDownInfo, L"[相册下载结束] 成功：" + std::to_wstring(SuccessCount) + L" 张，失败：" +
-                           std::to_wstring(FailCount) + L" 张");
+                                     std::to_wstring(FailCount) + L" 张");
     controls_.SetText(kNBtnDown, kDownCaption);
     DownFlag = L"F";
     controls_.Enable(kNewModeContainer, true);

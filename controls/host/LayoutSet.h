@@ -34,4 +34,3 @@ public:
 private:
     std::vector<std::pair<std::wstring, PropertyBag>> blocks_;
 };
-
