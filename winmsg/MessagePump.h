@@ -10,9 +10,9 @@ namespace MessagePump {
 void Dispatch(MSG& msg) noexcept;
 
 // Processes every pending message once. False when WM_QUIT was seen (it is posted again for the main loop).
-bool PumpPending() noexcept;
+[[nodiscard]] bool PumpPending() noexcept;
 
-enum class WaitResult { Signalled, TimedOut, Quit, Failed };
+enum class [[nodiscard]] WaitResult{Signalled, TimedOut, Quit, Failed};
 
 // Waits for `handle` while processing window messages, without spinning. `timeoutMs` INFINITE waits forever.
 // Failed: the wait itself failed (a bad handle); waiting again would only fail again.

@@ -42,8 +42,7 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                     L"GET", shared->url, {}, nullptr, timeouts,
                     [&](const char* data, size_t size) {
                         DWORD done = 0;
-                        written =
-                            WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+                        written = WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
                         return written;
                     },
                     &control);
@@ -73,6 +72,10 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
         case TaskOutcome::Quit:
             DeleteFileW(shared->tempFile.c_str());
             download.outcome = PhotoOutcome::Quit;
+            break;
+        case TaskOutcome::Failed:
+            DeleteFileW(shared->tempFile.c_str());  // the worker has ended: nothing holds the file any more
+            download.outcome = PhotoOutcome::Failed;
             break;
         case TaskOutcome::NotStarted: download.outcome = PhotoOutcome::Failed; break;
     }
