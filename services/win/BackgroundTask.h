@@ -32,7 +32,7 @@ private:
 };
 
 // Failed: the worker ended early by running out of memory; its results are not to be used.
-enum class [[nodiscard]] TaskOutcome{Done, TimedOut, Quit, NotStarted, Failed};
+enum class TaskOutcome { Done, TimedOut, Quit, NotStarted, Failed };
 
 enum class Deadline { SinceStart, SinceProgress };
 

@@ -42,7 +42,8 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                     L"GET", shared->url, {}, nullptr, timeouts,
                     [&](const char* data, size_t size) {
                         DWORD done = 0;
-                        written = WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+                        written =
+                            WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
                         return written;
                     },
                     &control);

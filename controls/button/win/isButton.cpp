@@ -151,7 +151,7 @@ void isButton::ApplyShape(int width, int height) noexcept {
 
 Colour isButton::SysColour(int index) const {
     // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
-    return TranslateColour(kSystemColourFlag | static_cast<OleColor>(index));
+    return TranslateColour(SysColourRef(index));
 }
 
 button::PicturePtr isButton::PictureFromText(std::wstring_view text) const {
