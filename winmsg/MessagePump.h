@@ -10,13 +10,13 @@ namespace MessagePump {
 void Dispatch(MSG& msg) noexcept;
 
 // Processes every pending message once. False when WM_QUIT was seen (it is posted again for the main loop).
-bool PumpPending() noexcept;
+[[nodiscard]] bool PumpPending() noexcept;
 
 enum class WaitResult { Signalled, TimedOut, Quit, Failed };
 
 // Waits for `handle` while processing window messages, without spinning. `timeoutMs` INFINITE waits forever.
 // Failed: the wait itself failed (a bad handle); waiting again would only fail again.
-WaitResult WaitFor(HANDLE handle, DWORD timeoutMs) noexcept;
+[[nodiscard]] WaitResult WaitFor(HANDLE handle, DWORD timeoutMs) noexcept;
 
 // Runs the main loop until WM_QUIT; returns its exit code.
 int Run() noexcept;

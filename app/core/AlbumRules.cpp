@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "Colour.h"
+
 namespace {
 
 constexpr std::wstring_view kLoadingMarker = L"class=\"loading\"";
@@ -106,11 +108,9 @@ std::wstring PhotoFileName(NamingScheme scheme, std::wstring_view address, int i
 
 int ProgressPercent(int index, int count) {
     if (count <= 0) return 0;
-    const long long numerator = 100LL * index;
-    long long quotient = numerator / count;
-    const long long twiceRemainder = 2 * (numerator % count);
-    if (twiceRemainder > count || (twiceRemainder == count && quotient % 2 != 0)) ++quotient;
-    return static_cast<int>(quotient);
+    // A double tells every half apart here: the quotient's distance from one, at least 1 / (2 count), is far
+    // larger than its rounding error.
+    return static_cast<int>(Nearest(100.0 * index / count));
 }
 
 std::wstring MakeSafeFileName(std::wstring_view name, int index) {

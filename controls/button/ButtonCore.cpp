@@ -1,6 +1,5 @@
 #include "ButtonCore.h"
 
-#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -33,7 +32,7 @@ std::uint32_t CaptionFormatFor(std::int32_t captionAlign, std::uint32_t current)
 }
 
 int MinimumSidePixels(int dpi) {
-    return static_cast<int>(std::lrint(300.0 * dpi / 1440.0));
+    return static_cast<int>(Nearest(300.0 * dpi / 1440.0));
 }
 
 void ButtonCore::InitProperties() {
@@ -109,7 +108,7 @@ void ButtonCore::ReadProperties(const PropertyBag& bag) {
     Assign(props_.ToolTipType, bag.ReadInt(L"ToolTipType", 1));
     Assign(props_.ToolTipBackColor, bag.ReadColor(L"ttBackColor", site_.SysColour(kSysInfoText)));
     Assign(props_.ToolTipForeColor, bag.ReadColor(L"ttForeColor", site_.SysColour(kSysInfoBackground)));
-    Assign(props_.Font, bag.ReadFont(L"Font", props_.Font));
+    Assign(props_.Font, bag.ReadFont(L"Font", site_.SurfaceFont()));
     Assign(props_.ButtonType, bag.ReadInt(L"ButtonType", 0));
     Assign(props_.Value, bag.ReadBool(L"Value", false));
     Assign(props_.UseMaskColor, bag.ReadBool(L"UseMaskColor", false));

@@ -55,7 +55,7 @@ struct ButtonFields {
     Rect ClientRect;
     Rect TextRect;
     // The surface's background colour; it survives between paints like any surface setting.
-    Colour SurfaceBackColor = kSystemColourFlag | kSysButtonFace;
+    Colour SurfaceBackColor = SysColourRef(kSysButtonFace);
 };
 
 // What the container and the platform supply, and what the button asks of them.
@@ -68,6 +68,8 @@ public:
     virtual PicturePtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;
     virtual bool DisplayAsDefault() const = 0;
+    // The font the drawing surface holds now: the container's, until the button has set its own.
+    virtual FontDesc SurfaceFont() = 0;
     virtual std::wstring ExtenderName() const = 0;
     virtual std::wstring ExtenderToolTipText() const = 0;
     virtual void SetExtenderToolTipText(const std::wstring& text) = 0;

@@ -1,7 +1,6 @@
 #include "ButtonPaint.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace button {
 
@@ -11,18 +10,7 @@ int Clamp(int v) {
     return std::clamp(v, 0, 255);
 }
 
-// Default rounding mode of the floating-point unit: to nearest, halves to even. Only the step is single
-// precision; the row's colour is worked out from it exactly, so a row just under a half stays under it.
-std::int32_t ChannelAt(int from, float step, int i) {
-    const double v = static_cast<double>(from) + static_cast<double>(step) * i;
-    return Clamp(static_cast<int>(std::nearbyint(v)));
-}
-
 }  // namespace
-
-int RoundEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
 
 Colour Shift(Colour c, int d) {
     return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d));
@@ -34,12 +22,12 @@ Colour Tint(Colour c, int level) {
 }
 
 Colour Blend(Colour a, Colour b) {
-    auto channel = [](int x, int y) { return RoundEven((x + y) / 2.0); };
+    auto channel = [](int x, int y) { return static_cast<int>(Nearest((x + y) / 2.0)); };
     return Rgb(channel(Red(a), Red(b)), channel(Green(a), Green(b)), channel(Blue(a), Blue(b)));
 }
 
 Colour Gray(Colour c) {
-    const int a = RoundEven(Green(c) / 3.0 + Blue(c) / 3.0 + Red(c) / 3.0);
+    const int a = static_cast<int>(Nearest(Green(c) / 3.0 + Blue(c) / 3.0 + Red(c) / 3.0));
     return Rgb(a, a, a);
 }
 
@@ -57,16 +45,13 @@ Colour GrayscalePixel(Colour c) {
         static constexpr int kKept[] = {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255};
         if (std::find(std::begin(kKept), std::end(kKept), r) != std::end(kKept)) return c;
     }
-    const int a = std::min(255, RoundEven(0.59 * g + 0.33 * r + 0.11 * b));
+    const int a = static_cast<int>(std::min<std::int64_t>(255, Nearest(0.59 * g + 0.33 * r + 0.11 * b)));
     return Rgb(a, a, a);
 }
 
 Colour GradientColour(Colour from, Colour to, int i, int n) {
-    // A single row (n = 0) has no step; dividing by zero would leave the row's colour undefined.
-    auto step = [n](int a, int b) { return n == 0 ? 0.0f : static_cast<float>(b - a) / static_cast<float>(n); };
-    return Rgb(ChannelAt(Red(from), step(Red(from), Red(to)), i),
-               ChannelAt(Green(from), step(Green(from), Green(to)), i),
-               ChannelAt(Blue(from), step(Blue(from), Blue(to)), i));
+    return Rgb(InterpolateChannel(Red(from), Red(to), n, i), InterpolateChannel(Green(from), Green(to), n, i),
+               InterpolateChannel(Blue(from), Blue(to), n, i));
 }
 
 void Frame(Canvas& canvas, int x, int y, int w, int h, Colour c) {
@@ -83,10 +68,12 @@ void VGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y0, int x2, int n) 
 void HGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y1, int x2, int y2) {
     const int n = x2 - x1;
     // Exact per column, unlike the vertical gradient: no single-precision step here.
-    auto channel = [n](int a, int b, int i) { return n == 0 ? a : Clamp(RoundEven(a + (b - a) * double(i) / n)); };
+    auto channel = [n](int a, int b, int i) {
+        return n == 0 ? a : Clamp(static_cast<int>(Nearest(a + (b - a) * double(i) / n)));
+    };
     for (int i = 0; i <= n; ++i) {
-        const Colour c = Rgb(channel(Red(c1), Red(c2), i), channel(Green(c1), Green(c2), i),
-                             channel(Blue(c1), Blue(c2), i));
+        const Colour c =
+            Rgb(channel(Red(c1), Red(c2), i), channel(Green(c1), Green(c2), i), channel(Blue(c1), Blue(c2), i));
         canvas.Line(x1 + i, y1, x1 + i, y2, c);
     }
 }
@@ -115,8 +102,8 @@ Shape ShapeFor(std::int32_t style, int w, int h) {
 }
 
 Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
-    const int centreX = RoundEven((w - s) / 2.0);
-    const int centreY = RoundEven((h - s) / 2.0);
+    const int centreX = static_cast<int>(Nearest((w - s) / 2.0));
+    const int centreY = static_cast<int>(Nearest((h - s) / 2.0));
     switch (iconAlign) {
         case IconLeft: return {m, centreY};
         case IconRight: return {w - s - m, centreY};
@@ -199,11 +186,11 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     if (p.ButtonType == ButtonCheck && p.Value) f.ButtonState = kStatePressed;
     if (!p.Enabled) {
         f.ButtonState = kStateDisabled;
-        SetSurfaceBackground(core, canvas, kSystemColourFlag | kSysButtonFace);
+        SetSurfaceBackground(core, canvas, SysColourRef(kSysButtonFace));
     }
 
     if (p.Style == StyleThemed) {
-        SetSurfaceBackground(core, canvas, kSystemColourFlag | kSysButtonFace);
+        SetSurfaceBackground(core, canvas, SysColourRef(kSysButtonFace));
         const int themeState = (f.HasFocus && f.ButtonState == kStateNormal) ? 5 : f.ButtonState;
         // Without a visual style the button keeps the fall-back style from now on.
         if (!canvas.DrawThemed(themeState)) {
@@ -233,7 +220,7 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
 
     Colour text;
     if (f.ButtonState == kStateDisabled)
-        text = Translate(kSystemColourFlag | kSysGrayText, site);
+        text = Translate(SysColourRef(kSysGrayText), site);
     else if (!p.UseCustomColors)
         text = site.SysColour(kSysButtonText);
     else

@@ -11,9 +11,6 @@
 
 namespace button {
 
-// Halves go to the even neighbour, everywhere in the button.
-int RoundEven(double value);
-
 Colour Shift(Colour c, int d);
 Colour Tint(Colour c, int level);
 Colour Blend(Colour a, Colour b);
@@ -24,7 +21,7 @@ Colour Translate(Colour c, const ButtonSite& site);
 // Grey conversion of one icon pixel: pure greys at the kept levels stay, anything else becomes its luminance.
 Colour GrayscalePixel(Colour c);
 
-// The per-row colour of a vertical gradient of n + 1 rows: the step is taken once, in single precision.
+// The per-row colour of a vertical gradient of n + 1 rows: the step is single precision (InterpolateChannel).
 Colour GradientColour(Colour from, Colour to, int i, int n);
 
 class Canvas {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "Colour.h"
 #include "HostTypes.h"
 
 namespace button {
@@ -12,31 +13,6 @@ namespace button {
 // 0x00BBGGRR, or kSystemColourFlag | system colour index (a reference resolved where it is drawn).
 using Colour = OleColor;
 inline constexpr Colour kFailedColour = 0xFFFFFFFFu;  // a translation that failed
-
-constexpr Colour Rgb(int r, int g, int b) {
-    return static_cast<Colour>(r & 0xFF) | (static_cast<Colour>(g & 0xFF) << 8) | (static_cast<Colour>(b & 0xFF) << 16);
-}
-constexpr int Red(Colour c) {
-    return static_cast<int>(c & 0xFF);
-}
-constexpr int Green(Colour c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-constexpr int Blue(Colour c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-
-// System colour indices the button reads.
-enum SysIndex : int {
-    kSysWindow = 5,
-    kSysHighlight = 13,
-    kSysButtonFace = 15,
-    kSysButtonShadow = 16,
-    kSysGrayText = 17,
-    kSysButtonText = 18,
-    kSysInfoText = 23,
-    kSysInfoBackground = 24,
-};
 
 enum Style : std::int32_t {
     StyleEdge3D = 0,

@@ -10,12 +10,12 @@
 #include "HostTypes.h"
 
 struct AmbientProperties {
-    bool UserMode = true;                         // false while the container is being designed
-    bool DisplayAsDefault = false;                // the container marks this control as its default button
-    FontDesc Font;                                // the container's font
-    std::wstring DisplayName;                     // the instance's name on the container
-    OleColor BackColor = kSystemColourFlag | 15;  // 3-D face
-    OleColor ForeColor = kSystemColourFlag | 18;  // button text
+    bool UserMode = true;           // false while the container is being designed
+    bool DisplayAsDefault = false;  // the container marks this control as its default button
+    FontDesc Font;                  // the container's font
+    std::wstring DisplayName;       // the instance's name on the container
+    OleColor BackColor = SysColourRef(kSysButtonFace);
+    OleColor ForeColor = SysColourRef(kSysButtonText);
 };
 
 struct ExtenderProperties {

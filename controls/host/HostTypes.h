@@ -1,13 +1,9 @@
 #pragma once
 // Value types that a hosted control and its container share: colours and font descriptions.
 
-#include <cstdint>
 #include <string>
 
-// 0x00BBGGRR, or 0x80000000 + a system colour index; translated where it is drawn.
-using OleColor = std::uint32_t;
-
-inline constexpr OleColor kSystemColourFlag = 0x80000000u;
+#include "Colour.h"
 
 // A font as a property: face, size in points, weight and styles, character set. Drawing code makes a platform
 // font from it when it needs one.

@@ -1,23 +1,12 @@
 #include "ProgressBarDrawing.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "ProgressBarModel.h"
 
 namespace progressbar {
-
-std::int64_t Nearest(double x) noexcept {
-    // Bankers' rounding whatever the current rounding mode.
-    const double floor = std::floor(x);
-    const double diff = x - floor;
-    if (diff > 0.5) return static_cast<std::int64_t>(floor) + 1;
-    if (diff < 0.5) return static_cast<std::int64_t>(floor);
-    const auto f = static_cast<std::int64_t>(floor);
-    return f % 2 == 0 ? f : f + 1;
-}
 
 OleColor Lighten(OleColor c, int n) noexcept {
     auto channel = [n](int v) { return std::min(std::abs(v + n), 255); };
@@ -184,14 +173,6 @@ EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effec
     }
     add(at.x, at.y, text);
     return e;
-}
-
-std::uint8_t InterpolateChannel(int a, int b, int n, int i) noexcept {
-    // The step is kept in single precision; the product with the index and the sum are not (a single times a
-    // whole number widens to a double).
-    const float step = (b == a || n == 0) ? 0.0f : static_cast<float>(b - a) / static_cast<float>(n);
-    const double v = static_cast<double>(step) * i + a;
-    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(Nearest(v), 0, 255));
 }
 
 }  // namespace progressbar

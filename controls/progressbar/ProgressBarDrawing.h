@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "Colour.h"
 #include "HostTypes.h"
 
 class ProgressBarModel;
@@ -15,24 +16,6 @@ namespace progressbar {
 
 enum ThemeSlot { B1, B2, B3, B4, F1, F2, F3, F4, O, kThemeSlots };
 using ThemeTable = std::array<OleColor, kThemeSlots>;
-
-// Plain colours only (0x00BBGGRR); system-colour references are translated before they get here.
-[[nodiscard]] constexpr int Red(OleColor c) noexcept {
-    return static_cast<int>(c & 0xFF);
-}
-[[nodiscard]] constexpr int Green(OleColor c) noexcept {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-[[nodiscard]] constexpr int Blue(OleColor c) noexcept {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-[[nodiscard]] constexpr OleColor Rgb(int r, int g, int b) noexcept {
-    return static_cast<OleColor>(r & 0xFF) | (static_cast<OleColor>(g & 0xFF) << 8) |
-           (static_cast<OleColor>(b & 0xFF) << 16);
-}
-
-// Rounds to the nearest integer, halves to the even neighbour.
-[[nodiscard]] std::int64_t Nearest(double x) noexcept;
 
 // Each channel plus n, made positive and capped at 255.
 [[nodiscard]] OleColor Lighten(OleColor c, int n) noexcept;
@@ -83,8 +66,5 @@ struct EffectCopies {
 };
 // The copies of the caption for an effect, in drawing order; the text itself always last.
 [[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColour, OleColor effectColour) noexcept;
-
-// One channel from a to b over n steps: n + 1 entries, the step a single-precision number.
-[[nodiscard]] std::uint8_t InterpolateChannel(int a, int b, int n, int i) noexcept;
 
 }  // namespace progressbar

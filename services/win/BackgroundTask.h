@@ -31,11 +31,13 @@ private:
     std::atomic<int> phase_{kRunning};
 };
 
-enum class TaskOutcome { Done, TimedOut, Quit, NotStarted };
+// Failed: the worker ended early by running out of memory; its results are not to be used.
+enum class TaskOutcome { Done, TimedOut, Quit, NotStarted, Failed };
 
 enum class Deadline { SinceStart, SinceProgress };
 
 // `work` runs on a new thread and must keep everything it needs alive itself (capture shared_ptrs): when
 // the wait times out or the program quits, the worker is left to end on its own time-outs. A worker that
-// holds resources calls TryFinish itself and releases them when it returns false.
-TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind);
+// holds resources calls TryFinish itself and releases them when it returns false. Running out of memory in
+// `work` fails the task; any other exception is a programming error and ends the program.
+[[nodiscard]] TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind);

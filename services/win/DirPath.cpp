@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "Handles.h"
+
 std::wstring BrowseFolder(HWND owner, const std::wstring& prompt) {
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW info{};
@@ -10,11 +12,9 @@ std::wstring BrowseFolder(HWND owner, const std::wstring& prompt) {
     info.pszDisplayName = displayName;
     info.lpszTitle = prompt.c_str();  // lives until the dialog has closed
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    const UniqueCoTaskMem item(SHBrowseForFolderW(&info));
     if (!item) return {};
     wchar_t path[MAX_PATH] = {};
-    const BOOL ok = SHGetPathFromIDListW(item, path);
-    CoTaskMemFree(item);
-    if (!ok) return {};
+    if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(item.Get()), path)) return {};
     return std::wstring(path, wcsnlen(path, MAX_PATH));
 }

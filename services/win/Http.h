@@ -22,7 +22,7 @@ struct Timeouts {
 
 enum class Failure { None, BadAddress, Connect, Send, Read, CutShort, Aborted, Sink };
 
-struct Result {
+struct [[nodiscard]] Result {
     Failure failure = Failure::Connect;
     DWORD status = 0;
     std::uint64_t received = 0;
@@ -52,11 +52,11 @@ struct Page {
 
 // GET and decode, waiting with window messages processed. nullopt on a failed transfer, after 60 seconds
 // without progress, or when the program quits during the wait.
-std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset);
+[[nodiscard]] std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset);
 
 // Decodes bytes in a named character set ("UTF-8"; "GBK"/"GB2312" as code page 936). nullopt when the
 // set is unknown or the bytes are not valid in it.
-std::optional<std::wstring> BytesToText(std::string_view bytes, const std::wstring& charset);
+[[nodiscard]] std::optional<std::wstring> BytesToText(std::string_view bytes, const std::wstring& charset);
 
 // The login form body's encoding: double-byte characters become %XX%YY of their ANSI bytes.
 std::wstring URLEncode(std::wstring_view text);

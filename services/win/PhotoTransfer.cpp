@@ -74,6 +74,10 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
             DeleteFileW(shared->tempFile.c_str());
             download.outcome = PhotoOutcome::Quit;
             break;
+        case TaskOutcome::Failed:
+            DeleteFileW(shared->tempFile.c_str());  // the worker has ended: nothing holds the file any more
+            download.outcome = PhotoOutcome::Failed;
+            break;
         case TaskOutcome::NotStarted: download.outcome = PhotoOutcome::Failed; break;
     }
     return download;

@@ -4,6 +4,9 @@
 #include <vssym32.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
 
 #include "IconText.h"
 
@@ -25,10 +28,6 @@ void PaintOver(HDC source, HDC target, int x, int y, int size, COLORREF skip, Pa
 
 }  // namespace
 
-IconPicture::~IconPicture() {
-    if (handle) DestroyIcon(Icon());
-}
-
 std::wstring IconPicture::PersistedText() const {
     return IconToText(Icon());
 }
@@ -41,21 +40,25 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
     UniqueBitmap colour(info.hbmColor);
     if (!mask || !colour) return false;  // a monochrome icon has no colour bitmap to turn grey
     BITMAP bm{};
-    if (!GetObjectW(colour.Get(), sizeof bm, &bm)) return false;
+    if (!GetObjectW(colour.Get(), sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
 
-    UniqueMemDC memory(CreateCompatibleDC(target));
-    if (!memory) return false;
-    {
-        SelectGuard select(memory.Get(), colour.Get());
-        for (int px = 0; px < bm.bmWidth; ++px) {
-            for (int py = 0; py < bm.bmHeight; ++py) {
-                const COLORREF c = GetPixel(memory.Get(), px, py);
-                if (c == CLR_INVALID) continue;
-                const Colour grey = button::GrayscalePixel(c);
-                if (grey != c) SetPixelV(memory.Get(), px, py, grey);
-            }
-        }
+    // Through the bits as 32-bit pixels, not pixel by pixel: setting a pixel writes no alpha, and an icon with an
+    // alpha channel would lose every pixel the greying changed.
+    BITMAPINFO bits{};
+    bits.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const size_t count = static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight);
+    const std::unique_ptr<std::uint32_t[]> pixels(new (std::nothrow) std::uint32_t[count]);
+    const UINT rows = static_cast<UINT>(bm.bmHeight);
+    if (!pixels || GetDIBits(target, colour.Get(), 0, rows, pixels.get(), &bits, DIB_RGB_COLORS) != bm.bmHeight)
+        return false;
+    for (size_t i = 0; i < count; ++i) {
+        const std::uint32_t p = pixels[i];  // 0xAARRGGBB
+        const Colour grey =
+            button::GrayscalePixel(Rgb(static_cast<int>(p >> 16), static_cast<int>(p >> 8), static_cast<int>(p)));
+        pixels[i] = (p & 0xFF000000u) | (static_cast<std::uint32_t>(Red(grey)) << 16) |
+                    (static_cast<std::uint32_t>(Green(grey)) << 8) | static_cast<std::uint32_t>(Blue(grey));
     }
+    if (SetDIBits(target, colour.Get(), 0, rows, pixels.get(), &bits, DIB_RGB_COLORS) != bm.bmHeight) return false;
     ICONINFO greyInfo{TRUE, 0, 0, mask.Get(), colour.Get()};
     UniqueIcon grey(CreateIconIndirect(&greyInfo));
     return grey && DrawIconEx(target, x, y, grey.Get(), width, height, 0, nullptr, DI_NORMAL);
@@ -90,12 +93,10 @@ void ButtonCanvas::Edge(int kind) {
 }
 
 bool ButtonCanvas::DrawThemed(int state) {
-    HTHEME theme = OpenThemeData(hwnd_, L"Button");
+    UniqueTheme theme(OpenThemeData(hwnd_, L"Button"));
     if (!theme) return false;
     const RECT r{0, 0, surface_.ScaleWidth(), surface_.ScaleHeight()};
-    const HRESULT hr = DrawThemeBackground(theme, surface_.Dc(), BP_PUSHBUTTON, state, &r, &r);
-    CloseThemeData(theme);
-    return SUCCEEDED(hr);
+    return SUCCEEDED(DrawThemeBackground(theme.Get(), surface_.Dc(), BP_PUSHBUTTON, state, &r, &r));
 }
 
 HICON ButtonCanvas::Icon() const noexcept {

@@ -6,15 +6,18 @@
 
 #include "ButtonPaint.h"
 #include "DrawingSurface.h"
+#include "Handles.h"
 
 // An icon handed to the button; the picture owns the icon handle.
 struct IconPicture : button::Picture {
-    explicit IconPicture(HICON icon) noexcept { handle = reinterpret_cast<std::uintptr_t>(icon); }
-    ~IconPicture() override;
+    explicit IconPicture(HICON icon) noexcept : owned_(icon) { handle = reinterpret_cast<std::uintptr_t>(icon); }
     IconPicture(const IconPicture&) = delete;
     IconPicture& operator=(const IconPicture&) = delete;
-    [[nodiscard]] HICON Icon() const noexcept { return reinterpret_cast<HICON>(handle); }
+    [[nodiscard]] HICON Icon() const noexcept { return owned_.Get(); }
     [[nodiscard]] std::wstring PersistedText() const override;
+
+private:
+    UniqueIcon owned_;
 };
 
 // Draws an icon in grey at (x, y) scaled to width x height; pure greys at the kept levels stay as they are.

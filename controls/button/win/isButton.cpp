@@ -27,6 +27,21 @@ FARPROC FindExport(const wchar_t* library, const char* name) noexcept {
     return proc;
 }
 
+UniqueRegion RegionFor(const Shape& shape) {
+    switch (shape.kind) {
+        case Shape::Kind::Polygon: {
+            std::vector<POINT> points;
+            for (const button::Point& p : shape.points) points.push_back(POINT{p.x, p.y});
+            return UniqueRegion(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
+        }
+        case Shape::Kind::RoundRect:
+            return UniqueRegion(CreateRoundRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom,
+                                                   shape.ellipse, shape.ellipse));
+        case Shape::Kind::Rectangle: break;
+    }
+    return UniqueRegion(CreateRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom));
+}
+
 }  // namespace
 
 HWND isButton::Create(const HostedControlArgs& args) {
@@ -118,37 +133,18 @@ void isButton::ReLayout() {
 
 void isButton::ApplyShape(int width, int height) noexcept {
     const Shape shape = ShapeFor(core_.Props().Style, width, height);
-    const int style = shape.kind == Shape::Kind::Rectangle ? -2 : core_.Props().Style;
-    // The same shape again would only make the parent repaint behind the button.
-    if (style == shapeStyle_ && width == shapeWidth_ && height == shapeHeight_) return;
-    UniqueRegion region;
-    switch (shape.kind) {
-        case Shape::Kind::Polygon: {
-            std::vector<POINT> points;
-            for (const button::Point& p : shape.points) points.push_back(POINT{p.x, p.y});
-            region.Reset(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
-            break;
-        }
-        case Shape::Kind::RoundRect:
-            region.Reset(CreateRoundRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom,
-                                            shape.ellipse, shape.ellipse));
-            break;
-        case Shape::Kind::Rectangle:
-            region.Reset(CreateRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom));
-            break;
-    }
-    if (SetShape(std::move(region))) {
-        shapeStyle_ = style;
-        shapeWidth_ = width;
-        shapeHeight_ = height;
-    }
+    // Every style without a shape of its own has the same rectangle.
+    const int style = shape.kind == Shape::Kind::Rectangle ? -1 : core_.Props().Style;
+    shape_.Apply(
+        style, width, height, [&shape] { return RegionFor(shape); },
+        [this](UniqueRegion region) { return SetShape(std::move(region)); });
 }
 
 // ---- site ------------------------------------------------------------------------------------------------
 
 Colour isButton::SysColour(int index) const {
     // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
-    return TranslateColour(kSystemColourFlag | static_cast<OleColor>(index));
+    return TranslateColour(SysColourRef(index));
 }
 
 button::PicturePtr isButton::PictureFromText(std::wstring_view text) const {

@@ -16,6 +16,7 @@
 #include "ButtonCore.h"
 #include "ButtonWindowHook.h"
 #include "HostedControl.h"
+#include "ShapeCache.h"
 
 class isButton : public HostedControl, private button::ButtonSite, private IButtonHookClient {
 public:
@@ -66,6 +67,7 @@ private:
     button::PicturePtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }
+    FontDesc SurfaceFont() override { return Surface().Font(); }
     std::wstring ExtenderName() const override { return Site().Extender.Name; }
     std::wstring ExtenderToolTipText() const override { return Site().Extender.ToolTipText; }
     void SetExtenderToolTipText(const std::wstring& text) override { Site().Extender.ToolTipText = text; }
@@ -112,5 +114,5 @@ private:
     bool pressed_ = false;          // the primary button went down here and the mouse is captured
     bool pressedByDouble_ = false;  // the second press of a double click: its release raises no Click
     bool painting_ = false;
-    int shapeStyle_ = -1, shapeWidth_ = -1, shapeHeight_ = -1;
+    ShapeCache shape_;
 };

@@ -56,8 +56,8 @@ private:
     HGDIOBJ oldFont_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    OleColor backColor_ = kSystemColourFlag | COLOR_BTNFACE;
-    OleColor foreColor_ = kSystemColourFlag | COLOR_BTNTEXT;
+    OleColor backColor_ = SysColourRef(kSysButtonFace);
+    OleColor foreColor_ = SysColourRef(kSysButtonText);
     FontDesc font_;
     bool fontSet_ = false;
     int mousePointer_ = 0;

@@ -1,5 +1,6 @@
 #include "ProgressBar.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -99,9 +100,9 @@ void ProgressBar::DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int
         const OleColor right = edge(tr, br, y);
         for (int x = 0; x < lWidth; ++x) {
             BYTE* pixel = &row[static_cast<size_t>(x) * 3];
-            pixel[0] = InterpolateChannel(Blue(left), Blue(right), lWidth, x);
-            pixel[1] = InterpolateChannel(Green(left), Green(right), lWidth, x);
-            pixel[2] = InterpolateChannel(Red(left), Red(right), lWidth, x);
+            pixel[0] = static_cast<BYTE>(InterpolateChannel(Blue(left), Blue(right), lWidth, x));
+            pixel[1] = static_cast<BYTE>(InterpolateChannel(Green(left), Green(right), lWidth, x));
+            pixel[2] = static_cast<BYTE>(InterpolateChannel(Red(left), Red(right), lWidth, x));
         }
         SetDIBitsToDevice(objectHdc, lLeft, lTop + y, static_cast<DWORD>(lWidth), 1, 0, 0, 0, 1, row.data(), &info,
                           DIB_RGB_COLORS);
@@ -109,13 +110,9 @@ void ProgressBar::DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int
 }
 
 void ProgressBar::ApplyRegion(int width, int height, int rounded) noexcept {
-    // The same shape again would only make the parent repaint behind the bar, which flickers on every Value.
-    if (width == regionWidth_ && height == regionHeight_ && rounded == regionRounded_) return;
-    if (SetShape(UniqueRegion(CreateRoundRectRgn(0, 0, width, height, rounded, rounded)))) {
-        regionWidth_ = width;
-        regionHeight_ = height;
-        regionRounded_ = rounded;
-    }
+    shape_.Apply(
+        rounded, width, height, [&] { return UniqueRegion(CreateRoundRectRgn(0, 0, width, height, rounded, rounded)); },
+        [this](UniqueRegion region) { return SetShape(std::move(region)); });
 }
 
 void ProgressBar::Redraw() noexcept {

@@ -12,6 +12,7 @@
 #include "HostedControl.h"
 #include "ProgressBarDrawing.h"
 #include "ProgressBarModel.h"
+#include "ShapeCache.h"
 
 class ProgressBar : public HostedControl {
 public:
@@ -52,7 +53,7 @@ private:
     ProgressBarModel model_;
     progressbar::ThemeTable table_{};  // kept between redraws: an unknown theme leaves it as it was
     bool tableGrey_ = false;           // the kept table has been greyed since it was last filled
-    int regionWidth_ = -1, regionHeight_ = -1, regionRounded_ = -1;
+    ShapeCache shape_;                 // the window's rounded shape, set again only when it changes
     // The caption last given to the window; nothing until the first redraw replaces the creation text.
     std::optional<std::wstring> windowText_;
 };

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "AlbumRules.h"
 
 namespace {
@@ -75,6 +79,36 @@ TEST(MakeSafeFileName, NamesFromThePageCannotLeaveTheFolder) {
     EXPECT_EQ(cut.substr(cut.size() - 6), pair + L".jpg");
 }
 
+TEST(MakeSafeFileName, EveryForbiddenCharacterBecomesAnUnderscore) {
+    std::wstring forbidden = L"<>:\"/\\|?*";
+    for (wchar_t c = 0; c < 32; ++c) forbidden += c;
+    for (const wchar_t c : forbidden)
+        EXPECT_EQ(MakeSafeFileName(std::wstring(L"a") + c + L"b.jpg", 0), L"a_b.jpg") << static_cast<int>(c);
+    // Everything else passes, the characters next to the forbidden ones and wide ones included.
+    EXPECT_EQ(MakeSafeFileName(L"a !#$%&'()+,-;=@[]^`{}~\u00A0\u76F8.jpg", 0),
+              L"a !#$%&'()+,-;=@[]^`{}~\u00A0\u76F8.jpg");
+}
+
+TEST(MakeSafeFileName, EveryReservedDeviceNameIsMadeAFileName) {
+    std::vector<std::wstring> devices{L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* stem : {L"COM", L"LPT"})
+        for (const wchar_t digit : std::wstring(L"0123456789\u00B9\u00B2\u00B3"))
+            devices.push_back(stem + std::wstring(1, digit));
+    for (const std::wstring& device : devices) {
+        for (const std::wstring& name : {device, device + L".jpg", device + L" .jpg"}) {
+            EXPECT_EQ(MakeSafeFileName(name, 0), L"_" + name);
+            std::wstring lower = name;
+            for (wchar_t& c : lower)
+                if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+            EXPECT_EQ(MakeSafeFileName(lower, 0), L"_" + lower);
+        }
+    }
+    // One letter more or less, or a second digit, is an ordinary name.
+    for (const wchar_t* name :
+         {L"CO.jpg", L"CONS.jpg", L"COM.jpg", L"COM10.jpg", L"LPTX.jpg", L"NULL.jpg", L"xCON.jpg"})
+        EXPECT_EQ(MakeSafeFileName(name, 0), name);
+}
+
 TEST(ProgressPercent, RoundsToTheNearestWithHalvesToTheEvenNeighbour) {
     EXPECT_EQ(ProgressPercent(0, 12), 0);
     EXPECT_EQ(ProgressPercent(5, 12), 42);  // 41.67
@@ -94,6 +128,23 @@ TEST(RunFileNames, LaterPhotosOfTheSameNameGetNumberedNames) {
     names.Take(second);
     names.Take(names.Unique(L"a (3).jpg"));
     EXPECT_EQ(names.Unique(L"a.jpg"), L"a (4).jpg");  // never collides with a name already given out
+}
+
+TEST(RunFileNames, NamesDifferingOnlyInCaseAreNumberedApart) {
+    RunFileNames names;
+    const std::vector<std::pair<std::wstring, std::wstring>> steps{
+        {L"Photo.JPG", L"Photo.JPG"},
+        {L"photo.jpg", L"photo (2).jpg"},
+        {L"PHOTO.jpg", L"PHOTO (3).jpg"},
+        {L"pHoTo (2).JPG", L"pHoTo (2) (2).JPG"},
+        {L"noext", L"noext"},
+        {L"NOEXT", L"NOEXT (2)"},
+    };
+    for (const auto& [name, expected] : steps) {
+        const std::wstring unique = names.Unique(name);
+        EXPECT_EQ(unique, expected) << name;
+        names.Take(unique);
+    }
 }
 
 }  // namespace

@@ -160,6 +160,11 @@ TEST_F(ButtonPersistence, MissingEntriesReadAsTheSetDefaults) {
     EXPECT_EQ(p.FontColor, Rgb(0, 0, 0));
 }
 
+TEST_F(ButtonPersistence, ASetWithoutAFontKeepsTheFontTheSurfaceHolds) {
+    core.ReadProperties(PropertyBag{});
+    EXPECT_EQ(core.Props().Font, site.surfaceFont) << "the container's font, not the new button's Verdana";
+}
+
 TEST_F(ButtonPersistence, ToolTipTextIsReadTwiceForTheExtenderAndForTheButton) {
     core.InitProperties();
     core.SetToolTipText(L"mine");
@@ -268,6 +273,41 @@ TEST(ButtonInput, ClicksKeysAndTheHookFollowTheStateMachine) {
     EXPECT_EQ(site.extenderToolTip, L"hint") << "hiding gives the extender its text back";
 }
 
+// Every way of clicking raises one Click, toggles a check button and leaves the button unpressed.
+TEST(ButtonInput, EachWayOfClickingClicksOnceAndTogglesACheckButton) {
+    const struct {
+        const char* name;
+        void (*click)(ButtonCore&);
+    } ways[] = {
+        {"mouse",
+         [](ButtonCore& c) {
+             c.MouseDown(kPrimaryButton);
+             c.MouseUp(kPrimaryButton);
+             c.ContainerClick();
+         }},
+        {"Space",
+         [](ButtonCore& c) {
+             c.KeyDown(kKeySpace);
+             c.KeyPress(kKeySpace);
+             c.KeyUp(kKeySpace);
+         }},
+        {"access key", [](ButtonCore& c) { c.AccessKeyPress(); }},
+    };
+    for (const auto& way : ways) {
+        for (const std::int32_t type : {ButtonPush, ButtonCheck}) {
+            SCOPED_TRACE(std::string(way.name) + (type == ButtonCheck ? ", check button" : ", push button"));
+            RecordingSite site;
+            ButtonCore core(site);
+            core.InitProperties();
+            core.SetButtonType(type);
+            way.click(core);
+            EXPECT_EQ(site.Count(L"Click"), 1);
+            EXPECT_EQ(core.Props().Value, type == ButtonCheck);
+            EXPECT_NE(core.Fields().ButtonState, kStatePressed);
+        }
+    }
+}
+
 TEST(ButtonInput, NothingMoreIsDoneOnceAHandlerTookTheControlWithItsWindow) {
     RecordingSite site;
     ButtonCore core(site);
@@ -318,6 +358,10 @@ TEST(ButtonLayout, CaptionFlagsAndTextRectFollowTheAlignment) {
     EXPECT_EQ(CaptionFormatFor(CaptionBottom, 0), dt::kCenter | dt::kBottom | dt::kSingleLine);
     EXPECT_EQ(MinimumSidePixels(96), 20);
     EXPECT_EQ(MinimumSidePixels(144), 30);
+    // Where rounding and truncation part: 20.83, 17.5 and 22.5 pixels (halves to the even neighbour).
+    EXPECT_EQ(MinimumSidePixels(100), 21);
+    EXPECT_EQ(MinimumSidePixels(84), 18);
+    EXPECT_EQ(MinimumSidePixels(108), 22);
 }
 
 }  // namespace

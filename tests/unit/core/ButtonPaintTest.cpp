@@ -37,7 +37,7 @@ TEST_F(GradientBevel, NormalButtonRunsFromWhiteToDarkerGreyInsideALightBorder) {
     Paint(kStateNormal);
     EXPECT_EQ(canvas.At(10, 2), Grey(255));
     EXPECT_EQ(canvas.At(10, 21), Grey(225));
-    EXPECT_EQ(canvas.At(10, 12), Grey(RoundEven(255 - 30.0 * 10 / 19)));
+    EXPECT_EQ(canvas.At(10, 12), Grey(static_cast<int>(Nearest(255 - 30.0 * 10 / 19))));
     // Rows 2 to 21 get lighter or stay level from bottom to top: one gradient, 20 rows.
     for (int y = 3; y <= 21; ++y) EXPECT_LE(Red(canvas.At(30, y)), Red(canvas.At(30, y - 1))) << y;
     EXPECT_EQ(canvas.At(2, 2), Grey(255));
@@ -119,7 +119,7 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
 TEST_F(GradientBevel, TheNextPaintStartsFromTheBackgroundTheLastOneLeft) {
     Paint(kStateHover);
     EXPECT_EQ(core.Fields().SurfaceBackColor, Grey(255));  // the hover base, face + 15
-    core.Fields().IsShown = false;                          // a hidden button only clears its surface
+    core.Fields().IsShown = false;                         // a hidden button only clears its surface
     Paint(kStateNormal);
     EXPECT_EQ(canvas.At(30, 12), Grey(255));
 }
@@ -308,7 +308,10 @@ TEST(ButtonShape, StylesEightAndNineCutTheCorners) {
     const std::vector<Point> expected{{0, 2}, {2, 0}, {54, 0}, {57, 3}, {57, 22}, {54, 25}, {4, 25}, {0, 21}};
     EXPECT_EQ(shape.points, expected);
     EXPECT_EQ(ShapeFor(StyleCapsule, 57, 25).points, expected);
-    EXPECT_EQ(ShapeFor(StyleSkinned, 10, 10).points.size(), 8u);
+    // Styles 5 and 7 cut one pixel off the top corners and two off the bottom ones.
+    const std::vector<Point> skinned{{0, 1}, {1, 0}, {9, 0}, {10, 1}, {10, 8}, {8, 10}, {2, 10}, {0, 8}};
+    EXPECT_EQ(ShapeFor(StyleSkinned, 10, 10).points, skinned);
+    EXPECT_EQ(ShapeFor(StyleGlossy, 10, 10).points, skinned);
     const Shape rounded = ShapeFor(StyleRounded, 57, 25);
     EXPECT_EQ(rounded.kind, Shape::Kind::RoundRect);
     EXPECT_EQ(rounded.rect, (Rect{0, 0, 58, 26}));

@@ -30,6 +30,7 @@ public:
     bool trackingAvailable = true;
     std::wstring extenderName = L"Command1";
     std::wstring extenderToolTip;
+    FontDesc surfaceFont{L"Container", 9, 400, false, false, false, 134};  // the container's, until set
     bool destroyedByHandlers = false;  // Click and MouseEnter take the control with its window
     std::vector<std::wstring> log;     // notifications and requests, in order
 
@@ -49,6 +50,7 @@ public:
     }
     bool UserMode() const override { return userMode; }
     bool DisplayAsDefault() const override { return false; }
+    FontDesc SurfaceFont() override { return surfaceFont; }
     std::wstring ExtenderName() const override { return extenderName; }
     std::wstring ExtenderToolTipText() const override { return extenderToolTip; }
     void SetExtenderToolTipText(const std::wstring& text) override { extenderToolTip = text; }

@@ -46,7 +46,11 @@ TEST_F(FileCFGTest, DefaultFileIsThirteenBytesAndReadsEmptyEmptyF) {
     EXPECT_EQ(cfg_.ReadValue("1"), "");
     EXPECT_EQ(cfg_.ReadValue("2"), "");
     EXPECT_EQ(cfg_.ReadValue("3"), "F");
-    EXPECT_EQ(cfg_.Lines()->size(), 3u);
+    // Exactly these three lines, each key with one space, and back to the same bytes when saved.
+    EXPECT_EQ(*cfg_.Lines(), (std::vector<std::string>{"1 ", "2 ", "3 F"}));
+    const fs::path saved = dir_ / "saved.ini";
+    ASSERT_TRUE(cfg_.SaveFile(saved));
+    EXPECT_EQ(Read(saved), "1 \r\n2 \r\n3 F\r\n");
 }
 
 TEST_F(FileCFGTest, ValuesKeepTheirSpacesAndTheLastDuplicateWins) {

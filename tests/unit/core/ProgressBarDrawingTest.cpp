@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ProgressBarDrawing.h"
 #include "ProgressBarModel.h"
 
@@ -59,6 +61,38 @@ TEST(ProgressBarDrawing, ThemeEightAndTheCustomTheme) {
     EXPECT_EQ(table[F3], c1);
     EXPECT_EQ(table[F4], Rgb(255, 110, 90));
     EXPECT_EQ(table[O], c1);
+}
+
+TEST(ProgressBarDrawing, EachThemeHasItsNineColours) {
+    // B1 B2 B3 B4 F1 F2 F3 F4 O of themes 1 to 9, each as red, green, blue.
+    constexpr int kThemes[9][kThemeSlots * 3] = {
+        {248, 246, 242, 233, 227, 211, 226, 215, 182, 239, 233, 215, 251, 244,
+         223, 239, 213, 133, 203, 166, 57,  237, 224, 187, 204, 168, 62},
+        {247, 248, 242, 231, 233, 211, 222, 226, 182, 237, 239, 215, 249, 251,
+         223, 230, 239, 133, 190, 203, 57,  233, 237, 187, 192, 204, 62},
+        {242, 248, 243, 211, 233, 213, 182, 226, 186, 215, 239, 217, 223, 251,
+         225, 133, 239, 142, 57,  203, 70,  187, 237, 191, 62,  204, 74},
+        {242, 248, 247, 211, 233, 231, 182, 226, 222, 215, 239, 237, 223, 251,
+         249, 133, 239, 230, 57,  203, 190, 187, 237, 233, 62,  204, 192},
+        {243, 242, 248, 213, 211, 233, 186, 182, 226, 217, 215, 239, 225, 223,
+         251, 142, 133, 239, 70,  57,  203, 191, 187, 237, 74,  62,  204},
+        {248, 242, 247, 233, 211, 231, 226, 182, 222, 239, 215, 237, 251, 223,
+         249, 239, 133, 230, 203, 57,  190, 237, 187, 233, 204, 62,  192},
+        {248, 242, 242, 233, 211, 211, 226, 182, 182, 239, 215, 215, 251, 223,
+         223, 239, 133, 133, 203, 57,  57,  237, 187, 187, 204, 62,  62},
+        {250, 253, 254, 228, 243, 252, 199, 230, 249, 237, 247, 253, 225, 247,
+         255, 67,  208, 255, 63,  112, 233, 63,  226, 246, 23,  139, 211},
+        {231, 243, 232, 225, 219, 225, 179, 189, 179, 226, 238, 226, 223, 251,
+         223, 108, 255, 108, 26,  228, 26,  217, 244, 217, 188, 184, 188},
+    };
+    for (int theme = 1; theme <= 9; ++theme) {
+        ThemeTable table{};
+        ASSERT_TRUE(FillThemeTable(theme, Rgb(1, 2, 3), Rgb(4, 5, 6), table));
+        for (int slot = 0; slot < kThemeSlots; ++slot) {
+            const int* c = &kThemes[theme - 1][slot * 3];
+            EXPECT_EQ(table[static_cast<size_t>(slot)], Rgb(c[0], c[1], c[2])) << "theme " << theme << " slot " << slot;
+        }
+    }
 }
 
 TEST(ProgressBarDrawing, AnUnknownThemeKeepsTheColoursTheTableHeld) {
@@ -188,6 +222,34 @@ TEST(ProgressBarDrawing, TextPositionForEachAlignmentCode) {
     EXPECT_EQ(TextPosition(5, 449, 15, 24, 11).y, 1);
     EXPECT_EQ(TextPosition(5, 449, 15, 25, 11).x, 211);  // 224.5 − 12.5 − 1
     EXPECT_EQ(TextPosition(5, 449, 15, 24, 11).x, 212);  // 211.5 → even
+}
+
+TEST(ProgressBarDrawing, EachTextEffectDrawsItsCopiesBeforeTheText) {
+    const Point at{10, 20};
+    const OleColor text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9), grey = Rgb(128, 128, 128);
+    const struct {
+        int effect;
+        std::vector<TextCopy> copies;
+    } cases[] = {
+        {1, {{{10, 20}, text}}},
+        {2, {{{9, 19}, effect}, {{11, 21}, grey}, {{10, 20}, text}}},
+        {3, {{{11, 21}, effect}, {{9, 20}, grey}, {{10, 20}, text}}},
+        {4, {{{11, 20}, effect}, {{9, 20}, effect}, {{10, 19}, effect}, {{10, 21}, effect}, {{10, 20}, text}}},
+        {5, {{{11, 21}, effect}, {{10, 20}, text}}},
+        {0, {}},
+        {6, {}},
+        {-1, {}},
+    };
+    for (const auto& c : cases) {
+        const EffectCopies got = CopiesForEffect(c.effect, at, text, effect);
+        ASSERT_EQ(got.count, static_cast<int>(c.copies.size())) << "effect " << c.effect;
+        for (int i = 0; i < got.count; ++i) {
+            const TextCopy& copy = got.copies[static_cast<size_t>(i)];
+            const TextCopy& want = c.copies[static_cast<size_t>(i)];
+            EXPECT_EQ(copy.at, want.at) << "effect " << c.effect << " copy " << i;
+            EXPECT_EQ(copy.colour, want.colour) << "effect " << c.effect << " copy " << i;
+        }
+    }
 }
 
 TEST(ProgressBarDrawing, FourColourInterpolationEndsOneStepShort) {

@@ -304,10 +304,8 @@ TEST(ProgressBarPersistence, AnUnreadableEntryLeavesOnlyItsPropertyAsItWas) {
 
 // The main window's own set, as compiled into the program.
 TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
-    std::string path = __FILE__;
-    path = path.substr(0, path.find_last_of("/\\") + 1) + "../../../resources/MainForm.layout";
-    std::ifstream file(path, std::ios::binary);
-    if (!file) GTEST_SKIP() << "layout file not reachable from here: " << path;
+    std::ifstream file(VERDALY_LAYOUT_FILE, std::ios::binary);
+    ASSERT_TRUE(file) << "layout file missing: " << VERDALY_LAYOUT_FILE;
     std::stringstream text;
     text << file.rdbuf();
     const LayoutSet layout = LayoutSet::Parse(text.str());

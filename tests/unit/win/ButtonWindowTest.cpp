@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,8 +56,9 @@ protected:
         if (parent) DestroyWindow(parent);
     }
 
-    HWND Make(int id, const PropertyBag* bag, RECT rect = {10, 10, 67, 35}) {
+    HWND Make(int id, const PropertyBag* bag, RECT rect = {10, 10, 67, 35}, HFONT containerFont = nullptr) {
         HostedControlArgs args;
+        args.containerFont = containerFont;
         args.parent = parent;
         args.id = id;
         args.rect = rect;
@@ -316,6 +319,15 @@ TEST_F(ButtonWindow, APaintRequestRepaintsInThePresentState) {
     EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], Shift(F, -15));
 }
 
+TEST_F(ButtonWindow, ASetWithoutAFontTakesTheContainerFont) {
+    UniqueFont font(CreateFontW(-15, 0, 0, 0, FW_BOLD, TRUE, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"SimSun"));
+    PropertyBag bag;
+    bag.WriteInt(L"Style", 8);
+    HWND b = Make(kButtonId, &bag, RECT{10, 10, 67, 35}, font.Get());
+    EXPECT_EQ(Button(b).Core().Props().Font, DescribeFont(font.Get()));
+    EXPECT_EQ(Button(b).Surface().Font(), DescribeFont(font.Get()));
+}
+
 TEST_F(ButtonWindow, SmallButtonGrowsToTheMinimumAndNewOnesStartFromTheirName) {
     HWND b = Make(kButtonId, nullptr, RECT{0, 0, 10, 12});
     RECT r{};
@@ -425,6 +437,41 @@ TEST(ButtonIconGrey, KeptLevelsStayAndOtherColoursBecomeTheirLuminance) {
     for (int x = 0; x < 8; ++x) EXPECT_EQ(GetPixel(dc, x, 0), out[static_cast<size_t>(x)]) << x;
     EXPECT_FALSE(PaintIconGrayscale(dc, nullptr, 0, 0, 1, 8));
     EXPECT_FALSE(PaintIconGrayscale(nullptr, icon, 0, 0, 1, 8));
+    SelectObject(dc, old);
+    DeleteObject(target);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+}
+
+// A one-row icon with an alpha channel, its pixels given as 0xAARRGGBB; the mask leaves every pixel to the alpha.
+HICON MakeAlphaIcon(const std::vector<std::uint32_t>& pixels) {
+    const int w = static_cast<int>(pixels.size());
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!colour || !bits) return nullptr;
+    std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
+    const std::vector<BYTE> zeros(static_cast<size_t>((w + 15) / 16) * 2, 0);
+    UniqueBitmap mask(CreateBitmap(w, 1, 1, 1, zeros.data()));
+    ICONINFO icon{TRUE, 0, 0, mask.Get(), colour.Get()};
+    return CreateIconIndirect(&icon);
+}
+
+TEST(ButtonIconGrey, AnIconWithAnAlphaChannelKeepsItsAlpha) {
+    // Opaque red, an opaque kept grey and a transparent pixel, greyed onto white.
+    HICON icon = MakeAlphaIcon({0xFFC80000u, 0xFF808080u, 0x00000000u});
+    ASSERT_NE(icon, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, 3, 1);
+    HGDIOBJ old = SelectObject(dc, target);
+    PatBlt(dc, 0, 0, 3, 1, WHITENESS);
+    EXPECT_TRUE(PaintIconGrayscale(dc, icon, 0, 0, 1, 3));
+    EXPECT_EQ(GetPixel(dc, 0, 0), Grey(66)) << "a greyed pixel keeps its opacity";
+    EXPECT_EQ(GetPixel(dc, 1, 0), Grey(128));
+    EXPECT_EQ(GetPixel(dc, 2, 0), Grey(255)) << "and a transparent one stays transparent";
     SelectObject(dc, old);
     DeleteObject(target);
     DeleteDC(dc);

@@ -30,16 +30,13 @@ constexpr char kNicePressBar[] =
 constexpr int kGradientTolerance = 1;  // Wine's GradientFill rounds its own way
 
 Rgb3 Of(OleColor c) {
-    return {pb::Red(c), pb::Green(c), pb::Blue(c)};
+    return {Red(c), Green(c), Blue(c)};
 }
 
 // Row y of an n-row GradientFill from start to end: the end colour itself is never painted.
 Rgb3 Along(OleColor start, OleColor end, int y, int n) {
-    auto channel = [&](int a, int b) {
-        return static_cast<int>(pb::Nearest(a + (b - a) * static_cast<double>(y) / n));
-    };
-    return {channel(pb::Red(start), pb::Red(end)), channel(pb::Green(start), pb::Green(end)),
-            channel(pb::Blue(start), pb::Blue(end))};
+    auto channel = [&](int a, int b) { return static_cast<int>(Nearest(a + (b - a) * static_cast<double>(y) / n)); };
+    return {channel(Red(start), Red(end)), channel(Green(start), Green(end)), channel(Blue(start), Blue(end))};
 }
 
 pb::ThemeTable Theme(int theme, OleColor c1 = 0, OleColor c2 = 0) {
@@ -313,8 +310,8 @@ TEST_F(ProgressBarWindow, CaptionSitsWhereItsAlignmentCodeSays) {
     EXPECT_GE(origin.top, 0);
     EXPECT_LT(origin.bottom, th);
 
-    const int columns[3] = {1, static_cast<int>(pb::Nearest(w / 2.0 - tw / 2.0 - 1)), w - tw - 3};
-    const int rows[3] = {0, static_cast<int>(pb::Nearest(h / 2.0 - th / 2.0 - 1)), h - th - 1};
+    const int columns[3] = {1, static_cast<int>(Nearest(w / 2.0 - tw / 2.0 - 1)), w - tw - 3};
+    const int rows[3] = {0, static_cast<int>(Nearest(h / 2.0 - th / 2.0 - 1)), h - th - 1};
     for (int code = 2; code <= 9; ++code) {
         model.SetTextAlignment(code);
         const Box box = CaptionBox(Capture(hwnd), red);
