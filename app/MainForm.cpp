@@ -184,13 +184,18 @@ LRESULT MainForm::OnCtlColor(HDC dc, HWND control) {
 }
 
 void MainForm::OnCheckNewLableClick() {
-    std::wstring command = std::wstring(L"explorer ") + Site::kHomePage;
+    // By its full path: a bare name could be supplied by the current directory.
+    wchar_t windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const std::wstring explorer = std::wstring(windows, length) + L"\\explorer.exe";
+    std::wstring command = L"\"" + explorer + L"\" " + Site::kHomePage;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWMINIMIZED;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (CreateProcessW(explorer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         // Nothing waits for the browser: both handles go at once.
         UniqueKernelHandle thread(pi.hThread);
         UniqueKernelHandle process(pi.hProcess);

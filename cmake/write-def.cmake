@@ -1,0 +1,12 @@
+# Writes a module-definition file listing every function that an import library imports from DLL.
+execute_process(COMMAND ${NM} ${IMPORT_LIB} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "I __imp_[A-Za-z0-9_@?$]+" imports "${symbols}")
+list(REMOVE_DUPLICATES imports)
+set(text "LIBRARY ${DLL}\nEXPORTS\n")
+foreach(entry ${imports})
+    string(REGEX REPLACE "^I __imp_" "" function "${entry}")
+    string(APPEND text "    ${function}\n")
+endforeach()
+get_filename_component(dir ${DEF} DIRECTORY)
+file(MAKE_DIRECTORY ${dir})
+file(WRITE ${DEF} "${text}")

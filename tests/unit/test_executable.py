@@ -1,0 +1,94 @@
+"""The shipped executable, read as a file: hardening flags in its PE header, no debug information, and no DLL
+that the loader would resolve before the program limits the search to the system folder."""
+
+import os
+import struct
+import unittest
+
+EXE = os.environ.get("VERDALY_EXE", "")
+
+# The system's known DLLs (always loaded from the system folder) plus the common controls, which the manifest
+# binds to the side-by-side copy.
+KNOWN = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
+         "comdlg32.dll", "msvcrt.dll", "shlwapi.dll", "ws2_32.dll", "comctl32.dll", "rpcrt4.dll", "imm32.dll"}
+LATE = {"wininet.dll", "crypt32.dll", "uxtheme.dll", "msimg32.dll"}
+
+
+class PeFile:
+    def __init__(self, data):
+        self.data = data
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("not a PE file")
+        sections, symbols_at, symbols, optional_size = struct.unpack_from("<H4xIIH", data, pe + 6)
+        strings = symbols_at + 18 * symbols
+        optional = pe + 24
+        if struct.unpack_from("<H", data, optional)[0] != 0x20B:
+            raise ValueError("not a 64-bit image")
+        self.dll_characteristics = struct.unpack_from("<H", data, optional + 70)[0]
+        self.directories = [struct.unpack_from("<II", data, optional + 112 + 8 * i) for i in range(16)]
+        self.sections = []
+        for i in range(sections):
+            at = optional + optional_size + 40 * i
+            name = data[at:at + 8].rstrip(b"\0").decode("latin-1")
+            if name.startswith("/") and symbols_at:  # a long name, kept in the string table
+                start = strings + int(name[1:])
+                name = data[start:data.index(b"\0", start)].decode("latin-1")
+            size, address, raw_size, raw = struct.unpack_from("<IIII", data, at + 8)
+            self.sections.append((name, address, max(size, raw_size), raw))
+
+    def offset(self, rva):
+        for _, address, size, raw in self.sections:
+            if address <= rva < address + size:
+                return raw + rva - address
+        raise ValueError("address 0x%x outside every section" % rva)
+
+    def text(self, rva):
+        at = self.offset(rva)
+        return self.data[at:self.data.index(b"\0", at)].decode("ascii").lower()
+
+    def imported_dlls(self):
+        """The DLLs of the import directory, which the loader resolves before the program runs."""
+        rva, _ = self.directories[1]
+        names = []
+        if not rva:
+            return names
+        at = self.offset(rva)
+        while True:
+            entry = self.data[at:at + 20]
+            if entry == bytes(20):
+                return names
+            names.append(self.text(struct.unpack_from("<I", entry, 12)[0]))
+            at += 20
+
+
+class Executable(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not EXE:
+            raise RuntimeError("VERDALY_EXE must name the executable")
+        with open(EXE, "rb") as f:
+            cls.pe = PeFile(f.read())
+
+    def test_header_asks_for_aslr_with_high_entropy_and_dep(self):
+        flags = self.pe.dll_characteristics
+        self.assertTrue(flags & 0x0040, "DYNAMIC_BASE")
+        self.assertTrue(flags & 0x0020, "HIGH_ENTROPY_VA")
+        self.assertTrue(flags & 0x0100, "NX_COMPAT")
+
+    def test_carries_no_debug_information(self):
+        names = [name for name, _, _, _ in self.pe.sections]
+        self.assertEqual([n for n in names if n.startswith(".debug")], [])
+        self.assertIn(".gnu_debuglink", names)
+
+    def test_loads_only_known_system_dlls_at_start_and_the_others_late(self):
+        direct = set(self.pe.imported_dlls())
+        self.assertIn("kernel32.dll", direct)
+        self.assertEqual(direct - KNOWN, set())
+        # The others are named only for the delay-load helper, which loads them on first use.
+        for dll in LATE:
+            self.assertIn(b"\0" + dll.encode() + b"\0", self.pe.data.lower(), dll)
+
+
+if __name__ == "__main__":
+    unittest.main()
