@@ -142,6 +142,10 @@ TEST_F(MainFormTray, AMouseMoveIsATrayEventOnlyWhileTheWindowHidesInTheTray) {
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_FALSE(IsIconic(hwnd));
     DestroyWindow(hwnd);
+    // The closed main window asked the thread to quit; later tests pump messages on this thread.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
 }
 
 }  // namespace
