@@ -72,7 +72,7 @@ private:
     int dpi_ = 96;
     WindowTimer progressTimer_;
     RunFileNames runNames_;
-    bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to the closing probe
+    bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to its last line
     bool loginActive_ = false;     // an XNLogin is under way, its pauses between attempts included
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
     bool inTray_ = false;          // hidden behind the tray icon: mouse moves are the icon's notifications

@@ -36,8 +36,8 @@ void MainForm::OnDownClick() {
         DownFlag = L"F";
         return;
     }
-    // One run at a time: while a run loads its page, finishes its last photo after a stop, or sends its
-    // closing request, the button already reads 下 载 but must not start a run inside it.
+    // One run at a time: while a run loads its page or finishes its last photo after a stop, the button
+    // already reads 下 载 but must not start a run inside it.
     if (runActive_) return;
     if (controls_.Text(kDirPathTxt).empty() || controls_.Text(kAlbumURLTxt).empty()) {
         controls_.SetText(kDownInfo, L"[相册下载失败] 相册信息或者下载模式配置错误");
@@ -97,8 +97,9 @@ void MainForm::DownloadAlbum() {
     controls_.SetText(kNBtnDown, kDownCaption);
     DownFlag = L"F";
     controls_.Enable(kNewModeContainer, true);
-    // The timer stays on: it finishes the bar and raises the completion balloon.
-    (void)Http::FetchHTML(Site::kProbeUrl, L"UTF-8");
+    // The timer stays on: it finishes the bar and raises the completion balloon. The probe is not waited for,
+    // so the button starts the next run at once.
+    Http::SendAndForget(Site::kProbeUrl);
 }
 
 void MainForm::DownloadPhoto(const std::wstring& address) {

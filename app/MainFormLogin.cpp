@@ -40,10 +40,10 @@ void MainForm::XNLogin(const std::wstring& url, const std::wstring& message) {
         std::string response;
         const Http::Result result = Http::PostForm(url, body, &response);
         if (result.status == 200) {
-            // An answer whose text cannot be read counts as a success, as an empty one does. One stopped at its
-            // size or time limit is judged by what arrived, so a slow "wrong account" page still says so.
-            const bool readable = result.Ok() || result.failure == Http::Failure::Sink;
-            const auto text = readable ? Http::BytesToText(response, L"UTF-8") : std::nullopt;
+            // An answer is judged by what arrived, whether it ended, was cut, or was stopped at its size limit or
+            // its deadline: a login form in the part that came is a wrong account, however the rest went. An
+            // answer whose text cannot be read counts as a success, as an empty one does.
+            const auto text = Http::BytesToText(response, L"UTF-8");
             if (!text || IsLoginSuccess(*text)) {
                 LoginSucceeded();
             } else {
@@ -82,5 +82,5 @@ void MainForm::LoginSucceeded() {
     (void)Config.SaveFile(kSettingsFile);
 
     // Fire and forget: keeps the session warm; its answer and any failure are of no interest.
-    (void)Http::FetchHTML(Site::kProbeUrl, L"UTF-8");
+    Http::SendAndForget(Site::kProbeUrl);
 }

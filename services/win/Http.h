@@ -1,6 +1,7 @@
 #pragma once
 // HTTP over WinINet with one Internet session for the whole process, so the login's cookies go with every
-// later request. Nothing from the site is cached.
+// later request. Nothing from the site is cached. Every byte from the network is taken as hostile: each
+// transfer has limits of size and time that hold whatever the server sends, or how slowly.
 
 #include <windows.h>
 
@@ -14,13 +15,16 @@
 
 namespace Http {
 
+// WinINet's per-call time-outs: each bounds one socket operation, not the whole answer.
 struct Timeouts {
     DWORD connectMs;
     DWORD sendMs;
     DWORD receiveMs;
+    [[nodiscard]] constexpr DWORD Total() const { return connectMs + sendMs + receiveMs; }
 };
 
-enum class Failure { None, BadAddress, Connect, Send, Read, CutShort, Aborted, Sink };
+// TimedOut: the whole exchange ran past its deadline and was closed.
+enum class Failure { None, BadAddress, Connect, Send, Read, CutShort, Aborted, Sink, TimedOut };
 
 struct [[nodiscard]] Result {
     Failure failure = Failure::Connect;
@@ -30,19 +34,33 @@ struct [[nodiscard]] Result {
     [[nodiscard]] bool Success() const { return Ok() && status >= 200 && status < 300; }
 };
 
-// Receives the body in chunks; returning false stops the transfer.
+// Receives the body in pieces as they arrive; returning false stops the transfer.
 using Sink = std::function<bool(const char* data, size_t size)>;
+// Told the status and the announced length, if any, once the answer's header is in; returning false stops
+// the transfer before its body.
+using HeadSink = std::function<bool(DWORD status, std::optional<std::uint64_t> length)>;
 
 // Collects a body into `body`; stops the transfer past `limitBytes` or, when `limitMs` is not 0, once that
 // much time has passed since the first chunk.
 Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs);
 
-// One request, synchronous on the calling thread. `control` (may be null) gets a sign of life per chunk and
-// stops the transfer once abandoned. A body shorter than its Content-Length fails with CutShort.
-Result Perform(const wchar_t* method, const std::wstring& url, std::string_view body, const wchar_t* headers,
-               const Timeouts& timeouts, const Sink& sink, TaskControl* control);
+struct Request {
+    const wchar_t* method = L"GET";
+    std::wstring url;
+    std::string_view body;
+    const wchar_t* headers = nullptr;
+    Timeouts timeouts{10000, 10000, 20000};
+};
 
-// The login post: synchronous, the thread blocks until the answer is in or a time-out ends it.
+// One request, synchronous on the calling thread. `control` (may be null) gets a sign of life per piece and
+// holds the request while it runs, so that a waiting side that gives up closes it. The body is read in pieces
+// no larger than what has arrived. A body shorter than its Content-Length, or a chunked one whose connection
+// closed before its last chunk, fails with CutShort; one with neither is as complete as its server says.
+Result Perform(const Request& request, const HeadSink& head, const Sink& sink, TaskControl* control);
+
+// The login post. The calling thread blocks until the answer is in, but for one attempt's deadline at most
+// (connect, send and receive time-outs added up): then the request is closed and the result is TimedOut,
+// with the status and the part of the answer that had arrived.
 Result PostForm(const std::wstring& url, std::string_view body, std::string* response);
 
 struct Page {
@@ -53,6 +71,9 @@ struct Page {
 // GET and decode, waiting with window messages processed. nullopt on a failed transfer, after 60 seconds
 // without progress, or when the program quits during the wait.
 [[nodiscard]] std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset);
+
+// GET whose answer nobody waits for: it runs on the pool and ends on its own time-outs.
+void SendAndForget(const std::wstring& url);
 
 // Decodes bytes in a named character set ("UTF-8"; "GBK"/"GB2312" as code page 936). nullopt when the
 // set is unknown or the bytes are not valid in it.
