@@ -218,8 +218,7 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
     return result;
 }
 
-Result PostForm(const std::wstring& url, std::string_view body, std::string* response) {
-    static constexpr Timeouts kLoginTimeouts{10000, 10000, 20000};
+Result PostForm(const std::wstring& url, std::string_view body, std::string* response, const Timeouts& timeouts) {
     // A worker given up on may still write while the waiting side reads what arrived: both under the lock.
     struct Shared {
         SRWLOCK lock = SRWLOCK_INIT;
@@ -229,10 +228,10 @@ Result PostForm(const std::wstring& url, std::string_view body, std::string* res
     };
     auto shared = std::make_shared<Shared>();
     const TaskOutcome outcome = RunBlocking(
-        [shared, url, body = std::string(body)](TaskControl& control) {
+        [shared, url, body = std::string(body), timeouts](TaskControl& control) {
             const Sink collect = Collect(&shared->answer, kLoginAnswerLimitBytes, 0);
             const Result result = Perform(
-                Request{L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", kLoginTimeouts},
+                Request{L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", timeouts},
                 [shared](DWORD status, std::optional<std::uint64_t>) {
                     AcquireSRWLockExclusive(&shared->lock);
                     shared->status = status;
@@ -248,7 +247,7 @@ Result PostForm(const std::wstring& url, std::string_view body, std::string* res
                 &control);
             shared->result = result;  // read only once this worker has ended
         },
-        kLoginTimeouts.Total());
+        timeouts.Total());
 
     Result result;
     AcquireSRWLockExclusive(&shared->lock);

@@ -58,10 +58,13 @@ struct Request {
 // closed before its last chunk, fails with CutShort; one with neither is as complete as its server says.
 Result Perform(const Request& request, const HeadSink& head, const Sink& sink, TaskControl* control);
 
+inline constexpr Timeouts kLoginTimeouts{10000, 10000, 20000};
+
 // The login post. The calling thread blocks until the answer is in, but for one attempt's deadline at most
-// (connect, send and receive time-outs added up): then the request is closed and the result is TimedOut,
-// with the status and the part of the answer that had arrived.
-Result PostForm(const std::wstring& url, std::string_view body, std::string* response);
+// (the time-outs added up): then the request is closed and the result is TimedOut, with the status and the
+// part of the answer that had arrived.
+Result PostForm(const std::wstring& url, std::string_view body, std::string* response,
+                const Timeouts& timeouts = kLoginTimeouts);
 
 struct Page {
     DWORD status = 0;
