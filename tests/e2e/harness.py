@@ -141,6 +141,16 @@ class Site:
                 if (host is None or r["host"] == host) and (path is None or r["path"] == path)
                 and (method is None or r["method"] == method)]
 
+    def events(self, path=None):
+        """Held answers (stalls, dribbles) that have ended: {"path", "kind", "start", "end", "outcome"}."""
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        try:
+            conn.request("GET", "/events", headers={"Host": site.CONTROL_HOST})
+            events = json.loads(conn.getresponse().read())
+        finally:
+            conn.close()
+        return [e for e in events if path is None or e["path"].endswith(path)]
+
     def wait_request(self, timeout=30, **filters):
         return wait_until(lambda: self.requests(**filters), timeout, what="a request %r" % (filters,))[-1]
 
@@ -428,6 +438,13 @@ class App:
         self.harness.inspect.click(tray.hwnd, x=right - left - 13, y=(bottom - top) // 2)
         wait_until(lambda: self.tree().top["visible"], 10, what="the window back from the tray")
 
+    def threads(self):
+        """The program's thread count as Windows reports it."""
+        for proc in self.harness.inspect("procs")["procs"]:
+            if proc["pid"] == self.pid:
+                return proc["threads"]
+        raise HarnessError("process %d not found" % self.pid)
+
     def exited(self, timeout=20):
         """True once the program's process has ended."""
         return self.harness.inspect.process_exited(self.pid, int(timeout * 1000))
@@ -472,6 +489,31 @@ class Harness:
 
     def path(self, name):
         return os.path.join(self.appdir, name)
+
+    def client_sockets(self):
+        """Sockets to the site that their owner has not closed yet (open, or closed by the site only)."""
+        out = subprocess.run(["ss", "-tanH", "state", "established", "state", "close-wait",
+                              "( dport = :%d )" % self.site.port], stdin=subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30, check=True)
+        return len([line for line in out.stdout.decode().splitlines() if line.strip()])
+
+    @staticmethod
+    def open_files(folder):
+        """Paths under folder that some process of the sandbox holds open (Wine's server and the program)."""
+        held = set()
+        for pid in (p for p in os.listdir("/proc") if p.isdigit()):
+            try:
+                fds = os.listdir("/proc/%s/fd" % pid)
+            except OSError:
+                continue
+            for fd in fds:
+                try:
+                    target = os.readlink("/proc/%s/fd/%s" % (pid, fd))
+                except OSError:
+                    continue
+                if target.startswith(folder + os.sep):
+                    held.add(target)
+        return sorted(held)
 
     def note_stalled_start(self):
         """Screenshot and process list of a start that showed no window, then a fresh Wine."""

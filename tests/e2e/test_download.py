@@ -246,22 +246,27 @@ class CloseWhileNotDownloading(AlbumRun):
 
 
 class EndOfRun(AlbumRun):
-    def test_a_click_during_the_closing_probe_starts_no_second_run(self):
-        self.start({"7/8": {"count": 2, "size": 2000}})
+    def test_the_probes_are_not_waited_for_so_the_next_run_starts_at_once(self):
+        # Every probe is answered 20 s late, the one after the login too.
+        self.start({"7/8": {"count": 2, "size": 2000}}, {"/getuser.do": {"kind": "delay", "ms": 20000}})
+        login_probe = self.site.wait_request(path="/getuser.do", timeout=20)
         folder = self.folder("probe")
         self.configure(album_address(7, 8), folder)
-        self.site.control("/faults", {"/getuser.do": {"kind": "delay", "ms": 8000}})
         self.press_down()
         self.wait_info(result(2, 0))
-        # The button reads 下 载 again, but the run still waits for its probe: this click starts nothing.
+        first_page = self.site.requests(host="photo.renren.com")[0]
+        self.assertLess(first_page["t"] - login_probe["t"], 20, "the run began while the login's probe waited")
+
+        # The result line shows: the button starts the next run at once, its run's probe still unanswered.
         self.assertEqual(self.controls(DOWN_BUTTON)[0].text, DOWN)
         self.press_down()
-        probe = wait_until(lambda: self.site.requests(path="/getuser.do")[1:], 30, what="the run's probe")[0]
-        time.sleep(max(0.0, probe["t"] + 12 - time.time()))  # its answer is 8 s late
-        self.assertEqual(len(self.site.requests(host="photo.renren.com")), 1)
-        # Once the run is over, a click starts the next one.
-        self.press_down()
-        wait_until(lambda: len(self.site.requests(host="photo.renren.com")) == 2, 30, what="a second run")
+        second_page = wait_until(lambda: self.site.requests(host="photo.renren.com")[1:], 15,
+                                 what="a second run at once")[0]
+        run_probe = self.site.requests(path="/getuser.do")[1]
+        self.assertLess(run_probe["seq"], second_page["seq"])
+        self.assertLess(second_page["t"] - run_probe["t"], 20, "the second run began while the probe waited")
+        self.wait_info(result(2, 0))
+        wait_until(lambda: len(self.site.requests(path="/getuser.do")) == 3, 30, what="the second run's probe")
 
 
 class Failures(AlbumRun):
@@ -364,6 +369,33 @@ class FaultyPhotos(AlbumRun):
         self.assertEqual(read(os.path.join(folder, "keep.jpg")), b"an earlier keep.jpg")
         self.assertFalse([n for n in os.listdir(self.h.workdir) if "escape" in n])
 
+    def test_a_cut_photo_is_never_a_success_in_either_framing_and_an_oversized_page_fails_the_run(self):
+        base = "http://fmn.rrimg.com/w/"
+        paths = ["a/chunked.jpg", "b/chunkcut.jpg", "c/nolength.jpg", "d/nolengthcut.jpg"]
+        urls = [base + p for p in paths]
+        faults = {"/w/a/chunked.jpg": {"kind": "chunked", "chunk": 700},
+                  "/w/b/chunkcut.jpg": {"kind": "chunked", "chunk": 700, "cut": True, "partial": 2100},
+                  "/w/c/nolength.jpg": {"kind": "nolength"},
+                  "/w/d/nolengthcut.jpg": {"kind": "nolength", "partial": 3000},
+                  # Past the page's 64 MB limit.
+                  "/photo/5/album-7": {"kind": "oversize", "bytes": 65 << 20}}
+        self.start({"5/6": {"photos": [{"url": u, "size": 5000} for u in urls]}, "5/7": {"count": 3}}, faults)
+        folder = self.folder("framings")
+        self.configure(album_address(5, 6), folder)
+        self.press_down()
+        # The chunked photo cut before its last chunk failed; one without length or chunks is as complete as its
+        # server said, so the shortened one stands.
+        self.wait_info(result(3, 1))
+        self.assertEqual(listing(folder), ["chunked.jpg", "nolength.jpg", "nolengthcut.jpg"])
+        self.assertEqual(read(os.path.join(folder, "chunked.jpg")), self.site.photo_bytes(urls[0]))
+        self.assertEqual(read(os.path.join(folder, "nolength.jpg")), self.site.photo_bytes(urls[2]))
+        self.assertEqual(read(os.path.join(folder, "nolengthcut.jpg")), self.site.photo_bytes(urls[3])[:3000])
+
+        self.configure(album_address(5, 7))
+        self.press_down()
+        self.wait_info(RUN_FAILED, timeout=120)
+        self.assertEqual(len(self.photo_requests()), 4, "no photo of the oversized page was asked for")
+
     def window_screenshot(self, name):
         """The main window alone, saved as ARTIFACTS/name.png."""
         left, top, right, bottom = self.app.tree().top["rect"]
@@ -372,6 +404,47 @@ class FaultyPhotos(AlbumRun):
         subprocess.run(["convert", full, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
                         "+repage", path], check=True, timeout=30)
         return path
+
+
+class StalledPhotos(AlbumRun):
+    def test_an_album_of_stalled_photos_leaves_no_threads_sockets_or_files_behind(self):
+        names = ["silent.jpg", "stalled.jpg", "dribbled.jpg", "silent2.jpg", "good.jpg"]
+        urls = ["http://fmn.rrimg.com/s/" + n for n in names]
+        silent = {"kind": "stall", "headers": False, "seconds": 60}
+        faults = {"/s/silent.jpg": silent, "/s/silent2.jpg": silent,
+                  "/s/stalled.jpg": {"kind": "stall", "partial": 1000, "seconds": 60},
+                  "/s/dribbled.jpg": {"kind": "dribble", "from": "body", "prefix": 1000, "ms": 1500, "seconds": 60}}
+        self.start({"8/9": {"photos": [{"url": u, "size": 5000} for u in urls]}}, faults)
+        folder = self.folder("stalled")
+        self.configure(album_address(8, 9), folder)
+        self.press_down()
+
+        # Each time the next photo is asked for, the one before has been given up: count what is left.
+        seen = []
+        for name, following in zip(names, names[1:]):
+            asked = self.site.wait_request(path="/s/" + name, timeout=30)
+            given_up = self.site.wait_request(path="/s/" + following, timeout=40)
+            parts = [n for n in listing(folder) if n.endswith(".part")]
+            seen.append({"photo": name, "after": given_up["t"] - asked["t"], "threads": self.app.threads(),
+                         "sockets": self.h.client_sockets(), "parts": len(parts),
+                         "open": len(self.h.open_files(folder))})
+            event = wait_until(lambda: self.site.events("/s/" + name), 10, what="the end of %s's answer" % name)[0]
+            seen[-1]["socket went"] = event["end"] - asked["t"]
+            self.assertEqual(event["outcome"], "client closed", name)
+        print("\nstalled photos: " + "; ".join(
+            "%(photo)s given up after %(after).1f s, its socket went after %(socket went).1f s, then threads "
+            "%(threads)d, sockets %(sockets)d, part files %(parts)d, open files %(open)d" % s for s in seen))
+        for s in seen:
+            self.assertTrue(19.0 <= s["after"] <= 24.0, s)
+            self.assertLessEqual(s["socket went"], s["after"] + 1.0, s)
+            self.assertLessEqual(s["parts"], 1, s)  # the next photo's, if any
+            self.assertLessEqual(s["open"], 2, s)  # the same, in the program and in Wine's server
+            self.assertLessEqual(s["sockets"], seen[0]["sockets"], s)
+            self.assertLessEqual(s["threads"], seen[0]["threads"] + 1, s)
+
+        self.wait_info(result(1, 4))
+        self.assertEqual(listing(folder), ["good.jpg"])
+        self.assertEqual(self.h.open_files(folder), [])
 
 
 if __name__ == "__main__":

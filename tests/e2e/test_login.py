@@ -217,6 +217,41 @@ class Login(HarnessTestCase):
         waited = time.monotonic() - start
         self.assertTrue(15.0 <= waited <= 35.0, "the unanswered post was given up after %.1f s" % waited)
 
+    def test_a_login_answer_dribbled_past_its_deadline_is_given_up_and_tried_again(self):
+        # The first answer's header comes one byte every 2 s; each byte keeps WinINet's per-call time-out alive.
+        app = self.start(faults={"/PLogin.do": {"kind": "dribble", "ms": 2000, "seconds": 50, "times": 1}})
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS, timeout=90)
+        first, second = self.login_posts()
+        waited = second["t"] - first["t"]
+        self.assertTrue(39.0 <= waited <= 46.0, "the dribbled post was given up after %.1f s" % waited)
+        # Whether its socket went at the deadline depends on the platform waking a call blocked in it.
+        ended = wait_until(lambda: self.site.events("/PLogin.do"), 20, what="the dribble's end")[0]
+        print("\ndribbled login answer: given up after %.1f s; its socket went after %.1f s (%s)"
+              % (waited, ended["end"] - first["t"], ended["outcome"]))
+
+    def test_a_cut_or_oversized_answer_is_judged_by_the_part_that_came(self):
+        app = self.start()
+        self.fill(EMAIL, "wrong")
+        # The login form is in the first 400 bytes of the wrong-account page; the oversized one passes the
+        # answer's 4 MB limit.
+        faults = ({"kind": "cut", "partial": 400}, {"kind": "chunked", "chunk": 50, "cut": True, "partial": 400},
+                  {"kind": "oversize", "bytes": 5 << 20})
+        for posts, fault in enumerate(faults, 1):
+            self.site.control("/faults", {"/PLogin.do": fault})
+            app.click(app.tree().find(id=LOGIN_BUTTON))
+            wait_until(lambda: len(self.login_posts()) == posts, 30, what="post %d" % posts)
+            app.wait_text(LOGIN_INFO, WRONG, timeout=60, what="a wrong account after a %s answer" % fault["kind"])
+            self.assertEqual(read(self.h.path("Verdaly.ini")), b"1 \r\n2 \r\n3 F\r\n", fault)
+        time.sleep(1)
+        self.assertEqual(len(self.login_posts()), 3, "each answer came with status 200: no retries")
+        # A cut answer without the form is a login, as an unreadable one is.
+        self.site.control("/faults", {"/PLogin.do": {"kind": "cut", "partial": 60}})
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
+
     def test_a_second_click_while_a_login_is_under_way_starts_no_login_inside_it(self):
         # The first post fails after 8 s; a click made meanwhile waits in the queue and comes out between posts.
         app = self.start(login={"fail_first": 1, "delay_ms": 8000})

@@ -14,6 +14,7 @@ import http.server
 import json
 import os
 import random
+import select
 import socket
 import socketserver
 import struct
@@ -48,8 +49,14 @@ DEFAULT_CONFIG = {
     # "owner/album": {"photos": [url or {"url", "size" or "file", "fault"}]} or {"count": N, "host": H, "size": S}
     # or {"page": "raw text served as is"}.
     "albums": {},
-    # path or full address -> {"kind": 404|500|status|stall|cut|delay|slow|never_finish|empty, ...}
-    # (empty: the normal status with an empty body; "delay_ms" makes any of them late)
+    # path or full address -> {"kind": 404|500|status|stall|cut|delay|slow|never_finish|empty|dribble|chunked|
+    # nolength|oversize, ...} (empty: the normal status with an empty body; "delay_ms" makes any of them late).
+    # dribble: one byte every "ms" (2000) from the header's first byte, or with "from": "body" from the body's
+    # byte "prefix" (0) on, for "seconds" (60) at most, then the connection is cut; chunked: chunks of "chunk"
+    # bytes (1024), with "cut" the connection closes after "partial" bytes (half) and before the last chunk;
+    # nolength: neither a length nor chunking, the connection closes after "partial" bytes (all); oversize: the
+    # body padded with blanks to "bytes", announced by its length unless "length" is false.
+    # Stalls and dribbles note in /events when they ended and why (the client closed, their bound, the end).
     "faults": {},
     "photo_size": 0,
     "photo_delay_ms": 0,
@@ -223,6 +230,7 @@ class SiteState:
         self.login_posts = 0
         self.fault_hits = {}
         self.stopping = threading.Event()
+        self.events = []
         self.clear_stats()
         self.configure(config)
 
@@ -285,6 +293,11 @@ class SiteState:
     def find_photo(self, host, path):
         with self.lock:
             return self.photos.get((host, path)) or self.photos.get((host, urllib.parse.unquote(path)))
+
+    def note(self, event):
+        """One held answer (a stall or a dribble) has ended; "outcome" says how."""
+        with self.lock:
+            self.events.append(event)
 
     def log(self, record):
         path = self.config.get("log")
@@ -522,6 +535,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path == "/stats":
             with st.lock:
                 return Response(200, json.dumps(st.stats), "application/json; charset=utf-8")
+        if path == "/events":
+            with st.lock:
+                return Response(200, json.dumps(st.events), "application/json; charset=utf-8")
         if path == "/stats/clear":
             st.clear_stats()
             return Response(200, "{}", "application/json; charset=utf-8")
@@ -558,17 +574,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             response = Response(response.status, b"", response.ctype, response.headers)
         if kind == "stall" and not fault.get("headers", True):
             self.close_connection = True
-            st.stopping.wait(seconds)
+            self.hold(seconds, kind)
             return
-        head = ["HTTP/1.1 %d %s" % (response.status, REASONS.get(response.status, "Unknown")),
-                "Server: nginx",
-                "Date: " + self.date_time_string(),
-                "Content-Type: " + response.ctype,
-                "Content-Length: %d" % response.length]
-        head += ["%s: %s" % h for h in response.headers]
-        if self.close_connection:
-            head.append("Connection: close")
-        raw_head = ("\r\n".join(head) + "\r\n\r\n").encode("utf-8")
+        if kind in ("dribble", "chunked", "nolength", "oversize") and self.command != "HEAD":
+            return self.write_shaped(response, fault, kind)
+        raw_head = self.head_bytes(response)
         if response.parts is not None and self.command != "HEAD":
             return self.write_parts(raw_head, response)
         body = b"" if self.command == "HEAD" else response.body
@@ -578,7 +588,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(raw_head + body[:partial])
                 self.wfile.flush()
                 self.close_connection = True
-                st.stopping.wait(seconds)
+                self.hold(seconds, kind)
                 return
             if kind == "cut":
                 partial = int(fault.get("partial", len(body) // 2))
@@ -604,6 +614,101 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 st.photo_sent(len(body))
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
+
+    def head_bytes(self, response, framing="length", length=None):
+        """The answer's header; framing "length" (Content-Length), "chunked" or "close" (neither)."""
+        head = ["HTTP/1.1 %d %s" % (response.status, REASONS.get(response.status, "Unknown")),
+                "Server: nginx",
+                "Date: " + self.date_time_string(),
+                "Content-Type: " + response.ctype]
+        if framing == "length":
+            head.append("Content-Length: %d" % (response.length if length is None else length))
+        elif framing == "chunked":
+            head.append("Transfer-Encoding: chunked")
+        head += ["%s: %s" % h for h in response.headers]
+        if self.close_connection or framing == "close":
+            self.close_connection = True
+            head.append("Connection: close")
+        return ("\r\n".join(head) + "\r\n\r\n").encode("utf-8")
+
+    def client_gone(self, timeout):
+        """Waits up to timeout for the client to close its end; True when it did."""
+        try:
+            readable, _, _ = select.select([self.connection], [], [], timeout)
+            return bool(readable) and self.connection.recv(4096, socket.MSG_PEEK) == b""
+        except OSError:
+            return True
+
+    def hold(self, seconds, kind, started=None):
+        """Sends nothing for up to seconds, watching the client; notes how the wait ended."""
+        st = self.server.state
+        started = started or time.time()
+        outcome = "bound"
+        while not st.stopping.is_set():
+            left = started + seconds - time.time()
+            if left <= 0:
+                break
+            if self.client_gone(min(left, 0.2)):
+                outcome = "client closed"
+                break
+        st.note({"path": self.path, "kind": kind, "start": started, "end": time.time(), "outcome": outcome})
+
+    def write_shaped(self, response, fault, kind):
+        """Answers whose framing or pace is the fault: dribble, chunked, nolength, oversize."""
+        st = self.server.state
+        body = response.body if response.parts is None else b"".join(response.parts)
+        started = time.time()
+        outcome = "done"
+        try:
+            if kind == "chunked":
+                size = max(1, int(fault.get("chunk", 1024)))
+                cut = bool(fault.get("cut"))
+                end = int(fault.get("partial", len(body) // 2)) if cut else len(body)
+                out = [self.head_bytes(response, "chunked")]
+                for i in range(0, end, size):
+                    piece = body[i:min(i + size, end)]
+                    out.append(b"%x\r\n" % len(piece) + piece + b"\r\n")
+                if not cut:
+                    out.append(b"0\r\n\r\n")
+                self.wfile.write(b"".join(out))
+                if cut:
+                    self.close_connection = True
+                    outcome = "cut"
+            elif kind == "nolength":
+                self.wfile.write(self.head_bytes(response, "close") + body[:int(fault.get("partial", len(body)))])
+            elif kind == "oversize":
+                total = int(fault["bytes"])
+                self.wfile.write(self.head_bytes(response, "length" if fault.get("length", True) else "close", total))
+                self.wfile.write(body[:total])
+                filler = b" " * 65536
+                left = total - min(total, len(body))
+                while left > 0:
+                    self.wfile.write(filler[:min(left, len(filler))])
+                    left -= min(left, len(filler))
+            elif kind == "dribble":
+                raw = self.head_bytes(response) + body
+                at = 0 if fault.get("from", "head") == "head" else len(raw) - len(body) + int(fault.get("prefix", 0))
+                pause = int(fault.get("ms", 2000)) / 1000.0
+                bound = float(fault.get("seconds", 60))
+                self.wfile.write(raw[:at])
+                self.wfile.flush()
+                for i in range(at, len(raw)):
+                    if st.stopping.is_set() or time.time() - started >= bound:
+                        outcome = "bound"
+                        break
+                    if self.client_gone(pause):
+                        outcome = "client closed"
+                        break
+                    self.wfile.write(raw[i:i + 1])
+                    self.wfile.flush()
+                if outcome != "done":
+                    self.close_connection = True
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            outcome = "client closed"
+            self.close_connection = True
+        if kind == "dribble":
+            st.note({"path": self.path, "kind": kind, "start": started, "end": time.time(), "outcome": outcome})
 
     def write_parts(self, raw_head, response):
         try:

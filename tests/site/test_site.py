@@ -88,6 +88,14 @@ class PhotoBytes(unittest.TestCase):
         self.assertEqual(site.photo_key("http://Fmn.rrimg.com:80/a/b.jpg?x=1"), "fmn.rrimg.com/a/b.jpg")
 
 
+def wait_until_true(probe, timeout=5.0):
+    deadline = time.monotonic() + timeout
+    while not probe():
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out")
+        time.sleep(0.05)
+
+
 def walk_segments(data):
     """True when the marker segments before the scan lead to SOS without running off the end."""
     i = 2
@@ -250,6 +258,84 @@ class RunningSite(unittest.TestCase):
         with self.assertRaises(socket.timeout):
             s.recv(4096)
         s.close()
+
+    def fault(self, path, fault):
+        self.request("control.test", "POST", "/faults", json.dumps({path: fault}))
+
+    def events(self, path):
+        return [e for e in json.loads(self.request("control.test", "GET", "/events")[1]) if e["path"] == path]
+
+    def test_dribble_sends_one_byte_at_a_time_within_its_bound_and_notes_how_it_ended(self):
+        self.fault("/fmn/p/one.jpg", {"kind": "dribble", "ms": 100, "seconds": 0.75})
+        s = socket.create_connection(("127.0.0.1", self.port), timeout=5)
+        s.sendall(b"GET /fmn/p/one.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\n\r\n")
+        pieces, start = [], time.monotonic()
+        while True:
+            data = s.recv(4096)
+            if not data:
+                break
+            pieces.append(data)
+        took = time.monotonic() - start
+        s.close()
+        # Seven or so single bytes of the header in 0.75 s, then the connection went: the answer was cut.
+        self.assertTrue(all(len(p) == 1 for p in pieces), pieces)
+        self.assertTrue(5 <= len(pieces) <= 8, len(pieces))
+        self.assertTrue(b"HTTP/1.1 200 OK\r\n".startswith(b"".join(pieces)), pieces)
+        self.assertTrue(0.7 <= took <= 1.5, took)
+        self.assertEqual([e["outcome"] for e in self.events("/fmn/p/one.jpg")], ["bound"])
+
+        # From the body on, after a prefix sent at once; a client that closes ends the dribble at once.
+        self.fault("/fmn/p/big.jpg", {"kind": "dribble", "ms": 200, "from": "body", "prefix": 100, "seconds": 30})
+        s = socket.create_connection(("127.0.0.1", self.port), timeout=5)
+        s.sendall(b"GET /fmn/p/big.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\n\r\n")
+        time.sleep(0.3)
+        head, _, body = s.recv(65536).partition(b"\r\n\r\n")
+        self.assertIn(b"Content-Length: 50000", head)
+        self.assertEqual(body, site.photo_bytes("fmn.rrimg.com/fmn/p/big.jpg", 50000)[:len(body)])
+        self.assertTrue(100 <= len(body) <= 102, len(body))
+        s.close()
+        closed = time.time()
+        wait_until_true(lambda: self.events("/fmn/p/big.jpg"))
+        event = self.events("/fmn/p/big.jpg")[0]
+        self.assertEqual(event["outcome"], "client closed")
+        self.assertLess(event["end"] - closed, 0.5)
+
+    def test_stalls_note_when_the_client_closed(self):
+        s = socket.create_connection(("127.0.0.1", self.port), timeout=5)
+        s.sendall(b"GET /fmn/p/stall.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\n\r\n")
+        time.sleep(0.3)
+        s.close()
+        wait_until_true(lambda: self.events("/fmn/p/stall.jpg"))
+        self.assertEqual(self.events("/fmn/p/stall.jpg")[0]["outcome"], "client closed")
+
+    def test_chunked_answers_whole_and_cut_before_the_last_chunk(self):
+        one = site.photo_bytes("fmn.rrimg.com/fmn/p/one.jpg")
+        self.fault("/fmn/p/one.jpg", {"kind": "chunked", "chunk": 100})
+        resp, data = self.request("fmn.rrimg.com", "GET", "/fmn/p/one.jpg")
+        self.assertEqual((resp.getheader("Transfer-Encoding"), resp.getheader("Content-Length")), ("chunked", None))
+        self.assertEqual(data, one)
+        self.fault("/fmn/p/one.jpg", {"kind": "chunked", "chunk": 100, "cut": True, "partial": 250})
+        with self.assertRaises(http.client.IncompleteRead) as cut:
+            self.request("fmn.rrimg.com", "GET", "/fmn/p/one.jpg")
+        self.assertEqual(cut.exception.partial, one[:250])
+
+    def test_answers_without_length_or_chunking_end_with_the_connection(self):
+        one = site.photo_bytes("fmn.rrimg.com/fmn/p/one.jpg")
+        for fault, expected in (({"kind": "nolength"}, one), ({"kind": "nolength", "partial": 300}, one[:300])):
+            self.fault("/fmn/p/one.jpg", fault)
+            resp, data = self.request("fmn.rrimg.com", "GET", "/fmn/p/one.jpg")
+            self.assertEqual((resp.getheader("Content-Length"), resp.getheader("Connection")), (None, "close"))
+            self.assertEqual(data, expected)
+
+    def test_oversize_pads_the_real_answer_to_its_size_with_or_without_a_length(self):
+        body = b"email=a%40b.c&password=x&autoLogin=true"
+        for length in (True, False):
+            self.fault("/PLogin.do", {"kind": "oversize", "bytes": 5 << 20, "length": length})
+            resp, page = self.login(body)
+            self.assertEqual(resp.getheader("Content-Length"), str(5 << 20) if length else None)
+            self.assertEqual(len(page), 5 << 20)
+            self.assertIn(b'class="login"', page[:2000])
+            self.assertEqual(page[-100:], b" " * 100)
 
     def test_control_host_changes_faults_and_is_not_logged(self):
         resp, _ = self.request("control.test", "POST", "/faults", json.dumps({"/late.jpg": {"kind": "404"}}))

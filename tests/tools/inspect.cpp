@@ -515,7 +515,8 @@ std::string CmdProcs() {
     pe.dwSize = sizeof pe;
     std::string list;
     for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe))
-        list += (list.empty() ? "" : ",") + Obj().Int("pid", pe.th32ProcessID).Str("exe", pe.szExeFile).Json();
+        list += (list.empty() ? "" : ",") +
+                Obj().Int("pid", pe.th32ProcessID).Str("exe", pe.szExeFile).Int("threads", pe.cntThreads).Json();
     CloseHandle(snap);
     return Obj().Raw("procs", "[" + list + "]").Json();
 }
