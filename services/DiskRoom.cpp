@@ -2,26 +2,21 @@
 
 #include <algorithm>
 
-std::optional<std::uint64_t> DiskRoom::Room() const {
+bool DiskRoom::Ask(std::uint64_t size) {
+    asked_ = true;
+    granted_ = 0;
     const auto free = freeBytes_();
-    if (!free || *free < reserve_) return std::nullopt;
-    return *free - reserve_;
+    if (!free || *free < reserve_ || *free - reserve_ < size) return false;
+    granted_ = std::min(*free - reserve_, size + kRecheckBytes);
+    return true;
 }
 
 bool DiskRoom::Fits(std::uint64_t size) {
-    const auto room = Room();
-    return room && *room >= size;
+    return (asked_ && size <= granted_) || Ask(size);
 }
 
 bool DiskRoom::Take(std::uint64_t size) {
-    if (size > granted_) {
-        const auto room = Room();
-        if (!room || *room < size) {
-            granted_ = 0;
-            return false;
-        }
-        granted_ = std::min(*room, size + kRecheckBytes);
-    }
+    if (size > granted_ && !Ask(size)) return false;
     granted_ -= size;
     return true;
 }

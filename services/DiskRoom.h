@@ -16,15 +16,18 @@ public:
 
     DiskRoom(FreeBytes freeBytes, std::uint64_t reserve) : freeBytes_(std::move(freeBytes)), reserve_(reserve) {}
 
-    // Asks the volume whether `size` more bytes would leave the reserve free; unknown free space counts as none.
+    // Whether `size` more bytes would leave the reserve free; unknown free space counts as none. The first
+    // question goes to the volume, later ones too unless the room it granted answers them.
     [[nodiscard]] bool Fits(std::uint64_t size);
     // Takes room for `size` bytes about to be written: false when they would eat into the reserve.
     [[nodiscard]] bool Take(std::uint64_t size);
 
 private:
-    [[nodiscard]] std::optional<std::uint64_t> Room() const;
+    // Asks the volume, and grants room for the writes to come: `size` and one recheck span, at most all there is.
+    bool Ask(std::uint64_t size);
 
     FreeBytes freeBytes_;
     std::uint64_t reserve_;
+    bool asked_ = false;
     std::uint64_t granted_ = 0;  // may still be written before the volume is asked again
 };

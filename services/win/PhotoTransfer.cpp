@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "BackgroundTask.h"
 #include "DiskRoom.h"
@@ -10,6 +11,8 @@
 #include "Http.h"
 
 namespace {
+
+constexpr size_t kWriteBytes = 64 * 1024;
 
 std::wstring NewTempName(const std::wstring& folder) {
     static std::atomic<unsigned> counter{0};
@@ -53,6 +56,20 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
             }
             UniqueKernelHandle file;
             bool written = true;
+            // WinINet hands the body over a few kilobytes at a time: the file gets it in larger writes.
+            std::string pending;
+            const auto flush = [&] {
+                if (pending.empty()) return true;
+                if (!room.Take(pending.size())) {
+                    shared->noRoom = true;
+                    return false;
+                }
+                DWORD done = 0;
+                const DWORD size = static_cast<DWORD>(pending.size());
+                const bool ok = WriteFile(file.Get(), pending.data(), size, &done, nullptr) && done == size;
+                pending.clear();
+                return ok;
+            };
             const Http::Timeouts timeouts{limitMs, limitMs, limitMs};
             try {
                 shared->result = Http::Perform(
@@ -71,15 +88,12 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                         return static_cast<bool>(file);
                     },
                     [&](const char* data, size_t size) {
-                        if (!room.Take(size)) {
-                            shared->noRoom = true;
-                            return written = false;
-                        }
-                        DWORD done = 0;
-                        written = WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+                        pending.append(data, size);
+                        written = pending.size() < kWriteBytes || flush();
                         return written;
                     },
                     &control);
+                written = written && flush();
             } catch (...) {
                 written = false;  // out of memory, say: the photo failed and its file goes below
             }
