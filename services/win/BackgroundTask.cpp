@@ -8,8 +8,9 @@
 namespace {
 
 // After giving up, how long the waiting side lets the worker end, so that its file and socket are gone when
-// the wait returns. A call the platform interrupts ends at once; under Wine a closed request does not wake a
-// call blocked in it, but its time-outs never run past the deadline by much.
+// the wait returns. A call the platform interrupts ends at once. Under Wine closing the request does not wake
+// a call blocked in it: that call ends on its own time-out, which for a transfer that stalled early falls
+// close to the deadline.
 constexpr DWORD kWindUpMs = 3000;
 
 struct TaskState {

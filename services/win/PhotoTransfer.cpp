@@ -93,7 +93,7 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                         return written;
                     },
                     &control);
-                written = written && flush();
+                if (shared->result.Success()) written = written && flush();
             } catch (...) {
                 written = false;  // out of memory, say: the photo failed and its file goes below
             }
