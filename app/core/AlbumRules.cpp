@@ -45,8 +45,9 @@ std::wstring_view TrimBlanks(std::wstring_view text) {
 // scripts photo names are written in: Latin, Greek, Cyrillic, Armenian, full-width Latin, Roman numerals
 // and circled letters. Other characters compare as they are.
 wchar_t FoldCase(wchar_t c) {
-    const auto pairFold = [c](unsigned first, unsigned last, bool lowerIsOdd) {
-        return c >= first && c <= last && ((c & 1) != 0) == lowerIsOdd;
+    const auto code = static_cast<unsigned>(c);
+    const auto pairFold = [code](unsigned first, unsigned last, bool lowerIsOdd) {
+        return code >= first && code <= last && ((code & 1) != 0) == lowerIsOdd;
     };
     if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 0x20) : c;
     if (c == 0xB5) return 0x39C;
