@@ -4,5 +4,5 @@
 #include <string>
 
 // Writes the file's "Zone.Identifier" stream. Where the file system has no streams (Wine on a Linux file
-// system, FAT) there is nothing to mark, and the failure is ignored.
+// system, FAT) there is nothing to mark; a failure to write is ignored.
 void MarkFromInternet(const std::wstring& path, const std::wstring& hostUrl) noexcept;
