@@ -1,7 +1,7 @@
 // What the message router costs per message: messages sent to a window without the router, with the router and
 // no subscriber of that message, and with one subscriber; then what the router's per-message work is made of
 // (building the decimal property names, looking them up). Prints figures; asserts nothing.
-//   cmake/wine-run.sh build/win/bench/router_bench.exe [messages]
+//   (cd build/win && ../../cmake/wine-run.sh bench/router_bench.exe [messages])
 
 #include <windows.h>
 
@@ -63,7 +63,7 @@ void Row(const wchar_t* what, double ns, double baseNs) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const long count = argc > 1 ? std::wcstol(argv[1], nullptr, 10) : 200000;
+    const long count = argc > 1 ? std::wcstol(argv[1], nullptr, 10) : 20000;
     WNDCLASSW wc{};
     wc.lpfnWndProc = PlainProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -104,6 +104,8 @@ int wmain(int argc, wchar_t** argv) {
     RemovePropW(hwnd, L"1234#32769C");
     std::wprintf(L"  building the three names of a one-subscriber message: %.0f ns (%.0f ns each)\n", names, names / 3);
     std::wprintf(L"  one GetPropW lookup of a ready name:                  %.0f ns\n", lookup);
+    std::wprintf(L"  the names' share of what the router adds with one subscriber: %.1f %%\n",
+                 100.0 * names / (subscribed - plain));
     DestroyWindow(hwnd);
     return 0;
 }
