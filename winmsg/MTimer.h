@@ -23,7 +23,8 @@ private:
     // Starts the system timer for the timer's Interval and gives it the first empty slot. False (and the timer
     // stopped) when the system timer cannot be made; throws ComponentError TooManyTimers when no slot is free.
     [[nodiscard]] static bool AddTimer(CTimer& timer);
-    // Kills the timer's system timer and empties its slot. False when no slot holds it.
+    // Kills the timer's system timer and empties its slot. False when no slot holds it (a system timer it has is
+    // killed all the same).
     static bool RemoveTimer(CTimer& timer) noexcept;
     static void CALLBACK TimerProc(HWND hwnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime) noexcept;
 };
