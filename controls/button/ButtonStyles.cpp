@@ -318,7 +318,7 @@ void PaintCapsule(ButtonCore& core, Canvas& canvas, int w, int h) {
     VGrad(canvas, s(32), s(-32), 5, 0, w - 5, h - 1);
 
     // Left side: the edge, then four shoulder columns that shade towards the half height and on to the bottom.
-    Column(canvas, 0, 2, h - 5, s(128), s(-128));
+    Column(canvas, 0, 2, h - 4, s(128), s(-128));
     const int leftUpper[4] = {-37, -53, -37, 5};
     const int leftLower[4] = {-32, -32, -32, -5};
     for (int i = 0; i < 4; ++i) {
@@ -332,7 +332,7 @@ void PaintCapsule(ButtonCore& core, Canvas& canvas, int w, int h) {
     Row(canvas, h - 3, 3, 6, s(-37), s(-32));
 
     // Right side, the shaded one: the same construction, darker.
-    Column(canvas, w - 1, 3, h - 4, s(128), s(-128));
+    Column(canvas, w - 1, 3, h - 3, s(128), s(-128));
     const int rightUpper[4] = {-48, -64, -8, 5};
     const int rightLower[4] = {-37, -53, -21, -5};
     for (int i = 0; i < 4; ++i) {
