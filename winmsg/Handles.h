@@ -156,6 +156,8 @@ public:
     ~SelectGuard() {
         if (old_) SelectObject(dc_, old_);
     }
+    // False when the object could not be selected (a bitmap already selected elsewhere, a bad handle).
+    [[nodiscard]] bool Selected() const noexcept { return old_ != nullptr; }
 
 private:
     HDC dc_;
