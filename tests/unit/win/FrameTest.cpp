@@ -193,6 +193,42 @@ TEST(FrameEngine, WithoutAPainterOrWithAFailingOneThePlainFrameIsPainted) {
     EXPECT_EQ(FramePixel(window.Hwnd(), cxf - 1, 100), border);
 }
 
+TEST(FrameEngine, TheSystemPaintsNoCaptionOverThePaintersOnActivationOrNewText) {
+    FrameProbe window(WS_OVERLAPPEDWINDOW);
+    FakePainter painter;  // paints nothing: whatever shows is someone else's
+    painter.window = window.Hwnd();
+    cNCCalcSize engine;
+    engine.Attach(&painter);
+    cNCCalcSize::Display(window.Hwnd());
+    ShowWindow(window.Hwnd(), SW_SHOWNA);
+    const COLORREF marker = RGB(1, 2, 3);
+    const auto mark = [&] {
+        const WindowFrameDC dc(window.Hwnd());
+        const UniqueBrush brush(CreateSolidBrush(marker));
+        const RECT caption{0, 0, 300, painter.top};
+        FillRect(dc.Get(), &caption, brush.Get());
+    };
+
+    for (const BOOL active : {TRUE, FALSE, TRUE}) {
+        mark();
+        const int paints = painter.paints;
+        EXPECT_TRUE(SendMessageW(window.Hwnd(), WM_NCACTIVATE, active, 0));
+        EXPECT_EQ(engine.WindowActive(), active == TRUE);
+        EXPECT_GT(painter.paints, paints) << "the painter paints the new state";
+        EXPECT_EQ(FramePixel(window.Hwnd(), 150, 12), marker) << "the system painted its caption";
+    }
+
+    mark();
+    const int paints = painter.paints;
+    EXPECT_TRUE(SetWindowTextW(window.Hwnd(), L"New title"));
+    EXPECT_EQ(FramePixel(window.Hwnd(), 150, 12), marker) << "the system painted its caption";
+    EXPECT_GT(painter.paints, paints);
+    wchar_t text[32] = {};
+    GetWindowTextW(window.Hwnd(), text, 32);
+    EXPECT_STREQ(text, L"New title");
+    EXPECT_TRUE(GetWindowLongPtrW(window.Hwnd(), GWL_STYLE) & WS_VISIBLE);
+}
+
 // Caption and border pictures of the main window's layout, every pixel a colour of its own position.
 Picture PatternPicture(int width, int height) {
     BITMAPINFO bi{};
