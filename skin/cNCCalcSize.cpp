@@ -110,11 +110,12 @@ void cNCCalcSize::Attach(INCAreaModifier* iTo) {
     captionSurface_->Height(4 * GetSystemMetrics(SM_CYCAPTION));
     mdiClient_ = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
     SetPropW(hwnd, kImplementationProperty, static_cast<HANDLE>(iTo));
-    // The keyboard hook that forwards Alt+key presses (ForwardAltKey) registers the engine here once it exists.
+    // Seam for the keyboard hook (it comes with the menu bar): the hook module registers the engine here, so that
+    // Alt+key presses of the active window reach its painter through ForwardAltKey.
 }
 
 void cNCCalcSize::Detach() noexcept {
-    // ... and unregisters it here.
+    // Seam for the keyboard hook: the engine is unregistered here first.
     if (window_) UnsubscribeAll();
     isMdiChild_ = false;
     captionSurface_.reset();

@@ -132,8 +132,9 @@ class Frame(FrameScenario):
         self.h.screenshot("-inactive")
         self.assertGreater(len([p for p in title if p[2] == WHITE]), 20)
 
-        # Back in front, the frame is the active one again.
-        self.h.inspect("foreground", "--hwnd", app.hwnd)
+        # A click on the inactive caption brings the window to the front, with the active frame again.
+        self.h.inspect("click", "--hwnd", app.hwnd, "--wx", 200, "--wy", 20, "--no-activate")
+        wait_until(lambda: app.tree().foreground_hwnd == app.hwnd, 10, what="the window in front again")
         self.wait_frame(app, "active-again", True)
 
     def test_buttons_window_menu_and_dragging(self):
