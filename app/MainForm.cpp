@@ -12,8 +12,20 @@
 #include "modTray.h"
 #include "resource.h"
 
+namespace {
+
+Picture LoadSkinPicture(HINSTANCE instance, int id) {
+    // A DIB section keeps the picture's own colours whatever the screen's depth.
+    return Picture(UniqueBitmap(
+        static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
+}
+
+}  // namespace
+
 bool MainForm::CreateMain(int showCommand) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
+    PicCaption = LoadSkinPicture(instance, IDB_SKIN_CAPTION);
+    PicBorder = LoadSkinPicture(instance, IDB_SKIN_BORDER);
     bigIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERDALY), IMAGE_ICON,
                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
     smallIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERDALY), IMAGE_ICON,
@@ -24,22 +36,27 @@ bool MainForm::CreateMain(int showCommand) {
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
+    // The system's frame until the skin takes over (Load sizes the window again from the skin's margins).
     RECT frame{0, 0, MulDiv(kClientWidthTwips, dpi_, 1440), MulDiv(kClientHeightTwips, dpi_, 1440)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
 
     WindowArgs args;
     args.windowClass = {kClassName, 0, GetSysColorBrush(COLOR_BTNFACE), bigIcon_.Get(), smallIcon_.Get()};
     args.text = kCaption;
     args.style = style;
     args.exStyle = exStyle;
-    args.rect = {x, y, x + width, y + height};
+    args.rect = {0, 0, frame.right - frame.left, frame.bottom - frame.top};
     if (!Create(args)) return false;
+
+    RECT placed{};
+    GetWindowRect(Hwnd(), &placed);
+    const int width = placed.right - placed.left;
+    const int height = placed.bottom - placed.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+    SetWindowPos(Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(Hwnd(), showCommand);
     UpdateWindow(Hwnd());
     return true;
@@ -87,8 +104,30 @@ int MainForm::ProgressValue() const {
     return bar ? bar->Model().Value() : 0;
 }
 
+void MainForm::AttachSkin() {
+    Skin.ActiveCaptionColor(0xFFFFFF);
+    Skin.InActiveCaptionColor(0xFFFFFF);
+    Skin.ActiveMenuColor(0xC00000);
+    Skin.ActiveMenuColorOver(0x0000FF);
+    Skin.InActiveMenuColor(0x000000);
+    Skin.MenuBackgroundColor(0x8000000F);
+    Skin.CaptionFont()->Size = 9;
+    // Without the skin the window keeps the system's frame, at the size it was made with.
+    if (!Skin.Attach(Hwnd(), PicCaption, PicBorder, 19, 20, 90, 140, 240, 400)) return;
+    // The client area keeps its layout size inside the skin's margins. The background is the window class's
+    // button-face brush.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    Skin.GetLeftMarginWidth(left);
+    Skin.GetTopMarginHeight(top);
+    Skin.GetRightMarginWidth(right);
+    Skin.GetBottomMarginHeight(bottom);
+    SetWindowPos(Hwnd(), nullptr, 0, 0, MulDiv(kClientWidthTwips, dpi_, 1440) + left + right,
+                 MulDiv(kClientHeightTwips, dpi_, 1440) + top + bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void MainForm::Load() {
-    // Every step's failure is ignored and the next one runs.
+    AttachSkin();
+    // From here on every step's failure is ignored and the next one runs.
     const std::filesystem::path file(kSettingsFile);
     std::error_code error;
     // Only a file that is surely missing gets the default lines; one that could not be looked at (locked,
@@ -146,6 +185,7 @@ void MainForm::OnClose() {
         MessageBoxW(Hwnd(), L"相册下载中，请您先停止", L"退出程序", MB_OK);
         return;
     }
+    Skin.Detach();
     DestroyWindow(Hwnd());
 }
 

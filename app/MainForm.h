@@ -11,6 +11,8 @@
 #include "ControlTable.h"
 #include "FileCFG.h"
 #include "Handles.h"
+#include "Picture.h"
+#include "cNeoCaption.h"
 
 class MainForm : public BaseWindow {
 public:
@@ -28,6 +30,7 @@ private:
     // Lifecycle
     bool OnCreate();
     void Load();
+    void AttachSkin();
     void OnActivate(WORD state);
     void Activate();
     void OnClose();
@@ -67,6 +70,11 @@ private:
     std::wstring SaveDir;
 
     ControlTable controls_;
+    // The frame's two skin pictures, kept as the window's hidden pictures; the skin holds its own copies.
+    Picture PicCaption;
+    Picture PicBorder;
+    // The caption and frame; declared after the pictures and the controls so it lets go of the window first.
+    cNeoCaption Skin;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     int dpi_ = 96;

@@ -5,6 +5,7 @@
 #include "Clipboard.h"
 #include "DirPath.h"
 #include "Http.h"
+#include "MarkOfTheWeb.h"
 #include "MainForm.h"
 #include "PhotoTransfer.h"
 #include "SiteAddresses.h"
@@ -103,6 +104,11 @@ void MainForm::DownloadAlbum() {
 }
 
 void MainForm::DownloadPhoto(const std::wstring& address) {
+    // A page may name any address: only a photo on the internet is fetched.
+    if (!IsAllowedPhotoAddress(address)) {
+        ++FailCount;
+        return;
+    }
     const PhotoDownload download = DownloadToTempFile(address, SaveDir, kPhotoLimitMs);
     if (download.outcome == PhotoOutcome::Quit) return;
     if (download.outcome != PhotoOutcome::Saved) {
@@ -115,6 +121,7 @@ void MainForm::DownloadPhoto(const std::wstring& address) {
     // Only a complete photo replaces a file of that name.
     if (MoveFileExW(download.tempFile.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
         runNames_.Take(name);
+        MarkFromInternet(path, address);
         ++SuccessCount;
     } else {
         DeleteFileW(download.tempFile.c_str());

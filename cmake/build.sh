@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Verdaly for Windows (build/win) and, with --native, the portable core under the sanitizers
-# (build/native). Prints nothing but errors unless the build fails.
+# (build/native) and its fuzz targets (build/fuzz, with clang). Prints nothing but errors unless the build fails.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -17,5 +17,10 @@ build() {
 }
 if [ "${1:-}" = "--native" ]; then
     build build/native -DVERDALY_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+    # The fuzz targets need clang's libFuzzer; without clang they are left out.
+    if command -v clang++ >/dev/null 2>&1; then
+        build build/fuzz -DVERDALY_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
 fi
 build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo

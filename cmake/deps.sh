@@ -4,7 +4,7 @@ set -eu
 
 packages=(cmake make g++ googletest python3 mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine
           fonts-wine fonts-wqy-microhei fonts-liberation fonts-dejavu-core xvfb x11-utils xdotool xclip
-          imagemagick locales iproute2 util-linux curl)
+          imagemagick locales iproute2 util-linux curl clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,7 +1,7 @@
 #include "FileCFG.h"
 
+#include <exception>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -33,11 +33,25 @@ std::optional<Entry> SplitEntry(std::string_view line) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> FileCFG::LoadFile(const std::filesystem::path& file) {
+std::optional<std::vector<std::string>> FileCFG::LoadFile(const std::filesystem::path& file) noexcept {
+    try {
+        return Load(file);
+    } catch (const std::exception&) {
+        // Out of memory, or a stream that failed in a way it reports by throwing: the file cannot be read.
+        return std::nullopt;
+    }
+}
+
+std::optional<std::vector<std::string>> FileCFG::Load(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Three short lines make a settings file; anything far larger is not one, and is not read into memory.
+    std::string bytes(kMaxSize + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return std::nullopt;
+    const auto got = static_cast<size_t>(in.gcount());
+    if (got > kMaxSize) return std::nullopt;
+    bytes.resize(got);
 
     std::vector<std::string> lines;
     size_t start = 0;

@@ -13,9 +13,13 @@ public:
     // The three lines of a freshly created settings file.
     static constexpr std::string_view kDefaultContent = "1 \r\n2 \r\n3 F\r\n";
 
-    // Replaces the list with the file's lines and returns a copy of them; nullopt when the file cannot be read.
+    // The largest file that counts as a settings file.
+    static constexpr size_t kMaxSize = 64 * 1024;
+
+    // Replaces the list with the file's lines and returns a copy of them; nullopt when the file cannot be read
+    // (or holds more than kMaxSize bytes, or cannot be held in memory), and the list stays as it was then.
     // An empty file leaves the list as it was.
-    std::optional<std::vector<std::string>> LoadFile(const std::filesystem::path& file);
+    std::optional<std::vector<std::string>> LoadFile(const std::filesystem::path& file) noexcept;
 
     // The value of the last entry whose lower-cased key equals `key`; "" when none does.
     // nullopt when no list is held (nothing loaded yet).
@@ -31,6 +35,8 @@ public:
     [[nodiscard]] const std::optional<std::vector<std::string>>& Lines() const { return lines_; }
 
 private:
+    std::optional<std::vector<std::string>> Load(const std::filesystem::path& file);
+
     std::optional<std::vector<std::string>> lines_;
 };
 

@@ -156,6 +156,8 @@ public:
     ~SelectGuard() {
         if (old_) SelectObject(dc_, old_);
     }
+    // False when the object could not be selected (a bitmap already selected elsewhere, a bad handle).
+    [[nodiscard]] bool Selected() const noexcept { return old_ != nullptr; }
 
 private:
     HDC dc_;
@@ -186,4 +188,35 @@ public:
 private:
     HWND hwnd_ = nullptr;
     UINT_PTR id_ = 0;
+};
+
+// GetWindowDC / ReleaseDC for one scope: the whole window, its frame included.
+class WindowFrameDC {
+public:
+    explicit WindowFrameDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
+    WindowFrameDC(const WindowFrameDC&) = delete;
+    WindowFrameDC& operator=(const WindowFrameDC&) = delete;
+    ~WindowFrameDC() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    [[nodiscard]] HDC Get() const noexcept { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// LockWindowUpdate for one scope. Only one window of the system can be locked: a lock someone else holds is left
+// alone, and only a lock taken here is released.
+class WindowUpdateLock {
+public:
+    explicit WindowUpdateLock(HWND hwnd) noexcept : locked_(LockWindowUpdate(hwnd) != FALSE) {}
+    WindowUpdateLock(const WindowUpdateLock&) = delete;
+    WindowUpdateLock& operator=(const WindowUpdateLock&) = delete;
+    ~WindowUpdateLock() {
+        if (locked_) LockWindowUpdate(nullptr);
+    }
+
+private:
+    bool locked_;
 };

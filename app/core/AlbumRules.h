@@ -3,16 +3,18 @@
 // and the names the photos are saved under.
 
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The text after the last "/" (the whole text when there is none).
 std::wstring getFileName(std::wstring_view FilePath);
 
 // "http://" + host + "/photo/" + owner id + "/album-" + album id, cut out of the album address by its
-// markers; nullopt when the address has no owner id where one should be ("/album" before "photo/").
+// markers; nullopt when the address has no owner id where one should be ("/album" before "photo/"). Blanks
+// and control characters at either end are dropped; one left inside refuses the address.
 std::optional<std::wstring> AlbumPageAddress(std::wstring_view albumAddress, std::wstring_view photoHost);
 
 // The pieces of the page after each class="loading" marker, one per photo, in page order.
@@ -21,6 +23,10 @@ std::vector<std::wstring_view> PhotoPieces(std::wstring_view page);
 // The photo address in a piece: from after data-src=" up to the first ".jpg", with ".jpg" again.
 // nullopt when the piece has no ".jpg" after the marker.
 std::optional<std::wstring> PhotoAddress(std::wstring_view piece);
+
+// A photo address the run may request: http or https, no blank or control character, and no host that is an IP
+// literal of this machine, a private network or a link (a hostile page must not point the program at them).
+[[nodiscard]] bool IsAllowedPhotoAddress(std::wstring_view address);
 
 enum class NamingScheme { UrlInitName, AblumUpName, AblumDownName };
 
@@ -42,5 +48,6 @@ public:
     void Take(const std::wstring& name);
 
 private:
-    std::set<std::wstring> taken_;  // folded to lower case: the file system ignores case
+    std::unordered_set<std::wstring> taken_;                    // folded as the file system folds case
+    mutable std::unordered_map<std::wstring, int> nextNumber_;  // per folded name: the first number not seen taken
 };

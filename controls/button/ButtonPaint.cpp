@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ButtonStyles.h"
+
 namespace button {
 
 namespace {
@@ -113,15 +115,11 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
     }
 }
 
-namespace {
-
 // The surface keeps its background between paints: the next paint starts by clearing to it.
 void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Colour c) {
     core.Fields().SurfaceBackColor = c;
     canvas.SetBackground(Translate(c, core.Site()));
 }
-
-}  // namespace
 
 void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
@@ -197,12 +195,32 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
             core.FallBackFromTheme();
             fellBack = true;
         }
-    } else if (p.Style == StyleGradientBevel) {
-        PaintGradientBevel(core, canvas, w, h);
-    } else if (p.Style == StyleSkinned || p.Style == StyleGlossy) {
-        margin = 5;
-    } else if (p.Style == StyleCapsule || p.Style == StyleRounded) {
-        margin = 7;
+    } else {
+        switch (p.Style) {
+            case StyleEdge3D: PaintEdge3D(core, canvas, w, h); break;
+            case StyleThinEdge: PaintThinEdge(core, canvas, w, h); break;
+            case StyleFlatHover: PaintFlatHover(core, canvas, w, h); break;
+            case StyleDoubleFrame: PaintDoubleFrame(core, canvas, w, h); break;
+            case StyleHighlightTint: PaintHighlightTint(core, canvas, w, h); break;
+            case StyleSkinned:
+                PaintSkinned(core, canvas, w, h);
+                margin = 5;
+                break;
+            case StyleGlossy:
+                PaintGlossy(core, canvas, w, h);
+                margin = 5;
+                break;
+            case StyleGradientBevel: PaintGradientBevel(core, canvas, w, h); break;
+            case StyleCapsule:
+                PaintCapsule(core, canvas, w, h);
+                margin = 7;
+                break;
+            case StyleRounded:
+                PaintRounded(core, canvas, w, h);
+                margin = 7;
+                break;
+            default: break;
+        }
     }
 
     if (p.Icon && p.Icon->handle != 0) {

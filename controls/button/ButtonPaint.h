@@ -57,6 +57,9 @@ Shape ShapeFor(std::int32_t style, int width, int height);
 
 Point IconPosition(std::int32_t iconAlign, int iconSize, int margin, int width, int height);
 
+// The surface's background becomes `c` (cleared to it) and stays so for the next paint.
+void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Colour c);
+
 // Everything one paint needs besides the canvas.
 struct PaintInput {
     int width = 0;

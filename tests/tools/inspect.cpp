@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include "Handles.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -302,6 +304,13 @@ void MoveCursor(POINT pt) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, n.x, n.y);
 }
 
+// --wx/--wy: a point of the window's frame, relative to the window's top-left corner.
+POINT FramePoint(HWND h, const Args& a) {
+    RECT wr{};
+    GetWindowRect(h, &wr);
+    return {wr.left + Num(a, L"--wx", 0), wr.top + Num(a, L"--wy", 0)};
+}
+
 std::string CmdClick(const Args& a) {
     HWND h = TargetWindow(a);
     POINT pt{};
@@ -311,7 +320,8 @@ std::string CmdClick(const Args& a) {
         GetClientRect(h, &cr);
         pt = {a.count(L"--x") ? Num(a, L"--x", 0) : cr.right / 2, a.count(L"--y") ? Num(a, L"--y", 0) : cr.bottom / 2};
         ClientToScreen(h, &pt);
-        Activate(h);
+        if (a.count(L"--wx")) pt = FramePoint(h, a);
+        if (!a.count(L"--no-activate")) Activate(h);
     } else if (a.count(L"--sx")) {
         pt = {Num(a, L"--sx", 0), Num(a, L"--sy", 0)};
     } else {
@@ -336,11 +346,80 @@ std::string CmdClick(const Args& a) {
     return Obj().Int("x", pt.x).Int("y", pt.y).Json();
 }
 
+// Presses the left button on a point of the window's frame (--wx, --wy), moves the pointer by (--dx, --dy) in
+// small steps as a hand would, holds it there (--hold milliseconds, 200 by default) and releases it.
+std::string CmdDrag(const Args& a) {
+    HWND h = TargetWindow(a);
+    if (!h || !IsWindow(h)) return Error("no such window");
+    Activate(h);
+    const POINT from = FramePoint(h, a);
+    const POINT to{from.x + Num(a, L"--dx", 0), from.y + Num(a, L"--dy", 0)};
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    MoveCursor(from);
+    Sleep(50);
+    POINT n = Normalized(from);
+    SendMouse(MOUSEEVENTF_LEFTDOWN | at, n.x, n.y);
+    Sleep(100);
+    const int steps = 10;
+    for (int i = 1; i <= steps; ++i) {
+        MoveCursor({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        Sleep(30);
+    }
+    Sleep(static_cast<DWORD>(Num(a, L"--hold", 200)));
+    n = Normalized(to);
+    SendMouse(MOUSEEVENTF_LEFTUP | at, n.x, n.y);
+    Sleep(50);
+    return Obj().Int("x", to.x).Int("y", to.y).Json();
+}
+
+// The window's rectangle as the screen shows it, saved as a 24-bit BMP file (--out).
+std::string CmdGrab(const Args& a) {
+    HWND h = TargetWindow(a);
+    if (!h || !IsWindow(h)) return Error("no such window");
+    RECT wr{};
+    GetWindowRect(h, &wr);
+    const int w = wr.right - wr.left, ht = wr.bottom - wr.top;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, ht, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const WindowDC screen(nullptr);
+    const UniqueMemDC mem(CreateCompatibleDC(screen.Get()));
+    const UniqueBitmap dib(CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bool copied = false;
+    {
+        const SelectGuard selected(mem.Get(), dib.Get());
+        copied = BitBlt(mem.Get(), 0, 0, w, ht, screen.Get(), wr.left, wr.top, SRCCOPY) && bits;
+        GdiFlush();
+    }
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    const DWORD size = stride * static_cast<DWORD>(ht);
+    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                        static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader)};
+    const UniqueKernelHandle file(
+        CreateFileW(Opt(a, L"--out").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD n = 0;
+    const bool written = copied && file && WriteFile(file.Get(), &fh, sizeof fh, &n, nullptr) &&
+                         WriteFile(file.Get(), &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
+                         WriteFile(file.Get(), bits, size, &n, nullptr) && n == size;
+    if (!written) return Error("cannot grab the window");
+    return Obj().Raw("rect", RectJson(wr)).Json();
+}
+
+// Moves a top-level window to (--x, --y) of the screen without activating it.
+std::string CmdPlace(const Args& a) {
+    HWND h = TargetWindow(a);
+    if (!h || !IsWindow(h)) return Error("no such window");
+    const BOOL ok = SetWindowPos(h, nullptr, Num(a, L"--x", 0), Num(a, L"--y", 0), 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return Obj().Bool("ok", ok != FALSE).Json();
+}
+
 std::string CmdMove(const Args& a) {
     POINT pt{Num(a, L"--sx", 0), Num(a, L"--sy", 0)};
     if (HWND h = TargetWindow(a)) {
         pt = {Num(a, L"--x", 0), Num(a, L"--y", 0)};
         ClientToScreen(h, &pt);
+        if (a.count(L"--wx")) pt = FramePoint(h, a);
     }
     MoveCursor(pt);
     return Obj().Int("x", pt.x).Int("y", pt.y).Json();
@@ -587,6 +666,9 @@ std::string Run(const std::vector<std::wstring>& argv) {
     if (c == L"windows") return CmdWindows(a);
     if (c == L"click") return CmdClick(a);
     if (c == L"move") return CmdMove(a);
+    if (c == L"drag") return CmdDrag(a);
+    if (c == L"place") return CmdPlace(a);
+    if (c == L"grab") return CmdGrab(a);
     if (c == L"key") return CmdKey(a);
     if (c == L"type") return CmdType(a);
     if (c == L"settext") return CmdSetText(a);

@@ -57,6 +57,7 @@ public:
 protected:
     void InitProperties() override;
     void OnResize() override;
+    void OnAmbientChanged(std::wstring_view name) noexcept override { core_.AmbientChanged(name); }
     bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
 
 private:

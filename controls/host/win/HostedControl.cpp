@@ -73,6 +73,12 @@ HostedControl* HostedControl::FromHwnd(HWND hwnd) noexcept {
     return dynamic_cast<HostedControl*>(BaseWindow::FromHwnd(hwnd));
 }
 
+void HostedControl::SetAmbientDisplayAsDefault(bool value) noexcept {
+    if (site_.Ambient.DisplayAsDefault == value) return;
+    site_.Ambient.DisplayAsDefault = value;
+    if (ready_) OnAmbientChanged(L"DisplayAsDefault");
+}
+
 bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {
     return false;
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "BaseWindow.h"
 #include "ControlSite.h"
@@ -46,6 +47,9 @@ public:
     // Reads a persisted set into a live control.
     virtual void ReadProperties(const PropertyBag& bag) = 0;
 
+    // The container marks this control as its default button, or no longer does; the control hears of a change.
+    void SetAmbientDisplayAsDefault(bool value) noexcept;
+
 protected:
     HostedControl() = default;
 
@@ -55,6 +59,8 @@ protected:
     virtual void OnResize() {}
     // A paint request (WM_PAINT), before the surface is copied: a control that repaints on it draws here.
     virtual void OnPaintRequest() noexcept {}
+    // An ambient property changed, by its name ("DisplayAsDefault"); the site already holds the new value.
+    virtual void OnAmbientChanged(std::wstring_view) noexcept {}
     // Messages the host does not handle itself (input, focus, timers...). Return true when handled.
     virtual bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
 

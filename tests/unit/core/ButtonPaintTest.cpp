@@ -240,6 +240,49 @@ TEST(ButtonIcon, PlacementFollowsTheAlignmentAndMovesWhenPressed) {
     EXPECT_EQ(canvas.icons[0], (Point{5, 5}));
 }
 
+TEST(ButtonIcon, EachStyleKeepsItsMargin) {
+    const std::pair<int, int> margins[] = {{StyleEdge3D, 4}, {StyleHighlightTint, 4}, {StyleSkinned, 5},
+                                           {StyleGlossy, 5}, {StyleGradientBevel, 4}, {StyleCapsule, 7},
+                                           {StyleRounded, 7}};
+    for (const auto& [style, margin] : margins) {
+        RecordingSite site;
+        ButtonCore core(site);
+        core.InitProperties();
+        core.SetStyle(style);
+        auto icon = std::make_shared<Picture>();
+        icon->handle = 1;
+        core.SetIcon(icon);
+        core.SetIconAlign(IconRight);
+        core.Layout(kW, kH);
+        core.Fields().IsShown = true;
+        RasterCanvas canvas(kW, kH);
+        Refresh(core, canvas, PaintInput{kW, kH, true});
+        ASSERT_EQ(canvas.icons.size(), 1u);
+        EXPECT_EQ(canvas.icons[0].x, kW - 16 - margin) << "style " << style;
+    }
+}
+
+TEST(ButtonSkin, WithoutCustomColoursTheSystemColoursChangeNothing) {
+    for (int state : {kStateNormal, kStateHover, kStatePressed, kStateDisabled}) {
+        std::vector<Colour> pictures[2];
+        for (int i = 0; i < 2; ++i) {
+            RecordingSite site;
+            site.face = i == 0 ? Grey(240) : Rgb(90, 20, 160);
+            ButtonCore core(site);
+            core.InitProperties();
+            core.SetStyle(StyleSkinned);
+            core.Layout(kW, kH);
+            core.Fields().IsShown = true;
+            core.Fields().ButtonState = state;
+            RasterCanvas canvas(kW, kH);
+            Refresh(core, canvas, PaintInput{kW, kH, true});
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) pictures[i].push_back(canvas.At(x, y));
+        }
+        EXPECT_EQ(pictures[0], pictures[1]) << "state " << state;
+    }
+}
+
 TEST(ButtonColours, OperationsClampRoundAndTranslate) {
     EXPECT_EQ(Shift(Rgb(250, 5, 100), 10), Rgb(255, 15, 110));
     EXPECT_EQ(Shift(Rgb(250, 5, 100), -10), Rgb(240, 0, 90));

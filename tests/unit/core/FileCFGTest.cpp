@@ -167,3 +167,23 @@ TEST_F(FileCFGTest, SaveOntoAFullDiskKeepsTheOldFileWhole) {
 #endif
 
 }  // namespace
+
+namespace {
+
+TEST_F(FileCFGTest, AFileLargerThanASettingsFileIsUnreadableAndRemembersNothing) {
+    // A remembered account at the top, then padding up to the limit and one byte past it.
+    std::string bytes = "1 a\r\n2 b\r\n3 T\r\n";
+    bytes.resize(FileCFG::kMaxSize, 'x');
+    const fs::path atLimit = Write(bytes);
+    ASSERT_TRUE(cfg_.LoadFile(atLimit));
+    EXPECT_EQ(cfg_.ReadValue("3"), "T");
+
+    FileCFG fresh;
+    const fs::path overLimit = Write(bytes + "x");
+    EXPECT_EQ(fresh.LoadFile(overLimit), std::nullopt);
+    EXPECT_EQ(fresh.ReadValue("3"), std::nullopt);
+    EXPECT_FALSE(fresh.SaveFile(overLimit));  // nothing held, nothing written over the file
+    EXPECT_EQ(fs::file_size(overLimit), FileCFG::kMaxSize + 1);
+}
+
+}  // namespace

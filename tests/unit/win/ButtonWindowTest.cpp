@@ -570,4 +570,17 @@ TEST_F(ButtonWindow, AnIconIsSavedWithTheSetAndComesBack) {
     EXPECT_EQ(IconToText(nullptr), L"");
 }
 
+TEST_F(ButtonWindow, HighlightTintLiftsTheIconOverItsGreyShadowUnderThePointer) {
+    PropertyBag bag;
+    bag.WriteInt(L"Style", 4);
+    bag.WriteInt(L"IconAlign", 0);
+    HWND b = Make(kButtonId, &bag);
+    Button(b).SetIcon(MakeTwoColourIcon(16, RGB(255, 0, 0), RGB(255, 0, 0)));
+    Send(b, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    // Centred at (20, 4), the icon rises to (18, 2) over a grey copy of itself left where it was.
+    const auto px = Print(b, 57, 25);
+    for (POINT p : {POINT{18, 2}, POINT{33, 17}}) EXPECT_EQ(px[p.y * 57 + p.x], RGB(255, 0, 0)) << p.x << "," << p.y;
+    for (POINT p : {POINT{34, 18}, POINT{35, 19}, POINT{20, 19}}) EXPECT_EQ(px[p.y * 57 + p.x], Grey(128)) << p.x;
+}
+
 }  // namespace

@@ -1,0 +1,59 @@
+#include "cMemDC.h"
+
+namespace {
+
+// The display driver's DC: a bitmap made compatible with it has the screen's colour depth, which a bitmap made
+// on a fresh memory DC (one monochrome pixel) would not.
+UniqueMemDC DisplayDC() noexcept {
+    return UniqueMemDC(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+}
+
+}  // namespace
+
+void cMemDC::CreateSurface(int w, int h) noexcept {
+    DestroySurface();
+    const UniqueMemDC display = DisplayDC();
+    dc_.Reset(CreateCompatibleDC(display.Get()));
+    if (dc_) bitmap_.Reset(CreateCompatibleBitmap(display.Get(), w, h));
+    previous_ = bitmap_ ? SelectObject(dc_.Get(), bitmap_.Get()) : nullptr;
+    if (previous_) {
+        width_ = w;
+        height_ = h;
+    } else {
+        DestroySurface();
+    }
+}
+
+void cMemDC::DestroySurface() noexcept {
+    if (previous_) {
+        SelectObject(dc_.Get(), previous_);
+        previous_ = nullptr;
+    }
+    bitmap_.Reset();
+    width_ = 0;
+    height_ = 0;
+    dc_.Reset();
+}
+
+void cMemDC::Width(int v) noexcept {
+    if (width_ < v) CreateSurface(v, height_);
+}
+
+void cMemDC::Height(int v) noexcept {
+    if (height_ < v) CreateSurface(width_, v);
+}
+
+bool cMemDC::CreateFromPicture(const Picture& sPic) noexcept {
+    BITMAP header{};
+    if (!sPic.Bitmap() || GetObjectW(sPic.Bitmap(), sizeof(header), &header) != sizeof(header)) return false;
+    Width(header.bmWidth);
+    Height(header.bmHeight);
+    if (width_ < header.bmWidth || height_ < header.bmHeight) return false;
+
+    const UniqueMemDC display = DisplayDC();
+    const UniqueMemDC source(CreateCompatibleDC(display.Get()));
+    if (!source) return false;
+    const SelectGuard picture(source.Get(), sPic.Bitmap());
+    if (!picture.Selected()) return false;
+    return BitBlt(dc_.Get(), 0, 0, header.bmWidth, header.bmHeight, source.Get(), 0, 0, SRCCOPY) != FALSE;
+}

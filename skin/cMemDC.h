@@ -1,0 +1,44 @@
+#pragma once
+// A grow-only off-screen surface: a memory DC with a bitmap of the screen's colour format selected into it. The
+// caption painter composes its strips on these and keeps the skin pictures in them; the class only owns GDI
+// objects and never paints by itself.
+
+#include <windows.h>
+
+#include "Handles.h"
+#include "Picture.h"
+
+class cMemDC {
+public:
+    cMemDC() noexcept = default;
+    cMemDC(const cMemDC&) = delete;
+    cMemDC& operator=(const cMemDC&) = delete;
+    ~cMemDC() { DestroySurface(); }
+
+    // Copies the picture's bitmap to the top left of the surface, first growing the surface to the picture's
+    // size (never shrinking it). The surface keeps its own copy of the pixels. False when the picture is not a
+    // bitmap, the surface cannot be made, or the bitmap cannot be read (it is selected into another DC).
+    [[nodiscard]] bool CreateFromPicture(const Picture& sPic) noexcept;
+
+    // The memory DC to draw into or copy from; null while no surface exists. Reading it creates nothing.
+    [[nodiscard]] HDC hdc() const noexcept { return dc_.Get(); }
+
+    // Grows the surface to at least this width; a larger surface discards the content, a smaller request
+    // changes nothing.
+    void Width(int v) noexcept;
+    [[nodiscard]] int Width() const noexcept { return width_; }
+    // Grows the surface to at least this height; a larger surface discards the content, a smaller request
+    // changes nothing.
+    void Height(int v) noexcept;
+    [[nodiscard]] int Height() const noexcept { return height_; }
+
+private:
+    void CreateSurface(int w, int h) noexcept;
+    void DestroySurface() noexcept;
+
+    UniqueMemDC dc_;
+    HGDIOBJ previous_ = nullptr;  // what the DC held before our bitmap; put back before either goes
+    UniqueBitmap bitmap_;
+    int width_ = 0;
+    int height_ = 0;
+};

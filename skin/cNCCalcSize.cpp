@@ -1,0 +1,520 @@
+#include "cNCCalcSize.h"
+
+#include <windowsx.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+#include "CaptionLayout.h"
+#include "CaughtException.h"
+#include "Handles.h"
+#include "MSubclass.h"
+#include "MessagePump.h"
+
+namespace {
+
+// The messages the engine answers, in the order it subscribes to them (WM_SIZE between the last two, for an MDI
+// child only).
+constexpr UINT kMessages[] = {WM_NCCALCSIZE,      WM_NCPAINT,   WM_NCACTIVATE,  WM_NCLBUTTONDOWN, WM_NCLBUTTONUP,
+                              WM_NCLBUTTONDBLCLK, WM_NCHITTEST, WM_SETCURSOR,   WM_INITMENU,      WM_INITMENUPOPUP,
+                              WM_STYLECHANGED,    WM_SETTEXT,   WM_ACTIVATEAPP, WM_ENTERMENULOOP, WM_EXITMENULOOP};
+
+RECT WindowRectOf(HWND hwnd) noexcept {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+POINT RelativeToWindow(HWND hwnd, POINT screen) noexcept {
+    const RECT r = WindowRectOf(hwnd);
+    return {screen.x - r.left, screen.y - r.top};
+}
+
+// Runs `call` with the window style lacking WS_VISIBLE: the system then keeps its own caption painting to itself.
+template <typename Call>
+LRESULT WithoutVisibleStyle(HWND hwnd, Call call) {
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+    const LRESULT result = call();
+    SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+    return result;
+}
+
+// The window menu's items as the window's state allows them (the menu otherwise offers, say, Maximize to a
+// window without a maximize box).
+void PrepareWindowMenu(HWND hwnd, HMENU menu) noexcept {
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    const bool iconic = IsIconic(hwnd) != FALSE;
+    const bool zoomed = IsZoomed(hwnd) != FALSE;
+    auto enable = [menu](UINT command, bool on) {
+        EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(SC_RESTORE, iconic || zoomed);
+    enable(SC_MOVE, !zoomed);
+    enable(SC_SIZE, (style & WS_THICKFRAME) && !zoomed && !iconic);
+    enable(SC_MINIMIZE, (style & WS_MINIMIZEBOX) && !iconic);
+    enable(SC_MAXIMIZE, (style & WS_MAXIMIZEBOX) && !zoomed);
+}
+
+}  // namespace
+
+void cNCCalcSize::Redraw(HWND hwnd) noexcept {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void cNCCalcSize::Display(HWND hwnd) noexcept {
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateWindow(hwnd);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+}
+
+void cNCCalcSize::TitleBarMouseDown() noexcept {
+    if (!window_) return;
+    POINT p{};
+    GetCursorPos(&p);
+    const LPARAM at =
+        MAKELPARAM(static_cast<WORD>(static_cast<short>(p.x)), static_cast<WORD>(static_cast<short>(p.y)));
+    ReleaseCapture();
+    SendMessageW(window_, WM_NCLBUTTONDOWN, HTCAPTION, at);
+}
+
+void cNCCalcSize::SysCommand(WPARAM eCmd) const noexcept {
+    if (window_) PostMessageW(window_, WM_SYSCOMMAND, eCmd, 0);
+}
+
+void cNCCalcSize::Attach(INCAreaModifier* iTo) {
+    Detach();
+    if (!iTo) return;
+    const HWND hwnd = iTo->hwnd();
+    menu_ = GetMenu(hwnd);
+    wchar_t parentClass[260] = {};
+    if (const HWND parent = GetParent(hwnd))
+        GetClassNameW(parent, parentClass, static_cast<int>(std::size(parentClass)));
+    isMdiChild_ = std::wcscmp(parentClass, L"MDIClient") == 0;
+
+    window_ = hwnd;
+    try {
+        SubscribeAll();
+    } catch (...) {
+        // Half a subscription would leave the window with a router that answers some messages only.
+        UnsubscribeAll();
+        window_ = nullptr;
+        menu_ = nullptr;
+        isMdiChild_ = false;
+        throw;
+    }
+    captionSurface_ = std::make_unique<cMemDC>();
+    captionSurface_->Width(GetSystemMetrics(SM_CXSCREEN));
+    captionSurface_->Height(4 * GetSystemMetrics(SM_CYCAPTION));
+    mdiClient_ = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
+    SetPropW(hwnd, kImplementationProperty, static_cast<HANDLE>(iTo));
+    // Seam for the keyboard hook (it comes with the menu bar): the hook module registers the engine here, so that
+    // Alt+key presses of the active window reach its painter through ForwardAltKey.
+}
+
+void cNCCalcSize::Detach() noexcept {
+    // Seam for the keyboard hook: the engine is unregistered here first.
+    if (window_) UnsubscribeAll();
+    isMdiChild_ = false;
+    captionSurface_.reset();
+    if (window_) RemovePropW(window_, kImplementationProperty);
+    window_ = nullptr;
+    mdiClient_ = nullptr;
+    menu_ = nullptr;
+}
+
+void cNCCalcSize::SubscribeAll() {
+    for (UINT message : kMessages) MSubclass::AttachMessage(this, window_, message);
+    if (isMdiChild_) MSubclass::AttachMessage(this, window_, WM_SIZE);
+    MSubclass::AttachMessage(this, window_, WM_DESTROY);
+}
+
+void cNCCalcSize::UnsubscribeAll() noexcept {
+    for (UINT message : kMessages) MSubclass::DetachMessage(this, window_, message);
+    if (isMdiChild_) MSubclass::DetachMessage(this, window_, WM_SIZE);
+    MSubclass::DetachMessage(this, window_, WM_DESTROY);
+}
+
+bool cNCCalcSize::GetImplementation(INCAreaModifier*& iTo) const noexcept {
+    iTo = window_ ? static_cast<INCAreaModifier*>(GetPropW(window_, kImplementationProperty)) : nullptr;
+    return iTo != nullptr;
+}
+
+bool cNCCalcSize::ForwardAltKey(UINT vKey) noexcept {
+    INCAreaModifier* painter = nullptr;
+    if (!GetImplementation(painter)) return false;
+    try {
+        return painter->AltKeyAccelerator(vKey);
+    } catch (...) {
+        ReportCaughtException(L"the frame's Alt key");
+        return false;
+    }
+}
+
+MsgResponseMode cNCCalcSize::MsgResponse() {
+    switch (MSubclass::CurrentMessage()) {
+        case WM_DESTROY:
+        case WM_ACTIVATEAPP:
+        case WM_NCLBUTTONUP: return mrCallOldBefore;
+        // WM_NCCALCSIZE and WM_NCACTIVATE call the previous procedure themselves: the first must see the
+        // rectangle before the system has changed it, the second with the argument that keeps the system's
+        // caption off the screen.
+        default: return mrConsume;
+    }
+}
+
+LRESULT cNCCalcSize::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    switch (iMsg) {
+        case WM_DESTROY: Detach(); return 0;
+        case WM_SIZE: PreviousThenRepaint(hwnd, iMsg, wParam, lParam); return 0;
+        case WM_SETTEXT: return OnSetText(hwnd, wParam, lParam);
+        case WM_STYLECHANGED: {
+            const LRESULT result = MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam);
+            if (!inSetCursor_) Repaint();
+            return result;
+        }
+        case WM_NCLBUTTONDBLCLK: return OnNcLButtonDblClk(hwnd, wParam, lParam);
+        case WM_ACTIVATEAPP: appActive_ = wParam != 0; return 0;
+        case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);
+        case WM_NCCALCSIZE: return OnNcCalcSize(hwnd, wParam, lParam);
+        case WM_NCHITTEST: return OnNcHitTest(hwnd, wParam, lParam);
+        case WM_NCPAINT: return OnNcPaint(hwnd, wParam, lParam);
+        case WM_NCACTIVATE: return OnNcActivate(hwnd, wParam);
+        case WM_NCLBUTTONDOWN: return OnNcLButtonDown(hwnd, lParam);
+        case WM_NCLBUTTONUP: return OnNcLButtonUp(hwnd, lParam);
+        case WM_INITMENU:
+        case WM_ENTERMENULOOP: PreviousThenRepaint(hwnd, iMsg, wParam, lParam); return 0;
+        case WM_INITMENUPOPUP: {
+            PreviousThenRepaint(hwnd, iMsg, wParam, lParam);
+            INCAreaModifier* painter = nullptr;
+            if (HIWORD(lParam) == 0 && GetImplementation(painter)) painter->InitMenuPopup(wParam, lParam);
+            return 0;
+        }
+        case WM_EXITMENULOOP: {
+            PreviousThenRepaint(hwnd, iMsg, wParam, lParam);
+            INCAreaModifier* painter = nullptr;
+            if (GetImplementation(painter)) painter->ExitMenuLoop();
+            return 0;
+        }
+        default: return 0;
+    }
+}
+
+LRESULT cNCCalcSize::PreviousThenRepaint(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam);
+    Repaint();
+    return result;
+}
+
+bool cNCCalcSize::RecomputeMaximizedMdiChild() noexcept {
+    maximizedMdiChild_ = isMdiChild_ && IsZoomed(window_);
+    return maximizedMdiChild_;
+}
+
+LRESULT cNCCalcSize::OnNcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    const bool maximizedMdiChild = RecomputeMaximizedMdiChild();
+    INCAreaModifier* painter = nullptr;
+    const bool painted = !maximizedMdiChild && GetImplementation(painter);
+    auto askMargins = [&] {
+        leftMargin_ = rightMargin_ = GetSystemMetrics(SM_CXFRAME);
+        topMargin_ = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+        bottomMargin_ = GetSystemMetrics(SM_CYFRAME);
+        if (!painted) return;
+        painter->GetLeftMarginWidth(leftMargin_);
+        painter->GetTopMarginHeight(topMargin_);
+        painter->GetRightMarginWidth(rightMargin_);
+        painter->GetBottomMarginHeight(bottomMargin_);
+    };
+    auto shrink = [this](RECT& r) {
+        r = {r.left + leftMargin_, r.top + topMargin_, r.right - rightMargin_, r.bottom - bottomMargin_};
+    };
+
+    if (!wParam) {
+        // A plain window rectangle to turn into the client rectangle. The system's answer for a painted window
+        // would be its own frame's, so a painted window gets its margins here too.
+        if (!painted) return MSubclass::CallOldWindowProc(hwnd, WM_NCCALCSIZE, wParam, lParam);
+        askMargins();
+        shrink(*reinterpret_cast<RECT*>(lParam));
+        return 0;
+    }
+
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    const RECT proposed = params->rgrc[0];
+    // The system's processing runs first, as for any message the engine lets through, and is then discarded.
+    MSubclass::CallOldWindowProc(hwnd, WM_NCCALCSIZE, wParam, lParam);
+    RECT client = proposed;
+    if (const WINDOWPOS* pos = params->lppos) client = {pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+    askMargins();
+    shrink(client);
+    params->rgrc[0] = client;
+    params->rgrc[1] = client;
+    return WVR_REDRAW;
+}
+
+int cNCCalcSize::ComputeHitCode(POINT screen) {
+    const RECT r = WindowRectOf(window_);
+    const int x = screen.x - r.left;
+    const int y = screen.y - r.top;
+    const bool sizable = (GetWindowLongPtrW(window_, GWL_STYLE) & WS_THICKFRAME) != 0;
+    int code = skin::DefaultHitCode(x, y, r.right - r.left, r.bottom - r.top,
+                                    {leftMargin_, topMargin_, rightMargin_, bottomMargin_}, sizable,
+                                    GetSystemMetrics(SM_CYCAPTION));
+    INCAreaModifier* painter = nullptr;
+    if (GetImplementation(painter)) {
+        const int engineCode = code;
+        try {
+            painter->HitTest(x, y, code);
+        } catch (...) {
+            ReportCaughtException(L"the frame's hit test");
+            code = engineCode;
+        }
+    }
+    return code;
+}
+
+LRESULT cNCCalcSize::OnNcHitTest(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    INCAreaModifier* painter = nullptr;
+    if (!GetImplementation(painter)) return MSubclass::CallOldWindowProc(hwnd, WM_NCHITTEST, wParam, lParam);
+    lastHitCode_ = ComputeHitCode({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return lastHitCode_ == HTMENU ? HTCLIENT : lastHitCode_;
+}
+
+void cNCCalcSize::PaintFrame(HDC dc, int width, int height) noexcept {
+    INCAreaModifier* painter = nullptr;
+    if (GetImplementation(painter)) {
+        try {
+            if (painter->NCPaint(dc, 0, 0, width, height)) return;
+        } catch (...) {
+            ReportCaughtException(L"the frame's painter");
+        }
+        // The painter's margins may be wider than the plain frame: clear what it would have covered first.
+        const HBRUSH brush = GetSysColorBrush(windowActive_ ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
+        const RECT bands[] = {{0, 0, width, topMargin_},
+                              {0, topMargin_, leftMargin_, height - bottomMargin_},
+                              {width - rightMargin_, topMargin_, width, height - bottomMargin_},
+                              {0, height - bottomMargin_, width, height}};
+        for (const RECT& band : bands) FillRect(dc, &band, brush);
+    }
+    DefaultNCPaint(dc, 0, 0, width, height);
+}
+
+LRESULT cNCCalcSize::OnNcPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    if (!window_ || !IsWindowVisible(hwnd)) return 0;
+    if (RecomputeMaximizedMdiChild()) return MSubclass::CallOldWindowProc(hwnd, WM_NCPAINT, wParam, lParam);
+    // The update region in wParam is not used: the whole frame is painted every time.
+    const WindowFrameDC dc(hwnd);
+    if (!dc.Get()) return 0;
+    const RECT r = WindowRectOf(hwnd);
+    PaintFrame(dc.Get(), r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
+LRESULT cNCCalcSize::OnNcActivate(HWND hwnd, WPARAM wParam) {
+    windowActive_ = wParam != 0;
+    // -1: the system records the state without painting its own caption over ours first.
+    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_NCACTIVATE, wParam, -1);
+    Repaint();
+    return result;
+}
+
+void cNCCalcSize::Nudge() noexcept {
+    if (jiggleX_ == 0) jiggleX_ = 1;
+    if (jiggleY_ == 0) jiggleY_ = 1;
+    jiggleX_ = -jiggleX_;
+    jiggleY_ = -jiggleY_;
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = jiggleX_;
+    input.mi.dy = jiggleY_;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+}
+
+LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, LPARAM lParam) {
+    Nudge();
+    const POINT pressed{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const int code = ComputeHitCode(pressed);
+    INCAreaModifier* painter = nullptr;
+    if (GetImplementation(painter)) {
+        if (lastHitCode_ == HTCAPTION) {
+            if (!windowActive_) SetForegroundWindow(hwnd);
+            DragCaption(pressed);
+            return 0;
+        }
+        const POINT p = RelativeToWindow(hwnd, pressed);
+        const RECT r = WindowRectOf(hwnd);
+        bool handled = false;
+        {
+            const WindowFrameDC dc(hwnd);
+            try {
+                painter->NCMouseDown(p.x, p.y, handled, dc.Get(), 0, 0, r.right - r.left, r.bottom - r.top);
+            } catch (...) {
+                ReportCaughtException(L"the frame's mouse press");
+                handled = false;
+            }
+        }
+        if (handled) return 0;
+        if (code == HTSYSMENU) {
+            // Passed on, the press would open the window menu at the system's place and paint the system's icon
+            // into our caption.
+            ShowWindowMenu();
+            return 0;
+        }
+    }
+    MSubclass::CallOldWindowProc(hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(code), lParam);
+    Repaint();
+    return 0;
+}
+
+LRESULT cNCCalcSize::OnNcLButtonUp(HWND hwnd, LPARAM lParam) {
+    // Only the release: a release over a button that was not pressed runs nothing. The place is where the button
+    // went up, wherever the pointer has gone since.
+    INCAreaModifier* painter = nullptr;
+    if (!GetImplementation(painter)) return 0;
+    const POINT p = RelativeToWindow(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const RECT r = WindowRectOf(hwnd);
+    const WindowFrameDC dc(hwnd);
+    try {
+        painter->NCMouseUp(p.x, p.y, dc.Get(), 0, 0, r.right - r.left, r.bottom - r.top);
+    } catch (...) {
+        ReportCaughtException(L"the frame's mouse release");
+    }
+    return 0;
+}
+
+LRESULT cNCCalcSize::OnNcLButtonDblClk(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    // The second press of a double click on a caption button is a press of that button. Passed on, it would reach
+    // the system as a double click on the window-menu code, which closes the window.
+    INCAreaModifier* painter = nullptr;
+    if (GetImplementation(painter) && wParam == HTSYSMENU) {
+        const POINT p = RelativeToWindow(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        const RECT r = WindowRectOf(hwnd);
+        bool handled = false;
+        {
+            const WindowFrameDC dc(hwnd);
+            try {
+                painter->NCMouseDown(p.x, p.y, handled, dc.Get(), 0, 0, r.right - r.left, r.bottom - r.top);
+            } catch (...) {
+                ReportCaughtException(L"the frame's double click");
+                handled = false;
+            }
+        }
+        if (handled) return 0;
+    }
+    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_NCLBUTTONDBLCLK, wParam, lParam);
+    if (!inSetCursor_) Repaint();
+    return result;
+}
+
+LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    inSetCursor_ = true;
+    const LRESULT result = WithoutVisibleStyle(hwnd, [&] {
+        const LRESULT r = MSubclass::CallOldWindowProc(hwnd, WM_SETCURSOR, wParam, lParam);
+        // A standard menu bar the window got back goes: only the painter's drawn menu remains.
+        if (GetMenu(hwnd)) SetMenu(hwnd, nullptr);
+        return r;
+    });
+    inSetCursor_ = false;
+    return result;
+}
+
+LRESULT cNCCalcSize::OnSetText(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    // The system would paint its own caption with the new text before ours is back.
+    inSetCursor_ = true;
+    const LRESULT result =
+        WithoutVisibleStyle(hwnd, [&] { return MSubclass::CallOldWindowProc(hwnd, WM_SETTEXT, wParam, lParam); });
+    inSetCursor_ = false;
+    Repaint();
+    return result;
+}
+
+void cNCCalcSize::DragCaption(POINT pressedAt) noexcept {
+    if (dragging_) return;
+    dragging_ = true;
+    const HWND hwnd = window_;
+    const HWND parent = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    auto placement = [hwnd, parent] {
+        RECT r = WindowRectOf(hwnd);
+        if (parent) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const RECT start = placement();
+    // The window follows the pointer from where it was grabbed, once the pointer has left the system's drag
+    // distance: the press's own one-pixel nudge never moves the window.
+    const int slackX = GetSystemMetrics(SM_CXDRAG);
+    const int slackY = GetSystemMetrics(SM_CYDRAG);
+    bool following = false;
+    POINT last = pressedAt;
+    while (window_ == hwnd && IsWindow(hwnd) && windowActive_ && (GetAsyncKeyState(VK_LBUTTON) & 0x8000)) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (!following) following = std::abs(now.x - pressedAt.x) > slackX || std::abs(now.y - pressedAt.y) > slackY;
+        if (following && (now.x != last.x || now.y != last.y)) {
+            SetWindowPos(hwnd, nullptr, start.left + now.x - pressedAt.x, start.top + now.y - pressedAt.y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER);
+            last = now;
+        }
+        if (!MessagePump::PumpPending()) break;  // WM_QUIT, posted again for the main loop
+        Sleep(1);
+    }
+    dragging_ = false;
+}
+
+void cNCCalcSize::ShowWindowMenu() noexcept {
+    const HWND hwnd = window_;
+    const HMENU menu = GetSystemMenu(hwnd, FALSE);
+    if (!menu) return;
+    PrepareWindowMenu(hwnd, menu);
+    // A menu of a window that is not in front would not get the keyboard, nor close when clicked away from.
+    SetForegroundWindow(hwnd);
+    const RECT w = WindowRectOf(hwnd);
+    const skin::Box& square = skin::kSystemMenuSquare;
+    TPMPARAMS params{sizeof params,
+                     {w.left + square.left, w.top + square.top, w.left + square.right, w.top + square.bottom}};
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, params.rcExclude.left,
+                                           params.rcExclude.bottom, hwnd, &params));
+    if (command && IsWindow(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
+}
+
+void cNCCalcSize::DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) noexcept {
+    const bool active = windowActive_;
+    const HBRUSH border = GetSysColorBrush(active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
+    const HBRUSH caption = GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    const int cxf = GetSystemMetrics(SM_CXFRAME);
+    const int cyf = GetSystemMetrics(SM_CYFRAME);
+    const int cyc = GetSystemMetrics(SM_CYCAPTION);
+
+    const RECT bands[] = {{lLeft, cyf, cxf, lBottom - cyf},
+                          {lLeft, lTop, lRight, cyf},
+                          {lRight - cxf, cyf, lRight, lBottom - cyf},
+                          {lLeft, lBottom - cyf, lRight, lBottom},
+                          {lLeft, cxf + cyc - 1, lRight, cxf + cyc}};
+    for (const RECT& band : bands) FillRect(hdc, &band, border);
+
+    const RECT k{lLeft + cxf, lTop + cyf, lRight - cxf, lTop + cyf + cyc - 1};
+    const int width = k.right - k.left;
+    const int height = k.bottom - k.top;
+    const HDC surface = captionSurface_ ? captionSurface_->hdc() : nullptr;
+    if (surface && width > 0 && height > 0) {
+        // Composed off screen, then one copy: the caption never shows half drawn.
+        RECT text{0, 0, width - (3 * height + 2), height};
+        DrawCaption(window_, surface, &text, DC_TEXT | DC_ICON | (active ? DC_ACTIVE : 0));
+        const RECT rest{text.right, 0, width, height};
+        FillRect(surface, &rest, caption);
+
+        RECT button{0, 2, width - 2, height - 2};
+        const int size = button.bottom - button.top;
+        button.left = button.right - size - 2;
+        DrawFrameControl(surface, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+        OffsetRect(&button, -(button.right - button.left + 2), 0);
+        DrawFrameControl(surface, &button, DFC_CAPTION, IsZoomed(window_) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
+        OffsetRect(&button, -(button.right - button.left), 0);
+        DrawFrameControl(surface, &button, DFC_CAPTION, DFCS_CAPTIONMIN);
+        BitBlt(hdc, k.left, k.top, width, height, surface, 0, 0, SRCCOPY);
+    }
+    RECT all{lLeft, lTop, lRight, lBottom};
+    DrawEdge(hdc, &all, EDGE_RAISED, BF_RECT);
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The non-client engine: takes over the caption, borders and menu area of one top-level window. It subscribes to
+// the window's non-client messages through the message router, makes the client area the window minus the
+// painter's margins, has the painter paint the whole frame on every WM_NCPAINT, hit-tests, turns presses on the
+// frame into painter calls and moves the window itself when the caption is dragged. It has no look of its own:
+// without a painter it paints a plain frame in the system's colours (DefaultNCPaint).
+//
+// The painter is found through the window property "tolmCNCImplementation", so the engine keeps no pointer to it.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "INCAreaModifier.h"
+#include "ISubclass.h"
+#include "cMemDC.h"
+
+class cNCCalcSize : public ISubclass {
+public:
+    static constexpr const wchar_t* kImplementationProperty = L"tolmCNCImplementation";
+
+    cNCCalcSize() = default;
+    cNCCalcSize(const cNCCalcSize&) = delete;
+    cNCCalcSize& operator=(const cNCCalcSize&) = delete;
+    ~cNCCalcSize() override { Detach(); }
+
+    // Repaints the window, its frame and its children now.
+    static void Redraw(HWND hwnd) noexcept;
+    // Repaints the window and has the system ask for its frame again (WM_NCCALCSIZE, then WM_NCPAINT).
+    static void Display(HWND hwnd) noexcept;
+
+    [[nodiscard]] bool WindowActive() const noexcept { return windowActive_; }
+    [[nodiscard]] bool AppActive() const noexcept { return appActive_; }
+
+    // Starts a caption drag at the pointer, as a press on the caption would.
+    void TitleBarMouseDown() noexcept;
+    // Posts the window command (SC_CLOSE, SC_MINIMIZE, ...): it runs after the current message.
+    void SysCommand(WPARAM eCmd) const noexcept;
+
+    // Takes over the painter's window (after letting go of any earlier one). Throws ComponentError when the window
+    // cannot be subscribed; then nothing stays attached.
+    void Attach(INCAreaModifier* iTo);
+    void Detach() noexcept;
+    [[nodiscard]] HWND Hwnd() const noexcept { return window_; }
+    // The window's menu as it was at Attach.
+    [[nodiscard]] HMENU hMenu() const noexcept { return menu_; }
+
+    // The plain frame in the system's colours, for a window without a painter (or whose painter failed).
+    void DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) noexcept;
+
+    // The painter named by the window's property; false (and null) when there is none.
+    [[nodiscard]] bool GetImplementation(INCAreaModifier*& iTo) const noexcept;
+
+    // For the keyboard hook: hands an Alt+key press of the active window to its painter.
+    [[nodiscard]] bool ForwardAltKey(UINT vKey) noexcept;
+
+    // ISubclass
+    [[nodiscard]] MsgResponseMode MsgResponse() override;
+    void MsgResponse(MsgResponseMode) override {}
+    LRESULT WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LRESULT OnNcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcHitTest(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcPaint(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcActivate(HWND hwnd, WPARAM wParam);
+    LRESULT OnNcLButtonDown(HWND hwnd, LPARAM lParam);
+    LRESULT OnNcLButtonUp(HWND hwnd, LPARAM lParam);
+    LRESULT OnNcLButtonDblClk(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetText(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    // The previous procedure's answer, then the whole frame painted again.
+    LRESULT PreviousThenRepaint(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam);
+    void Repaint() {
+        if (window_) WindowProc(window_, WM_NCPAINT, 0, 0);
+    }
+
+    // The painter's frame, or the plain one when there is no painter or it fails.
+    void PaintFrame(HDC dc, int width, int height) noexcept;
+    // Hit code of a screen point: the engine's zones, then the painter's say.
+    [[nodiscard]] int ComputeHitCode(POINT screen);
+    [[nodiscard]] bool RecomputeMaximizedMdiChild() noexcept;
+    void DragCaption(POINT pressedAt) noexcept;
+    // The window menu at the window-menu square; the chosen command is posted.
+    void ShowWindowMenu() noexcept;
+    void Nudge() noexcept;
+    void SubscribeAll();
+    void UnsubscribeAll() noexcept;
+
+    HWND window_ = nullptr;
+    HWND mdiClient_ = nullptr;
+    bool isMdiChild_ = false;
+    HMENU menu_ = nullptr;
+    bool windowActive_ = false;
+    bool appActive_ = false;
+    bool maximizedMdiChild_ = false;
+    std::unique_ptr<cMemDC> captionSurface_;  // DefaultNCPaint composes its caption here; exists while attached
+    int leftMargin_ = 0;
+    int topMargin_ = 0;
+    int rightMargin_ = 0;
+    int bottomMargin_ = 0;
+    int lastHitCode_ = 0;
+    int jiggleX_ = 0;
+    int jiggleY_ = 0;
+    bool inSetCursor_ = false;  // also set while WM_SETTEXT runs with the style changed
+    bool dragging_ = false;
+};

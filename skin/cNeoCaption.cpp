@@ -1,0 +1,208 @@
+#include "cNeoCaption.h"
+
+#include <ole2.h>
+#include <olectl.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "ComponentError.h"
+#include "Handles.h"
+#include "WindowText.h"
+
+namespace {
+
+skin::ButtonSet ButtonsOf(LONG_PTR style) noexcept {
+    return {(style & WS_SYSMENU) != 0, (style & WS_MAXIMIZEBOX) != 0, (style & WS_MINIMIZEBOX) != 0};
+}
+
+}  // namespace
+
+cNeoCaption::cNeoCaption() : captionFont_(std::make_shared<SkinFont>()), menuFont_(std::make_shared<SkinFont>()) {}
+
+COLORREF cNeoCaption::TranslateColor(OleColor oColor) noexcept {
+    COLORREF out = 0;
+    return SUCCEEDED(OleTranslateColor(oColor, nullptr, &out)) ? out : CLR_INVALID;
+}
+
+bool cNeoCaption::FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept {
+    out = LOGFONTW{};
+    if (font.Name.size() >= LF_FACESIZE) return false;
+    font.Name.copy(out.lfFaceName, font.Name.size());
+    out.lfHeight = -MulDiv(static_cast<int>(std::lround(font.Size)), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    out.lfItalic = font.Italic;
+    out.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
+    out.lfUnderline = font.Underline;
+    out.lfStrikeOut = font.Strikethrough;
+    out.lfCharSet = static_cast<BYTE>(font.Charset);
+    return true;
+}
+
+void cNeoCaption::Detach() noexcept {
+    if (!engine_) return;
+    // The engine takes a standard menu bar away from the window; it goes back with the window's frame.
+    const HMENU menu = engine_->hMenu();
+    engine_->Detach();
+    if (menu && IsWindow(window_) && GetMenu(window_) != menu) SetMenu(window_, menu);
+}
+
+bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBorder, int lButtonWidth,
+                         int lButtonHeight, int lActiveLeftEnd, int lActiveRightStart, int lActiveRightEnd,
+                         int lInactiveOffset) {
+    const bool visible = IsWindowVisible(f) != FALSE;
+    // A visible window changes its whole frame at once. The lock is released however Attach ends.
+    std::optional<WindowUpdateLock> lock;
+    if (visible) lock.emplace(f);
+    Detach();
+
+    auto caption = std::make_unique<cMemDC>();
+    auto border = std::make_unique<cMemDC>();
+    if (!caption->CreateFromPicture(PicCaption) || !border->CreateFromPicture(PicBorder)) return false;
+    metrics_ = {caption->Width(), caption->Height(), border->Width(),   border->Height(), lButtonWidth,
+                lButtonHeight,    lActiveLeftEnd,    lActiveRightStart, lActiveRightEnd,  lInactiveOffset};
+    captionSurface_ = std::move(caption);
+    borderSurface_ = std::move(border);
+    stripSurface_ = std::make_unique<cMemDC>();
+    columnsSurface_ = std::make_unique<cMemDC>();
+    pressed_ = {};
+    window_ = f;
+
+    // The menu bar is made and attached here with the menu bar, handed MenuFont, the four menu colours and the
+    // caption's height.
+    engine_ = std::make_unique<cNCCalcSize>();
+    try {
+        engine_->Attach(this);
+    } catch (const ComponentError&) {
+        engine_.reset();
+        return false;
+    }
+    cNCCalcSize::Display(window_);
+    if (visible) {
+        SetForegroundWindow(window_);
+        SetFocus(window_);
+        SendMessageW(window_, WM_NCACTIVATE, TRUE, 0);
+    }
+    return true;
+}
+
+void cNeoCaption::GetTopMarginHeight(int& value) noexcept {
+    value = skin::FrameMargins(metrics_).top;
+}
+
+void cNeoCaption::GetLeftMarginWidth(int& value) noexcept {
+    value = skin::FrameMargins(metrics_).left;
+}
+
+void cNeoCaption::GetRightMarginWidth(int& value) noexcept {
+    value = skin::FrameMargins(metrics_).right;
+}
+
+void cNeoCaption::GetBottomMarginHeight(int& value) noexcept {
+    value = skin::FrameMargins(metrics_).bottom;
+}
+
+void cNeoCaption::RunPlan(const std::vector<skin::Blit>& blits, HDC window) noexcept {
+    auto dcOf = [&](skin::Surface s) -> HDC {
+        switch (s) {
+            case skin::Surface::CaptionPicture: return captionSurface_->hdc();
+            case skin::Surface::BorderPicture: return borderSurface_->hdc();
+            case skin::Surface::Strip: return stripSurface_->hdc();
+            case skin::Surface::Columns: return columnsSurface_->hdc();
+            case skin::Surface::Window: return window;
+        }
+        return nullptr;
+    };
+    for (const skin::Blit& b : blits) {
+        BitBlt(dcOf(b.to), b.dstX, b.dstY, b.width, b.height, dcOf(b.from), b.srcX, b.srcY, SRCCOPY);
+    }
+}
+
+void cNeoCaption::DrawTitle(const skin::Box& place) noexcept {
+    const HDC strip = stripSurface_->hdc();
+    SetBkMode(strip, TRANSPARENT);
+    const bool active = engine_->WindowActive();
+    SetTextColor(strip, TranslateColor(active ? activeCaptionColor_ : inActiveCaptionColor_));
+    if (GetWindowTextLengthW(window_) < 1) return;
+    const std::wstring text = WindowText(window_);
+    RECT r{place.left, place.top, place.right, place.bottom};
+    DrawTextW(strip, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) {
+    if (!Attached() || !captionFont_) return false;
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    present_ = ButtonsOf(style);
+    maximized_ = (style & WS_MAXIMIZE) != 0;
+    const skin::FramePlan plan =
+        skin::PlanFrame(metrics_, lLeft, lTop, lRight, lBottom, engine_->WindowActive(), maximized_, present_);
+    buttons_ = plan.buttons;
+
+    stripSurface_->Width(plan.stripWidth);
+    stripSurface_->Height(plan.stripHeight);
+    columnsSurface_->Width(plan.columnsWidth);
+    columnsSurface_->Height(plan.columnsHeight);
+    if (!stripSurface_->hdc() || !columnsSurface_->hdc() || !captionSurface_->hdc() || !borderSurface_->hdc())
+        return false;
+
+    LOGFONTW logFont;
+    if (!FontToLogFont(*captionFont_, hdc, logFont)) return false;
+    const UniqueFont font(CreateFontIndirectW(&logFont));
+    const SelectGuard selected(stripSurface_->hdc(), font.Get());
+
+    RunPlan(plan.beforeText, hdc);
+    if (!plan.narrow) DrawTitle(plan.title);
+    // The menu bar renders the window's menu into plan.menuBand here (with the menu bar), in a regular-weight copy
+    // of the caption font.
+    RunPlan(plan.afterText, hdc);
+    return true;
+}
+
+void cNeoCaption::DrawCaptionButton(HDC dc, skin::CaptionButton button, bool pressed) noexcept {
+    if (!present_.Has(button) || !captionSurface_) return;
+    const skin::Blit b =
+        skin::ButtonImage(metrics_, button, pressed, maximized_, buttons_[button], skin::Surface::Window);
+    BitBlt(dc, b.dstX, b.dstY, b.width, b.height, captionSurface_->hdc(), b.srcX, b.srcY, SRCCOPY);
+}
+
+void cNeoCaption::HitTest(int x, int y, int& eHitTest) {
+    if (skin::kSystemMenuSquare.Contains(x, y)) {
+        eHitTest = skin::kHtSysMenu;
+        return;
+    }
+    eHitTest = skin::PainterHitCode(x, y, eHitTest, buttons_, present_);
+    // A pressed button the pointer has left is drawn up again.
+    const WindowFrameDC dc(window_);
+    if (!dc.Get()) return;
+    for (skin::CaptionButton b : {skin::kClose, skin::kMaximize, skin::kMinimize}) {
+        if (present_.Has(b) && buttons_[b].Contains(x, y) != pressed_[b]) DrawCaptionButton(dc.Get(), b, false);
+    }
+}
+
+void cNeoCaption::NCMouseDown(int x, int y, bool& bHandled, HDC hdc, int, int, int, int) {
+    for (skin::CaptionButton b : {skin::kClose, skin::kMaximize, skin::kMinimize}) {
+        // A press whose release never reached the window leaves nothing pressed for this one.
+        if (pressed_[b]) DrawCaptionButton(hdc, b, false);
+        pressed_[b] = false;
+    }
+    for (skin::CaptionButton b : {skin::kClose, skin::kMaximize, skin::kMinimize}) {
+        if (!present_.Has(b) || !buttons_[b].Contains(x, y)) continue;
+        DrawCaptionButton(hdc, b, true);
+        pressed_[b] = true;
+        bHandled = true;
+    }
+}
+
+void cNeoCaption::NCMouseUp(int x, int y, HDC hdc, int, int, int, int) {
+    auto released = [&](skin::CaptionButton b) { return pressed_[b] && buttons_[b].Contains(x, y); };
+    if (engine_) {
+        const bool maximized = (GetWindowLongPtrW(window_, GWL_STYLE) & WS_MAXIMIZE) != 0;
+        if (released(skin::kClose)) engine_->SysCommand(SC_CLOSE);
+        if (released(skin::kMaximize)) engine_->SysCommand(maximized ? SC_RESTORE : SC_MAXIMIZE);
+        if (released(skin::kMinimize)) engine_->SysCommand(SC_MINIMIZE);
+    }
+    for (skin::CaptionButton b : {skin::kClose, skin::kMaximize, skin::kMinimize}) {
+        DrawCaptionButton(hdc, b, false);
+        pressed_[b] = false;
+    }
+}

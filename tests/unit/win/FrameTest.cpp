@@ -1,0 +1,287 @@
+// The skinned frame on real windows: the client rectangle the engine answers, the zones of a sizable window, the
+// plain frame of a window without a painter (or with a failing one), the caption buttons' press and release, and
+// no GDI object left behind by painting.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include "BaseWindow.h"
+#include "GdiObjects.h"
+#include "Handles.h"
+#include "Picture.h"
+#include "cNCCalcSize.h"
+#include "cNeoCaption.h"
+
+namespace {
+
+// A top-level window that records the window commands it is sent and carries none of them out.
+struct FrameProbe : BaseWindow {
+    std::vector<WPARAM> commands;
+
+    explicit FrameProbe(DWORD style, int width = 300, int height = 200) {
+        WindowArgs args;
+        args.windowClass.name = L"VerdalyFrameProbe";
+        args.style = style;
+        args.rect = {40, 50, 40 + width, 50 + height};
+        Create(args);
+    }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override {
+        if (msg == WM_SYSCOMMAND) {
+            commands.push_back(wParam & 0xFFF0);
+            return 0;
+        }
+        return BaseWindow::HandleMessage(msg, wParam, lParam);
+    }
+};
+
+struct FakePainter : INCAreaModifier {
+    HWND window = nullptr;
+    int left = 7, top = 40, right = 5, bottom = 9;
+    int forcedCode = 0;
+    bool throwOnPaint = false;
+    int paints = 0;
+
+    HWND hwnd() const noexcept override { return window; }
+    void GetTopMarginHeight(int& v) noexcept override { v = top; }
+    void GetLeftMarginWidth(int& v) noexcept override { v = left; }
+    void GetRightMarginWidth(int& v) noexcept override { v = right; }
+    void GetBottomMarginHeight(int& v) noexcept override { v = bottom; }
+    bool NCPaint(HDC, int, int, int, int) override {
+        ++paints;
+        if (throwOnPaint) throw std::runtime_error("no surface");
+        return true;
+    }
+    void HitTest(int, int, int& code) override {
+        if (forcedCode) code = forcedCode;
+    }
+    void NCMouseDown(int, int, bool&, HDC, int, int, int, int) override {}
+    void NCMouseUp(int, int, HDC, int, int, int, int) override {}
+    void InitMenuPopup(WPARAM, LPARAM) override {}
+    void ExitMenuLoop() override {}
+    bool AltKeyAccelerator(UINT) override { return false; }
+};
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+void PaintFrameNow(HWND hwnd) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+COLORREF FramePixel(HWND hwnd, int x, int y) {
+    const WindowFrameDC dc(hwnd);
+    return GetPixel(dc.Get(), x, y);
+}
+
+RECT WindowRectOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+// A sizable 300 x 200 window at (40, 50) whose engine has the fake painter (margins 7, 40, 5, 9).
+class FrameEngine : public ::testing::Test {
+protected:
+    FrameProbe window{WS_OVERLAPPEDWINDOW};
+    FakePainter painter;
+    cNCCalcSize engine;
+
+    void SetUp() override {
+        painter.window = window.Hwnd();
+        engine.Attach(&painter);
+        cNCCalcSize::Display(window.Hwnd());
+    }
+    // Fills the top rows (the whole window by default) with a colour no frame uses.
+    void Mark(int rows = 200) {
+        const WindowFrameDC dc(window.Hwnd());
+        const UniqueBrush brush(CreateSolidBrush(kMarker));
+        const RECT band{0, 0, 300, rows};
+        FillRect(dc.Get(), &band, brush.Get());
+    }
+    [[nodiscard]] COLORREF Pixel(int x, int y) const { return FramePixel(window.Hwnd(), x, y); }
+
+    static constexpr COLORREF kMarker = RGB(1, 2, 3);
+};
+
+TEST_F(FrameEngine, TheClientAreaIsTheProposedWindowMinusThePaintersMargins) {
+    RECT client{};
+    GetClientRect(window.Hwnd(), &client);
+    EXPECT_EQ(client.right, 300 - 7 - 5);
+    EXPECT_EQ(client.bottom, 200 - 40 - 9);
+    POINT origin{0, 0};
+    ClientToScreen(window.Hwnd(), &origin);
+    EXPECT_EQ(origin.x, 40 + 7);
+    EXPECT_EQ(origin.y, 50 + 40);
+
+    // Whatever the first rectangle holds, the answer comes from the proposed position.
+    WINDOWPOS pos{window.Hwnd(), nullptr, 10, 20, 100, 80, 0};
+    NCCALCSIZE_PARAMS params{{{0, 0, 1, 1}, {1, 2, 3, 4}, {5, 6, 7, 8}}, &pos};
+    EXPECT_EQ(SendMessageW(window.Hwnd(), WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params)), WVR_REDRAW);
+    const RECT expected{17, 60, 105, 91};
+    EXPECT_TRUE(EqualRect(&params.rgrc[0], &expected));
+    EXPECT_TRUE(EqualRect(&params.rgrc[1], &expected));
+
+    // The plain form of the question gets the same answer, shrunk once.
+    RECT plain{10, 20, 110, 100};
+    SendMessageW(window.Hwnd(), WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&plain));
+    EXPECT_TRUE(EqualRect(&plain, &expected));
+
+    engine.Detach();
+    EXPECT_EQ(GetPropW(window.Hwnd(), cNCCalcSize::kImplementationProperty), nullptr);
+}
+
+TEST_F(FrameEngine, ZonesOfASizableWindowAndThePaintersSay) {
+    const RECT r = WindowRectOf(window.Hwnd());
+    const auto hit = [&](int x, int y) {
+        return SendMessageW(window.Hwnd(), WM_NCHITTEST, 0, MAKELPARAM(r.left + x, r.top + y));
+    };
+    const int caption = GetSystemMetrics(SM_CYCAPTION);
+    ASSERT_LT(caption + 9 + 1, painter.top) << "the test needs a band between caption and client";
+
+    EXPECT_EQ(hit(0, 0), HTTOPLEFT);
+    EXPECT_EQ(hit(150, 9), HTTOP) << "the top band is as tall as the bottom margin";
+    EXPECT_EQ(hit(150, 10), HTCAPTION);
+    EXPECT_EQ(hit(8, 10), HTSYSMENU);
+    EXPECT_EQ(hit(150, caption + 10), HTCLIENT) << "the band under the caption is client area";
+    EXPECT_EQ(hit(299, 199), HTBOTTOMRIGHT);
+
+    painter.forcedCode = HTMENU;
+    EXPECT_EQ(hit(150, 100), HTCLIENT) << "a menu answers as client area";
+    painter.forcedCode = HTCAPTION;
+    EXPECT_EQ(hit(150, 100), HTCAPTION);
+}
+
+TEST_F(FrameEngine, WithoutAPainterOrWithAFailingOneThePlainFrameIsPainted) {
+    ShowWindow(window.Hwnd(), SW_SHOWNA);
+    SendMessageW(window.Hwnd(), WM_NCACTIVATE, TRUE, 0);
+    const int cxf = GetSystemMetrics(SM_CXFRAME), cyf = GetSystemMetrics(SM_CYFRAME);
+    const COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION), border = GetSysColor(COLOR_ACTIVEBORDER);
+
+    // A painter that fails is not left with an unpainted frame, not even in its wider margins.
+    painter.throwOnPaint = true;
+    Mark();
+    PaintFrameNow(window.Hwnd());
+    EXPECT_GT(painter.paints, 0);
+    EXPECT_EQ(Pixel(150, cyf + 3), caption);
+    EXPECT_EQ(Pixel(cxf - 1, 100), border);
+    EXPECT_EQ(Pixel(150, painter.top - 2), border);
+
+    // A window whose property names no painter.
+    RemovePropW(window.Hwnd(), cNCCalcSize::kImplementationProperty);
+    const int paints = painter.paints;
+    Mark();
+    PaintFrameNow(window.Hwnd());
+    EXPECT_EQ(painter.paints, paints);
+    EXPECT_EQ(Pixel(150, cyf + 3), caption);
+    EXPECT_EQ(Pixel(cxf - 1, 100), border);
+}
+
+TEST_F(FrameEngine, TheSystemPaintsNoCaptionOverThePaintersOnActivationOrNewText) {
+    ShowWindow(window.Hwnd(), SW_SHOWNA);  // the fake painter paints nothing: whatever shows is someone else's
+    for (const BOOL active : {TRUE, FALSE, TRUE}) {
+        Mark(painter.top);
+        const int paints = painter.paints;
+        EXPECT_TRUE(SendMessageW(window.Hwnd(), WM_NCACTIVATE, active, 0));
+        EXPECT_EQ(engine.WindowActive(), active == TRUE);
+        EXPECT_GT(painter.paints, paints) << "the painter paints the new state";
+        EXPECT_EQ(Pixel(150, 12), kMarker) << "the system painted its caption";
+    }
+
+    Mark(painter.top);
+    const int paints = painter.paints;
+    EXPECT_TRUE(SetWindowTextW(window.Hwnd(), L"New title"));
+    EXPECT_EQ(Pixel(150, 12), kMarker) << "the system painted its caption";
+    EXPECT_GT(painter.paints, paints);
+    wchar_t text[32] = {};
+    GetWindowTextW(window.Hwnd(), text, 32);
+    EXPECT_STREQ(text, L"New title");
+    EXPECT_TRUE(GetWindowLongPtrW(window.Hwnd(), GWL_STYLE) & WS_VISIBLE);
+}
+
+// Caption and border pictures of the main window's layout, every pixel a colour of its own position.
+Picture PatternPicture(int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* px = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            px[y * width + x] = static_cast<std::uint32_t>((x & 0xFF) << 16 | (y * 5) << 8 | ((x >> 8) * 100 + 7));
+    return Picture(std::move(bitmap));
+}
+
+COLORREF PatternAt(int x, int y) {
+    return RGB(x & 0xFF, y * 5, (x >> 8) * 100 + 7);
+}
+
+struct SkinnedWindow {
+    FrameProbe window{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 400, 300};
+    cNeoCaption skin;
+
+    SkinnedWindow() {
+        ShowWindow(window.Hwnd(), SW_SHOWNA);
+        EXPECT_TRUE(
+            skin.Attach(window.Hwnd(), PatternPicture(640, 48), PatternPicture(70, 10), 19, 20, 90, 140, 240, 400));
+        PaintFrameNow(window.Hwnd());
+    }
+    // A point of the button's image, in screen coordinates; close at 400 - 25, minimise at 400 - 45.
+    LPARAM At(int left) const {
+        const RECT r = WindowRectOf(window.Hwnd());
+        return MAKELPARAM(r.left + left + 9, r.top + 15);
+    }
+    std::vector<WPARAM> Click(UINT down, LPARAM pressAt, LPARAM releaseAt) {
+        window.commands.clear();
+        SendMessageW(window.Hwnd(), WM_NCHITTEST, 0, pressAt);
+        SendMessageW(window.Hwnd(), down, HTSYSMENU, pressAt);
+        SendMessageW(window.Hwnd(), WM_NCLBUTTONUP, HTSYSMENU, releaseAt);
+        Pump();
+        return window.commands;
+    }
+};
+
+TEST(CaptionPainter, AButtonRunsItsCommandOnlyWhenReleasedWhereItWasPressed) {
+    SkinnedWindow w;
+    const LPARAM close = w.At(400 - 25), minimise = w.At(400 - 45);
+    EXPECT_EQ(SendMessageW(w.window.Hwnd(), WM_NCHITTEST, 0, close), HTSYSMENU);
+
+    // Pressed, the button shows its pressed image (rows 20 on) until the release.
+    w.window.commands.clear();
+    SendMessageW(w.window.Hwnd(), WM_NCLBUTTONDOWN, HTSYSMENU, minimise);
+    EXPECT_EQ(FramePixel(w.window.Hwnd(), 400 - 45 + 3, 5 + 4), PatternAt(297 + 3, 20 + 4));
+    SendMessageW(w.window.Hwnd(), WM_NCLBUTTONUP, HTSYSMENU, minimise);
+    Pump();
+    EXPECT_EQ(w.window.commands, std::vector<WPARAM>{SC_MINIMIZE});
+    EXPECT_EQ(FramePixel(w.window.Hwnd(), 400 - 45 + 3, 5 + 4), PatternAt(297 + 3, 4));
+
+    EXPECT_EQ(w.Click(WM_NCLBUTTONDOWN, close, close), std::vector<WPARAM>{SC_CLOSE});
+    EXPECT_TRUE(w.Click(WM_NCLBUTTONDOWN, close, minimise).empty()) << "released over another button";
+    EXPECT_TRUE(w.Click(WM_NCLBUTTONDOWN, w.At(200), minimise).empty()) << "pressed on no button";
+    // The second press of a double click presses the button again; it does not close the window.
+    EXPECT_EQ(w.Click(WM_NCLBUTTONDBLCLK, minimise, minimise), std::vector<WPARAM>{SC_MINIMIZE});
+}
+
+TEST(CaptionPainter, AThousandPaintsLeaveNoGdiObjectBehind) {
+    SkinnedWindow w;
+    // The frame is the skin's: a pixel of the left piece.
+    EXPECT_EQ(FramePixel(w.window.Hwnd(), 60, 30), PatternAt(60, 30));
+    const DWORD before = GdiObjectCount();
+    ASSERT_GT(before, 0u) << "GDI objects cannot be counted here";
+    for (int i = 0; i < 1000; ++i) {
+        PaintFrameNow(w.window.Hwnd());
+        SendMessageW(w.window.Hwnd(), WM_NCHITTEST, 0, w.At(400 - 45));
+        SendMessageW(w.window.Hwnd(), WM_NCACTIVATE, i % 2 == 0, 0);
+    }
+    EXPECT_EQ(GdiObjectCount(), before);
+    EXPECT_EQ(FramePixel(w.window.Hwnd(), 60, 30), PatternAt(400 + 60, 30)) << "the last paint was inactive";
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// Off-screen surfaces: they only grow, a picture's pixels are copied into them, and nothing is left over.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+
+#include "GdiObjects.h"
+#include "Handles.h"
+#include "Picture.h"
+#include "cMemDC.h"
+
+namespace {
+
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+// 3 × 2 pixels: red green blue / white black yellow, as 0x00RRGGBB.
+constexpr std::uint32_t kPixels[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFFFF00};
+
+Picture MakePicture() {
+    return Picture(UniqueBitmap(CreateBitmap(3, 2, 1, 32, kPixels)));
+}
+
+void Fill(const cMemDC& surface, COLORREF colour) {
+    const UniqueBrush brush(CreateSolidBrush(colour));
+    const RECT all{0, 0, surface.Width(), surface.Height()};
+    FillRect(surface.hdc(), &all, brush.Get());
+}
+
+void ExpectPicture(const cMemDC& surface) {
+    for (int i = 0; i < 6; ++i) {
+        const std::uint32_t p = kPixels[i];
+        EXPECT_EQ(GetPixel(surface.hdc(), i % 3, i / 3), RGB(p >> 16, (p >> 8) & 0xFF, p & 0xFF)) << "pixel " << i;
+    }
+}
+
+TEST(MemorySurface, GrowsOnlyAndGrowingDiscardsTheContent) {
+    cMemDC surface;
+    surface.Height(-3);
+    EXPECT_EQ(surface.hdc(), nullptr);
+    surface.Width(10);
+    EXPECT_NE(surface.hdc(), nullptr);
+    EXPECT_EQ(surface.Height(), 0);
+    surface.Height(5);
+    Fill(surface, kGrey);
+
+    surface.Width(4);
+    surface.Height(5);
+    EXPECT_EQ(GetPixel(surface.hdc(), 9, 4), kGrey) << "a smaller request lost the content";
+    surface.Height(8);
+    EXPECT_EQ(surface.Width(), 10);
+    EXPECT_EQ(surface.Height(), 8);
+    EXPECT_NE(GetPixel(surface.hdc(), 9, 4), kGrey) << "the grown surface kept the old content";
+}
+
+TEST(MemorySurface, TakesAPrivateCopyOfAPictureAndKeepsALargerSize) {
+    cMemDC fresh;
+    {
+        const Picture picture = MakePicture();
+        ASSERT_TRUE(fresh.CreateFromPicture(picture));
+        const UniqueMemDC other(CreateCompatibleDC(nullptr));
+        EXPECT_TRUE(SelectGuard(other.Get(), picture.Bitmap()).Selected()) << "the picture was left selected";
+    }
+    EXPECT_EQ(fresh.Width(), 3);
+    EXPECT_EQ(fresh.Height(), 2);
+    ExpectPicture(fresh);
+
+    cMemDC larger;
+    larger.Width(20);
+    larger.Height(10);
+    Fill(larger, kGrey);
+    ASSERT_TRUE(larger.CreateFromPicture(MakePicture()));
+    EXPECT_EQ(larger.Width(), 20);
+    EXPECT_EQ(larger.Height(), 10);
+    ExpectPicture(larger);
+    EXPECT_EQ(GetPixel(larger.hdc(), 3, 0), kGrey);
+    EXPECT_EQ(GetPixel(larger.hdc(), 0, 2), kGrey);
+    EXPECT_FALSE(larger.CreateFromPicture(Picture(UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))))));
+}
+
+TEST(MemorySurface, AThousandSurfacesLeaveNoGdiObjectBehind) {
+    const Picture picture = MakePicture();
+    const DWORD before = GdiObjectCount();
+    ASSERT_GT(before, 0u) << "GDI objects cannot be counted here";
+    for (int i = 0; i < 1000; ++i) {
+        cMemDC surface;
+        surface.Width(8);
+        surface.Height(4 + i % 3);
+        ASSERT_TRUE(surface.CreateFromPicture(picture));
+    }
+    EXPECT_EQ(GdiObjectCount(), before);
+}
+
+}  // namespace

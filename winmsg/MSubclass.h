@@ -1,0 +1,33 @@
+#pragma once
+// The message router: any number of ISubclass objects subscribe to single messages of any window of this
+// process. All bookkeeping lives in the window's own properties, readable by anything that lists them:
+//   {h}          the previous window procedure
+//   C{h}         subscriptions on the window over all messages
+//   {h}#{m}C     subscribers of message m (stays, at 0, when the last one leaves)
+//   {h}#{m}#{i}  the subscriber at position i, from 1 in subscription order
+// {h} is the window handle and {m} the message number in signed decimal. UI thread only.
+
+#include <windows.h>
+
+#include "ISubclass.h"
+
+namespace MSubclass {
+
+/// Start subclassing for a particular message.
+// Throws ComponentError: InvalidWindow, ExternalWindow (another process's window), CantSubclass, AlreadyHandled
+// (this subscriber already has this message on this window; nothing is changed).
+void AttachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg);
+
+/// Stop subclassing for a particular message.
+// A subscriber that is not subscribed to the message is left alone: nothing changes.
+void DetachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) noexcept;
+
+/// Returns the message currently being worked on.  Only valid in the MsgResponse and WindowProc items of your
+/// implemented interface.
+[[nodiscard]] UINT CurrentMessage() noexcept;
+
+/// Calls the window procedure for this handle which was installed before you added the subclass.
+// Read it before sending anything to another subclassed window: a nested dispatch changes it.
+LRESULT CallOldWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept;
+
+}  // namespace MSubclass
