@@ -6,7 +6,7 @@ import threading
 import time
 import unittest
 
-from harness import ARTIFACTS, ROOT, TESTWIN, HarnessTestCase, wait_until
+from harness import ARTIFACTS, ROOT, TESTWIN, HarnessError, HarnessTestCase, wait_until
 from test_download import DOWN, DOWN_BUTTON, STOP, AlbumRun, album_address
 
 MARGINS = (10, 48, 10, 10)  # left, top, right, bottom
@@ -163,8 +163,16 @@ class Frame(FrameScenario):
         # The caption moves the window exactly as far as the pointer went.
         before = self.rect(app)
         self.h.inspect("drag", "--hwnd", app.hwnd, "--wx", 200, "--wy", 20, "--dx", 50, "--dy", 30)
-        after = wait_until(lambda: self.rect(app) != before and self.rect(app), 10, what="the window moved")
-        self.assertEqual(tuple(a - b for a, b in zip(after, before)), (50, 30, 50, 30))
+        # The drag's input may still be on its way when the helper returns: wait for the window to come to rest.
+        seen = []
+        def moved_by_the_drag():
+            seen.append(tuple(a - b for a, b in zip(self.rect(app), before)))
+            return seen[-1] == (50, 30, 50, 30)
+        try:
+            wait_until(moved_by_the_drag, 10, what="the window moved by the drag")
+        except HarnessError:
+            self.fail("the window moved by %r, not by the drag's (50, 30)" % (seen[-1],))
+        after = self.rect(app)
         self.wait_frame(app, "moved", True)
 
         # The window-menu square opens the window menu under it.

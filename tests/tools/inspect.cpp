@@ -365,7 +365,12 @@ std::string CmdDrag(const Args& a) {
         MoveCursor({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
         Sleep(30);
     }
-    Sleep(static_cast<DWORD>(Num(a, L"--hold", 200)));
+    // Held at the end, the pointer is put there again now and then: under Wine a reader that sees no move for
+    // a while asks X for the pointer, which a busy machine may not have moved to the last step yet.
+    for (int held = 0, hold = Num(a, L"--hold", 200); held < hold; held += 50) {
+        Sleep(static_cast<DWORD>(hold - held < 50 ? hold - held : 50));
+        MoveCursor(to);
+    }
     n = Normalized(to);
     SendMouse(MOUSEEVENTF_LEFTUP | at, n.x, n.y);
     Sleep(50);
