@@ -104,6 +104,9 @@ private:
             if (select(0, &ready, nullptr, nullptr, &wait) != 1) continue;
             const SOCKET client = accept(listener_, nullptr, nullptr);
             if (client == INVALID_SOCKET) continue;
+            // A client that neither reads nor lets go must fail a test, not hang it.
+            DWORD sendLimitMs = 10000;
+            setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimitMs), sizeof sendLimitMs);
             if (ReadRequest(client)) {
                 ++requests_;
                 gone_ = 0;
