@@ -106,7 +106,8 @@ private:
             if (client == INVALID_SOCKET) continue;
             // A client that neither reads nor lets go must fail a test, not hang it.
             DWORD sendLimitMs = 10000;
-            setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimitMs), sizeof sendLimitMs);
+            const auto* limit = reinterpret_cast<const char*>(&sendLimitMs);
+            setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, limit, sizeof sendLimitMs);
             if (ReadRequest(client)) {
                 ++requests_;
                 gone_ = 0;
