@@ -423,7 +423,16 @@ class App:
         tree = self.tree()
         self.type_into(tree.find(id=EMAIL_BOX_ID), email)
         self.type_into(tree.find(id=PASSWORD_BOX_ID), password)
+        before = self.tree().find(id=LOGIN_INFO_ID).text
         self.click(tree.find(id=LOGIN_BUTTON_ID))
+        try:
+            wait_until(lambda: self.tree().find(id=LOGIN_INFO_ID).text != before, 10, what="the login started")
+        except HarnessError:
+            # Seldom, under Wine, a synthetic click on the button never reaches it (the button does not even
+            # take the focus). Said aloud, and tried once more, so that it cannot pass for a login fault.
+            print("\nharness: the click on the login button was lost (focus on %r); clicking again"
+                  % (self.tree().focus_hwnd,))
+            self.click(tree.find(id=LOGIN_BUTTON_ID))
         return self.wait_text(LOGIN_INFO_ID, expect, timeout=timeout)
 
     def minimise(self):

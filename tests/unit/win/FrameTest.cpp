@@ -21,6 +21,7 @@ namespace {
 // A top-level window that records the window commands it is sent and carries none of them out.
 struct FrameProbe : BaseWindow {
     std::vector<WPARAM> commands;
+    std::vector<bool> visibleWhileSettingCursor;
 
     explicit FrameProbe(DWORD style, int width = 300, int height = 200) {
         WindowArgs args;
@@ -36,6 +37,7 @@ protected:
             commands.push_back(wParam & 0xFFF0);
             return 0;
         }
+        if (msg == WM_SETCURSOR) visibleWhileSettingCursor.push_back(IsWindowVisible(Hwnd()) != FALSE);
         return BaseWindow::HandleMessage(msg, wParam, lParam);
     }
 };
@@ -247,6 +249,32 @@ struct SkinnedWindow {
         return window.commands;
     }
 };
+
+TEST_F(FrameEngine, OnlyTheFramesCursorHidesTheWindowFromTheSystemAndAStandardMenuAlwaysGoes) {
+    // Input that arrives while the window lacks WS_VISIBLE passes it over: a click meant for a control would land
+    // on the desktop. So the style is taken away only where the system could paint its own caption.
+    const HWND hwnd = window.Hwnd();
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    const UniqueWindow child(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, hwnd, nullptr,
+                                             nullptr, nullptr));
+    const struct {
+        HWND over;
+        WORD code;
+        bool visible;
+    } cases[] = {
+        {hwnd, HTCAPTION, false}, {hwnd, HTLEFT, false}, {hwnd, HTCLIENT, true}, {child.Get(), HTCLIENT, true}};
+    const HMENU menu = CreateMenu();
+    for (const auto& c : cases) {
+        SetMenu(hwnd, menu);
+        window.visibleWhileSettingCursor.clear();
+        SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(c.over), MAKELPARAM(c.code, WM_LBUTTONDOWN));
+        ASSERT_EQ(window.visibleWhileSettingCursor.size(), 1u) << c.code;
+        EXPECT_EQ(window.visibleWhileSettingCursor[0], c.visible) << c.code;
+        EXPECT_TRUE(IsWindowVisible(hwnd)) << c.code;
+        EXPECT_EQ(GetMenu(hwnd), nullptr) << c.code;
+    }
+    DestroyMenu(menu);
+}
 
 TEST(CaptionPainter, AButtonRunsItsCommandOnlyWhenReleasedWhereItWasPressed) {
     SkinnedWindow w;
