@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ struct ItemState {
     ULONG_PTR data = 0;
     std::wstring text;
     bool operator==(const ItemState&) const = default;
+    friend void PrintTo(const ItemState& s, std::ostream* os) {
+        *os << "type " << s.type << " id " << s.id << " data " << s.data << " text of " << s.text.size();
+    }
 };
 
 std::vector<ItemState> ReadBack(HMENU menu) {
