@@ -105,6 +105,19 @@ class Menus(HarnessTestCase):
                     return x, bottom + 1
         self.fail("no sunken bar item")
 
+    def raised_item(self):
+        """Left column of a raised bar item (light top-left corner, shadow to its right), window coordinates, or
+        None."""
+        shot = self.grab(self.app.hwnd, "raised")
+        shadow, light = self.colours["btnshadow"], self.colours["btnhighlight"]
+        for y in BAR_ROWS:
+            for x in range(len(shot[0]) - 60):
+                if all(shot[y][x + i] == light for i in range(8)) and all(shot[y + i][x] == light for i in range(8)):
+                    right = next((r for r in range(x + 8, x + 60) if shot[y + 3][r] == shadow), None)
+                    if right is not None:
+                        return x
+        return None
+
     def click_item(self, i):
         first, last = self.items[i]
         self.h.inspect("click", "--hwnd", self.app.hwnd, "--wx", (first + last) // 2, "--wy", 36)
@@ -170,6 +183,14 @@ class Menus(HarnessTestCase):
         self.assertEqual(self.wait_popups(1, "the submenu closed"), [file_popup])
         self.h.inspect.key("escape")
         self.wait_closed()
+
+        # The item under the pointer is raised; when the pointer leaves the window (no more mouse moves reach it)
+        # the hover timer lowers it again.
+        self.move_to_item(2)
+        raised = wait_until(self.raised_item, 10, interval=0.3, what="the View item raised under the pointer")
+        self.assertLess(abs(raised + 2 - self.items[2][0]), 3)
+        self.h.inspect("move", "--sx", 10, "--sy", 700, "--hand")
+        wait_until(lambda: self.raised_item() is None, 5, interval=0.3, what="the raised item lowered")
 
         # Sliding the pointer along the bar switches popups without a click.
         self.click_item(1)
