@@ -175,16 +175,6 @@ TEST(MenuText, CaptionShortcutAndAccessLetter) {
     }
 }
 
-TEST(PopupItem, PartsArePlacedFromTheItemsEdges) {
-    const PopupItemPlaces p = PlacePopupItem(152, 22, 71);
-    EXPECT_EQ(p.separator, (Box{8, 10, 144, 12}));
-    EXPECT_EQ(p.tick, (Box{6, 4, 21, 18})) << "4 in, 2 more from the left, one wider than tall";
-    EXPECT_EQ(p.caption.left, 24);
-    EXPECT_EQ(p.shortcut.left, 24 + 71 + 8);
-    EXPECT_EQ(p.highlight, (Box{2, 0, 150, 22}));
-    EXPECT_EQ(PlacePopupItem(152, 6, 71).separator, (Box{8, 2, 144, 4}));
-}
-
 TEST(Bar, ItemsSitElevenPixelsApartWithTheirHighlightAroundThem) {
     const std::vector<BarItemPlace> places = PlaceBarItems({{20, 13}, {25, 13}, {9, 15}});
     ASSERT_EQ(places.size(), 3u);
@@ -193,11 +183,6 @@ TEST(Bar, ItemsSitElevenPixelsApartWithTheirHighlightAroundThem) {
     EXPECT_EQ(places[1].text.left, 28 + 11);
     EXPECT_EQ(places[2].text.left, 28 + 11 + 25 + 11);
     EXPECT_EQ(places[2].highlight.bottom, 19);
-
-    EXPECT_EQ(LookOfBarItem(2, 2, 2), BarItemLook::Sunken);
-    EXPECT_EQ(LookOfBarItem(2, 2, -1), BarItemLook::Raised);
-    EXPECT_EQ(LookOfBarItem(2, -1, 2), BarItemLook::Raised);
-    EXPECT_EQ(LookOfBarItem(1, 2, 2), BarItemLook::Plain);
 }
 
 TEST(Bar, ArrowsWrapAndTheOriginIsTheSameBothWays) {
