@@ -154,7 +154,7 @@ void cMenuBar::Attach(HWND lHwnd) {
     Detach();
     window_ = lHwnd;
     try {
-        tracker_ = std::make_unique<cToolbarMenu>();
+        tracker_ = std::make_shared<cToolbarMenu>();
         tracker_->Start(window_, this);
         for (UINT message : kMessages) MSubclass::AttachMessage(this, window_, message);
     } catch (...) {
@@ -168,7 +168,11 @@ void cMenuBar::Detach() noexcept {
     if (window_) {
         for (UINT message : kMessages) MSubclass::DetachMessage(this, window_, message);
     }
-    if (tracker_) tracker_->Stop();
+    if (tracker_) {
+        // A popup still open is closed; its call, still on the stack, holds the tracker until it returns.
+        if (tracker_->Busy()) EndMenu();
+        tracker_->Stop();
+    }
     tracker_.reset();
     RestorePopups();
     window_ = nullptr;
@@ -320,7 +324,12 @@ void cMenuBar::EvaluateHover() noexcept {
 
 void cMenuBar::OpenItem(int item) noexcept {
     SetHoverInterval(0);
-    if (tracker_) tracker_->TrackMenu(item);
+    const std::shared_ptr<cToolbarMenu> tracker = tracker_;
+    if (!tracker) return;
+    const std::weak_ptr<int> life = life_;
+    tracker->TrackMenu(item);
+    // Detached meanwhile (or destroyed): the detach has put the popups back already.
+    if (life.expired() || tracker_ != tracker) return;
     RestorePopups();
 }
 

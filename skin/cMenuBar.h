@@ -88,7 +88,10 @@ private:
     [[nodiscard]] std::vector<std::wstring> BarTexts(std::vector<int>* positions) const;
 
     cMemDC surface_;
-    std::unique_ptr<cToolbarMenu> tracker_;
+    // Shared so that a popup call on the stack keeps its tracker when the bar is detached or destroyed meanwhile.
+    std::shared_ptr<cToolbarMenu> tracker_;
+    // Gone with the bar: a popup call that outlives the bar sees it has no bar to go back to.
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
     HMENU menu_ = nullptr;
     HWND window_ = nullptr;
     std::vector<skin::Box> itemRects_;  // x from the window's left, y from the client area's top

@@ -22,6 +22,10 @@ struct MenuProbe : BaseWindow {
     std::vector<HMENU> opened;
     std::vector<UINT> measuredTypes;
     bool filterDuringPopup = false;
+    // When set, popups are prepared by this bar as the caption painter would, and the first tick detaches it
+    // instead of closing the popup; a later tick closes a popup the detach left open.
+    cMenuBar* detachOnTick = nullptr;
+    int ticks = 0;
 
     MenuProbe() {
         WindowArgs args;
@@ -36,9 +40,14 @@ protected:
         switch (msg) {
             case WM_INITMENUPOPUP:
                 opened.push_back(reinterpret_cast<HMENU>(wParam));
+                if (detachOnTick) detachOnTick->PreparePopup(reinterpret_cast<HMENU>(wParam));
                 SetTimer(Hwnd(), 1, 100, nullptr);
                 return 0;
             case WM_TIMER:
+                if (++ticks == 1 && detachOnTick) {
+                    detachOnTick->Detach();
+                    return 0;
+                }
                 KillTimer(Hwnd(), 1);
                 filterDuringPopup = mDeclares::MessageFilterInstalled();
                 EndMenu();
@@ -197,6 +206,50 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     EXPECT_TRUE(mDeclares::KeyboardHookInstalled()) << "one engine is still attached";
     second.Detach();
     EXPECT_FALSE(mDeclares::KeyboardHookInstalled());
+    bar.Detach();
+}
+
+TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
+    MenuProbe window;
+    cMenuBar bar;
+    bar.Attach(window.Hwnd());
+    const HMENU menu = CreateMenu();
+    const HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 61, L"&Open\tCtrl+O");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, 62, L"E&xit");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    SetMenu(window.Hwnd(), menu);  // the window destroys it
+    bar.hMenu(menu);
+    {
+        const WindowDC screen(nullptr);
+        const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+        const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
+        const SelectGuard selected(dc.Get(), bitmap.Get());
+        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24, 0);
+    }
+    ASSERT_EQ(bar.ItemCount(), 1);
+    const std::vector<ItemState> before = ReadBack(file);
+    ShowWindow(window.Hwnd(), SW_SHOW);
+    SetForegroundWindow(window.Hwnd());
+
+    window.detachOnTick = &bar;
+    EXPECT_TRUE(bar.AcceleratorKey('F'));
+    KillTimer(window.Hwnd(), 1);
+    ASSERT_EQ(window.opened, std::vector<HMENU>{file});
+    EXPECT_EQ(window.ticks, 1) << "the detach closed the popup";
+    EXPECT_EQ(ReadBack(file), before);
+    EXPECT_FALSE(mDeclares::MessageFilterInstalled());
+    EXPECT_EQ(bar.PressedItem(), 0);
+    EXPECT_FALSE(bar.AcceleratorKey('F')) << "a detached bar opens nothing";
+
+    // Attached again, the bar opens and restores its popups as before.
+    window.detachOnTick = nullptr;
+    window.ticks = 0;
+    bar.Attach(window.Hwnd());
+    EXPECT_TRUE(bar.AcceleratorKey('F'));
+    EXPECT_EQ(window.opened.size(), 2u);
+    EXPECT_EQ(ReadBack(file), before);
     bar.Detach();
 }
 
