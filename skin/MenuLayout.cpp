@@ -48,6 +48,18 @@ std::vector<BarItemPlace> PlaceBarItems(const std::vector<std::pair<int, int>>& 
     return out;
 }
 
+std::vector<Box> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Box& band) {
+    std::vector<Box> out;
+    const int top = band.top + 2;
+    for (const BarItemPlace& place : places) {
+        // Places only grow to the right: the rest are cut off too.
+        if (place.text.left >= band.Width()) break;
+        const Box& e = place.highlight;
+        out.push_back({e.left + band.left, e.top + top, e.right + band.left, e.bottom + top});
+    }
+    return out;
+}
+
 BarItemLook LookOfBarItem(int item, int pressedItem, int hotItem) noexcept {
     const bool pressed = item == pressedItem;
     const bool hot = item == hotItem;
@@ -72,7 +84,7 @@ int NeighbourBarItem(int current, int count, bool left) noexcept {
 
 int BarOrigin::ItemAt(const std::vector<Box>& items, int screenX, int screenY) const noexcept {
     const int x = screenX - windowLeft;
-    const int y = screenY - windowTop - captionHeight;
+    const int y = screenY - windowTop;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i].Contains(x, y)) return static_cast<int>(i) + 1;
     }

@@ -53,17 +53,19 @@ enum class BarItemLook { Plain, Raised, Sunken };
 // The bar item an arrow key moves to from `current` among `count` items, wrapping at both ends.
 [[nodiscard]] int NeighbourBarItem(int current, int count, bool left) noexcept;
 
-// Item rectangles are kept with x relative to the window's left edge and y relative to the client area's top (the
-// caption's height below the window's top). Both conversions to and from the screen use the same origin, so a
-// popup opens under the drawn item and the pointer hits the item it is over wherever the window is.
+// The bar is drawn into a band of the caption strip (which reaches the window at its top-left corner) with its
+// items' places 2 rows below the band's top. The items' highlight rectangles in window coordinates, for as many
+// items as are drawn: one whose text starts at or past the band's width is cut off and gets none.
+[[nodiscard]] std::vector<Box> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Box& band);
+
+// Item rectangles are kept in window coordinates; a popup opens under the drawn item and the pointer hits the item
+// it is over through the same origin, wherever the window is.
 struct BarOrigin {
     int windowLeft = 0;
     int windowTop = 0;
-    int captionHeight = 0;
 
     [[nodiscard]] Box ToScreen(const Box& item) const noexcept {
-        const int dy = windowTop + captionHeight;
-        return {item.left + windowLeft, item.top + dy, item.right + windowLeft, item.bottom + dy};
+        return {item.left + windowLeft, item.top + windowTop, item.right + windowLeft, item.bottom + windowTop};
     }
     // The 1-based number of the first item holding the screen point, or 0.
     [[nodiscard]] int ItemAt(const std::vector<Box>& items, int screenX, int screenY) const noexcept;

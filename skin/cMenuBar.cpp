@@ -195,7 +195,7 @@ std::vector<std::wstring> cMenuBar::BarTexts(std::vector<int>* positions) const 
     return texts;
 }
 
-void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight, int lYoffset) noexcept {
+void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight) noexcept {
     if (!menu_) return;
     try {
         surface_.Width(lWidth);
@@ -221,7 +221,9 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
             sizes.emplace_back(r.right - r.left, r.bottom - r.top);
         }
         const std::vector<skin::BarItemPlace> places = skin::PlaceBarItems(sizes);
-        for (std::size_t i = 0; i < places.size(); ++i) {
+        const std::vector<skin::Box> inWindow =
+            skin::BarItemsInWindow(places, {lLeft, lTop, lLeft + lWidth, lTop + lHeight});
+        for (std::size_t i = 0; i < inWindow.size(); ++i) {
             const int k = static_cast<int>(i) + 1;
             RECT text = ToRect(places[i].text);
             RECT edge = ToRect(places[i].highlight);
@@ -234,8 +236,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
                 DrawEdge(s, &edge, BDR_RAISEDINNER, BF_RECT);
             }
             DrawTextW(s, texts[i].c_str(), static_cast<int>(texts[i].size()), &text, DT_SINGLELINE);
-            const skin::Box& e = places[i].highlight;
-            itemRects_.push_back({e.left + lLeft, e.top + lYoffset, e.right + lLeft, e.bottom + lYoffset});
+            itemRects_.push_back(inWindow[i]);
             itemPopups_.push_back(GetSubMenu(menu_, positions[i]));
         }
         BitBlt(lhdc, lLeft, top, lWidth, lHeight, s, 0, 0, SRCCOPY);
@@ -248,7 +249,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
 skin::BarOrigin cMenuBar::Origin() const noexcept {
     RECT w{};
     if (window_) GetWindowRect(window_, &w);
-    return {w.left, w.top, captionHeight_};
+    return {w.left, w.top};
 }
 
 int cMenuBar::ItemAtPoint(POINT screen) const noexcept {
@@ -343,7 +344,8 @@ bool cMenuBar::AcceleratorKey(UINT vKey) noexcept {
         ReportCaughtException(L"the menu bar's Alt key");
         return false;
     }
-    if (item == 0) return false;
+    // An item cut off at the bar's end is not drawn and opens nothing.
+    if (item == 0 || item > ItemCount()) return false;
     SetPressedItem(item, true);
     OpenItem(item);
     return true;

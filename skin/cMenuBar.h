@@ -38,12 +38,10 @@ public:
     // window cannot be subscribed; nothing stays attached then.
     void Attach(HWND lHwnd);
     void Detach() noexcept;
-    // The caption's height: item rectangles keep their y below it.
-    void CaptionHeight(int lHeight) noexcept { captionHeight_ = lHeight; }
 
-    // Draws the menu's popup items into the band (lLeft, lTop + 2, lWidth x lHeight) of lhdc in the font hFnt.
-    // lYoffset turns a row of the band into a row of the window's client area.
-    void Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight, int lYoffset) noexcept;
+    // Draws the menu's popup items into the band (lLeft, lTop + 2, lWidth x lHeight) of lhdc in the font hFnt; lhdc
+    // reaches the window at its top-left corner. Items cut off at the band's right edge are not bar items.
+    void Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight) noexcept;
 
     void SetFont(SharedSkinFont font) noexcept { menuFont_ = std::move(font); }
     void SetColors(OleColor normal, OleColor over, OleColor inactive, OleColor background) noexcept;
@@ -94,7 +92,7 @@ private:
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
     HMENU menu_ = nullptr;
     HWND window_ = nullptr;
-    std::vector<skin::Box> itemRects_;  // x from the window's left, y from the client area's top
+    std::vector<skin::Box> itemRects_;  // window coordinates
     std::vector<HMENU> itemPopups_;
     int pressedItem_ = 0;
     int hotItem_ = 0;
@@ -102,7 +100,6 @@ private:
     OleColor overColor_ = 0;
     OleColor inactiveColor_ = 0x808080;  // kept for the painter; nothing is drawn in it
     OleColor backgroundColor_ = 0xFFFFFF;
-    int captionHeight_ = 0;
     skin::PopupTable popups_;
     SharedSkinFont menuFont_;
     SharedSkinFont glyphFont_;

@@ -56,7 +56,6 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
         menuBar_->Attach(window_);
         menuBar_->SetFont(menuFont_);
         menuBar_->SetColors(activeMenuColor_, activeMenuColorOver_, inActiveMenuColor_, menuBackgroundColor_);
-        menuBar_->CaptionHeight(metrics_.captionHeight);
         engine_->Attach(this);
     } catch (const ComponentError&) {
         menuBar_->Detach();
@@ -145,8 +144,7 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
         regular.lfWeight = FW_NORMAL;
         const UniqueFont menuFont(CreateFontIndirectW(&regular));
         const skin::Box& band = plan.menuBand;
-        menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height(),
-                         plan.menuYOffset);
+        menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
     }
     RunPlan(plan.afterText, hdc);
     return true;

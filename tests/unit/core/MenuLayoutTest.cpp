@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "CaptionLayout.h"
 #include "MenuLayout.h"
 
 namespace {
@@ -185,7 +186,7 @@ TEST(Bar, ItemsSitElevenPixelsApartWithTheirHighlightAroundThem) {
     EXPECT_EQ(places[2].highlight.bottom, 19);
 }
 
-TEST(Bar, ArrowsWrapAndTheOriginIsTheSameBothWays) {
+TEST(Bar, ArrowsWrapAtBothEnds) {
     const struct {
         int current, count;
         bool left;
@@ -194,15 +195,46 @@ TEST(Bar, ArrowsWrapAndTheOriginIsTheSameBothWays) {
     for (const auto& c : cases)
         EXPECT_EQ(NeighbourBarItem(c.current, c.count, c.left), c.next) << c.current << (c.left ? " left" : " right");
 
-    // An item as stored (window x, client y) goes to the screen and is hit there at every corner.
-    const BarOrigin origin{333, 271, 48};
-    const std::vector<Box> items{{96, -22, 130, -4}, {130, -22, 170, -4}};
-    const Box screen = origin.ToScreen(items[1]);
-    EXPECT_EQ(screen, (Box{463, 297, 503, 315}));
-    EXPECT_EQ(origin.ItemAt(items, screen.left, screen.top), 2);
-    EXPECT_EQ(origin.ItemAt(items, screen.right - 1, screen.bottom - 1), 2);
-    EXPECT_EQ(origin.ItemAt(items, screen.left - 1, screen.top), 1);
-    EXPECT_EQ(origin.ItemAt(items, screen.right, screen.top), 0);
+}
+
+TEST(Bar, ItemsAreHitAndOpenWhereTheFramePlanDrawsThem) {
+    const std::vector<BarItemPlace> places = PlaceBarItems({{20, 13}, {25, 13}});
+    // An odd caption height halves down where the band is placed; the items must follow the band, not the caption.
+    for (int caption : {48, 47}) {
+        const SkinMetrics metrics{640, caption, 70, 10, 19, 20, 90, 140, 240, 400};
+        const FramePlan plan = PlanFrame(metrics, 0, 0, 500, 300, true, false, {true, false, true});
+        // The bar is copied into the strip 2 rows below the band's top, and the strip to the window's corner.
+        const Box& drawn = places[1].highlight;
+        const int left = plan.menuBand.left + drawn.left;
+        const int top = plan.menuBand.top + 2 + drawn.top;
+        const int bottom = plan.menuBand.top + 2 + drawn.bottom;
+
+        const std::vector<Box> items = BarItemsInWindow(places, plan.menuBand);
+        ASSERT_EQ(items.size(), 2u) << caption;
+        const BarOrigin origin{333, 271};
+        EXPECT_EQ(origin.ToScreen(items[1]).top, 271 + top) << caption << ": the popup opens under the drawn item";
+        EXPECT_EQ(origin.ToScreen(items[1]).left, 333 + left) << caption;
+        EXPECT_EQ(origin.ItemAt(items, 333 + left, 271 + top), 2) << caption;
+        EXPECT_EQ(origin.ItemAt(items, 333 + left, 271 + bottom - 1), 2) << caption;
+        EXPECT_EQ(origin.ItemAt(items, 333 + left, 271 + top - 1), 0) << caption << ": the row above is caption";
+        EXPECT_EQ(origin.ItemAt(items, 333 + left, 271 + bottom), 0) << caption << ": the row below is not the item";
+    }
+}
+
+TEST(Bar, ItemsCutOffAtTheBandsEndAreNotBarItems) {
+    // Texts start at 8, 39 and 75 in the band.
+    const std::vector<BarItemPlace> places = PlaceBarItems({{20, 13}, {25, 13}, {9, 15}});
+    const struct {
+        int width;
+        std::size_t items;
+    } cases[] = {{300, 3}, {76, 3}, {75, 2}, {40, 2}, {39, 1}, {8, 0}, {0, 0}};
+    for (const auto& c : cases) {
+        const Box band{90, 24, 90 + c.width, 48};
+        EXPECT_EQ(BarItemsInWindow(places, band).size(), c.items) << "band " << c.width << " wide";
+    }
+    const std::vector<Box> items = BarItemsInWindow(places, {90, 24, 390, 48});
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0], (Box{96, 26, 127, 43}));
 }
 
 TEST(Bar, AccessKeysNumberTheBarsItemsInOrder) {

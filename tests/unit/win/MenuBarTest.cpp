@@ -167,7 +167,7 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
         const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
         const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
         const SelectGuard selected(dc.Get(), bitmap.Get());
-        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24, 0);
+        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
     }
     ASSERT_EQ(bar.ItemCount(), 2);
     ShowWindow(window.Hwnd(), SW_SHOW);
@@ -227,7 +227,7 @@ TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
         const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
         const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
         const SelectGuard selected(dc.Get(), bitmap.Get());
-        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24, 0);
+        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
     }
     ASSERT_EQ(bar.ItemCount(), 1);
     const std::vector<ItemState> before = ReadBack(file);
