@@ -293,6 +293,8 @@ void cMenuBar::SetHoverInterval(int ms) noexcept {
         hoverTimer_->Interval(ms);
     } catch (const ComponentError&) {
         // No timer: the item under the pointer stays raised until the next mouse move over the window.
+    } catch (...) {
+        ReportCaughtException(L"the menu bar's hover timer");
     }
 }
 
@@ -303,10 +305,12 @@ void cMenuBar::EvaluateHover() noexcept {
         Repaint();
     }
     if (!hoverTimer_) {
-        hoverTimer_ = CTimer::Create();
         try {
+            hoverTimer_ = CTimer::Create();
             hoverTick_ = hoverTimer_->Connect([this] { EvaluateHover(); });
         } catch (...) {
+            // No timer: the item under the pointer stays raised until the next mouse move over the window.
+            hoverTimer_.reset();
             ReportCaughtException(L"the menu bar's hover timer");
         }
     }
