@@ -9,18 +9,9 @@
 #include "CryptText.h"
 #include "ProgressBar.h"
 #include "SiteAddresses.h"
+#include "SkinLook.h"
 #include "modTray.h"
 #include "resource.h"
-
-namespace {
-
-Picture LoadSkinPicture(HINSTANCE instance, int id) {
-    // A DIB section keeps the picture's own colours whatever the screen's depth.
-    return Picture(UniqueBitmap(
-        static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))));
-}
-
-}  // namespace
 
 bool MainForm::CreateMain(int showCommand) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -105,15 +96,8 @@ int MainForm::ProgressValue() const {
 }
 
 void MainForm::AttachSkin() {
-    Skin.ActiveCaptionColor(0xFFFFFF);
-    Skin.InActiveCaptionColor(0xFFFFFF);
-    Skin.ActiveMenuColor(0xC00000);
-    Skin.ActiveMenuColorOver(0x0000FF);
-    Skin.InActiveMenuColor(0x000000);
-    Skin.MenuBackgroundColor(0x8000000F);
-    Skin.CaptionFont()->Size = 9;
     // Without the skin the window keeps the system's frame, at the size it was made with.
-    if (!Skin.Attach(Hwnd(), PicCaption, PicBorder, 19, 20, 90, 140, 240, 400)) return;
+    if (!AttachSkinLook(Skin, Hwnd(), PicCaption, PicBorder)) return;
     // The client area keeps its layout size inside the skin's margins. The background is the window class's
     // button-face brush.
     int left = 0, top = 0, right = 0, bottom = 0;

@@ -100,7 +100,6 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
         plan.title = {lLeft + kTitleLeft, t + 1, lRight - kTitleRightGap, t + 1 + (c - t - 2) / 2};
     }
     plan.menuBand = {m.activeLeftEnd, c / 2, x, c / 2 + c / 2};
-    plan.menuYOffset = 2 - c / 2;
 
     // The caption strip reaches the window in one copy.
     plan.afterText.push_back({Surface::Strip, 0, 0, Surface::Window, 0, 0, plan.stripWidth, c});

@@ -92,9 +92,8 @@ struct FramePlan {
     std::array<Box, kButtonCount> buttons{};  // hit rectangles (also for absent buttons, which are not drawn)
     ButtonSet present;
     Box title;  // empty when narrow
-    // The band the menu bar renders into (scratch strip coordinates) and its vertical offset to client rows.
+    // The band the menu bar renders into (scratch strip coordinates, which are the window's).
     Box menuBand;
-    int menuYOffset = 0;
     std::vector<Blit> beforeText;  // caption background and buttons into the strip
     std::vector<Blit> afterText;   // the strip to the window, the side columns, the bottom strip
 };

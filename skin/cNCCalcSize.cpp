@@ -11,6 +11,7 @@
 #include "Handles.h"
 #include "MSubclass.h"
 #include "MessagePump.h"
+#include "mDeclares.h"
 
 namespace {
 
@@ -110,12 +111,12 @@ void cNCCalcSize::Attach(INCAreaModifier* iTo) {
     captionSurface_->Height(4 * GetSystemMetrics(SM_CYCAPTION));
     mdiClient_ = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
     SetPropW(hwnd, kImplementationProperty, static_cast<HANDLE>(iTo));
-    // Seam for the keyboard hook (it comes with the menu bar): the hook module registers the engine here, so that
     // Alt+key presses of the active window reach its painter through ForwardAltKey.
+    mDeclares::RegisterEngine(this);
 }
 
 void cNCCalcSize::Detach() noexcept {
-    // Seam for the keyboard hook: the engine is unregistered here first.
+    mDeclares::UnregisterEngine(this);
     if (window_) UnsubscribeAll();
     isMdiChild_ = false;
     captionSurface_.reset();

@@ -1,9 +1,5 @@
 #include "cNeoCaption.h"
 
-#include <ole2.h>
-#include <olectl.h>
-
-#include <cmath>
 #include <optional>
 #include <string>
 
@@ -21,29 +17,14 @@ skin::ButtonSet ButtonsOf(LONG_PTR style) noexcept {
 
 cNeoCaption::cNeoCaption() : captionFont_(std::make_shared<SkinFont>()), menuFont_(std::make_shared<SkinFont>()) {}
 
-COLORREF cNeoCaption::TranslateColor(OleColor oColor) noexcept {
-    COLORREF out = 0;
-    return SUCCEEDED(OleTranslateColor(oColor, nullptr, &out)) ? out : CLR_INVALID;
-}
-
-bool cNeoCaption::FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept {
-    out = LOGFONTW{};
-    if (font.Name.size() >= LF_FACESIZE) return false;
-    font.Name.copy(out.lfFaceName, font.Name.size());
-    out.lfHeight = -MulDiv(static_cast<int>(std::lround(font.Size)), GetDeviceCaps(dc, LOGPIXELSY), 72);
-    out.lfItalic = font.Italic;
-    out.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
-    out.lfUnderline = font.Underline;
-    out.lfStrikeOut = font.Strikethrough;
-    out.lfCharSet = static_cast<BYTE>(font.Charset);
-    return true;
-}
-
 void cNeoCaption::Detach() noexcept {
-    if (!engine_) return;
     // The engine takes a standard menu bar away from the window; it goes back with the window's frame.
-    const HMENU menu = engine_->hMenu();
-    engine_->Detach();
+    HMENU menu = nullptr;
+    if (engine_) {
+        menu = engine_->hMenu();
+        engine_->Detach();
+    }
+    if (menuBar_) menuBar_->Detach();
     if (menu && IsWindow(window_) && GetMenu(window_) != menu) SetMenu(window_, menu);
 }
 
@@ -68,12 +49,16 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
     pressed_ = {};
     window_ = f;
 
-    // The menu bar is made and attached here with the menu bar, handed MenuFont, the four menu colours and the
-    // caption's height.
+    // The menu colours and MenuFont are copied into the menu bar here only: later changes wait for the next Attach.
+    menuBar_ = std::make_unique<cMenuBar>();
     engine_ = std::make_unique<cNCCalcSize>();
     try {
+        menuBar_->Attach(window_);
+        menuBar_->SetFont(menuFont_);
+        menuBar_->SetColors(activeMenuColor_, activeMenuColorOver_, inActiveMenuColor_, menuBackgroundColor_);
         engine_->Attach(this);
     } catch (const ComponentError&) {
+        menuBar_->Detach();
         engine_.reset();
         return false;
     }
@@ -152,8 +137,15 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
 
     RunPlan(plan.beforeText, hdc);
     if (!plan.narrow) DrawTitle(plan.title);
-    // The menu bar renders the window's menu into plan.menuBand here (with the menu bar), in a regular-weight copy
-    // of the caption font.
+    if (menuBar_) {
+        // The menu in a regular-weight copy of the caption font.
+        menuBar_->hMenu(engine_->hMenu());
+        LOGFONTW regular = logFont;
+        regular.lfWeight = FW_NORMAL;
+        const UniqueFont menuFont(CreateFontIndirectW(&regular));
+        const skin::Box& band = plan.menuBand;
+        menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
+    }
     RunPlan(plan.afterText, hdc);
     return true;
 }
@@ -171,6 +163,12 @@ void cNeoCaption::HitTest(int x, int y, int& eHitTest) {
         return;
     }
     eHitTest = skin::PainterHitCode(x, y, eHitTest, buttons_, present_);
+    // A bar item is pressed wherever the pointer is on it: its top rows lie in the caption's drag band.
+    if (menuBar_ && menuBar_->ItemCount() > 0) {
+        RECT w{};
+        GetWindowRect(window_, &w);
+        if (menuBar_->ItemAtPoint({w.left + x, w.top + y}) > 0) eHitTest = HTCLIENT;
+    }
     // A pressed button the pointer has left is drawn up again.
     const WindowFrameDC dc(window_);
     if (!dc.Get()) return;
@@ -205,4 +203,16 @@ void cNeoCaption::NCMouseUp(int x, int y, HDC hdc, int, int, int, int) {
         DrawCaptionButton(hdc, b, false);
         pressed_[b] = false;
     }
+}
+
+void cNeoCaption::InitMenuPopup(WPARAM wParam, LPARAM) {
+    if (menuBar_) menuBar_->PreparePopup(reinterpret_cast<HMENU>(wParam));
+}
+
+void cNeoCaption::ExitMenuLoop() {
+    if (menuBar_) menuBar_->RestorePopups();
+}
+
+bool cNeoCaption::AltKeyAccelerator(UINT vKey) {
+    return menuBar_ && menuBar_->AcceleratorKey(vKey);
 }

@@ -5,9 +5,8 @@
 // the sides, the bottom edge and the bottom corners. The painter owns the window's non-client engine, which calls
 // it for every paint, hit test and press on the frame.
 //
-// The window's own menu bar, drawn in the lower half of the caption, comes with the menu bar (cMenuBar): the
-// painter's menu steps (rendering the bar at each paint, preparing popups, the end of a menu loop, Alt+key) are
-// where it plugs in. Until then a skinned window shows no menu.
+// The window's own menu is drawn by the painter's menu bar (cMenuBar) in the lower half of the caption, at every
+// frame paint; the painter hands it the popups about to open, the end of every menu loop and Alt+key presses.
 
 #include <windows.h>
 
@@ -19,6 +18,8 @@
 #include "INCAreaModifier.h"
 #include "Picture.h"
 #include "SkinFont.h"
+#include "SkinGdi.h"
+#include "cMenuBar.h"
 #include "cMemDC.h"
 #include "cNCCalcSize.h"
 
@@ -60,9 +61,11 @@ public:
     void InActiveMenuColor(OleColor oColor) noexcept { inActiveMenuColor_ = oColor; }
 
     // The platform's colour for a colour property; CLR_INVALID when it is no colour the platform knows.
-    [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept;
+    [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept { return skin::TranslateColor(oColor); }
     // The font as a LOGFONT at the DC's vertical resolution. False when the name does not fit the LOGFONT.
-    [[nodiscard]] static bool FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept;
+    [[nodiscard]] static bool FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept {
+        return skin::FontToLogFont(font, dc, out);
+    }
 
     // INCAreaModifier
     [[nodiscard]] HWND hwnd() const noexcept override { return window_; }
@@ -74,12 +77,12 @@ public:
     void HitTest(int x, int y, int& eHitTest) override;
     void NCMouseDown(int x, int y, bool& bHandled, HDC hdc, int lLeft, int lTop, int lRight, int lBottom) override;
     void NCMouseUp(int x, int y, HDC hdc, int lLeft, int lTop, int lRight, int lBottom) override;
-    // The menu bar prepares its popups here (with the menu bar).
-    void InitMenuPopup(WPARAM, LPARAM) override {}
-    // The menu bar ends its tracking here (with the menu bar).
-    void ExitMenuLoop() override {}
-    // The menu bar answers Alt+letter here (with the menu bar); without one no key is used.
-    [[nodiscard]] bool AltKeyAccelerator(UINT) override { return false; }
+    void InitMenuPopup(WPARAM wParam, LPARAM lParam) override;
+    void ExitMenuLoop() override;
+    [[nodiscard]] bool AltKeyAccelerator(UINT vKey) override;
+
+    // The menu bar of the attached window; null before the first Attach.
+    [[nodiscard]] cMenuBar* MenuBar() const noexcept { return menuBar_.get(); }
 
 private:
     [[nodiscard]] bool Attached() const noexcept { return engine_ && engine_->Hwnd() != nullptr; }
@@ -93,6 +96,7 @@ private:
     std::unique_ptr<cMemDC> captionSurface_;
     std::unique_ptr<cMemDC> stripSurface_;    // the caption strip, then the bottom strip
     std::unique_ptr<cMemDC> columnsSurface_;  // the side columns
+    std::unique_ptr<cMenuBar> menuBar_;
     OleColor activeCaptionColor_ = 0xCCCCCC;
     OleColor inActiveCaptionColor_ = 0x999999;
     SharedSkinFont captionFont_;

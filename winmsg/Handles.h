@@ -89,6 +89,13 @@ struct CoTaskMem {
     static bool IsValid(void* p) { return p != nullptr; }
     static void Close(void* p) { CoTaskMemFree(p); }
 };
+// A menu no window holds (a window destroys the menu it holds itself).
+struct Menu {
+    using Handle = HMENU;
+    static HMENU Invalid() { return nullptr; }
+    static bool IsValid(HMENU h) { return h != nullptr; }
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
 struct Window {
     using Handle = HWND;
     static HWND Invalid() { return nullptr; }
@@ -112,6 +119,7 @@ using UniqueKernelHandle = UniqueHandle<handle_traits::Kernel>;
 using UniqueInternet = UniqueHandle<handle_traits::Internet>;
 using UniqueHook = UniqueHandle<handle_traits::Hook>;
 using UniqueWindow = UniqueHandle<handle_traits::Window>;
+using UniqueMenu = UniqueHandle<handle_traits::Menu>;
 using UniqueTheme = UniqueHandle<handle_traits::Theme>;
 using UniqueCoTaskMem = UniqueHandle<handle_traits::CoTaskMem>;
 

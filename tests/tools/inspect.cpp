@@ -419,12 +419,19 @@ std::string CmdPlace(const Args& a) {
     return Obj().Bool("ok", ok != FALSE).Json();
 }
 
+// --hand: the pointer moves as input does, so the windows under it (and a menu loop) see the move; without it the
+// pointer is put there, which moves nothing the program hears of.
 std::string CmdMove(const Args& a) {
     POINT pt{Num(a, L"--sx", 0), Num(a, L"--sy", 0)};
     if (HWND h = TargetWindow(a)) {
         pt = {Num(a, L"--x", 0), Num(a, L"--y", 0)};
         ClientToScreen(h, &pt);
         if (a.count(L"--wx")) pt = FramePoint(h, a);
+    }
+    if (a.count(L"--hand")) {
+        const POINT n = Normalized(pt);
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, n.x, n.y);
+        Sleep(20);
     }
     MoveCursor(pt);
     return Obj().Int("x", pt.x).Int("y", pt.y).Json();
@@ -646,8 +653,23 @@ std::string CmdClipboardGet() {
     return Obj().Bool("has_text", has).Str("text", text).Json();
 }
 
+// The system colours the skinned menus draw with, as [r, g, b].
+std::string SysColours() {
+    const std::pair<const char*, int> colours[] = {{"btnface", COLOR_BTNFACE},
+                                                   {"btnshadow", COLOR_BTNSHADOW},
+                                                   {"btnhighlight", COLOR_BTNHIGHLIGHT}};
+    Obj o;
+    for (const auto& [name, index] : colours) {
+        const COLORREF c = GetSysColor(index);
+        o.Raw(name, "[" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+                        std::to_string(GetBValue(c)) + "]");
+    }
+    return o.Json();
+}
+
 std::string CmdInfo() {
     return Obj()
+        .Raw("colours", SysColours())
         .Int("acp", GetACP())
         .Int("oemcp", GetOEMCP())
         .Int("screen_w", GetSystemMetrics(SM_CXSCREEN))

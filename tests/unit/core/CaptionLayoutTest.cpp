@@ -162,7 +162,6 @@ TEST(CaptionLayout, TitleMenuBandAndButtonsCloseUpToTheRight) {
     const FramePlan all = PlanFrame(kMain, 0, 0, w, 400, true, false, {true, true, true});
     EXPECT_EQ(all.title, (Box{92, 11, 418, 29}));
     EXPECT_EQ(all.menuBand, (Box{90, 24, 414, 48}));
-    EXPECT_EQ(all.menuYOffset, -22);
     EXPECT_EQ(all.buttons[kClose], (Box{489, 5, 509, 25}));
     EXPECT_EQ(all.buttons[kMaximize], (Box{469, 5, 489, 25}));
     EXPECT_EQ(all.buttons[kMinimize], (Box{449, 5, 469, 25}));

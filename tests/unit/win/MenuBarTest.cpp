@@ -1,0 +1,257 @@
+// The menu bar on a real window and real menus: popups made owner-drawn and given back whole (long texts too), the
+// owner-draw messages answered for our items only, Alt+letter opening the right bar item when a plain command
+// stands before the popups, and the hooks existing exactly while they are needed.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "BaseWindow.h"
+#include "Handles.h"
+#include "cMenuBar.h"
+#include "cNCCalcSize.h"
+#include "mDeclares.h"
+
+namespace {
+
+// A window that records the popups that open and the measure requests that reach it; a timer ends any popup.
+struct MenuProbe : BaseWindow {
+    std::vector<HMENU> opened;
+    std::vector<UINT> measuredTypes;
+    bool filterDuringPopup = false;
+    // When set, popups are prepared by this bar as the caption painter would, and the first tick detaches it
+    // instead of closing the popup; a later tick closes a popup the detach left open.
+    cMenuBar* detachOnTick = nullptr;
+    int ticks = 0;
+
+    MenuProbe() {
+        WindowArgs args;
+        args.windowClass.name = L"VerdalyMenuProbe";
+        args.style = WS_OVERLAPPEDWINDOW;
+        args.rect = {60, 60, 460, 300};
+        Create(args);
+    }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override {
+        switch (msg) {
+            case WM_INITMENUPOPUP:
+                opened.push_back(reinterpret_cast<HMENU>(wParam));
+                if (detachOnTick) detachOnTick->PreparePopup(reinterpret_cast<HMENU>(wParam));
+                SetTimer(Hwnd(), 1, 100, nullptr);
+                return 0;
+            case WM_TIMER:
+                if (++ticks == 1 && detachOnTick) {
+                    detachOnTick->Detach();
+                    return 0;
+                }
+                KillTimer(Hwnd(), 1);
+                filterDuringPopup = mDeclares::MessageFilterInstalled();
+                EndMenu();
+                return 0;
+            case WM_MEASUREITEM:
+                measuredTypes.push_back(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType);
+                return TRUE;
+            default: return BaseWindow::HandleMessage(msg, wParam, lParam);
+        }
+    }
+};
+
+struct ItemState {
+    UINT type = 0, id = 0;
+    ULONG_PTR data = 0;
+    std::wstring text;
+    bool operator==(const ItemState&) const = default;
+    friend void PrintTo(const ItemState& s, std::ostream* os) {
+        *os << "type " << s.type << " id " << s.id << " data " << s.data << " text of " << s.text.size();
+    }
+};
+
+std::vector<ItemState> ReadBack(HMENU menu) {
+    std::vector<ItemState> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_STRING;
+        GetMenuItemInfoW(menu, i, TRUE, &mii);
+        std::wstring text(mii.cch + 1, L'\0');
+        mii.dwTypeData = text.data();
+        mii.cch = static_cast<UINT>(text.size());
+        GetMenuItemInfoW(menu, i, TRUE, &mii);
+        text.resize(mii.cch);
+        out.push_back({mii.fType, mii.wID, mii.dwItemData, text});
+    }
+    return out;
+}
+
+void SetData(HMENU menu, int position, ULONG_PTR data) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_DATA;
+    mii.dwItemData = data;
+    SetMenuItemInfoW(menu, position, TRUE, &mii);
+}
+
+MEASUREITEMSTRUCT Measure(HWND hwnd, UINT type, UINT id, ULONG_PTR data) {
+    MEASUREITEMSTRUCT mis{type, 0, id, 0, 0, data};
+    SendMessageW(hwnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+    return mis;
+}
+
+TEST(MenuBar, PopupsAreOwnerDrawnWhileOpenAndComeBackWhole) {
+    MenuProbe window;
+    cMenuBar bar;
+    bar.Attach(window.Hwnd());
+    const UniqueMenu popup(CreatePopupMenu());
+    const std::wstring longText = std::wstring(200, L'x') + L"&Long\tCtrl+L";
+    AppendMenuW(popup.Get(), MF_STRING, 41, longText.c_str());
+    AppendMenuW(popup.Get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(popup.Get(), MF_STRING, 42, L"&Radio");
+    UniqueMenu sub(CreatePopupMenu());
+    AppendMenuW(popup.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()), L"&More");
+    sub.Release();  // the popup destroys it
+    MENUITEMINFOW radio{};
+    radio.cbSize = sizeof radio;
+    radio.fMask = MIIM_FTYPE;
+    radio.fType = MFT_RADIOCHECK;
+    SetMenuItemInfoW(popup.Get(), 2, TRUE, &radio);
+    for (int i = 0; i < 4; ++i) SetData(popup.Get(), i, 0x5000 + i);
+    const std::vector<ItemState> before = ReadBack(popup.Get());
+    ASSERT_EQ(before[0].text, longText);
+
+    bar.PreparePopup(popup.Get());
+    const std::vector<ItemState> drawn = ReadBack(popup.Get());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(drawn[i].type & MFT_OWNERDRAW) << i;
+        EXPECT_EQ(drawn[i].data, static_cast<ULONG_PTR>(i + 1)) << "item data is the row";
+    }
+    // Both text items of a popup with a shortcut ask for the same width; the separator is 6 tall.
+    const MEASUREITEMSTRUCT longItem = Measure(window.Hwnd(), ODT_MENU, 41, 1);
+    const MEASUREITEMSTRUCT radioItem = Measure(window.Hwnd(), ODT_MENU, 42, 3);
+    const MEASUREITEMSTRUCT separator = Measure(window.Hwnd(), ODT_MENU, 0, 2);
+    EXPECT_GT(longItem.itemWidth, 200u * 3 + 38);
+    EXPECT_EQ(radioItem.itemWidth, longItem.itemWidth);
+    EXPECT_EQ(separator.itemHeight, 6u);
+    EXPECT_GT(radioItem.itemHeight, 6u);
+    // Another control's request, and a menu item that is not ours, reach the window untouched.
+    EXPECT_EQ(Measure(window.Hwnd(), ODT_BUTTON, 41, 1).itemWidth, 0u);
+    EXPECT_EQ(Measure(window.Hwnd(), ODT_MENU, 999, 77).itemWidth, 0u);
+    EXPECT_EQ(window.measuredTypes, (std::vector<UINT>{ODT_BUTTON, ODT_MENU}));
+
+    bar.PreparePopup(popup.Get());  // opened again in the same loop
+    bar.RestorePopups();
+    EXPECT_EQ(ReadBack(popup.Get()), before);
+    bar.Detach();
+}
+
+TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
+    MenuProbe window;
+    cMenuBar bar;
+    bar.Attach(window.Hwnd());
+    // A plain command first: it is not drawn on the bar, so Edit is the second bar item, not the third.
+    const HMENU menu = CreateMenu();
+    const HMENU file = CreatePopupMenu();
+    const HMENU edit = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 61, L"&Open");
+    AppendMenuW(edit, MF_STRING, 71, L"&Copy");
+    AppendMenuW(menu, MF_STRING, 51, L"&Go");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
+    SetMenu(window.Hwnd(), menu);  // the window destroys it
+    bar.hMenu(menu);
+    {
+        const WindowDC screen(nullptr);
+        const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+        const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
+        const SelectGuard selected(dc.Get(), bitmap.Get());
+        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
+    }
+    ASSERT_EQ(bar.ItemCount(), 2);
+    ShowWindow(window.Hwnd(), SW_SHOW);
+    SetForegroundWindow(window.Hwnd());
+
+    EXPECT_FALSE(bar.AcceleratorKey('G')) << "a command on the bar opens nothing";
+    EXPECT_TRUE(window.opened.empty());
+    EXPECT_TRUE(bar.AcceleratorKey('E'));
+    EXPECT_EQ(window.opened, std::vector<HMENU>{edit});
+    EXPECT_TRUE(window.filterDuringPopup) << "the message filter exists while the popup is open";
+    EXPECT_FALSE(mDeclares::MessageFilterInstalled()) << "and only then";
+    EXPECT_EQ(bar.PressedItem(), -1) << "the item is drawn up again";
+
+    // The keyboard hook exists while an engine is attached.
+    struct Painter : INCAreaModifier {
+        HWND window = nullptr;
+        HWND hwnd() const noexcept override { return window; }
+        void GetTopMarginHeight(int&) noexcept override {}
+        void GetLeftMarginWidth(int&) noexcept override {}
+        void GetRightMarginWidth(int&) noexcept override {}
+        void GetBottomMarginHeight(int&) noexcept override {}
+        bool NCPaint(HDC, int, int, int, int) override { return false; }
+        void HitTest(int, int, int&) override {}
+        void NCMouseDown(int, int, bool&, HDC, int, int, int, int) override {}
+        void NCMouseUp(int, int, HDC, int, int, int, int) override {}
+        void InitMenuPopup(WPARAM, LPARAM) override {}
+        void ExitMenuLoop() override {}
+        bool AltKeyAccelerator(UINT) override { return false; }
+    } painter;
+    painter.window = window.Hwnd();
+    cNCCalcSize first, second;
+    EXPECT_FALSE(mDeclares::KeyboardHookInstalled());
+    first.Attach(&painter);
+    second.Attach(&painter);
+    EXPECT_TRUE(mDeclares::KeyboardHookInstalled());
+    first.Detach();
+    EXPECT_TRUE(mDeclares::KeyboardHookInstalled()) << "one engine is still attached";
+    second.Detach();
+    EXPECT_FALSE(mDeclares::KeyboardHookInstalled());
+    bar.Detach();
+}
+
+TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
+    MenuProbe window;
+    cMenuBar bar;
+    bar.Attach(window.Hwnd());
+    const HMENU menu = CreateMenu();
+    const HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 61, L"&Open\tCtrl+O");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, 62, L"E&xit");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    SetMenu(window.Hwnd(), menu);  // the window destroys it
+    bar.hMenu(menu);
+    {
+        const WindowDC screen(nullptr);
+        const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+        const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
+        const SelectGuard selected(dc.Get(), bitmap.Get());
+        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
+    }
+    ASSERT_EQ(bar.ItemCount(), 1);
+    const std::vector<ItemState> before = ReadBack(file);
+    ShowWindow(window.Hwnd(), SW_SHOW);
+    SetForegroundWindow(window.Hwnd());
+
+    window.detachOnTick = &bar;
+    EXPECT_TRUE(bar.AcceleratorKey('F'));
+    KillTimer(window.Hwnd(), 1);
+    ASSERT_EQ(window.opened, std::vector<HMENU>{file});
+    EXPECT_EQ(window.ticks, 1) << "the detach closed the popup";
+    EXPECT_EQ(ReadBack(file), before);
+    EXPECT_FALSE(mDeclares::MessageFilterInstalled());
+    EXPECT_EQ(bar.PressedItem(), 0);
+    EXPECT_FALSE(bar.AcceleratorKey('F')) << "a detached bar opens nothing";
+
+    // Attached again, the bar opens and restores its popups as before.
+    window.detachOnTick = nullptr;
+    window.ticks = 0;
+    bar.Attach(window.Hwnd());
+    EXPECT_TRUE(bar.AcceleratorKey('F'));
+    EXPECT_EQ(window.opened.size(), 2u);
+    EXPECT_EQ(ReadBack(file), before);
+    bar.Detach();
+}
+
+}  // namespace
