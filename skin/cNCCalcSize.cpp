@@ -411,17 +411,12 @@ LRESULT cNCCalcSize::OnNcLButtonDblClk(HWND hwnd, WPARAM wParam, LPARAM lParam) 
 
 LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     inSetCursor_ = true;
-    const auto call = [&] {
-        const LRESULT r = MSubclass::CallOldWindowProc(hwnd, WM_SETCURSOR, wParam, lParam);
-        // A standard menu bar the window got back goes: only the painter's drawn menu remains.
-        if (GetMenu(hwnd)) SetMenu(hwnd, nullptr);
-        return r;
-    };
-    // Only the frame's own cursor can make the system paint its caption. Over the client area and the child
-    // controls the style stays as it is: a window without WS_VISIBLE, even for an instant, is passed over by
-    // the input that arrives then, and a click on a control would land on the desktop behind.
-    const bool overFrame = reinterpret_cast<HWND>(wParam) == hwnd && LOWORD(lParam) != HTCLIENT;
-    const LRESULT result = overFrame ? WithoutVisibleStyle(hwnd, call) : call();
+    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_SETCURSOR, wParam, lParam);
+    // A standard menu bar the window got back goes: only the painter's drawn menu remains. The frame change that
+    // follows happens without WS_VISIBLE, so the system paints nothing of its own meanwhile. The style stays as
+    // it is otherwise: a window without WS_VISIBLE, even for an instant, is passed over by the input that arrives
+    // then, and a click would land on the desktop behind it.
+    if (GetMenu(hwnd)) WithoutVisibleStyle(hwnd, [hwnd] { return static_cast<LRESULT>(SetMenu(hwnd, nullptr)); });
     inSetCursor_ = false;
     return result;
 }
