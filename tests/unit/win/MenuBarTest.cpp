@@ -147,6 +147,15 @@ TEST(MenuBar, PopupsAreOwnerDrawnWhileOpenAndComeBackWhole) {
     bar.Detach();
 }
 
+// Draws the bar once into a throwaway surface: drawing is what places its items.
+void RenderOffScreen(cMenuBar& bar) {
+    const WindowDC screen(nullptr);
+    const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+    const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
+    const SelectGuard selected(dc.Get(), bitmap.Get());
+    bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
+}
+
 TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     MenuProbe window;
     cMenuBar bar;
@@ -162,13 +171,7 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
     SetMenu(window.Hwnd(), menu);  // the window destroys it
     bar.hMenu(menu);
-    {
-        const WindowDC screen(nullptr);
-        const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
-        const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
-        const SelectGuard selected(dc.Get(), bitmap.Get());
-        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
-    }
+    RenderOffScreen(bar);
     ASSERT_EQ(bar.ItemCount(), 2);
     ShowWindow(window.Hwnd(), SW_SHOW);
     SetForegroundWindow(window.Hwnd());
@@ -222,13 +225,7 @@ TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     SetMenu(window.Hwnd(), menu);  // the window destroys it
     bar.hMenu(menu);
-    {
-        const WindowDC screen(nullptr);
-        const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
-        const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 300, 24));
-        const SelectGuard selected(dc.Get(), bitmap.Get());
-        bar.Render(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), dc.Get(), 0, 0, 300, 24);
-    }
+    RenderOffScreen(bar);
     ASSERT_EQ(bar.ItemCount(), 1);
     const std::vector<ItemState> before = ReadBack(file);
     ShowWindow(window.Hwnd(), SW_SHOW);
