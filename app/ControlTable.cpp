@@ -126,6 +126,9 @@ HWND ControlTable::CreateOurControl(const ControlSpec& entry, HWND parent, const
         return ProgressBar::Create(args);
     }
     args.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
+    // Enter logs in (from the password box, where it is typed): the window's default button, as readers hear it.
+    // Style 8 draws no default look, so the button looks as it did.
+    args.displayAsDefault = entry.id == kNBtnLogin;
     // Caption, style and font come from the layout; a missing block still gives a working button.
     PropertyBag fallback;
     if (!saved) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Handles.h"
+#include "HostedControl.h"
 #include "WindowText.h"
 
 HWND GroupContainer::CreateGroup(HWND parent, int id, const wchar_t* caption, const RECT& rect, bool framed,
@@ -36,6 +37,7 @@ LRESULT GroupContainer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) no
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcW(Hwnd(), msg, wParam, lParam);
             InvalidateRect(Hwnd(), nullptr, TRUE);
+            if (msg == WM_ENABLE) HostedControl::AnnounceContainerEnabled(Hwnd());
             return r;
         }
         case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);

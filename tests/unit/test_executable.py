@@ -11,7 +11,7 @@ EXE = os.environ.get("VERDALY_EXE", "")
 # binds to the side-by-side copy.
 KNOWN = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
          "comdlg32.dll", "msvcrt.dll", "shlwapi.dll", "ws2_32.dll", "comctl32.dll", "rpcrt4.dll", "imm32.dll"}
-LATE = {"wininet.dll", "crypt32.dll", "uxtheme.dll", "msimg32.dll"}
+LATE = {"wininet.dll", "crypt32.dll", "uxtheme.dll", "msimg32.dll", "oleacc.dll"}
 
 
 class PeFile:

@@ -9,6 +9,7 @@
 
 #include "ButtonCanvas.h"
 #include "ButtonPaint.h"
+#include "ButtonReader.h"
 #include "IconText.h"
 #include "WindowText.h"
 
@@ -162,6 +163,8 @@ void isButton::PropertyChanged(std::wstring_view name) {
 bool isButton::RaiseClick() {
     HWND hwnd = Hwnd();
     const int id = GetDlgCtrlID(hwnd);
+    // The click action turned a check button's Value over without a property notice.
+    if (core_.Props().ButtonType == ButtonCheck) AnnounceToReaders(reader::kStateChange);
     // A copy: the handler may destroy the window, and with it this object and its members.
     if (const auto click = Click) click();
     // The handler may have run a whole nested message loop; the parent still hears of this click once.
@@ -342,6 +345,10 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
             if (!(wParam == VK_SPACE && (lParam & (1 << 30)))) core_.KeyPress(static_cast<int>(wParam));
             return true;
         case BM_CLICK: core_.AccessKeyPress(); return true;
+        case kReaderClickMessage:
+            // The button may have been disabled since the reader asked.
+            if (core_.Props().Enabled && EnabledWithContainers()) core_.AccessKeyPress();
+            return true;
         case WM_SETFOCUS: core_.GotFocus(); return true;
         case WM_KILLFOCUS: core_.LostFocus(); return true;
         case WM_SHOWWINDOW:
@@ -364,6 +371,21 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         case WM_DESTROY: OnDestroy(); return false;
         default: return false;
     }
+}
+
+// ---- screen readers ----------------------------------------------------------------------------------------
+
+std::optional<reader::Description> isButton::Describe(const reader::WindowFacts& facts) const {
+    return button::DescribeForReader(core_, facts);
+}
+
+unsigned isButton::ReaderChangesFor(std::wstring_view property) const noexcept {
+    return button::ReaderChangesFor(property);
+}
+
+HRESULT isButton::PostDefaultAction() noexcept {
+    if (!core_.Props().Enabled || !EnabledWithContainers()) return E_ACCESSDENIED;
+    return PostMessageW(Hwnd(), kReaderClickMessage, 0, 0) ? S_OK : HRESULT_FROM_WIN32(GetLastError());
 }
 
 // ---- operations --------------------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "AboutPanel.h"
@@ -21,6 +22,8 @@
 class isButton : public HostedControl, private button::ButtonSite, private IButtonHookClient {
 public:
     static constexpr const wchar_t* kClassName = L"isButton";
+    // Posted to itself for a screen reader's default action: a click, as the access key makes one.
+    static constexpr UINT kReaderClickMessage = WM_USER + 1;
 
     // Creates a button window that owns its control; reads args.persisted when given, else a new instance.
     static HWND Create(const HostedControlArgs& args);
@@ -59,6 +62,9 @@ protected:
     void OnResize() override;
     void OnAmbientChanged(std::wstring_view name) noexcept override { core_.AmbientChanged(name); }
     bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
+    [[nodiscard]] std::optional<reader::Description> Describe(const reader::WindowFacts& facts) const override;
+    [[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) const noexcept override;
+    HRESULT PostDefaultAction() noexcept override;
 
 private:
     isButton() : core_(static_cast<button::ButtonSite&>(*this)) {}

@@ -2,6 +2,11 @@
 
 #include <windowsx.h>
 
+#include <new>
+#include <utility>
+
+#include "ControlAccessible.h"
+
 namespace {
 
 // The platform's standard cursors in the numbering controls use for their mouse pointer.
@@ -66,7 +71,14 @@ HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t
         self.InitProperties();
     self.ready_ = true;
     self.OnResize();
+    // Readers hear of changes through the same notice by property name that the container hears.
+    self.toldValue_ = self.ReaderValue();
+    self.site_.Subscribe([&self](std::wstring_view name) { self.AnnounceToReaders(self.ReaderChangesFor(name)); });
     return hwnd;
+}
+
+HostedControl::~HostedControl() {
+    DisconnectReaders();
 }
 
 HostedControl* HostedControl::FromHwnd(HWND hwnd) noexcept {
@@ -81,6 +93,80 @@ void HostedControl::SetAmbientDisplayAsDefault(bool value) noexcept {
 
 bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {
     return false;
+}
+
+// ---- screen readers ----------------------------------------------------------------------------------------
+
+std::optional<reader::Description> HostedControl::DescribeForReader(unsigned platformState) const {
+    if (!Hwnd()) return std::nullopt;
+    reader::WindowFacts facts;
+    facts.available = EnabledWithContainers();
+    facts.focused = GetFocus() == Hwnd();
+    facts.platformState = platformState;
+    return Describe(facts);
+}
+
+HRESULT HostedControl::RequestDefaultAction() noexcept {
+    return Hwnd() ? PostDefaultAction() : CO_E_OBJNOTCONNECTED;
+}
+
+bool HostedControl::EnabledWithContainers() const noexcept {
+    for (HWND w = Hwnd(); w && (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD); w = GetParent(w))
+        if (!IsWindowEnabled(w)) return false;
+    return Hwnd() != nullptr;
+}
+
+void HostedControl::AnnounceContainerEnabled(HWND container) noexcept {
+    // Every descendant, not only the direct children: a container may hold another.
+    EnumChildWindows(
+        container,
+        [](HWND child, LPARAM) -> BOOL {
+            if (HostedControl* control = FromHwnd(child)) control->AnnounceToReaders(reader::kStateChange);
+            return TRUE;
+        },
+        0);
+}
+
+std::optional<std::wstring> HostedControl::ReaderValue() const {
+    const auto description = DescribeForReader(0);
+    return description ? description->value : std::nullopt;
+}
+
+void HostedControl::AnnounceToReaders(unsigned changes) noexcept {
+    if (!Hwnd() || !ready_ || changes == reader::kNoChange) return;
+    if (changes & reader::kValueChange) {
+        // The bar is set on every tick of a run: readers hear of the value only when it reads differently.
+        try {
+            auto value = ReaderValue();
+            if (value == toldValue_)
+                changes &= ~reader::kValueChange;
+            else
+                toldValue_ = std::move(value);
+        } catch (const std::bad_alloc&) {
+            // Told anyway: a reader that asks again reads the new value.
+        }
+    }
+    if (changes & reader::kNameChange) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Hwnd(), OBJID_CLIENT, CHILDID_SELF);
+    if (changes & reader::kStateChange) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, CHILDID_SELF);
+    if (changes & reader::kValueChange) NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Hwnd(), OBJID_CLIENT, CHILDID_SELF);
+}
+
+LRESULT HostedControl::OnGetObject(WPARAM wParam, LPARAM lParam) noexcept {
+    // The object id arrives as a 32-bit value: on 64-bit, lParam holds it without sign extension.
+    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT) || !ready_)
+        return DefWindowProcW(Hwnd(), WM_GETOBJECT, wParam, lParam);
+    if (!accessible_) accessible_ = ControlAccessible::Create(*this, Hwnd());
+    if (!accessible_) return DefWindowProcW(Hwnd(), WM_GETOBJECT, wParam, lParam);
+    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible_));
+    // Without COM on this thread the object cannot be handed over: the platform's own object is better than none.
+    return FAILED(static_cast<HRESULT>(result)) ? DefWindowProcW(Hwnd(), WM_GETOBJECT, wParam, lParam) : result;
+}
+
+void HostedControl::DisconnectReaders() noexcept {
+    ControlAccessible* accessible = std::exchange(accessible_, nullptr);
+    if (!accessible) return;
+    accessible->Disconnect();
+    accessible->Release();
 }
 
 void HostedControl::Refresh() noexcept {
@@ -104,6 +190,8 @@ LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noe
         case WM_PRINTCLIENT: surface_.CopyTo(reinterpret_cast<HDC>(wParam)); return 0;
         case WM_ERASEBKGND: return 1;  // the surface covers every pixel; erasing first would flicker
         case WM_SIZE: OnSize(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+        case WM_GETOBJECT: return OnGetObject(wParam, lParam);
+        case WM_DESTROY: DisconnectReaders(); return DefWindowProcW(Hwnd(), msg, wParam, lParam);
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
             return DefWindowProcW(Hwnd(), msg, wParam, lParam);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@
 #include "DrawingSurface.h"
 #include "Handles.h"
 #include "PropertyBag.h"
+#include "ReaderDescription.h"
+
+class ControlAccessible;
 
 struct HostedControlArgs {
     HWND parent = nullptr;
@@ -50,6 +54,18 @@ public:
     // The container marks this control as its default button, or no longer does; the control hears of a change.
     void SetAmbientDisplayAsDefault(bool value) noexcept;
 
+    // What a screen reader hears of the control now, given the state the platform reports for the window; nothing
+    // for a control that leaves it all to the platform.
+    [[nodiscard]] std::optional<reader::Description> DescribeForReader(unsigned platformState) const;
+    // A reader asks for the control's default action. It is posted, so the reader (often another process) is
+    // answered at once, not after whatever the action sets going. DISP_E_MEMBERNOTFOUND: the control has none.
+    HRESULT RequestDefaultAction() noexcept;
+    // Enabling or disabling a container sends the controls inside it nothing, although readers hear them as
+    // unavailable inside a disabled one: tells the readers of every control of ours inside `container`.
+    static void AnnounceContainerEnabled(HWND container) noexcept;
+
+    ~HostedControl() override;
+
 protected:
     HostedControl() = default;
 
@@ -63,6 +79,18 @@ protected:
     virtual void OnAmbientChanged(std::wstring_view) noexcept {}
     // Messages the host does not handle itself (input, focus, timers...). Return true when handled.
     virtual bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
+    // The control's answers to screen readers: its description (nothing: the platform's), what a change of the
+    // property of that name tells them, and its default action (only posted here, see RequestDefaultAction).
+    [[nodiscard]] virtual std::optional<reader::Description> Describe(const reader::WindowFacts&) const {
+        return std::nullopt;
+    }
+    [[nodiscard]] virtual unsigned ReaderChangesFor(std::wstring_view) const noexcept { return reader::kNoChange; }
+    virtual HRESULT PostDefaultAction() noexcept { return DISP_E_MEMBERNOTFOUND; }
+    // Tells readers of changes (reader::Change bits) that come with no property notice, such as a check button's
+    // click. A value is told only when it reads differently from the last one told.
+    void AnnounceToReaders(unsigned changes) noexcept;
+    // The window and every container around it up to the top-level window are enabled.
+    [[nodiscard]] bool EnabledWithContainers() const noexcept;
 
     // Shows the surface now (one BitBlt), without waiting for WM_PAINT.
     void Refresh() noexcept;
@@ -77,8 +105,14 @@ private:
     void OnPaint() noexcept;
     void OnSize(int width, int height) noexcept;
     bool OnSetCursor() noexcept;
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam) noexcept;
+    // The window is going: readers that still hold its object are cut off.
+    void DisconnectReaders() noexcept;
+    [[nodiscard]] std::optional<std::wstring> ReaderValue() const;
 
     ControlSite site_;
     DrawingSurface surface_;
     bool ready_ = false;
+    ControlAccessible* accessible_ = nullptr;  // one reference, from the first WM_GETOBJECT until WM_DESTROY
+    std::optional<std::wstring> toldValue_;    // the value readers were last told of
 };

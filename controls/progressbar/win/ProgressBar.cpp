@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "ProgressBarReader.h"
+
 namespace {
 
 wchar_t DecimalSeparator() noexcept {
@@ -44,6 +46,14 @@ void ProgressBar::WriteProperties(PropertyBag& bag) const {
 
 void ProgressBar::OnResize() {
     Redraw();
+}
+
+std::optional<reader::Description> ProgressBar::Describe(const reader::WindowFacts& facts) const {
+    return progressbar::DescribeForReader(model_, facts, DecimalSeparator());
+}
+
+unsigned ProgressBar::ReaderChangesFor(std::wstring_view property) const noexcept {
+    return progressbar::ReaderChangesFor(property);
 }
 
 void ProgressBar::OnPropertyChanged(std::wstring_view name) {

@@ -1,0 +1,16 @@
+#pragma once
+// The button as a screen reader hears it: push or check button, its caption as name, its shortcut and default
+// action, and its states from the model, the container and the window.
+
+#include <string_view>
+
+#include "ButtonCore.h"
+#include "ReaderDescription.h"
+
+namespace button {
+
+[[nodiscard]] reader::Description DescribeForReader(const ButtonCore& core, const reader::WindowFacts& facts);
+// What a reader must be told when the property of that name changed.
+[[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) noexcept;
+
+}  // namespace button

@@ -1,0 +1,17 @@
+#pragma once
+// The progress bar as a screen reader hears it: its value is the percentage the bar's drawing computes, its name
+// the bar's own text when the bar shows that text.
+
+#include <string_view>
+
+#include "ProgressBarModel.h"
+#include "ReaderDescription.h"
+
+namespace progressbar {
+
+[[nodiscard]] reader::Description DescribeForReader(const ProgressBarModel& model, const reader::WindowFacts& facts,
+                                                    wchar_t decimalSeparator = L'.');
+// What a reader must be told when the property of that name changed.
+[[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) noexcept;
+
+}  // namespace progressbar
