@@ -2,6 +2,7 @@
 // another, into the save folder; report in the bar, the status line, the button and the tray.
 #include <filesystem>
 
+#include "AddressGuard.h"
 #include "Clipboard.h"
 #include "DirPath.h"
 #include "Http.h"
@@ -105,7 +106,7 @@ void MainForm::DownloadAlbum() {
 
 void MainForm::DownloadPhoto(const std::wstring& address) {
     // A page may name any address: only a photo on the internet is fetched.
-    if (!IsAllowedPhotoAddress(address)) {
+    if (!AddressGuard::IsAllowedAddress(address)) {
         ++FailCount;
         return;
     }

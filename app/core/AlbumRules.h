@@ -24,10 +24,6 @@ std::vector<std::wstring_view> PhotoPieces(std::wstring_view page);
 // nullopt when the piece has no ".jpg" after the marker.
 std::optional<std::wstring> PhotoAddress(std::wstring_view piece);
 
-// A photo address the run may request: http or https, no blank or control character, and no host that is an IP
-// literal of this machine, a private network or a link (a hostile page must not point the program at them).
-[[nodiscard]] bool IsAllowedPhotoAddress(std::wstring_view address);
-
 enum class NamingScheme { UrlInitName, AblumUpName, AblumDownName };
 
 // The name by the chosen scheme for the photo at zero-based `index` among `count`.
