@@ -1,5 +1,10 @@
 #include "MSubclass.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
 #include "CaughtException.h"
 #include "ComponentError.h"
 #include "SubclassPropName.h"
@@ -8,9 +13,167 @@ namespace {
 
 using PropName = SubclassPropName;
 
-// One value each for the whole process, set before every subscriber call and not restored afterwards.
-UINT currentMessage = 0;
-WNDPROC currentPrevious = nullptr;
+// Set before every subscriber call and not restored afterwards. Each thread dispatches its own windows' messages,
+// so each has its own: a value shared with another thread could change between a subscriber's two reads.
+thread_local UINT currentMessage = 0;
+thread_local WNDPROC currentPrevious = nullptr;
+
+// One message's subscribers on one window, as {h}#{m}C and {h}#{m}#{i} hold them.
+struct MessageEntry {
+    UINT message;
+    std::vector<ISubclass*> subscribers;  // in subscription order, never empty
+};
+
+// Where the message's entry is, or would go, among entries sorted by message.
+template <typename Entries>
+auto Place(Entries& entries, UINT iMsg) noexcept {
+    return std::lower_bound(entries.begin(), entries.end(), iMsg,
+                            [](const MessageEntry& m, UINT value) { return m.message < value; });
+}
+
+// One subclassed window, as {h} and C{h} hold it, and its messages that have subscribers.
+struct WindowEntry {
+    LONG_PTR previous = 0;
+    LONG_PTR count = 0;
+    std::vector<MessageEntry> messages;  // by message number
+    [[nodiscard]] const MessageEntry* Find(UINT iMsg) const noexcept {
+        const auto at = Place(messages, iMsg);
+        return at != messages.end() && at->message == iMsg ? &*at : nullptr;
+    }
+};
+
+// The subscriptions of every subclassed window as its properties hold them, for dispatch to read without asking
+// the window (a property lookup is a round trip to the Wine server). Changed only beside the properties it mirrors.
+class RouterIndex {
+public:
+    // What dispatch needs before the first subscriber runs.
+    struct Start {
+        WNDPROC previous = nullptr;
+        LONG_PTR count = 0;  // {h}#{m}C
+        ISubclass* first = nullptr;
+    };
+
+    [[nodiscard]] Start Look(HWND hwnd, UINT iMsg) const noexcept {
+        const SharedLock held(lock_);
+        const WindowEntry* window = Lookup(hwnd);
+        if (!window) return {};
+        const MessageEntry* message = window->Find(iMsg);
+        if (!message) return {reinterpret_cast<WNDPROC>(window->previous), 0, nullptr};
+        return {reinterpret_cast<WNDPROC>(window->previous), static_cast<LONG_PTR>(message->subscribers.size()),
+                message->subscribers.front()};
+    }
+
+    // {h}#{m}#{position}, or null where there is no such entry.
+    [[nodiscard]] ISubclass* Subscriber(HWND hwnd, UINT iMsg, LONG_PTR position) const noexcept {
+        const SharedLock held(lock_);
+        const WindowEntry* window = Lookup(hwnd);
+        const MessageEntry* message = window ? window->Find(iMsg) : nullptr;
+        if (!message || position < 1 || position > static_cast<LONG_PTR>(message->subscribers.size())) return nullptr;
+        return message->subscribers[static_cast<size_t>(position - 1)];
+    }
+
+    // The router was installed: {h} = previous and C{h} = 1, nothing subscribed yet. Whatever an earlier window of
+    // the same handle left is replaced. Throws only when memory runs out, changing nothing.
+    void Install(HWND hwnd, LONG_PTR previous) {
+        WindowEntry fresh;
+        fresh.previous = previous;
+        fresh.count = 1;
+        const ExclusiveLock held(lock_);
+        windows_.insert_or_assign(hwnd, std::move(fresh));
+    }
+
+    // C{h} was written.
+    void SetCount(HWND hwnd, LONG_PTR count) noexcept {
+        const ExclusiveLock held(lock_);
+        if (WindowEntry* window = Lookup(hwnd)) window->count = count;
+    }
+
+    // {h}#{m}C and its entries are about to be written with these. Throws only when memory runs out, changing
+    // nothing. A window without the router (destroyed meanwhile) gets no entry.
+    void SetSubscribers(HWND hwnd, UINT iMsg, std::vector<ISubclass*> subscribers) {
+        const ExclusiveLock held(lock_);
+        WindowEntry* window = Lookup(hwnd);
+        if (!window || subscribers.empty()) return;
+        auto& messages = window->messages;
+        const auto at = Place(messages, iMsg);
+        if (at != messages.end() && at->message == iMsg) {
+            at->subscribers = std::move(subscribers);
+        } else {
+            messages.insert(at, MessageEntry{iMsg, std::move(subscribers)});
+        }
+    }
+
+    // The entry at `position` went and those after it moved up one.
+    void RemoveSubscriber(HWND hwnd, UINT iMsg, LONG_PTR position) noexcept {
+        const ExclusiveLock held(lock_);
+        WindowEntry* window = Lookup(hwnd);
+        if (!window) return;
+        auto& messages = window->messages;
+        const auto at = Place(messages, iMsg);
+        if (at == messages.end() || at->message != iMsg) return;
+        if (position < 1 || position > static_cast<LONG_PTR>(at->subscribers.size())) return;
+        at->subscribers.erase(at->subscribers.begin() + (position - 1));
+        if (at->subscribers.empty()) messages.erase(at);
+    }
+
+    // The router was taken off, or the window is going.
+    void Drop(HWND hwnd) noexcept {
+        const ExclusiveLock held(lock_);
+        windows_.erase(hwnd);
+    }
+
+    [[nodiscard]] std::map<std::wstring, LONG_PTR> Properties(HWND hwnd) const {
+        std::map<std::wstring, LONG_PTR> props;
+        const SharedLock held(lock_);
+        const WindowEntry* window = Lookup(hwnd);
+        if (!window) return props;
+        props[PropName::Proc(hwnd).Get()] = window->previous;
+        props[PropName::WindowCount(hwnd).Get()] = window->count;
+        for (const MessageEntry& m : window->messages) {
+            props[PropName::MessageCount(hwnd, m.message).Get()] = static_cast<LONG_PTR>(m.subscribers.size());
+            for (size_t i = 0; i < m.subscribers.size(); ++i) {
+                props[PropName::Entry(hwnd, m.message, static_cast<LONG_PTR>(i + 1)).Get()] =
+                    reinterpret_cast<LONG_PTR>(m.subscribers[i]);
+            }
+        }
+        return props;
+    }
+
+private:
+    struct SharedLock {
+        explicit SharedLock(SRWLOCK& l) noexcept : lock(l) { AcquireSRWLockShared(&lock); }
+        ~SharedLock() { ReleaseSRWLockShared(&lock); }
+        SharedLock(const SharedLock&) = delete;
+        SharedLock& operator=(const SharedLock&) = delete;
+        SRWLOCK& lock;
+    };
+    struct ExclusiveLock {
+        explicit ExclusiveLock(SRWLOCK& l) noexcept : lock(l) { AcquireSRWLockExclusive(&lock); }
+        ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock); }
+        ExclusiveLock(const ExclusiveLock&) = delete;
+        ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+        SRWLOCK& lock;
+    };
+
+    [[nodiscard]] const WindowEntry* Lookup(HWND hwnd) const noexcept {
+        const auto at = windows_.find(hwnd);
+        return at == windows_.end() ? nullptr : &at->second;
+    }
+    [[nodiscard]] WindowEntry* Lookup(HWND hwnd) noexcept {
+        const auto at = windows_.find(hwnd);
+        return at == windows_.end() ? nullptr : &at->second;
+    }
+
+    // Several threads may have subscribed windows; dispatch only reads, attach and detach write.
+    mutable SRWLOCK lock_ = SRWLOCK_INIT;
+    std::unordered_map<HWND, WindowEntry> windows_;
+};
+
+// Never destroyed: windows may still get messages while the process's statics are torn down.
+RouterIndex& Index() noexcept {
+    static RouterIndex* const index = new RouterIndex;
+    return *index;
+}
 
 // Property values are pointer-sized: a procedure, a count or a subscriber's address.
 LONG_PTR Read(HWND hwnd, const PropName& name) noexcept {
@@ -21,21 +184,23 @@ bool Write(HWND hwnd, const PropName& name, LONG_PTR value) noexcept {
 }
 
 LRESULT CallPrevious(WNDPROC previous, HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
-    // Only a window whose properties someone else removed has none; the default procedure keeps it usable.
+    // Only a window the index has lost (its router installed by another thread a moment ago) has none; the
+    // default procedure keeps it usable.
     if (!previous) return DefWindowProcW(hwnd, iMsg, wParam, lParam);
     return CallWindowProcW(previous, hwnd, iMsg, wParam, lParam);
 }
 
-LRESULT CALLBACK Router(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
-    const auto previous = reinterpret_cast<WNDPROC>(Read(hwnd, PropName::Proc(hwnd)));
-    const LONG_PTR n = Read(hwnd, PropName::MessageCount(hwnd, iMsg));
+LRESULT Dispatch(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
+    const RouterIndex::Start start = Index().Look(hwnd, iMsg);
+    const WNDPROC previous = start.previous;
+    const LONG_PTR n = start.count;
     if (n < 1) return CallPrevious(previous, hwnd, iMsg, wParam, lParam);
 
     bool oldCalled = false;
     LRESULT result = 0;
     for (LONG_PTR i = 1; i <= n; ++i) {
         // Read afresh each time: a subscriber may detach itself or another one while we dispatch.
-        auto* subscriber = reinterpret_cast<ISubclass*>(Read(hwnd, PropName::Entry(hwnd, iMsg, i)));
+        ISubclass* subscriber = i == 1 ? start.first : Index().Subscriber(hwnd, iMsg, i);
         if (!subscriber) {
             result = CallPrevious(previous, hwnd, iMsg, wParam, lParam);
             continue;
@@ -62,18 +227,27 @@ LRESULT CALLBACK Router(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noex
     return result;
 }
 
+LRESULT CALLBACK Router(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
+    const LRESULT result = Dispatch(hwnd, iMsg, wParam, lParam);
+    // The window's properties go with it; its handle may come back as another window's.
+    if (iMsg == WM_NCDESTROY) Index().Drop(hwnd);
+    return result;
+}
+
 // Takes one subscription off the window's count; the last one puts the previous procedure back.
 void ReleaseWindowCount(HWND hwnd) noexcept {
     const PropName countName = PropName::WindowCount(hwnd);
     const LONG_PTR count = Read(hwnd, countName);
     if (count != 1) {
         Write(hwnd, countName, count - 1);
+        Index().SetCount(hwnd, count - 1);
         return;
     }
     const PropName procName = PropName::Proc(hwnd);
     if (const LONG_PTR previous = Read(hwnd, procName)) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, previous);
     RemovePropW(hwnd, procName.Get());
     RemovePropW(hwnd, countName.Get());
+    Index().Drop(hwnd);
 }
 
 }  // namespace
@@ -89,28 +263,52 @@ void AttachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) {
     const PropName countName = PropName::WindowCount(hwnd);
     if (const LONG_PTR count = Read(hwnd, countName); count != 0) {
         Write(hwnd, countName, count + 1);
+        Index().SetCount(hwnd, count + 1);
     } else {
         const LONG_PTR previous = SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Router));
         if (previous == 0) throw ComponentError(ComponentErrorCode::CantSubclass);
         const PropName procName = PropName::Proc(hwnd);
         // Without its previous procedure recorded the router could not pass anything on: undo and fail.
-        if (!Write(hwnd, procName, previous) || !Write(hwnd, countName, 1)) {
+        auto undo = [&] {
             SetWindowLongPtrW(hwnd, GWLP_WNDPROC, previous);
             RemovePropW(hwnd, procName.Get());
             RemovePropW(hwnd, countName.Get());
+        };
+        if (!Write(hwnd, procName, previous) || !Write(hwnd, countName, 1)) {
+            undo();
             throw ComponentError(ComponentErrorCode::CantSubclass);
+        }
+        try {
+            Index().Install(hwnd, previous);
+        } catch (...) {
+            undo();
+            throw;
         }
     }
 
+    // The window's count was raised above; a refused subscription must not keep it raised, or the window could
+    // never be given its procedure back.
     const PropName messageCountName = PropName::MessageCount(hwnd, iMsg);
     const LONG_PTR n = Read(hwnd, messageCountName);
-    for (LONG_PTR i = 1; i <= n; ++i) {
-        if (Read(hwnd, PropName::Entry(hwnd, iMsg, i)) == reinterpret_cast<LONG_PTR>(iwp)) {
-            // The window's count was raised above; a refused subscription must not keep it raised, or the
-            // window could never be given its procedure back.
-            ReleaseWindowCount(hwnd);
-            throw ComponentError(ComponentErrorCode::AlreadyHandled);
+    bool duplicate = false;
+    try {
+        std::vector<ISubclass*> subscribers;
+        for (LONG_PTR i = 1; i <= n && !duplicate; ++i) {
+            const LONG_PTR entry = Read(hwnd, PropName::Entry(hwnd, iMsg, i));
+            duplicate = entry == reinterpret_cast<LONG_PTR>(iwp);
+            subscribers.push_back(reinterpret_cast<ISubclass*>(entry));
         }
+        if (!duplicate) {
+            subscribers.push_back(iwp);
+            Index().SetSubscribers(hwnd, iMsg, std::move(subscribers));
+        }
+    } catch (...) {
+        ReleaseWindowCount(hwnd);
+        throw;
+    }
+    if (duplicate) {
+        ReleaseWindowCount(hwnd);
+        throw ComponentError(ComponentErrorCode::AlreadyHandled);
     }
     Write(hwnd, messageCountName, n + 1);
     Write(hwnd, PropName::Entry(hwnd, iMsg, n + 1), reinterpret_cast<LONG_PTR>(iwp));
@@ -132,6 +330,7 @@ void DetachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) noexcept {
     }
     RemovePropW(hwnd, PropName::Entry(hwnd, iMsg, n).Get());
     Write(hwnd, messageCountName, n - 1);
+    Index().RemoveSubscriber(hwnd, iMsg, found);
 }
 
 UINT CurrentMessage() noexcept {
@@ -140,6 +339,10 @@ UINT CurrentMessage() noexcept {
 
 LRESULT CallOldWindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     return CallPrevious(currentPrevious, hwnd, iMsg, wParam, lParam);
+}
+
+std::map<std::wstring, LONG_PTR> IndexedProperties(HWND hwnd) {
+    return Index().Properties(hwnd);
 }
 
 }  // namespace MSubclass

@@ -1,13 +1,17 @@
 // The message router on real windows of this process (and one of a second process): who runs in which order,
-// which result comes back, and what the window's properties say about it.
+// which result comes back, what the window's properties say about it, and that the router's own index, which
+// dispatch reads instead of them, says the same after every attach and detach.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <map>
 #include <memory>
+#include <atomic>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ComponentError.h"
@@ -41,6 +45,7 @@ struct Subscriber : ISubclass {
     void MsgResponse(MsgResponseMode) override {}
     LRESULT WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override {
         Note(MSubclass::CurrentMessage() == kMsg ? name : "wrong message");
+        if (during) during();
         if (throws) throw std::runtime_error("subscriber failed");
         return callOld ? MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam) + result : result;
     }
@@ -48,6 +53,7 @@ struct Subscriber : ISubclass {
     int mode;
     LRESULT result;
     bool throws = false, callOld = false;
+    std::function<void()> during;  // runs inside WindowProc
 };
 
 using PropertyList = std::map<std::wstring, LONG_PTR>;
@@ -61,6 +67,22 @@ PropertyList Properties(HWND hwnd) {
     };
     EnumPropsExW(hwnd, add, reinterpret_cast<LPARAM>(&props));
     return props;
+}
+
+// The properties and the router's index agree: message counts of 0, which the properties keep, aside.
+void ExpectIndexAgrees(HWND hwnd) {
+    PropertyList props = Properties(hwnd);
+    std::erase_if(props, [](const auto& p) { return p.second == 0 && p.first.back() == L'C'; });
+    EXPECT_EQ(MSubclass::IndexedProperties(hwnd), props);
+}
+
+void Attach(ISubclass* s, HWND hwnd, UINT msg = kMsg) {
+    MSubclass::AttachMessage(s, hwnd, msg);
+    ExpectIndexAgrees(hwnd);
+}
+void Detach(ISubclass* s, HWND hwnd, UINT msg = kMsg) {
+    MSubclass::DetachMessage(s, hwnd, msg);
+    ExpectIndexAgrees(hwnd);
 }
 
 std::int32_t Number(std::uint32_t code) {
@@ -92,17 +114,22 @@ protected:
 TEST_F(Router, SubscriptionsLiveInTheWindowsPropertiesAndTheLastDetachRestoresTheProcedure) {
     HWND hwnd = window.Get();
     Subscriber a("a", mrConsume, 1), b("b", mrConsume, 2), c("c", mrConsume, 3);
-    MSubclass::AttachMessage(&a, hwnd, kMsg);
+    Attach(&a, hwnd);
     const LONG_PTR router = Procedure();
     EXPECT_NE(router, original);
     GSubclass facade;
-    for (Subscriber* s : {&b, &c}) facade.AttachMessage(s, hwnd, kMsg);
+    for (Subscriber* s : {&b, &c}) {
+        facade.AttachMessage(s, hwnd, kMsg);
+        ExpectIndexAgrees(hwnd);
+    }
     facade.AttachMessage(&a, hwnd, kNegativeMsg);
+    ExpectIndexAgrees(hwnd);
     EXPECT_EQ(Procedure(), router);
 
     // The middle one goes and the others keep their order. {h} still names the original procedure: an attach
     // that installed the router again would have recorded the router there.
     facade.DetachMessage(&b, hwnd, kMsg);
+    ExpectIndexAgrees(hwnd);
     EXPECT_EQ(Send(), 3);
     EXPECT_EQ(trace, "a? a c c?");
     const std::wstring h = std::to_wstring(HandleToLong(hwnd)), m = h + L"#" + std::to_wstring(kMsg),
@@ -116,10 +143,10 @@ TEST_F(Router, SubscriptionsLiveInTheWindowsPropertiesAndTheLastDetachRestoresTh
                                 {n + L"#1", LONG_PTR(&a)}};
     EXPECT_EQ(Properties(hwnd), expected);
 
-    MSubclass::DetachMessage(&a, hwnd, kMsg);
-    MSubclass::DetachMessage(&a, hwnd, kNegativeMsg);
+    Detach(&a, hwnd);
+    Detach(&a, hwnd, kNegativeMsg);
     EXPECT_EQ(Procedure(), router);
-    MSubclass::DetachMessage(&c, hwnd, kMsg);
+    Detach(&c, hwnd);
     EXPECT_EQ(Procedure(), original);
     EXPECT_EQ(Properties(hwnd), (PropertyList{{m + L"C", 0}, {n + L"C", 0}})) << "message counts stay, at 0";
 }
@@ -131,6 +158,7 @@ TEST_F(Router, ResponseModesDecideWhetherAndWhenThePreviousProcedureRuns) {
         LRESULT result;
         int throwing = -1;     // this subscriber's WindowProc throws
         bool callOld = false;  // a returns CallOldWindowProc + 1
+        int detached = -1;     // a detaches this subscriber while it runs
     };
     const Row rows[] = {
         {{mrConsume}, "a? a a?", 1},
@@ -146,6 +174,11 @@ TEST_F(Router, ResponseModesDecideWhetherAndWhenThePreviousProcedureRuns) {
         // An exception stops the dispatch at the router, which returns the result so far.
         {{mrCallOldAfter}, "a? a", 0, 0},
         {{mrConsume, mrConsume, mrCallOldAfter}, "a? a b", 1, 1},
+        // Each place is read when its turn comes, the number of turns when the message came. a detaching itself
+        // moves b up to the place that has had its turn and c to b's; a detaching b moves c up. Either way the last
+        // place, now empty, passes the message on, and b is not called.
+        {{mrConsume, mrConsume, mrCallOldAfter}, "a? a c old", 100, -1, false, 0},
+        {{mrConsume, mrConsume, mrConsume}, "a? a c old", 100, -1, false, 1},
     };
     const char* names[] = {"a", "b", "c"};
     for (const Row& row : rows) {
@@ -153,14 +186,58 @@ TEST_F(Router, ResponseModesDecideWhetherAndWhenThePreviousProcedureRuns) {
         for (size_t i = 0; i < row.modes.size(); ++i) {
             subscribers.push_back(std::make_unique<Subscriber>(names[i], row.modes[i], i + 1));
             subscribers.back()->throws = static_cast<int>(i) == row.throwing;
-            MSubclass::AttachMessage(subscribers.back().get(), window.Get(), kMsg);
+            Attach(subscribers.back().get(), window.Get());
         }
         subscribers.front()->callOld = row.callOld;
+        if (row.detached >= 0) {
+            ISubclass* leaving = subscribers[static_cast<size_t>(row.detached)].get();
+            subscribers.front()->during = [this, leaving] { Detach(leaving, window.Get()); };
+        }
         EXPECT_EQ(Send(), row.result) << row.trace;
         EXPECT_EQ(trace, row.trace);
-        for (const auto& s : subscribers) MSubclass::DetachMessage(s.get(), window.Get(), kMsg);
+        for (const auto& s : subscribers) Detach(s.get(), window.Get());
         EXPECT_EQ(Procedure(), original);
     }
+}
+
+TEST_F(Router, AnotherThreadsWindowDispatchesItsOwnMessagesMeanwhile) {
+    // Each thread reads its own current message, and one thread's window gaining and losing the router (its
+    // index entry made and dropped) leaves the other's subscriptions alone.
+    struct Counter : ISubclass {
+        explicit Counter(UINT message) : expected(message) {}
+        MsgResponseMode MsgResponse() override {
+            wrong += MSubclass::CurrentMessage() != expected;
+            return mrConsume;
+        }
+        void MsgResponse(MsgResponseMode) override {}
+        LRESULT WindowProc(HWND, UINT, WPARAM wParam, LPARAM) override {
+            wrong += MSubclass::CurrentMessage() != expected;
+            return static_cast<LRESULT>(wParam + 1);
+        }
+        const UINT expected;
+        int wrong = 0;
+    } mine(kMsg), theirs(kMsg + 1);
+    std::atomic<bool> done{false};
+    int sent = 0, answered = 0;
+    std::thread other([&] {
+        const UniqueWindow w(CreateWindowExW(0, L"VerdalyRouterTest", L"", 0, 0, 0, 9, 9, nullptr, nullptr,
+                                             GetModuleHandleW(nullptr), nullptr));
+        MSubclass::AttachMessage(&theirs, w.Get(), kMsg + 1);
+        for (; !done || sent < 1000; ++sent) answered += SendMessageW(w.Get(), kMsg + 1, sent, 0) == sent + 1;
+        MSubclass::DetachMessage(&theirs, w.Get(), kMsg + 1);
+    });
+    int right = 0;
+    for (int i = 0; i < 500; ++i) {
+        MSubclass::AttachMessage(&mine, window.Get(), kMsg);
+        right += SendMessageW(window.Get(), kMsg, i, 0) == i + 1;
+        MSubclass::DetachMessage(&mine, window.Get(), kMsg);
+    }
+    done = true;
+    other.join();
+    EXPECT_EQ(right, 500);
+    EXPECT_EQ(answered, sent);
+    EXPECT_EQ(mine.wrong + theirs.wrong, 0);
+    EXPECT_EQ(Procedure(), original);
 }
 
 TEST_F(Router, RefusedAndMistakenCallsChangeNothing) {
@@ -175,22 +252,28 @@ TEST_F(Router, RefusedAndMistakenCallsChangeNothing) {
         return 0;
     };
     ASSERT_EQ(attach(window.Get()), 0);
-    MSubclass::AttachMessage(&b, window.Get(), kMsg);
+    Attach(&b, window.Get());
     const PropertyList before = Properties(window.Get());
     EXPECT_EQ(attach(window.Get()), Number(13082));
+    ExpectIndexAgrees(window.Get());
     EXPECT_EQ(ComponentError(ComponentErrorCode::AlreadyHandled).Description(),
               L"Message already handled by another class");
     EXPECT_EQ(Properties(window.Get()), before);
-    MSubclass::DetachMessage(&stranger, window.Get(), kMsg);
+    Detach(&stranger, window.Get());
     EXPECT_EQ(Properties(window.Get()), before);
     // The refused subscription was not counted: detaching the two that were made gives the procedure back.
-    MSubclass::DetachMessage(&a, window.Get(), kMsg);
-    MSubclass::DetachMessage(&b, window.Get(), kMsg);
+    Detach(&a, window.Get());
+    Detach(&b, window.Get());
     EXPECT_EQ(Procedure(), original);
 
+    // A window destroyed with its subscribers takes their index entries along: its handle may come back.
     HWND gone = CreateWindowExW(0, L"VerdalyRouterTest", L"", 0, 0, 0, 1, 1, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
+    Attach(&b, gone);
+    Attach(&b, gone, kNegativeMsg);
     DestroyWindow(gone);
+    EXPECT_EQ(MSubclass::IndexedProperties(gone), PropertyList{});
+    Detach(&b, gone);
     EXPECT_EQ(attach(gone), Number(13083));
 
     // A window of a second process: the helper program next to this one. It says whether it was touched.
