@@ -7,6 +7,7 @@
 #include <string>
 
 #include "AlbumRules.h"
+#include "BackgroundTask.h"
 #include "BaseWindow.h"
 #include "ControlTable.h"
 #include "FileCFG.h"
@@ -80,6 +81,10 @@ private:
     int dpi_ = 96;
     WindowTimer progressTimer_;
     RunFileNames runNames_;
+    NamingScheme runScheme_ = NamingScheme::UrlInitName;  // as chosen when the run started
+    TaskCanceller pageFetch_;      // gives up the album page's fetch when 下 载 is clicked meanwhile
+    bool pageLoading_ = false;     // the run waits for its album page
+    bool pageAbandoned_ = false;   // that wait was given up by a click
     bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to its last line
     bool loginActive_ = false;     // an XNLogin is under way, its pauses between attempts included
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray

@@ -38,9 +38,15 @@ void MainForm::OnDownClick() {
         DownFlag = L"F";
         return;
     }
-    // One run at a time: while a run loads its page or finishes its last photo after a stop, the button
-    // already reads 下 载 but must not start a run inside it.
-    if (runActive_) return;
+    // One run at a time. A click while the page loads gives the page up; while a stopped run finishes its
+    // last photo, the button already reads 下 载 but must not start a run inside it.
+    if (runActive_) {
+        if (pageLoading_ && !pageAbandoned_) {
+            pageAbandoned_ = true;
+            pageFetch_.Cancel();
+        }
+        return;
+    }
     if (controls_.Text(kDirPathTxt).empty() || controls_.Text(kAlbumURLTxt).empty()) {
         controls_.SetText(kDownInfo, L"[相册下载失败] 相册信息或者下载模式配置错误");
         return;
@@ -60,10 +66,19 @@ void MainForm::DownloadAlbum() {
     PhotoIndex = 0;
     SuccessCount = 0;
     FailCount = 0;
+    pageAbandoned_ = false;
+    // The scheme of the run is the one chosen when it started: the radio buttons may be gone by its last photo.
+    runScheme_ = SelectedScheme();
     const auto pageAddress = AlbumPageAddress(controls_.Text(kAlbumURLTxt), Site::kPhotoHost);
     if (!pageAddress) return FailRun();
-    const auto page = Http::FetchHTML(*pageAddress, L"UTF-8");
+    pageLoading_ = true;
+    const auto page = Http::FetchHTML(*pageAddress, L"UTF-8", Http::kPageLimits, &pageFetch_);
+    pageLoading_ = false;
     if (!Hwnd()) return;  // the window was closed during the wait: end quietly
+    if (pageAbandoned_) {
+        controls_.SetText(kDownInfo, L"相册下载中断…");
+        return;
+    }
     // An error page is no album.
     if (!page || page->status < 200 || page->status >= 300) return FailRun();
 
@@ -110,22 +125,21 @@ void MainForm::DownloadPhoto(const std::wstring& address) {
         ++FailCount;
         return;
     }
-    const PhotoDownload download = DownloadToTempFile(address, SaveDir, kPhotoLimitMs);
+    PhotoDownload download = DownloadToTempFile(address, SaveDir, kPhotoLimitMs);
     if (download.outcome == PhotoOutcome::Quit) return;
     if (download.outcome != PhotoOutcome::Saved) {
         ++FailCount;
         return;
     }
-    const std::wstring name = runNames_.Unique(
-        MakeSafeFileName(PhotoFileName(SelectedScheme(), address, PhotoIndex, PhotoCount), PhotoIndex));
+    const std::wstring name =
+        runNames_.Unique(MakeSafeFileName(PhotoFileName(runScheme_, address, PhotoIndex, PhotoCount), PhotoIndex));
     const std::wstring path = SaveDir + L"\\" + name;
-    // Only a complete photo replaces a file of that name.
-    if (MoveFileExW(download.tempFile.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+    // Only a complete photo replaces a file of that name; one that cannot be kept goes with its handle.
+    if (KeepPhoto(download, path)) {
         runNames_.Take(name);
         MarkFromInternet(path, address);
         ++SuccessCount;
     } else {
-        DeleteFileW(download.tempFile.c_str());
         ++FailCount;
     }
 }

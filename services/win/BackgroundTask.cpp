@@ -8,19 +8,19 @@
 namespace {
 
 // After giving up, how long the waiting side lets the worker end, so that its file and socket are gone when
-// the wait returns. A call the platform interrupts ends at once. Under Wine closing the request does not wake
-// a call blocked in it: that call ends on its own time-out, which for a transfer that stalled early falls
-// close to the deadline.
+// the wait returns. The worker hears of it at once; the time covers a platform call it finishes first.
 constexpr DWORD kWindUpMs = 3000;
 
 struct TaskState {
+    explicit TaskState(TaskLimits limits) : control(limits) {}
     TaskControl control;
     UniqueKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> failed{false};  // written before `done` is signalled
 };
 
-// What the worker left behind, once it has ended.
+// What the worker left behind, once it has ended: its own results, unless somebody gave it up first.
 TaskOutcome Ended(const TaskState& state) noexcept {
+    if (state.control.Abandoned()) return TaskOutcome::TimedOut;
     return state.failed.load() ? TaskOutcome::Failed : TaskOutcome::Done;
 }
 
@@ -49,10 +49,9 @@ bool Submit(std::function<void()> work) noexcept {
     return true;
 }
 
-std::shared_ptr<TaskState> Start(std::function<void(TaskControl&)> work) {
-    auto state = std::make_shared<TaskState>();
-    if (!state->done) return nullptr;
-    state->control.Touch();
+std::shared_ptr<TaskState> Start(std::function<void(TaskControl&)> work, TaskLimits limits) {
+    auto state = std::make_shared<TaskState>(limits);
+    if (!state->done || !state->control.Ready()) return nullptr;
     const bool started = Submit([state, work = std::move(work)] {
         // Running out of memory (for a large body, say) fails this task alone. Nothing else is caught: any
         // other exception is a bug, and leaving the pool callback ends the program instead of passing for a
@@ -63,7 +62,6 @@ std::shared_ptr<TaskState> Start(std::function<void(TaskControl&)> work) {
             DebugNote(L"Verdaly: a background task ran out of memory\n");
             state->failed.store(true);
         }
-        state->control.CloseLent();
         state->control.TryFinish();
         SetEvent(state->done.Get());
     });
@@ -81,57 +79,75 @@ TaskOutcome GiveUp(TaskState& state, TaskOutcome why, bool pumping) {
     return why;
 }
 
+// Milliseconds from `now` to `from` + `limit`, 0 when past; INFINITE for no limit.
+ULONGLONG Left(ULONGLONG now, ULONGLONG from, DWORD limit) noexcept {
+    if (limit == INFINITE) return INFINITE;
+    const ULONGLONG end = from + limit;
+    return end > now ? end - now : 0;
+}
+
 }  // namespace
+
+TaskControl::TaskControl(TaskLimits limits) noexcept
+    : limits_(limits),
+      start_(GetTickCount64()),
+      lastProgress_(start_),
+      abandon_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+DWORD TaskControl::RemainingMs() const noexcept {
+    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG total = Left(now, start_, limits_.totalMs);
+    const ULONGLONG idle = Left(now, lastProgress_.load(std::memory_order_relaxed), limits_.idleMs);
+    const ULONGLONG left = total < idle ? total : idle;
+    // INFINITE itself is never a remainder of a finite limit: those stay below it.
+    return left >= INFINITE ? INFINITE : static_cast<DWORD>(left);
+}
 
 bool TaskControl::TryAbandon() noexcept {
     if (!Settle(kAbandoned)) return false;
-    TakeLent().Reset();
+    SetEvent(abandon_.Get());
     return true;
 }
 
-HINTERNET TaskControl::Lend(UniqueInternet request) noexcept {
-    AcquireSRWLockExclusive(&lock_);
-    // Looked at under the lock: an abandon that comes later finds the request here and closes it.
-    const bool abandoned = Abandoned();
-    if (!abandoned) lent_ = std::move(request);
-    const HINTERNET handle = lent_.Get();
-    ReleaseSRWLockExclusive(&lock_);
-    return abandoned ? nullptr : handle;
+void TaskCanceller::Cancel() noexcept {
+    if (const auto task = task_.lock()) task->TryAbandon();
 }
 
-void TaskControl::CloseLent() noexcept {
-    TakeLent().Reset();
-}
-
-UniqueInternet TaskControl::TakeLent() noexcept {
-    AcquireSRWLockExclusive(&lock_);
-    UniqueInternet request = std::move(lent_);
-    ReleaseSRWLockExclusive(&lock_);
-    return request;
-}
-
-TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind) {
-    const auto state = Start(std::move(work));
+TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, TaskLimits limits, TaskCanceller* canceller) {
+    const auto state = Start(std::move(work), limits);
     if (!state) return TaskOutcome::NotStarted;
+    if (canceller) canceller->task_ = std::shared_ptr<TaskControl>(state, &state->control);
 
-    const ULONGLONG start = GetTickCount64();
+    TaskOutcome outcome = TaskOutcome::TimedOut;
     for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        const ULONGLONG from = kind == Deadline::SinceStart ? start : state->control.LastProgress();
-        const ULONGLONG elapsed = now > from ? now - from : 0;
-        if (elapsed >= limitMs) break;
-        // Wake at the deadline at the latest; a progress deadline moves, so look again then.
-        const auto r = MessagePump::WaitFor(state->done.Get(), static_cast<DWORD>(limitMs - elapsed));
-        if (r == MessagePump::WaitResult::Signalled) return Ended(*state);
-        if (r == MessagePump::WaitResult::Failed) break;  // looping would spin without processing messages
-        // The program is ending: its windows are gone, so the wind-up need not process messages.
-        if (r == MessagePump::WaitResult::Quit) return GiveUp(*state, TaskOutcome::Quit, false);
+        // The worker keeps the same deadline and ends by itself, even while this thread sits in a modal loop;
+        // this wait only adds a backstop for a worker that does not come back in time.
+        const DWORD left = state->control.RemainingMs();
+        if (left == 0) {
+            outcome = GiveUp(*state, TaskOutcome::TimedOut, true);
+            break;
+        }
+        const auto r = MessagePump::WaitFor(state->done.Get(), left);
+        if (r == MessagePump::WaitResult::Signalled) {
+            outcome = Ended(*state);
+            break;
+        }
+        if (r == MessagePump::WaitResult::Failed) {  // looping would spin without processing messages
+            outcome = GiveUp(*state, TaskOutcome::TimedOut, true);
+            break;
+        }
+        if (r == MessagePump::WaitResult::Quit) {
+            // The program is ending: its windows are gone, so the wind-up need not process messages.
+            outcome = GiveUp(*state, TaskOutcome::Quit, false);
+            break;
+        }
     }
-    return GiveUp(*state, TaskOutcome::TimedOut, true);
+    if (canceller) canceller->task_.reset();
+    return outcome;
 }
 
 TaskOutcome RunBlocking(std::function<void(TaskControl&)> work, DWORD limitMs) {
-    const auto state = Start(std::move(work));
+    const auto state = Start(std::move(work), TaskLimits{limitMs, INFINITE});
     if (!state) return TaskOutcome::NotStarted;
     if (WaitForSingleObject(state->done.Get(), limitMs) == WAIT_OBJECT_0) return Ended(*state);
     // No wind-up here: the limit is all the time the caller may stay blocked.

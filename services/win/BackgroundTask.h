@@ -2,38 +2,46 @@
 // Runs blocking work (network transfers) on a worker thread while the calling thread waits with a deadline:
 // the UI thread either keeps processing window messages, without spinning, or blocks outright where the design
 // says so (the login post). The worker never touches a window.
+//
+// The worker keeps its own deadline and owns every handle it opens: it alone calls anything on them and closes
+// them. The waiting side only says that it gives up, which the worker hears at once, since it never blocks in
+// a platform call but waits for the call's completion, the deadline and the give-up together. So a deadline
+// holds while the waiting thread sits in a modal loop, and no handle value is used after somebody closed it.
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 #include "Handles.h"
+
+// How long a task may take: `totalMs` from its start, `idleMs` without progress; INFINITE for no such limit.
+struct TaskLimits {
+    DWORD totalMs = INFINITE;
+    DWORD idleMs = INFINITE;
+};
 
 // Shared by the waiting side and the worker. Exactly one of them decides how a task ends: the worker
 // finishes it, or the waiting side abandons it first and the worker cleans up after itself.
 class TaskControl {
 public:
-    TaskControl() noexcept = default;
+    explicit TaskControl(TaskLimits limits) noexcept;
     TaskControl(const TaskControl&) = delete;
     TaskControl& operator=(const TaskControl&) = delete;
 
     void Touch() noexcept { lastProgress_.store(GetTickCount64(), std::memory_order_relaxed); }
-    [[nodiscard]] ULONGLONG LastProgress() const noexcept { return lastProgress_.load(std::memory_order_relaxed); }
+    // Milliseconds left before a limit is reached (0 once one is), INFINITE when none applies.
+    [[nodiscard]] DWORD RemainingMs() const noexcept;
     [[nodiscard]] bool Abandoned() const noexcept { return phase_.load() == kAbandoned; }
+    // Signalled once the waiting side has given up: the worker waits on it beside its own calls.
+    [[nodiscard]] HANDLE AbandonEvent() const noexcept { return abandon_.Get(); }
+    [[nodiscard]] bool Ready() const noexcept { return static_cast<bool>(abandon_); }
 
     // Worker: true when its results will be used, false when the waiting side has already given up.
     bool TryFinish() noexcept { return Settle(kFinished); }
-    // Waiting side: true when the worker has not finished yet and must now clean up by itself. Closes the
-    // request the worker has lent, which ends a call blocked in it wherever the platform allows.
+    // Waiting side: true when the worker has not finished yet and must now clean up by itself.
     bool TryAbandon() noexcept;
-
-    // Worker: hands its request over for the time of the transfer, so that giving up closes it. Returns the
-    // handle to use, or null when the task was abandoned already (the request is closed then).
-    [[nodiscard]] HINTERNET Lend(UniqueInternet request) noexcept;
-    // Worker: closes the lent request unless the waiting side has closed it already.
-    void CloseLent() noexcept;
 
 private:
     static constexpr int kRunning = 0, kFinished = 1, kAbandoned = 2;
@@ -41,26 +49,33 @@ private:
         int expected = kRunning;
         return phase_.compare_exchange_strong(expected, to) || expected == to;
     }
-    UniqueInternet TakeLent() noexcept;
 
-    std::atomic<ULONGLONG> lastProgress_{0};
+    const TaskLimits limits_;
+    const ULONGLONG start_;
+    std::atomic<ULONGLONG> lastProgress_;
     std::atomic<int> phase_{kRunning};
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    UniqueInternet lent_;
+    UniqueKernelHandle abandon_;
 };
 
 // Failed: the worker ended early by running out of memory; its results are not to be used.
 enum class TaskOutcome { Done, TimedOut, Quit, NotStarted, Failed };
 
-enum class Deadline { SinceStart, SinceProgress };
+// Lets a handler that runs inside a pumping wait give that wait's task up (a click on the button, say).
+class TaskCanceller {
+public:
+    void Cancel() noexcept;
+
+private:
+    friend TaskOutcome RunWhilePumping(std::function<void(TaskControl&)>, TaskLimits, TaskCanceller*);
+    std::weak_ptr<TaskControl> task_;
+};
 
 // `work` runs on a thread of the pool and must keep everything it needs alive itself (capture shared_ptrs):
-// when the wait times out or the program quits, the lent request is closed and the waiting side gives the
-// worker a moment to end; one still blocked where the platform cannot interrupt it ends on its own
-// time-outs. A worker that holds resources calls TryFinish itself and releases them when it returns false.
-// Running out of memory in `work` fails the task; any other exception is a programming error and ends the
-// program.
-[[nodiscard]] TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, DWORD limitMs, Deadline kind);
+// when the wait times out or the program quits, the worker is told to give up and the waiting side gives it a
+// moment to end. Running out of memory in `work` fails the task; any other exception is a programming error and
+// ends the program. A task cancelled through `canceller` ends as TimedOut.
+[[nodiscard]] TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, TaskLimits limits,
+                                          TaskCanceller* canceller = nullptr);
 
 // The same with the calling thread blocked, no window messages processed, for at most `limitMs` from the start.
 [[nodiscard]] TaskOutcome RunBlocking(std::function<void(TaskControl&)> work, DWORD limitMs);

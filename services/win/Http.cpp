@@ -1,12 +1,15 @@
 #include "Http.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cwctype>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
+#include "AddressGuard.h"
 #include "FormEncoding.h"
 #include "Handles.h"
 
@@ -14,9 +17,12 @@ namespace Http {
 namespace {
 
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI;
-constexpr DWORD kPageIdleLimitMs = 60000;
+                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI |
+                                INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr size_t kChunk = 64 * 1024;
+// How long a worker that gave up waits for the platform to let go of the request: a call blocked in the socket
+// ends with the next byte or its time-out. Less than the waiting side's wind-up, which covers it.
+constexpr DWORD kLastNoticeMs = 2500;
 // Far above any real page or login answer: a server sending without end fails the transfer instead of
 // filling the memory.
 constexpr size_t kPageLimitBytes = 64u << 20;
@@ -24,38 +30,54 @@ constexpr size_t kLoginAnswerLimitBytes = 4u << 20;
 // A probe's answer is read only to end the request cleanly.
 constexpr size_t kProbeLimitBytes = 1u << 20;
 
-// What the status callback saw of one request. The callback keeps a reference of its own until the handle's
-// last notice, which may come on another thread after the transfer was given up.
-struct Watch {
+// One request's link with the status callback. Asynchronous calls finish on the platform's own threads, maybe
+// after the transfer was given up: whatever such a call writes lives here, and the callback keeps a reference
+// until the handle's last notice.
+struct Exchange {
     std::atomic<bool> connectionClosed{false};
+    UniqueKernelHandle completed{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    UniqueKernelHandle closed{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // the handle's last notice came
+    std::atomic<DWORD> error{ERROR_SUCCESS};
+    std::string body;           // what the request sends
+    std::vector<char> buffer;   // where reads land
+    DWORD count = 0;            // bytes available or read, as a late call reports them
 };
-using WatchRef = std::shared_ptr<Watch>;
+using ExchangeRef = std::shared_ptr<Exchange>;
 
-void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void*, DWORD) noexcept {
-    auto* ref = reinterpret_cast<WatchRef*>(context);
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD) noexcept {
+    auto* ref = reinterpret_cast<ExchangeRef*>(context);
     if (!ref) return;
-    if (status == INTERNET_STATUS_CONNECTION_CLOSED) (*ref)->connectionClosed.store(true);
-    if (status == INTERNET_STATUS_HANDLE_CLOSING) delete ref;
+    switch (status) {
+        case INTERNET_STATUS_CONNECTION_CLOSED: (*ref)->connectionClosed.store(true); break;
+        case INTERNET_STATUS_REQUEST_COMPLETE: {
+            const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+            (*ref)->error.store(result && !result->dwResult ? result->dwError : ERROR_SUCCESS);
+            SetEvent((*ref)->completed.Get());
+            break;
+        }
+        case INTERNET_STATUS_HANDLE_CLOSING:
+            SetEvent((*ref)->closed.Get());
+            delete ref;
+            break;
+        default: break;
+    }
 }
 
-struct SessionHandle {
-    UniqueInternet handle;
-    bool watched = false;  // the status callback is in place
-};
-
 // One session for the process: WinINet keeps cookies per process, and one session keeps its connections.
-// It lasts until the process ends, never torn down with the other statics: a transfer that was given up on
-// may still be working on it while the program exits.
-const SessionHandle& Session() {
-    static const SessionHandle* const session = [] {
-        auto* s = new SessionHandle;
-        s->handle.Reset(InternetOpenW(L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Verdaly)",
-                                      INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        s->watched =
-            s->handle && InternetSetStatusCallbackW(s->handle.Get(), &OnStatus) != INTERNET_INVALID_STATUS_CALLBACK;
+// Asynchronous, so that a worker waits for its calls together with its deadline and never blocks inside one.
+// It lasts until the process ends, never torn down with the other statics: a call that was given up on may
+// still be finishing on it while the program exits.
+HINTERNET Session() {
+    static const HINTERNET session = [] {
+        HINTERNET s = InternetOpenW(L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Verdaly)",
+                                    INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+        if (s && InternetSetStatusCallbackW(s, &OnStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+            InternetCloseHandle(s);
+            s = nullptr;  // without the callback no asynchronous call could be waited for
+        }
         return s;
     }();
-    return *session;
+    return session;
 }
 
 void SetTimeouts(HINTERNET handle, const Timeouts& t) {
@@ -67,59 +89,152 @@ void SetTimeouts(HINTERNET handle, const Timeouts& t) {
     InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
 }
 
+// A header's whole text; empty when absent.
 std::wstring HeaderText(HINTERNET request, DWORD info) {
-    wchar_t buffer[256] = {};
-    DWORD size = sizeof(buffer);
-    if (!HttpQueryInfoW(request, info, buffer, &size, nullptr)) return {};
-    std::wstring text(buffer);
+    std::wstring text(127, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        if (HttpQueryInfoW(request, info, text.data(), &size, nullptr)) {
+            text.resize(size / sizeof(wchar_t));
+            return text;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+        text.resize(size / sizeof(wchar_t));
+    }
+}
+
+std::wstring Lowered(std::wstring text) {
     for (auto& ch : text) ch = static_cast<wchar_t>(towlower(ch));
     return text;
 }
 
 std::optional<std::uint64_t> ContentLength(HINTERNET request) {
+    std::uint64_t value = 0;
+    DWORD size = sizeof(value);
+    if (HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER64, &value, &size, nullptr))
+        return value;
+    // Read as text where the number is not offered: digits only, and no more than fit.
     const std::wstring text = HeaderText(request, HTTP_QUERY_CONTENT_LENGTH);
-    wchar_t* end = nullptr;
-    const unsigned long long value = wcstoull(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str()) return std::nullopt;
-    return value;
+    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos) return std::nullopt;
+    const std::wstring digits = text.substr(std::min(text.find_first_not_of(L'0'), text.size() - 1));
+    if (digits.size() > 19) return std::nullopt;
+    return std::stoull(digits);
 }
 
 // Whether the server said it closes the connection after this answer, so that a close proves nothing.
 bool AnnouncesClose(HINTERNET request) {
-    const std::wstring connection = HeaderText(request, HTTP_QUERY_CONNECTION);
+    const std::wstring connection = Lowered(HeaderText(request, HTTP_QUERY_CONNECTION));
     if (connection.find(L"close") != std::wstring::npos) return true;
-    return HeaderText(request, HTTP_QUERY_VERSION) == L"http/1.0" &&
+    return Lowered(HeaderText(request, HTTP_QUERY_VERSION)) == L"http/1.0" &&
            connection.find(L"keep-alive") == std::wstring::npos;
 }
 
-// The request handle of one transfer, lent to the waiting side while there is one.
-class RequestHandle {
-public:
-    RequestHandle(UniqueInternet request, TaskControl* control) noexcept : control_(control) {
-        if (control_) {
-            handle_ = control_->Lend(std::move(request));
-        } else {
-            own_ = std::move(request);
-            handle_ = own_.Get();
-        }
-    }
-    RequestHandle(const RequestHandle&) = delete;
-    RequestHandle& operator=(const RequestHandle&) = delete;
-    ~RequestHandle() { Close(); }
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
-    [[nodiscard]] HINTERNET Get() const noexcept { return handle_; }
-    void Close() noexcept {
-        if (control_) control_->CloseLent();
-        own_.Reset();
+bool HasBlankOrControl(std::wstring_view url) {
+    return std::any_of(url.begin(), url.end(),
+                       [](wchar_t c) { return c <= L' ' || c == 0x7F || (c >= 0x80 && c < 0xA0); });
+}
+
+// Where one hop goes: the host exactly as the connection gets it.
+struct Target {
+    INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+    std::wstring host;
+    INTERNET_PORT port = 0;
+    std::wstring path;
+};
+
+std::optional<Target> Crack(const std::wstring& url) {
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = 1;
+    parts.dwUrlPathLength = 1;
+    parts.dwExtraInfoLength = 1;
+    parts.dwSchemeLength = 1;
+    if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) || !parts.lpszHostName ||
+        parts.dwHostNameLength == 0 || (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
+        return std::nullopt;
+    Target target;
+    target.scheme = parts.nScheme;
+    target.host.assign(parts.lpszHostName, parts.dwHostNameLength);
+    target.port = parts.nPort;
+    if (parts.lpszUrlPath) target.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+    if (parts.lpszExtraInfo) target.path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (target.path.empty()) target.path = L"/";
+    return target;
+}
+
+// The next hop's address: a Location resolved against the address it came from.
+std::optional<std::wstring> Resolve(const std::wstring& base, const std::wstring& location) {
+    std::wstring out(512, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = static_cast<DWORD>(out.size());
+        if (InternetCombineUrlW(base.c_str(), location.c_str(), out.data(), &size, ICU_NO_ENCODE)) {
+            out.resize(size);
+            return out;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+        out.resize(static_cast<size_t>(size) + 1);
     }
+    return std::nullopt;
+}
+
+// A worker's view of one request: it alone calls anything on the handle, and waits for each call that the
+// platform finishes later together with the task's deadline and give-up. Closing the handle ends the request.
+class Call {
+public:
+    Call(TaskControl& task, ExchangeRef exchange) : task_(task), exchange_(std::move(exchange)) {}
+
+    // Why a call failed, after one did.
+    [[nodiscard]] Failure Why(Failure failure) const noexcept {
+        if (task_.Abandoned()) return Failure::Aborted;
+        return expired_ ? Failure::TimedOut : failure;
+    }
+    [[nodiscard]] HINTERNET Handle() const noexcept { return request_.Get(); }
+    void Adopt(UniqueInternet request) noexcept { request_ = std::move(request); }
+    // Ends the request. A call the platform is still finishing holds its connection until then: waiting for the
+    // handle's last notice means the socket is gone when the task ends, as far as the platform lets it go.
+    void Close() noexcept {
+        if (!request_) return;
+        request_.Reset();
+        WaitForSingleObject(exchange_->closed.Get(), kLastNoticeMs);
+    }
+
+    // Completes a call that may finish later; false when it failed, or when the deadline or a give-up came
+    // first (the request is closed then, and nothing more is called on it).
+    bool Complete(BOOL ok) noexcept {
+        if (ok) return true;
+        if (GetLastError() != ERROR_IO_PENDING) return false;
+        const HANDLE handles[] = {exchange_->completed.Get(), task_.AbandonEvent()};
+        const DWORD waited = WaitForMultipleObjects(2, handles, FALSE, task_.RemainingMs());
+        if (waited == WAIT_OBJECT_0) return exchange_->error.load() == ERROR_SUCCESS;
+        expired_ = waited == WAIT_TIMEOUT;
+        Close();
+        return false;
+    }
+    // Prepares for a call: a completion left from an earlier one must not count for it.
+    Exchange& Next() noexcept {
+        ResetEvent(exchange_->completed.Get());
+        exchange_->error.store(ERROR_SUCCESS);
+        return *exchange_;
+    }
+    [[nodiscard]] bool Over() const noexcept { return task_.Abandoned() || task_.RemainingMs() == 0; }
+    void MarkExpired() noexcept { expired_ = !task_.Abandoned(); }
 
 private:
-    TaskControl* control_;
-    UniqueInternet own_;
-    HINTERNET handle_ = nullptr;
+    TaskControl& task_;
+    ExchangeRef exchange_;
+    UniqueInternet request_;
+    bool expired_ = false;
 };
 
 }  // namespace
+
+bool AllowedHost(std::wstring_view host) {
+    return AddressGuard::IsAllowedHost(host);
+}
 
 Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
     return [body, limitBytes, limitMs, start = ULONGLONG{0}](const char* data, size_t size) mutable {
@@ -133,116 +248,172 @@ Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
 }
 
 Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskControl* control) {
+    TaskControl own(TaskLimits{r.timeouts.Total(), INFINITE});
+    TaskControl& task = control ? *control : own;
     Result result;
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwHostNameLength = 1;
-    parts.dwUrlPathLength = 1;
-    parts.dwExtraInfoLength = 1;
-    parts.dwSchemeLength = 1;
-    if (!InternetCrackUrlW(r.url.c_str(), static_cast<DWORD>(r.url.size()), 0, &parts) || parts.dwHostNameLength == 0 ||
-        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        result.failure = Failure::BadAddress;
+    const HINTERNET session = Session();
+    if (!session || !task.Ready()) return result;
+
+    std::wstring url = r.url;
+    const wchar_t* method = r.method;
+    std::string_view sent = r.body;
+    const wchar_t* headers = r.headers;
+    for (int hop = 0;; ++hop) {
+        // Every hop is judged where it is connected to, by the host the connection gets.
+        const auto target = HasBlankOrControl(url) ? std::nullopt : Crack(url);
+        if (!target || !r.allowHost || !r.allowHost(target->host)) {
+            result.failure = Failure::BadAddress;
+            return result;
+        }
+        UniqueInternet connection(InternetConnectW(session, target->host.c_str(), target->port, nullptr, nullptr,
+                                                   INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection) return result;
+        SetTimeouts(connection.Get(), r.timeouts);
+
+        auto exchange = std::make_shared<Exchange>();
+        if (!exchange->completed) return result;
+        exchange->body.assign(sent);
+        exchange->buffer.resize(kChunk);
+        auto context = std::make_unique<ExchangeRef>(exchange);
+        const wchar_t* accept[] = {L"*/*", nullptr};
+        const DWORD flags = kRequestFlags | (target->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+        Call call(task, exchange);
+        call.Adopt(UniqueInternet(HttpOpenRequestW(connection.Get(), method, target->path.c_str(), nullptr, nullptr,
+                                                   accept, flags, reinterpret_cast<DWORD_PTR>(context.get()))));
+        if (!call.Handle()) return result;
+        context.release();  // the callback frees it with the handle's last notice
+        SetTimeouts(call.Handle(), r.timeouts);
+        if (call.Over()) {
+            call.MarkExpired();
+            result.failure = call.Why(Failure::Aborted);
+            return result;
+        }
+
+        Exchange& x = call.Next();
+        if (!call.Complete(HttpSendRequestW(call.Handle(), headers, headers ? static_cast<DWORD>(-1) : 0,
+                                            x.body.empty() ? nullptr : x.body.data(),
+                                            static_cast<DWORD>(x.body.size())))) {
+            const DWORD error = call.Handle() ? x.error.load() : ERROR_SUCCESS;
+            const DWORD last = error != ERROR_SUCCESS ? error : GetLastError();
+            result.failure = call.Why(last == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect);
+            return result;
+        }
+        task.Touch();
+        // Only a close from here on says something about this answer; one before it ended a redirect, say.
+        exchange->connectionClosed.store(false);
+
+        DWORD status = 0;
+        DWORD size = sizeof(status);
+        if (!HttpQueryInfoW(call.Handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                            nullptr)) {
+            result.failure = call.Why(Failure::Read);
+            return result;
+        }
+        result.status = status;
+        if (IsRedirect(status)) {
+            const std::wstring location = HeaderText(call.Handle(), HTTP_QUERY_LOCATION);
+            if (!location.empty()) {
+                if (hop == kMaxRedirects) {
+                    result.failure = Failure::Redirects;
+                    return result;
+                }
+                const auto next = Resolve(url, location);
+                if (!next) {
+                    result.failure = Failure::BadAddress;
+                    return result;
+                }
+                url = *next;
+                // A redirect that says "see other" or comes from the older codes asks again with a GET.
+                if (status != 307 && status != 308 && _wcsicmp(method, L"GET") != 0) {
+                    method = L"GET";
+                    sent = {};
+                    headers = nullptr;
+                }
+                continue;  // this hop's request closes with `call`
+            }
+        }
+
+        const auto expected = ContentLength(call.Handle());
+        if (head && !head(status, expected)) {
+            result.failure = call.Why(Failure::Sink);
+            return result;
+        }
+        const bool chunked =
+            Lowered(HeaderText(call.Handle(), HTTP_QUERY_TRANSFER_ENCODING)).find(L"chunked") != std::wstring::npos;
+        const bool closeAnnounced = AnnouncesClose(call.Handle());
+
+        for (;;) {
+            if (call.Over()) {
+                call.MarkExpired();
+                result.failure = call.Why(Failure::Aborted);
+                return result;
+            }
+            // Only the wait for data takes time; the read then takes no more than has arrived, so it returns at
+            // once and the sink sees each piece as it comes.
+            Exchange& q = call.Next();
+            q.count = 0;
+            if (!call.Complete(InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0))) {
+                result.failure = call.Why(Failure::Read);
+                return result;
+            }
+            // A late answer is fetched again: the platform has the data at hand by now.
+            if (q.count == 0 && !call.Complete(InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0))) {
+                result.failure = call.Why(Failure::Read);
+                return result;
+            }
+            if (q.count == 0) break;
+            const DWORD want = q.count < q.buffer.size() ? q.count : static_cast<DWORD>(q.buffer.size());
+            Exchange& rd = call.Next();
+            rd.count = 0;
+            if (!call.Complete(InternetReadFile(call.Handle(), rd.buffer.data(), want, &rd.count))) {
+                result.failure = call.Why(Failure::Read);
+                return result;
+            }
+            if (rd.count == 0) break;
+            result.received += rd.count;
+            task.Touch();
+            if (sink && !sink(rd.buffer.data(), rd.count)) {
+                result.failure = call.Why(Failure::Sink);
+                return result;
+            }
+        }
+        // Ending the request closes a connection that cannot serve another one. A cut connection often reads
+        // like a normal end of data: a body short of its length is cut, and so is a chunked one whose
+        // connection went although its server meant to keep it (WinINet drops a connection that ended before
+        // the last chunk).
+        call.Close();
+        const bool cut = (expected && result.received < *expected) ||
+                         (chunked && !closeAnnounced && exchange->connectionClosed.load());
+        result.failure = cut ? Failure::CutShort : Failure::None;
         return result;
     }
-    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring path(parts.lpszUrlPath ? parts.lpszUrlPath : L"", parts.dwUrlPathLength);
-    if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (path.empty()) path = L"/";
-
-    const SessionHandle& session = Session();
-    if (!session.handle) return result;
-    UniqueInternet connection(InternetConnectW(session.handle.Get(), host.c_str(), parts.nPort, nullptr, nullptr,
-                                               INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return result;
-    SetTimeouts(connection.Get(), r.timeouts);
-
-    const auto watch = std::make_shared<Watch>();
-    auto context = session.watched ? std::make_unique<WatchRef>(watch) : nullptr;
-    const wchar_t* accept[] = {L"*/*", nullptr};
-    const DWORD flags = kRequestFlags | (parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-    UniqueInternet opened(HttpOpenRequestW(connection.Get(), r.method, path.c_str(), nullptr, nullptr, accept, flags,
-                                           reinterpret_cast<DWORD_PTR>(context.get())));
-    if (!opened) return result;
-    context.release();  // the callback frees it with the handle's last notice
-    SetTimeouts(opened.Get(), r.timeouts);
-    RequestHandle request(std::move(opened), control);
-    const auto failed = [&](Failure why) {
-        result.failure = control && control->Abandoned() ? Failure::Aborted : why;
-        return result;
-    };
-    if (!request.Get()) return failed(Failure::Aborted);
-
-    if (!HttpSendRequestW(request.Get(), r.headers, r.headers ? static_cast<DWORD>(-1) : 0,
-                          const_cast<char*>(r.body.data()), static_cast<DWORD>(r.body.size()))) {
-        return failed(GetLastError() == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect);
-    }
-    if (control) control->Touch();
-    // Only a close from here on says something about this answer; one before it ended a redirect, say.
-    watch->connectionClosed.store(false);
-
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
-        return failed(Failure::Read);
-    }
-    result.status = status;
-    const auto expected = ContentLength(request.Get());
-    if (head && !head(status, expected)) return failed(Failure::Sink);
-    const bool chunked = HeaderText(request.Get(), HTTP_QUERY_TRANSFER_ENCODING).find(L"chunked") != std::wstring::npos;
-    const bool closeAnnounced = AnnouncesClose(request.Get());
-
-    std::vector<char> buffer(kChunk);
-    for (;;) {
-        if (control && control->Abandoned()) return failed(Failure::Aborted);
-        // Only the wait for data blocks; the read then takes no more than has arrived, so it returns at once
-        // and the sink sees each piece as it comes.
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request.Get(), &available, 0, 0)) return failed(Failure::Read);
-        if (available == 0) break;
-        DWORD read = 0;
-        const DWORD want = available < buffer.size() ? available : static_cast<DWORD>(buffer.size());
-        if (!InternetReadFile(request.Get(), buffer.data(), want, &read)) return failed(Failure::Read);
-        if (read == 0) break;
-        result.received += read;
-        if (control) control->Touch();
-        if (sink && !sink(buffer.data(), read)) return failed(Failure::Sink);
-    }
-    // Ending the request closes a connection that cannot serve another one. A cut connection often reads like
-    // a normal end of data: a body short of its length is cut, and so is a chunked one whose connection went
-    // although its server meant to keep it (WinINet drops a connection that ended before the last chunk).
-    request.Close();
-    const bool cut =
-        (expected && result.received < *expected) || (chunked && !closeAnnounced && watch->connectionClosed.load());
-    result.failure = cut ? Failure::CutShort : Failure::None;
-    return result;
 }
 
-Result PostForm(const std::wstring& url, std::string_view body, std::string* response, const Timeouts& timeouts) {
+Result PostForm(const std::wstring& url, std::string_view body, std::string* response, const Timeouts& timeouts,
+                HostGuard allowHost) {
     // A worker given up on may still write while the waiting side reads what arrived: both under the lock.
     struct Shared {
-        SRWLOCK lock = SRWLOCK_INIT;
+        std::mutex lock;
         DWORD status = 0;
         std::string answer;
         Result result;
     };
     auto shared = std::make_shared<Shared>();
     const TaskOutcome outcome = RunBlocking(
-        [shared, url, body = std::string(body), timeouts](TaskControl& control) {
+        [shared, url, body = std::string(body), timeouts, allowHost](TaskControl& control) {
             const Sink collect = Collect(&shared->answer, kLoginAnswerLimitBytes, 0);
+            Request request{L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", timeouts};
+            request.allowHost = allowHost;
             const Result result = Perform(
-                Request{L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", timeouts},
+                request,
                 [shared](DWORD status, std::optional<std::uint64_t>) {
-                    AcquireSRWLockExclusive(&shared->lock);
+                    const std::lock_guard<std::mutex> hold(shared->lock);
                     shared->status = status;
-                    ReleaseSRWLockExclusive(&shared->lock);
                     return true;
                 },
                 [shared, &collect](const char* data, size_t size) {
-                    AcquireSRWLockExclusive(&shared->lock);
-                    const bool more = collect(data, size);
-                    ReleaseSRWLockExclusive(&shared->lock);
-                    return more;
+                    const std::lock_guard<std::mutex> hold(shared->lock);
+                    return collect(data, size);
                 },
                 &control);
             shared->result = result;  // read only once this worker has ended
@@ -250,7 +421,7 @@ Result PostForm(const std::wstring& url, std::string_view body, std::string* res
         timeouts.Total());
 
     Result result;
-    AcquireSRWLockExclusive(&shared->lock);
+    const std::lock_guard<std::mutex> hold(shared->lock);
     if (outcome == TaskOutcome::Done) {
         result = shared->result;
     } else if (outcome == TaskOutcome::TimedOut) {
@@ -259,23 +430,25 @@ Result PostForm(const std::wstring& url, std::string_view body, std::string* res
         result.received = shared->answer.size();
     }
     if (response) *response = shared->answer;
-    ReleaseSRWLockExclusive(&shared->lock);
     return result;
 }
 
-std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset) {
+std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset, TaskLimits limits,
+                              TaskCanceller* canceller, HostGuard allowHost) {
     struct Shared {
         std::string body;
         Result result;
     };
     auto shared = std::make_shared<Shared>();
     const TaskOutcome outcome = RunWhilePumping(
-        [shared, url](TaskControl& control) {
-            static constexpr Timeouts kPageTimeouts{10000, 10000, kPageIdleLimitMs};
-            shared->result = Perform(Request{L"GET", url, {}, nullptr, kPageTimeouts}, nullptr,
-                                     Collect(&shared->body, kPageLimitBytes, 0), &control);
+        [shared, url, limits, allowHost](TaskControl& control) {
+            // WinINet's own receive time-out is the idle limit; the task's limits end the rest.
+            const Timeouts timeouts{10000, 10000, limits.idleMs};
+            Request request{L"GET", url, {}, nullptr, timeouts};
+            request.allowHost = allowHost;
+            shared->result = Perform(request, nullptr, Collect(&shared->body, kPageLimitBytes, 0), &control);
         },
-        kPageIdleLimitMs, Deadline::SinceProgress);
+        limits, canceller);
     if (outcome != TaskOutcome::Done || !shared->result.Ok()) return std::nullopt;
 
     Page page;

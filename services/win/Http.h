@@ -23,8 +23,9 @@ struct Timeouts {
     [[nodiscard]] constexpr DWORD Total() const { return connectMs + sendMs + receiveMs; }
 };
 
-// TimedOut: the whole exchange ran past its deadline and was closed.
-enum class Failure { None, BadAddress, Connect, Send, Read, CutShort, Aborted, Sink, TimedOut };
+// BadAddress: the address, or that of a redirect, broke the address rules; nothing was sent there.
+// Redirects: more redirects than a transfer follows. TimedOut: the exchange ran past its deadline and was closed.
+enum class Failure { None, BadAddress, Redirects, Connect, Send, Read, CutShort, Aborted, Sink, TimedOut };
 
 struct [[nodiscard]] Result {
     Failure failure = Failure::Connect;
@@ -44,18 +45,31 @@ using HeadSink = std::function<bool(DWORD status, std::optional<std::uint64_t> l
 // much time has passed since the first chunk.
 Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs);
 
+// Judges the host of every hop, exactly as it goes to the connection, before anything is sent there.
+using HostGuard = bool (*)(std::wstring_view host);
+
+// The address rules: no host that is an IP literal of this machine, a private network or a link.
+bool AllowedHost(std::wstring_view host);
+
+// Redirects a transfer follows before it fails.
+inline constexpr int kMaxRedirects = 5;
+
 struct Request {
     const wchar_t* method = L"GET";
     std::wstring url;
     std::string_view body;
     const wchar_t* headers = nullptr;
     Timeouts timeouts{10000, 10000, 20000};
+    HostGuard allowHost = &AllowedHost;
 };
 
-// One request, synchronous on the calling thread. `control` (may be null) gets a sign of life per piece and
-// holds the request while it runs, so that a waiting side that gives up closes it. The body is read in pieces
-// no larger than what has arrived. A body shorter than its Content-Length, or a chunked one whose connection
-// closed before its last chunk, fails with CutShort; one with neither is as complete as its server says.
+// One request on the calling thread, ended by `control`'s limits or its give-up (without `control`, by the
+// time-outs added up). Redirects are followed here, at most kMaxRedirects, each hop judged by the address
+// rules (http or https, no blank or control character, a host `allowHost` takes) before anything is sent
+// there; 301, 302 and 303 turn a post into a GET without a body. `control` gets a sign of life per piece. The
+// body is read in pieces no larger than what has arrived. A body shorter than its Content-Length, or a chunked
+// one whose connection closed before its last chunk, fails with CutShort; one with neither is as complete as
+// its server says.
 Result Perform(const Request& request, const HeadSink& head, const Sink& sink, TaskControl* control);
 
 inline constexpr Timeouts kLoginTimeouts{10000, 10000, 20000};
@@ -64,16 +78,21 @@ inline constexpr Timeouts kLoginTimeouts{10000, 10000, 20000};
 // (the time-outs added up): then the request is closed and the result is TimedOut, with the status and the
 // part of the answer that had arrived.
 Result PostForm(const std::wstring& url, std::string_view body, std::string* response,
-                const Timeouts& timeouts = kLoginTimeouts);
+                const Timeouts& timeouts = kLoginTimeouts, HostGuard allowHost = &AllowedHost);
 
 struct Page {
     DWORD status = 0;
     std::wstring text;
 };
 
-// GET and decode, waiting with window messages processed. nullopt on a failed transfer, after 60 seconds
-// without progress, or when the program quits during the wait.
-[[nodiscard]] std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset);
+// An album page fails after a minute without progress, and five minutes after it was asked for.
+inline constexpr TaskLimits kPageLimits{5 * 60 * 1000, 60 * 1000};
+
+// GET and decode, waiting with window messages processed. nullopt on a failed transfer, past `limits`, when
+// `canceller` gave it up, or when the program quits during the wait.
+[[nodiscard]] std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset,
+                                            TaskLimits limits = kPageLimits, TaskCanceller* canceller = nullptr,
+                                            HostGuard allowHost = &AllowedHost);
 
 // GET whose answer nobody waits for: it runs on the pool and ends on its own time-outs.
 void SendAndForget(const std::wstring& url);

@@ -1,9 +1,11 @@
 #include "PhotoTransfer.h"
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "BackgroundTask.h"
 #include "DiskRoom.h"
@@ -14,10 +16,45 @@ namespace {
 
 constexpr size_t kWriteBytes = 64 * 1024;
 
-std::wstring NewTempName(const std::wstring& folder) {
+// Unique beyond this process: a process id comes back, the pair of id and start time does not.
+std::wstring NewPartName(const std::wstring& folder) {
+    static const std::wstring process = [] {
+        FILETIME created{}, unused{};
+        GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+        wchar_t text[40];
+        swprintf(text, 40, L"%lu-%08lx%08lx", GetCurrentProcessId(), created.dwHighDateTime, created.dwLowDateTime);
+        return std::wstring(text);
+    }();
     static std::atomic<unsigned> counter{0};
-    return folder + L"\\~verdaly-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
-           L".part";
+    return folder + L"\\~verdaly-" + process + L"-" + std::to_wstring(++counter) + L".part";
+}
+
+bool MarkForDeletion(HANDLE file, bool remove) noexcept {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+// A part file the system deletes when its last handle closes, from the moment it exists.
+UniqueKernelHandle CreatePartFile(const std::wstring& name) noexcept {
+    UniqueKernelHandle file(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file && !MarkForDeletion(file.Get(), true)) {
+        file.Reset();
+        DeleteFileW(name.c_str());  // nothing could promise its end: it never holds a photo
+    }
+    return file;
+}
+
+bool RenameOpenFile(HANDLE file, const std::wstring& path) {
+    const size_t nameBytes = path.size() * sizeof(wchar_t);
+    std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, path.data(), nameBytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size()));
 }
 
 std::optional<std::uint64_t> FreeBytes(const std::wstring& folder) {
@@ -29,22 +66,24 @@ std::optional<std::uint64_t> FreeBytes(const std::wstring& folder) {
 }  // namespace
 
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
-                                 std::uint64_t reserveBytes) {
+                                 std::uint64_t reserveBytes, Http::HostGuard allowHost) {
     // Written by the worker, read by the waiting side only once the worker has finished.
     struct Shared {
         std::wstring url;
         std::wstring folder;
-        std::wstring tempFile;
+        std::wstring partName;
         std::uint64_t reserve = 0;
+        Http::HostGuard allowHost = nullptr;
         Http::Result result;
-        bool saved = false;
+        UniqueKernelHandle file;  // the whole photo, handed over when the worker finished first
         bool noRoom = false;
     };
     auto shared = std::make_shared<Shared>();
     shared->url = url;
     shared->folder = folder;
-    shared->tempFile = NewTempName(folder);
+    shared->partName = NewPartName(folder);
     shared->reserve = reserveBytes;
+    shared->allowHost = allowHost;
 
     const TaskOutcome outcome = RunWhilePumping(
         [shared, limitMs](TaskControl& control) {
@@ -54,6 +93,7 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                 shared->noRoom = true;
                 return;
             }
+            // Closing it deletes the file, whoever closes it and whenever: nothing else needs cleaning up.
             UniqueKernelHandle file;
             bool written = true;
             // WinINet hands the body over a few kilobytes at a time: the file gets it in larger writes.
@@ -70,10 +110,11 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                 pending.clear();
                 return ok;
             };
-            const Http::Timeouts timeouts{limitMs, limitMs, limitMs};
+            Http::Request request{L"GET", shared->url, {}, nullptr, {limitMs, limitMs, limitMs}};
+            request.allowHost = shared->allowHost;
             try {
                 shared->result = Http::Perform(
-                    Http::Request{L"GET", shared->url, {}, nullptr, timeouts},
+                    request,
                     [&](DWORD status, std::optional<std::uint64_t> length) {
                         // Nothing of an error page, or of an answer given up on, reaches the disk.
                         if (status < 200 || status >= 300 || control.Abandoned()) return false;
@@ -81,10 +122,7 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                             shared->noRoom = true;
                             return false;
                         }
-                        // Shared for deletion: a waiting side that gives up marks the file for deletion at
-                        // once, so it goes with the last handle even when the program ends before this worker.
-                        file.Reset(CreateFileW(shared->tempFile.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                        file = CreatePartFile(shared->partName);
                         return static_cast<bool>(file);
                     },
                     [&](const char* data, size_t size) {
@@ -95,39 +133,45 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                     &control);
                 if (shared->result.Success()) written = written && flush();
             } catch (...) {
-                written = false;  // out of memory, say: the photo failed and its file goes below
+                written = false;  // out of memory, say: the photo failed and its file goes with its handle
             }
-            const bool created = static_cast<bool>(file);
-            file.Reset();
             // An empty body is no photo.
-            const bool ok = created && written && shared->result.Success() && shared->result.received > 0;
-            shared->saved = ok;  // written before the hand-over, read only when the worker finished first
-            if (ok && control.TryFinish()) return;
-            if (created) DeleteFileW(shared->tempFile.c_str());
+            const bool ok = file && written && shared->result.Success() && shared->result.received > 0;
+            if (ok) shared->file = std::move(file);  // handed over only when the waiting side still waits
+            if (!control.TryFinish()) shared->file.Reset();
         },
-        limitMs, Deadline::SinceStart);
+        TaskLimits{limitMs, INFINITE});
 
     PhotoDownload download;
     switch (outcome) {
         case TaskOutcome::Done:
             download.status = shared->result.status;
-            download.outcome = shared->saved    ? PhotoOutcome::Saved
-                               : shared->noRoom ? PhotoOutcome::NoRoom
-                                                : PhotoOutcome::Failed;
-            if (shared->saved) download.tempFile = shared->tempFile;
+            if (shared->file) {
+                download.outcome = PhotoOutcome::Saved;
+                download.file = std::move(shared->file);
+            } else if (shared->noRoom) {
+                download.outcome = PhotoOutcome::NoRoom;
+            } else {
+                download.outcome =
+                    shared->result.failure == Http::Failure::TimedOut ? PhotoOutcome::TimedOut : PhotoOutcome::Failed;
+            }
             break;
-        case TaskOutcome::TimedOut:
-        case TaskOutcome::Quit:
-            // The worker has usually ended and removed its file by now; one the platform could not wake has
-            // the file marked for deletion here, and it goes with the worker's handle.
-            DeleteFileW(shared->tempFile.c_str());
-            download.outcome = outcome == TaskOutcome::Quit ? PhotoOutcome::Quit : PhotoOutcome::TimedOut;
-            break;
+        case TaskOutcome::TimedOut: download.outcome = PhotoOutcome::TimedOut; break;
+        case TaskOutcome::Quit: download.outcome = PhotoOutcome::Quit; break;
         case TaskOutcome::Failed:
-            DeleteFileW(shared->tempFile.c_str());  // the worker has ended: nothing holds the file any more
-            download.outcome = PhotoOutcome::Failed;
-            break;
         case TaskOutcome::NotStarted: download.outcome = PhotoOutcome::Failed; break;
     }
     return download;
+}
+
+bool KeepPhoto(PhotoDownload& download, const std::wstring& path) {
+    if (!download.file) return false;
+    const HANDLE file = download.file.Get();
+    // Renamed while still marked: a process that dies between the steps leaves nothing behind. A system that
+    // will not rename a file marked for deletion gets the mark taken off first.
+    if (RenameOpenFile(file, path)) return MarkForDeletion(file, false);
+    if (!MarkForDeletion(file, false)) return false;
+    if (RenameOpenFile(file, path)) return true;
+    MarkForDeletion(file, true);
+    return false;
 }

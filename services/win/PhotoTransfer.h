@@ -1,11 +1,15 @@
 #pragma once
-// One photo transfer: the body streams in pieces into a temporary file in the save folder, so memory stays
-// bounded and a failed or cut transfer never leaves a half-written photo or touches an earlier file.
+// One photo transfer: the body streams in pieces into a part file in the save folder, so memory stays bounded,
+// and the system itself deletes that file unless it is kept whole: a failed or cut transfer, or a process that
+// dies in the middle (a crash, End Task, a logoff), never leaves a half-written photo or touches an earlier file.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+
+#include "Handles.h"
+#include "Http.h"
 
 // Free space a photo must leave on the folder's volume: the disk is never filled by an album.
 inline constexpr std::uint64_t kDiskReserveBytes = 256ull << 20;
@@ -15,14 +19,21 @@ enum class PhotoOutcome { Saved, TimedOut, Failed, NoRoom, Quit };
 
 struct PhotoDownload {
     PhotoOutcome outcome = PhotoOutcome::Failed;
-    std::wstring tempFile;  // holds the whole photo when outcome is Saved; the caller renames or deletes it
+    // Saved: the open part file, whole, still marked for deletion; KeepPhoto gives it its name.
+    UniqueKernelHandle file;
     DWORD status = 0;
 };
 
-// Waits with window messages processed. The time limit counts from the start of the transfer; at the limit
-// (or when the program quits) the request is closed and the temporary file goes, even if the program ends
-// first. Only a 2xx answer with a non-empty, complete body is Saved; nothing of any other answer reaches the
-// disk. Without `reserveBytes` free on the folder's volume, before the request or while writing, the photo
-// fails with NoRoom.
+// Waits with window messages processed. The time limit counts from the start of the transfer and holds even
+// while the waiting thread sits in a modal loop: at the limit (or when the program quits) the request is
+// closed and the part file goes. Only a 2xx answer with a non-empty, complete body is Saved; nothing of any
+// other answer reaches the disk. Without `reserveBytes` free on the folder's volume, before the request or
+// while writing, the photo fails with NoRoom.
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
-                                 std::uint64_t reserveBytes = kDiskReserveBytes);
+                                 std::uint64_t reserveBytes = kDiskReserveBytes,
+                                 Http::HostGuard allowHost = &Http::AllowedHost);
+
+// Gives a saved photo its name: the part file becomes `path`, replacing a file of that name, and is no longer
+// deleted when its handle closes. The handle stays open (for the Mark of the Web); false when the photo could
+// not be kept, and then it still goes with its handle.
+[[nodiscard]] bool KeepPhoto(PhotoDownload& download, const std::wstring& path);

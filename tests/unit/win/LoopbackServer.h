@@ -15,7 +15,11 @@ namespace loopback {
 
 class Connection {
 public:
-    Connection(SOCKET socket, std::atomic<ULONGLONG>* gone) : socket_(socket), gone_(gone) {}
+    Connection(SOCKET socket, std::atomic<ULONGLONG>* gone, std::string request)
+        : socket_(socket), gone_(gone), request_(std::move(request)) {}
+
+    // The request's header and whatever of its body came with it.
+    [[nodiscard]] const std::string& Request() const { return request_; }
 
     // False once the client has gone.
     bool Send(std::string_view bytes) {
@@ -57,6 +61,7 @@ private:
 
     SOCKET socket_;
     std::atomic<ULONGLONG>* gone_;
+    std::string request_;
     bool cut_ = false;
 };
 
@@ -64,13 +69,15 @@ class Server {
 public:
     using Script = std::function<void(Connection&)>;
 
-    explicit Server(Script script) : script_(std::move(script)) {
+    // `address`: another loopback address serves as "a second machine" that nothing may reach.
+    explicit Server(Script script, const char* bindAddress = "127.0.0.1")
+        : script_(std::move(script)), address_(bindAddress) {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address{};
         address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_addr.s_addr = inet_addr(address_.c_str());
         int size = sizeof address;
         bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
         listen(listener_, 4);
@@ -88,7 +95,7 @@ public:
     }
 
     [[nodiscard]] std::wstring Url(const wchar_t* path) const {
-        return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
+        return L"http://" + std::wstring(address_.begin(), address_.end()) + L":" + std::to_wstring(port_) + path;
     }
     [[nodiscard]] int Requests() const { return requests_.load(); }
     // When the client closed its end of the last connection (GetTickCount64), 0 if it has not.
@@ -108,10 +115,11 @@ private:
             DWORD sendLimitMs = 10000;
             const auto* limit = reinterpret_cast<const char*>(&sendLimitMs);
             setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, limit, sizeof sendLimitMs);
-            if (ReadRequest(client)) {
+            std::string request;
+            if (ReadRequest(client, &request)) {
                 ++requests_;
                 gone_ = 0;
-                Connection connection(client, &gone_);
+                Connection connection(client, &gone_, std::move(request));
                 script_(connection);
                 // A kept connection is given a moment before it goes, as a server's keep-alive would.
                 if (!connection.WasCut()) connection.AwaitClose(300);
@@ -119,19 +127,19 @@ private:
             closesocket(client);
         }
     }
-    static bool ReadRequest(SOCKET client) {
-        std::string request;
+    static bool ReadRequest(SOCKET client, std::string* request) {
         char buffer[4096];
-        while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+        while (request->find("\r\n\r\n") == std::string::npos && request->size() < 65536) {
             const int got = recv(client, buffer, sizeof buffer, 0);
             if (got <= 0) return false;
-            request.append(buffer, static_cast<size_t>(got));
+            request->append(buffer, static_cast<size_t>(got));
         }
         // A post's body follows its header; the tests' posts are small enough to have come with it.
         return true;
     }
 
     Script script_;
+    std::string address_;
     SOCKET listener_ = INVALID_SOCKET;
     int port_ = 0;
     std::atomic<bool> stop_{false};
