@@ -10,8 +10,8 @@ namespace {
 
 constexpr size_t npos = std::wstring_view::npos;
 
-bool IsControl(wchar_t c) {
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
+bool IsBlankOrControl(wchar_t c) {
+    return c <= 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
 }
 
 // What a host name may hold. Anything else, non-ASCII letters too, is refused: the platform maps full-width
@@ -204,7 +204,7 @@ bool IsAllowedHost(std::wstring_view host) {
 }
 
 bool IsAllowedAddress(std::wstring_view address) {
-    if (std::any_of(address.begin(), address.end(), [](wchar_t c) { return c == L' ' || IsControl(c); })) return false;
+    if (std::any_of(address.begin(), address.end(), IsBlankOrControl)) return false;
     const auto host = HostOf(address);
     return host && IsAllowedHost(*host);
 }
