@@ -170,8 +170,14 @@ class StopAndClose(AlbumRun):
         folder = self.folder("stopped")
         self.configure(album_address(11, 22), folder)
 
-        # While the page loads the button still reads 下 载: a second click starts nothing.
+        # A click while the page loads gives the page up: the line says so, the button still reads 下 载, and
+        # no photo is asked for. The next click starts the run.
         self.press_down()
+        self.site.wait_request(path="/photo/11/album-22", timeout=20)
+        self.press_down()
+        self.wait_info(STOPPED, timeout=10)
+        self.assertEqual(self.controls(DOWN_BUTTON)[0]["text"], DOWN)
+        self.assertEqual(len(self.photo_requests()), 0)
         self.press_down()
         self.app.wait_text(DOWN_BUTTON, STOP, timeout=20)
         self.wait_info(counting(8))
