@@ -49,8 +49,10 @@ DEFAULT_CONFIG = {
     # "owner/album": {"photos": [url or {"url", "size" or "file", "fault"}]} or {"count": N, "host": H, "size": S}
     # or {"page": "raw text served as is"}.
     "albums": {},
-    # path or full address -> {"kind": 404|500|status|stall|cut|delay|slow|never_finish|empty|dribble|chunked|
-    # nolength|oversize, ...} (empty: the normal status with an empty body; "delay_ms" makes any of them late).
+    # path or full address -> {"kind": 404|500|status|redirect|stall|cut|delay|slow|never_finish|empty|dribble|
+    # chunked|nolength|oversize, ...} (empty: the normal status with an empty body; "delay_ms" makes any of them
+    # late). redirect: "status" (302; 301, 303, 307 too) with "Location: " + "location" exactly as given (relative
+    # or absolute) and an empty body.
     # dribble: one byte every "ms" (2000) from the header's first byte, or with "from": "body" from the body's
     # byte "prefix" (0) on, for "seconds" (60) at most, then the connection is cut; chunked: chunks of "chunk"
     # bytes (1024), with "cut" the connection closes after "partial" bytes (half) and before the last chunk;
@@ -321,7 +323,8 @@ class Response:
         self.headers = list(headers or [])
 
 
-REASONS = {200: "OK", 302: "Found", 400: "Bad Request", 404: "Not Found", 500: "Internal Server Error"}
+REASONS = {200: "OK", 301: "Moved Permanently", 302: "Found", 303: "See Other", 307: "Temporary Redirect",
+           400: "Bad Request", 404: "Not Found", 500: "Internal Server Error"}
 
 
 def html_page(title, text, extra=""):
@@ -397,6 +400,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if fault is not None and fault.get("kind") in ("404", 404, "500", 500, "status"):
             code = int(fault.get("status") or (500 if fault["kind"] == "status" else fault["kind"]))
             response = Response(code, html_page("%d" % code, "<h1>%d %s</h1>" % (code, REASONS.get(code, ""))))
+        elif fault is not None and fault.get("kind") == "redirect":
+            response = Response(int(fault.get("status") or 302), b"", headers=[("Location", fault["location"])])
         elif host in LOGIN_HOSTS:
             response = self.login_site(path, query, body, record)
         elif host == ALBUM_HOST:

@@ -126,7 +126,9 @@ class RunningSite(unittest.TestCase):
                        "/fmn/p/stall.jpg": {"kind": "stall", "seconds": 1.5},
                        "/fmn/p/twice.jpg": {"kind": "500", "times": 2},
                        "/fmn/p/empty.jpg": {"kind": "empty"},
-                       "/fmn/p/late404.jpg": {"kind": "404", "delay_ms": 300}},
+                       "/fmn/p/late404.jpg": {"kind": "404", "delay_ms": 300},
+                       "/fmn/p/moved.jpg": {"kind": "redirect", "location": "/fmn/p/one.jpg"},
+                       "/fmn/p/other.jpg": {"kind": "redirect", "status": 307, "location": "http://127.0.0.1/a b"}},
         }
         self.server = site.make_server(config)
         self.port = self.server.server_address[1]
@@ -210,6 +212,11 @@ class RunningSite(unittest.TestCase):
         self.assertEqual(statuses, [500, 500, 200])
         with self.assertRaises(http.client.IncompleteRead):
             self.request("fmn.rrimg.com", "GET", "/fmn/p/cut.jpg")
+        # A redirect's address goes out exactly as configured, relative or not, blanks and all.
+        for path, status, location in (("/fmn/p/moved.jpg", 302, "/fmn/p/one.jpg"),
+                                       ("/fmn/p/other.jpg", 307, "http://127.0.0.1/a b")):
+            resp, body = self.request("fmn.rrimg.com", "GET", path)
+            self.assertEqual((resp.status, resp.getheader("Location"), body), (status, location, b""))
 
     def test_an_error_page_can_come_late(self):
         start = time.monotonic()
