@@ -50,7 +50,6 @@ public:
     struct Start {
         WNDPROC previous = nullptr;
         LONG_PTR count = 0;  // {h}#{m}C
-        ISubclass* first = nullptr;
     };
 
     [[nodiscard]] Start Look(HWND hwnd, UINT iMsg) const noexcept {
@@ -58,9 +57,8 @@ public:
         const WindowEntry* window = Lookup(hwnd);
         if (!window) return {};
         const MessageEntry* message = window->Find(iMsg);
-        if (!message) return {reinterpret_cast<WNDPROC>(window->previous), 0, nullptr};
-        return {reinterpret_cast<WNDPROC>(window->previous), static_cast<LONG_PTR>(message->subscribers.size()),
-                message->subscribers.front()};
+        return {reinterpret_cast<WNDPROC>(window->previous),
+                message ? static_cast<LONG_PTR>(message->subscribers.size()) : 0};
     }
 
     // {h}#{m}#{position}, or null where there is no such entry.
@@ -184,8 +182,8 @@ bool Write(HWND hwnd, const PropName& name, LONG_PTR value) noexcept {
 }
 
 LRESULT CallPrevious(WNDPROC previous, HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
-    // Only a window the index has lost (its router installed by another thread a moment ago) has none; the
-    // default procedure keeps it usable.
+    // Only a window the index does not know has none: its router installed by another thread a moment ago, or
+    // still called by a later subclass after the last detach. The default procedure keeps it usable.
     if (!previous) return DefWindowProcW(hwnd, iMsg, wParam, lParam);
     return CallWindowProcW(previous, hwnd, iMsg, wParam, lParam);
 }
@@ -200,7 +198,7 @@ LRESULT Dispatch(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
     for (LONG_PTR i = 1; i <= n; ++i) {
         // Read afresh each time: a subscriber may detach itself or another one while we dispatch.
-        ISubclass* subscriber = i == 1 ? start.first : Index().Subscriber(hwnd, iMsg, i);
+        ISubclass* subscriber = Index().Subscriber(hwnd, iMsg, i);
         if (!subscriber) {
             result = CallPrevious(previous, hwnd, iMsg, wParam, lParam);
             continue;
