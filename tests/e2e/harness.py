@@ -13,6 +13,7 @@ import http.client
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -457,6 +458,30 @@ class App:
     def exited(self, timeout=20):
         """True once the program's process has ended."""
         return self.harness.inspect.process_exited(self.pid, int(timeout * 1000))
+
+    def kill(self, timeout=20):
+        """Ends the program at once, as a crash would: SIGKILL to its Wine process, so nothing of the program runs
+        after it and Wine's server alone closes what it held. Returns the Linux process id.
+
+        The sandbox has its own process namespace, so the one process whose command line names the program is
+        this test's (explorer, which started it, names it in an argument, not as the command).
+        """
+        name = os.path.basename(self.exe).lower()
+        found = []
+        for pid in (p for p in os.listdir("/proc") if p.isdigit()):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    command = f.read().split(b"\0")[0].decode("utf-8", errors="replace")
+            except OSError:
+                continue
+            if command.replace("\\", "/").lower().rsplit("/", 1)[-1] == name:
+                found.append(int(pid))
+        if len(found) != 1:
+            raise HarnessError("%d processes run %s: %r" % (len(found), name, found))
+        os.kill(found[0], signal.SIGKILL)
+        wait_until(lambda: self.pid not in [p["pid"] for p in self.harness.inspect("procs")["procs"]], timeout,
+                   what="Wine to see process %d gone" % self.pid)
+        return found[0]
 
     def dialogs(self):
         """Visible top-level windows of the program other than its main window (message boxes, …)."""

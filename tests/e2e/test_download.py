@@ -402,6 +402,25 @@ class FaultyPhotos(AlbumRun):
         self.wait_info(RUN_FAILED, timeout=120)
         self.assertEqual(len(self.photo_requests()), 4, "no photo of the oversized page was asked for")
 
+    def test_redirects_are_judged_hop_by_hop_and_never_lead_to_this_machine(self):
+        # The site answers on 127.0.0.1 too, so a followed loopback hop would save a photo.
+        base = "http://fmn.rrimg.com/r/"
+        urls = [base + n for n in ("plain.jpg", "loopback.jpg", "moved.jpg", "target.jpg", "loop.jpg")]
+        faults = {"/r/loopback.jpg": {"kind": "redirect", "location": "http://127.0.0.1/r/plain.jpg"},
+                  "/r/moved.jpg": {"kind": "redirect", "status": 301, "location": "/r/target.jpg"},
+                  "/r/loop.jpg": {"kind": "redirect", "status": 307, "location": base + "loop.jpg"}}
+        self.start({"5/8": {"photos": [{"url": u, "size": 5000} for u in urls]}}, faults)
+        folder = self.folder("redirects")
+        self.configure(album_address(5, 8), folder)
+        self.press_down()
+        self.wait_info(result(3, 2))
+        self.assert_album_files(folder, [urls[0], urls[3], urls[3]], ["plain.jpg", "moved.jpg", "target.jpg"])
+        self.assertEqual(self.site.requests(host="127.0.0.1"), [])
+        # The relative hop asked for its target once more; a redirect to itself was followed five times.
+        asked = [r["path"].rsplit("/", 1)[1] for r in self.site.requests(host="fmn.rrimg.com")]
+        self.assertEqual(asked, ["plain.jpg", "loopback.jpg", "moved.jpg", "target.jpg", "target.jpg"]
+                         + ["loop.jpg"] * 6)
+
     def window_screenshot(self, name):
         """The main window alone, saved as ARTIFACTS/name.png."""
         left, top, right, bottom = self.app.tree().top["rect"]
@@ -451,6 +470,33 @@ class StalledPhotos(AlbumRun):
         self.wait_info(result(1, 4))
         self.assertEqual(listing(folder), ["good.jpg"])
         self.assertEqual(self.h.open_files(folder), [])
+
+    def test_a_run_killed_during_a_photo_leaves_its_folder_empty(self):
+        # The photo's first 100 kB come at once, the rest a byte at a time: its part file holds a written piece
+        # when the program dies, and only the mark for deletion set at its creation can remove it then.
+        urls = ["http://fmn.rrimg.com/k/slow.jpg", "http://fmn.rrimg.com/k/next.jpg"]
+        faults = {"/k/slow.jpg": {"kind": "dribble", "from": "body", "prefix": 100000, "ms": 500, "seconds": 60}}
+        self.start({"8/10": {"photos": [{"url": u, "size": 200000} for u in urls]}}, faults)
+        folder = self.folder("killed")
+        self.configure(album_address(8, 10), folder)
+        self.press_down()
+
+        def written_parts():
+            sizes = {n: os.path.getsize(os.path.join(folder, n)) for n in listing(folder)}
+            return {n: b for n, b in sizes.items() if n.startswith("~verdaly-") and n.endswith(".part") and b > 0}
+        parts = wait_until(written_parts, 30, what="a part file with bytes in it")
+        self.assertEqual(listing(folder), list(parts))
+        killed = time.monotonic()
+        self.app.kill()
+
+        def emptied():
+            self.assertEqual(listing(folder), [])
+            return True
+        wait_until(emptied, 5, what="the folder emptied")
+        print("\nkilled run: part file %r gone %.1f s after the kill" % (parts, time.monotonic() - killed))
+        event = wait_until(lambda: self.site.events("/k/slow.jpg"), 10, what="the end of the photo's answer")[0]
+        self.assertEqual(event["outcome"], "client closed")
+        self.assertEqual(self.site.requests(path="/k/next.jpg"), [])
 
 
 if __name__ == "__main__":
