@@ -32,7 +32,8 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
                 state.swallowAltRelease = false;
                 return 1;
             }
-            const bool ctrl = (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+            // Ctrl as of this key's own message: when keys queue up, the live state has moved on past it.
+            const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
             if (skin::IsAltAccelerator(code, vKey, flags, ctrl)) {
                 if (cNCCalcSize* engine = mDeclares::ActiveEngine()) {
                     // Set before the call: the popup's loop runs inside it and may see the release itself.

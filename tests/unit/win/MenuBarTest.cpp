@@ -1,12 +1,14 @@
 // The menu bar on a real window and real menus: popups made owner-drawn and given back whole (long texts too), the
 // owner-draw messages answered for our items only, Alt+letter opening the right bar item when a plain command
-// stands before the popups, and the hooks existing exactly while they are needed.
+// stands before the popups (and not with Ctrl held when the letter went down, however late it is read), and the
+// hooks existing exactly while they are needed.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BaseWindow.h"
@@ -187,6 +189,7 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     // The keyboard hook exists while an engine is attached.
     struct Painter : INCAreaModifier {
         HWND window = nullptr;
+        std::vector<UINT> altKeys;
         HWND hwnd() const noexcept override { return window; }
         void GetTopMarginHeight(int&) noexcept override {}
         void GetLeftMarginWidth(int&) noexcept override {}
@@ -198,7 +201,10 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
         void NCMouseUp(int, int, HDC, int, int, int, int) override {}
         void InitMenuPopup(WPARAM, LPARAM) override {}
         void ExitMenuLoop() override {}
-        bool AltKeyAccelerator(UINT) override { return false; }
+        bool AltKeyAccelerator(UINT vKey) override {
+            altKeys.push_back(vKey);
+            return true;
+        }
     } painter;
     painter.window = window.Hwnd();
     cNCCalcSize first, second;
@@ -206,6 +212,27 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     first.Attach(&painter);
     second.Attach(&painter);
     EXPECT_TRUE(mDeclares::KeyboardHookInstalled());
+
+    // Real keys, all queued before the hook sees the first: Ctrl+Alt+E typed quickly is no Alt+E, though Ctrl is
+    // up again by the time E is read; Alt+V after it is.
+    SendMessageW(window.Hwnd(), WM_NCACTIVATE, TRUE, 0);
+    const DWORD down = 0, up = KEYEVENTF_KEYUP;
+    const std::pair<WORD, DWORD> typed[] = {{VK_CONTROL, down}, {VK_MENU, down}, {'E', down}, {'E', up}, {VK_MENU, up},
+                                            {VK_CONTROL, up},   {VK_MENU, down}, {'V', down}, {'V', up}, {VK_MENU, up}};
+    std::vector<INPUT> keys;
+    for (const auto& [vKey, flags] : typed) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vKey;
+        input.ki.dwFlags = flags;
+        keys.push_back(input);
+    }
+    ASSERT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
+    MSG msg;
+    for (int i = 0; i < 20; ++i, Sleep(10)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    EXPECT_EQ(painter.altKeys, std::vector<UINT>{'V'});
     first.Detach();
     EXPECT_TRUE(mDeclares::KeyboardHookInstalled()) << "one engine is still attached";
     second.Detach();
