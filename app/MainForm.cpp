@@ -13,6 +13,23 @@
 #include "modTray.h"
 #include "resource.h"
 
+namespace {
+
+// In the middle of the work area, at the size the window has.
+void PlaceInWorkArea(HWND hwnd) noexcept {
+    RECT placed{};
+    GetWindowRect(hwnd, &placed);
+    const int width = placed.right - placed.left;
+    const int height = placed.bottom - placed.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
+    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 bool MainForm::CreateMain(int showCommand) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     PicCaption = LoadSkinPicture(instance, IDB_SKIN_CAPTION);
@@ -38,18 +55,8 @@ bool MainForm::CreateMain(int showCommand) {
     args.exStyle = exStyle;
     args.rect = {0, 0, frame.right - frame.left, frame.bottom - frame.top};
     if (!Create(args)) return false;
-
-    RECT placed{};
-    GetWindowRect(Hwnd(), &placed);
-    const int width = placed.right - placed.left;
-    const int height = placed.bottom - placed.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
-    const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
-    SetWindowPos(Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Shown already (OnCreate); a caller that asks for another state than the start-up one gets it now.
     ShowWindow(Hwnd(), showCommand);
-    UpdateWindow(Hwnd());
     return true;
 }
 
@@ -83,6 +90,12 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 bool MainForm::OnCreate() {
     controls_.Create(Hwnd(), dpi_, [this] { OnLoginClick(); });
     Load();
+    // Shown before the creation ends. Wine's desktop decides whether a window has a taskbar button only when it
+    // hears that a top-level window came or went, first of all this one: a window still hidden then got none
+    // until something else came or went, or it was clicked. SW_SHOWDEFAULT is the way the program was started.
+    PlaceInWorkArea(Hwnd());
+    ShowWindow(Hwnd(), SW_SHOWDEFAULT);
+    UpdateWindow(Hwnd());
     return true;
 }
 

@@ -3,6 +3,7 @@
 // one a line, so the harness pays Wine's start-up once instead of once per poll.
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <tlhelp32.h>
 
 #include "Handles.h"
@@ -678,6 +679,93 @@ std::string CmdInfo() {
         .Json();
 }
 
+// ---- what a screen reader reads ----------------------------------------------------------------------------
+
+// One object of a window as a reader gets it from another process: AccessibleObjectFromWindow, OBJID_CLIENT.
+class AccObject {
+public:
+    explicit AccObject(HWND h) {
+        hr_ = AccessibleObjectFromWindow(h, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&acc_));
+    }
+    AccObject(const AccObject&) = delete;
+    AccObject& operator=(const AccObject&) = delete;
+    ~AccObject() {
+        if (acc_) acc_->Release();
+    }
+    IAccessible* Get() const { return acc_; }
+    HRESULT Result() const { return hr_; }
+
+private:
+    IAccessible* acc_ = nullptr;
+    HRESULT hr_ = E_FAIL;
+};
+
+VARIANT SelfChild() {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = CHILDID_SELF;
+    return v;
+}
+
+// A text property as JSON: the string, or null when the object has none (S_FALSE, an error).
+std::string AccText(IAccessible* acc, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    BSTR text = nullptr;
+    const HRESULT hr = (acc->*get)(SelfChild(), &text);
+    std::string out = hr == S_OK && text ? Quote(std::wstring(text, SysStringLen(text))) : "null";
+    SysFreeString(text);
+    return out;
+}
+
+std::string AccNumber(IAccessible* acc, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) {
+    VARIANT v{};
+    const HRESULT hr = (acc->*get)(SelfChild(), &v);
+    std::string out = SUCCEEDED(hr) && v.vt == VT_I4 ? std::to_string(v.lVal) : "null";
+    VariantClear(&v);
+    return out;
+}
+
+std::string AccJson(HWND h) {
+    Obj o;
+    o.Handle("hwnd", h).Int("id", GetDlgCtrlID(h)).Str("class", ClassOf(h));
+    const AccObject object(h);
+    o.Int("hr", static_cast<unsigned long>(object.Result()));
+    if (IAccessible* acc = object.Get()) {
+        o.Raw("role", AccNumber(acc, &IAccessible::get_accRole))
+            .Raw("state", AccNumber(acc, &IAccessible::get_accState))
+            .Raw("name", AccText(acc, &IAccessible::get_accName))
+            .Raw("value", AccText(acc, &IAccessible::get_accValue))
+            .Raw("shortcut", AccText(acc, &IAccessible::get_accKeyboardShortcut))
+            .Raw("action", AccText(acc, &IAccessible::get_accDefaultAction));
+    }
+    return o.Json();
+}
+
+void DescendAcc(HWND parent, std::string& out) {
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        out += (out.empty() ? "" : ",") + AccJson(c);
+        DescendAcc(c, out);
+    }
+}
+
+// acc --hwnd TOP: every descendant as a reader reads it. acc --hwnd CONTROL --do: its default action, and how long
+// the call took (a reader must not wait for what the action sets going).
+std::string CmdAcc(const Args& a) {
+    HWND h = TargetWindow(a);
+    if (!h || !IsWindow(h)) return Error("not found");
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
+    if (a.count(L"--do")) {
+        const AccObject object(h);
+        if (!object.Get()) return Error("no object");
+        const ULONGLONG start = GetTickCount64();
+        const HRESULT hr = object.Get()->accDoDefaultAction(SelfChild());
+        return Obj().Int("hr", static_cast<unsigned long>(hr)).Int("ms", static_cast<long long>(GetTickCount64() - start)).Json();
+    }
+    std::string list;
+    DescendAcc(h, list);
+    return Obj().Raw("controls", "[" + list + "]").Json();
+}
+
 std::string Run(const std::vector<std::wstring>& argv) {
     if (argv.empty()) return Error("no command");
     Args a;
@@ -708,6 +796,7 @@ std::string Run(const std::vector<std::wstring>& argv) {
     if (c == L"clipboard-set") return CmdClipboardSet(a);
     if (c == L"clipboard-get") return CmdClipboardGet();
     if (c == L"info") return CmdInfo();
+    if (c == L"acc") return CmdAcc(a);
     return Error("unknown command " + ToUtf8(c));
 }
 
