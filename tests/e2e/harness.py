@@ -336,6 +336,15 @@ class Inspector:
     def info(self):
         return self("info")
 
+    def acc(self, hwnd):
+        """Every control below hwnd as a screen reader in this other process reads it: {id: {role, name, value,
+        state, shortcut, action, hr}}; a text the control does not have reads None."""
+        return {c["id"]: c for c in self("acc", "--hwnd", hwnd)["controls"]}
+
+    def acc_do(self, hwnd):
+        """A reader's default action on one control: {"hr", "ms"}, ms the time the call took."""
+        return self("acc", "--hwnd", hwnd, "--do")
+
 
 # --------------------------------------------------------------------------------------- the program
 
@@ -523,6 +532,14 @@ class Harness:
 
     def path(self, name):
         return os.path.join(self.appdir, name)
+
+    def taskbar_buttons(self):
+        """The visible buttons of Wine's taskbar for windows, the Start button left out. Wine shows a window's
+        button only for a visible, unowned window without WS_EX_TOOLWINDOW, judged when a top-level window comes
+        or goes (or one is clicked)."""
+        tray = self.top_windows(cls="Shell_TrayWnd")[0]
+        buttons = [w for w in self.inspect.tree(tray.hwnd).windows[1:] if w["class"].lower() == "button"]
+        return [w for w in buttons[1:] if w["visible"]]
 
     def client_sockets(self):
         """Sockets to the site that their owner has not closed yet (open, or closed by the site only)."""
