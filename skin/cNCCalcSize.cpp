@@ -422,10 +422,15 @@ LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT cNCCalcSize::OnSetText(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    // The system would paint its own caption with the new text before ours is back.
+    // The system paints its own caption with the new text, before ours is back, only for a window with a whole
+    // WS_CAPTION: half of it goes for the call. WS_VISIBLE stays, or clicks arriving meanwhile would pass the window
+    // over and land on the desktop behind it.
     inSetCursor_ = true;
-    const LRESULT result =
-        WithoutVisibleStyle(hwnd, [&] { return MSubclass::CallOldWindowProc(hwnd, WM_SETTEXT, wParam, lParam); });
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    const bool captioned = (style & WS_CAPTION) == WS_CAPTION;
+    if (captioned) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_DLGFRAME));
+    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_SETTEXT, wParam, lParam);
+    if (captioned) SetWindowLongPtrW(hwnd, GWL_STYLE, style);
     inSetCursor_ = false;
     Repaint();
     return result;

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "BaseWindow.h"
@@ -22,6 +24,7 @@ namespace {
 struct FrameProbe : BaseWindow {
     std::vector<WPARAM> commands;
     std::vector<bool> visibleWhileSettingCursor;
+    int clicks = 0;
 
     explicit FrameProbe(DWORD style, int width = 300, int height = 200) {
         WindowArgs args;
@@ -38,6 +41,7 @@ protected:
             return 0;
         }
         if (msg == WM_SETCURSOR) visibleWhileSettingCursor.push_back(IsWindowVisible(Hwnd()) != FALSE);
+        if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) ++clicks;
         return BaseWindow::HandleMessage(msg, wParam, lParam);
     }
 };
@@ -208,6 +212,39 @@ TEST_F(FrameEngine, TheSystemPaintsNoCaptionOverThePaintersOnActivationOrNewText
     EXPECT_TRUE(GetWindowLongPtrW(window.Hwnd(), GWL_STYLE) & WS_VISIBLE);
 }
 
+TEST_F(FrameEngine, ClicksArrivingWhileTheTitleChangesReachTheWindow) {
+    // A click goes to the window that is visible under the pointer when it arrives: a window without WS_VISIBLE
+    // for a moment while its title changes would lose the clicks of that moment to the desktop behind it.
+    const HWND hwnd = window.Hwnd();
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    POINT at{100, 60};
+    ClientToScreen(hwnd, &at);
+    SetCursorPos(at.x, at.y);
+    Pump();
+    window.clicks = 0;
+    constexpr int kClicks = 40;
+    std::atomic<bool> done{false};
+    std::thread clicker([&done] {
+        for (int i = 0; i < kClicks; ++i, Sleep(3)) {
+            INPUT click[2]{};
+            click[0].type = click[1].type = INPUT_MOUSE;
+            click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(2, click, sizeof(INPUT));
+        }
+        done = true;
+    });
+    for (int i = 0; !done; ++i) {
+        SetWindowTextW(hwnd, i % 2 ? L"Odd" : L"Even");
+        Pump();
+    }
+    clicker.join();
+    Sleep(50);
+    Pump();
+    EXPECT_EQ(window.clicks, kClicks);
+}
+
 // Caption and border pictures of the main window's layout, every pixel a colour of its own position.
 Picture PatternPicture(int width, int height) {
     BITMAPINFO bi{};
@@ -254,8 +291,8 @@ TEST_F(FrameEngine, SettingTheCursorLeavesTheWindowVisibleAndAStandardMenuAlways
     // Input that arrives while the window lacks WS_VISIBLE passes it over: a click would land on the desktop.
     const HWND hwnd = window.Hwnd();
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    const UniqueWindow child(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, hwnd, nullptr,
-                                             nullptr, nullptr));
+    const UniqueWindow child(
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, hwnd, nullptr, nullptr, nullptr));
     const struct {
         HWND over;
         WORD code;
