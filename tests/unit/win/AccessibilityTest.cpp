@@ -34,8 +34,9 @@ void Pump() {
     }
 }
 
+// The whole string, by its length: a stray terminator inside would count.
 std::wstring Take(BSTR text) {
-    std::wstring out = text ? text : L"";
+    std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
     SysFreeString(text);
     return out;
 }
@@ -185,8 +186,8 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
              return b;
          },
          ROLE_SYSTEM_PUSHBUTTON, L"粘 贴", none, kPressed, kUnavailable, none, L"Press"},
-        {"a caption with an access key", [](Accessibility& t) { return t.Button(L"&Go && stop").Hwnd(); },
-         ROLE_SYSTEM_PUSHBUTTON, L"Go & stop", none, kFocusable, kUnavailable, L"Alt+G", L"Press"},
+        {"a caption with an access key", [](Accessibility& t) { return t.Button(L"&all && stop").Hwnd(); },
+         ROLE_SYSTEM_PUSHBUTTON, L"all & stop", none, kFocusable, kUnavailable, L"Alt+A", L"Press"},
         {"disabled itself",
          [](Accessibility& t) {
              isButton& b = t.Button(L"目 录");
@@ -227,6 +228,15 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
                  .Hwnd();
          },
          ROLE_SYSTEM_PROGRESSBAR, L"NicePressBar", L"100%", kReadOnly, kUnavailable, none, none},
+        {"the bar showing its own text plainly",
+         [](Accessibility& t) {
+             return t.Bar([](ProgressBarModel& m) {
+                         m.SetTextStyle(3);
+                         m.SetTextEffect(1);
+                     })
+                 .Hwnd();
+         },
+         ROLE_SYSTEM_PROGRESSBAR, L"NicePressBar", L"0%", kReadOnly, kUnavailable, none, none},
         {"the bar whose text no effect draws",
          [](Accessibility& t) {
              return t.Bar([](ProgressBarModel& m) {
@@ -298,6 +308,10 @@ TEST_F(Accessibility, ReadersHearOfNameStateAndValueChangesAndOfTheContainerArou
 
     SetWindowTextW(down, L"停 止");
     EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, down), 1);
+    isButton::FromHwnd(down)->Core().SetEnabled(false);
+    EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1);
+    isButton::FromHwnd(down)->Core().SetEnabled(true);
+    EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1);
     EnableWindow(container, FALSE);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1) << "the container's button hears of it";
     EnableWindow(container, TRUE);
@@ -308,6 +322,12 @@ TEST_F(Accessibility, ReadersHearOfNameStateAndValueChangesAndOfTheContainerArou
     EXPECT_EQ(heard(EVENT_OBJECT_VALUECHANGE, bar.Hwnd()), 0) << "a tick that changes nothing is not told";
     bar.Model().SetMax(200);
     EXPECT_EQ(heard(EVENT_OBJECT_VALUECHANGE, bar.Hwnd()), 1) << "21% now";
+    bar.Model().SetTextStyle(3);
+    EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, bar.Hwnd()), 1) << "the bar shows its text now";
+    bar.Model().SetText(L"almost");
+    EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, bar.Hwnd()), 1);
+    bar.Model().SetEnabled(false);
+    EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, bar.Hwnd()), 1);
     UnhookWinEvent(hook);
 }
 
