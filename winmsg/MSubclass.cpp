@@ -167,8 +167,9 @@ private:
     std::unordered_map<HWND, WindowEntry> windows_;
 };
 
-// Never destroyed: windows may still get messages while the process's statics are torn down.
-RouterIndex& Index() noexcept {
+// Never destroyed: windows may still get messages while the process's statics are torn down. Made by the first
+// attach, before any router can run.
+RouterIndex& Index() {
     static RouterIndex* const index = new RouterIndex;
     return *index;
 }
