@@ -312,6 +312,10 @@ TEST_F(Accessibility, ReadersHearOfNameStateAndValueChangesAndOfTheContainerArou
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1);
     isButton::FromHwnd(down)->Core().SetEnabled(true);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1);
+    isButton::FromHwnd(down)->Core().SetValue(true);
+    EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1) << "checked, for a check button";
+    isButton::FromHwnd(down)->Core().SetBackColor(0x00FF00);
+    EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 0) << "a colour is nothing a reader hears";
     EnableWindow(container, FALSE);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1) << "the container's button hears of it";
     EnableWindow(container, TRUE);
