@@ -759,7 +759,10 @@ std::string CmdAcc(const Args& a) {
         if (!object.Get()) return Error("no object");
         const ULONGLONG start = GetTickCount64();
         const HRESULT hr = object.Get()->accDoDefaultAction(SelfChild());
-        return Obj().Int("hr", static_cast<unsigned long>(hr)).Int("ms", static_cast<long long>(GetTickCount64() - start)).Json();
+        return Obj()
+            .Int("hr", static_cast<unsigned long>(hr))
+            .Int("ms", static_cast<long long>(GetTickCount64() - start))
+            .Json();
     }
     std::string list;
     DescendAcc(h, list);

@@ -211,42 +211,47 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
          ROLE_SYSTEM_PROGRESSBAR, none, L"42%", kReadOnly, kUnavailable | kFocusable, none, none},
         {"the bar at a third",
          [](Accessibility& t) {
-             return t.Bar([](ProgressBarModel& m) {
-                         m.SetMax(3);
-                         m.SetValue(1);
-                     })
+             return t
+                 .Bar([](ProgressBarModel& m) {
+                     m.SetMax(3);
+                     m.SetValue(1);
+                 })
                  .Hwnd();
          },
          ROLE_SYSTEM_PROGRESSBAR, none, L"33.3333333333333%", kReadOnly, kUnavailable, none, none},
         {"the bar showing its own text",
          [](Accessibility& t) {
-             return t.Bar([](ProgressBarModel& m) {
-                         m.SetTextStyle(3);
-                         m.SetTextEffect(5);
-                         m.SetValue(100);
-                     })
+             return t
+                 .Bar([](ProgressBarModel& m) {
+                     m.SetTextStyle(3);
+                     m.SetTextEffect(5);
+                     m.SetValue(100);
+                 })
                  .Hwnd();
          },
          ROLE_SYSTEM_PROGRESSBAR, L"NicePressBar", L"100%", kReadOnly, kUnavailable, none, none},
         {"the bar showing its own text plainly",
          [](Accessibility& t) {
-             return t.Bar([](ProgressBarModel& m) {
-                         m.SetTextStyle(3);
-                         m.SetTextEffect(1);
-                     })
+             return t
+                 .Bar([](ProgressBarModel& m) {
+                     m.SetTextStyle(3);
+                     m.SetTextEffect(1);
+                 })
                  .Hwnd();
          },
          ROLE_SYSTEM_PROGRESSBAR, L"NicePressBar", L"0%", kReadOnly, kUnavailable, none, none},
         {"the bar whose text no effect draws",
          [](Accessibility& t) {
-             return t.Bar([](ProgressBarModel& m) {
-                         m.SetTextStyle(3);
-                         m.SetTextEffect(0);
-                     })
+             return t
+                 .Bar([](ProgressBarModel& m) {
+                     m.SetTextStyle(3);
+                     m.SetTextEffect(0);
+                 })
                  .Hwnd();
          },
          ROLE_SYSTEM_PROGRESSBAR, none, L"0%", kReadOnly, kUnavailable, none, none},
-        {"the bar disabled", [](Accessibility& t) { return t.Bar([](ProgressBarModel& m) { m.SetEnabled(false); }).Hwnd(); },
+        {"the bar disabled",
+         [](Accessibility& t) { return t.Bar([](ProgressBarModel& m) { m.SetEnabled(false); }).Hwnd(); },
          ROLE_SYSTEM_PROGRESSBAR, none, L"0%", kUnavailable | kReadOnly, 0, none, none},
         {"the bar inside a disabled container",
          [](Accessibility& t) {
