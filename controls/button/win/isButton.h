@@ -22,8 +22,9 @@
 class isButton : public HostedControl, private button::ButtonSite, private IButtonHookClient {
 public:
     static constexpr const wchar_t* kClassName = L"isButton";
-    // Posted to itself for a screen reader's default action: a click, as the access key makes one.
-    static constexpr UINT kReaderClickMessage = WM_USER + 1;
+    // Posted to itself for a screen reader's default action: a click, as the access key makes one. Clear of the
+    // dialog manager's DM_* messages, which start at WM_USER.
+    static constexpr UINT kReaderClickMessage = WM_USER + 0x100;
 
     // Creates a button window that owns its control; reads args.persisted when given, else a new instance.
     static HWND Create(const HostedControlArgs& args);
