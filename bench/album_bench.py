@@ -1,27 +1,39 @@
-"""Album download figures: Verdaly against curl on the local imitation site, the processor time of a stalled
-page load and the memory of one huge photo. Prints figures, asserts nothing.
+"""Verdaly's figures in one table: an album against the plainest WinINet loop and curl on the local imitation site,
+what the message router adds per message, cold start against the plainest window and against the platform's own
+share of a window like ours, the paint figures, the processor time of a stalled page load and the memory of one
+huge photo. Prints figures, asserts nothing.
 
 Runs inside tests/e2e/sandbox.sh (bench/run does that). The site times photo transfers itself, from the first
-photo request to the last photo byte sent, so the album page and the closing probe stay out of the figures.
+photo request to the last photo byte sent, so the album page and the closing probe stay out of the figures. Every
+timed figure is the minimum of RUNS runs, the contenders taking turns, so a slow moment of the shared machine
+falls on one run of one of them, not on all of one. Nothing looks at a window while it is being timed.
 """
 import os
+import re
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
 
-from harness import BUILD, WINE, Harness, site  # noqa: E402
+from harness import BUILD, EXE, WINE, Harness, site  # noqa: E402
 from test_download import (ALBUM_BOX, DOWN_BUTTON, DOWN_INFO, EMAIL, FOLDER_BOX, LOGGED_IN,  # noqa: E402
                            PASSWORD, RUN_FAILED, album_address,
                            windows_path)
 
 LOOP = os.path.join(BUILD, "bench", "verdaly-wininet-loop.exe")
+COLDSTART = os.path.join(BUILD, "bench", "verdaly-coldstart.exe")
+PLAIN_WINDOW = os.path.join(BUILD, "bench", "verdaly-plain-window.exe")
+PLAIN_CONTROLS = os.path.join(BUILD, "bench", "verdaly-plain-controls.exe")
+PAINT = os.path.join(BUILD, "bench", "verdaly-paint-bench.exe")
+ROUTER = os.path.join(BUILD, "bench", "router_bench.exe")
 PHOTOS, PHOTO_SIZE = 200, 200 * 1024
 HUGE = 512 << 20
 STALL_SECONDS = 10
-RUNS = 3  # each album timing is the median of this many runs; single runs vary by a few per cent
+RUNS = 5  # each timed figure is the minimum of this many runs; single runs vary by several per cent
 ALBUMS = {
     "9/200": {"count": PHOTOS, "size": PHOTO_SIZE},
     "9/1": {"photos": [{"url": "http://fmn.rrimg.com/fmn/huge/huge.jpg", "size": HUGE}]},
@@ -38,9 +50,69 @@ class Timing:
         self.gap_ms = stats["between_photos"] * 1000.0 / max(1, stats["photo_responses"] - 1)
 
 
-def median_run(measure, times=RUNS):
-    runs = sorted((measure() for _ in range(times)), key=lambda t: t.seconds)
-    return runs[len(runs) // 2], runs[0].seconds, runs[-1].seconds
+def alternating(measures, times=RUNS):
+    """Each measure `times` times, taking turns; per measure its fastest run and the range of all."""
+    runs = [[] for _ in measures]
+    for _ in range(times):
+        for i, measure in enumerate(measures):
+            runs[i].append(measure())
+    return [(min(r, key=lambda t: t.seconds), min(t.seconds for t in r), max(t.seconds for t in r)) for r in runs]
+
+
+def run_wine(args, cwd=None, timeout=600):
+    """A Win32 tool's printed lines. Output goes through a file: a Wine service started by the call would inherit
+    a pipe and keep it open after the call ends."""
+    with tempfile.TemporaryFile() as out:
+        done = subprocess.run([WINE] + args, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        return done.returncode, out.read().decode("utf-8", errors="replace").splitlines()
+
+
+def cold_start(workdir):
+    """Milliseconds to a shown, painted, idle main window: {program: (minimum, [runs])}, the programs in turn."""
+    folder = os.path.join(workdir, "coldstart")
+    os.makedirs(folder, exist_ok=True)
+    programs = (PLAIN_WINDOW, PLAIN_CONTROLS, EXE)
+    _, lines = run_wine([COLDSTART, str(RUNS), windows_path(folder)] + [windows_path(p) for p in programs],
+                        cwd=folder)
+    found = {}
+    for line in lines:
+        parts = line.split()
+        if len(parts) >= 2 and parts[1] != "no":
+            found[parts[0]] = (float(parts[1]), [float(t) for t in parts[2:]])
+    return [found.get(os.path.basename(p)) for p in programs]
+
+
+def router_costs():
+    """The router's added nanoseconds per message, without and with a subscriber: the minimum of RUNS runs."""
+    idle, subscribed, plain = [], [], []
+    for _ in range(RUNS):
+        _, lines = run_wine([ROUTER])
+        for line in lines:
+            added = re.search(r"\(\+(-?\d+) ns\)", line)
+            if "without the router" in line:
+                plain.append(float(re.search(r"(\d+) ns/msg", line).group(1)))
+            elif added and "no subscriber" in line:
+                idle.append(float(added.group(1)))
+            elif added and "one subscriber" in line:
+                subscribed.append(float(added.group(1)))
+    if not (idle and subscribed and plain):
+        return None
+    return min(plain), min(idle), min(subscribed)
+
+
+def paint_figures(workdir):
+    """(what, control, minimum µs, median µs) for the frame and each of our controls."""
+    folder = os.path.join(workdir, "paint")
+    os.makedirs(folder, exist_ok=True)
+    _, lines = run_wine([PAINT], cwd=folder)
+    rows = []
+    for line in lines:
+        m = re.match(r"(.+?)\s{2,}(\S*)\s+min\s+([\d.]+) us\s+median\s+([\d.]+) us", line)
+        if m:
+            rows.append((m.group(1).strip(), m.group(2), float(m.group(3)), float(m.group(4))))
+    return rows
 
 
 class Bench:
@@ -196,32 +268,71 @@ class Bench:
 
 
 def main():
+    table = []
+    workdir = tempfile.mkdtemp(prefix="verdaly-bench-")
+    print("Each timed figure is the minimum of %d runs, the contenders taking turns." % RUNS, flush=True)
+    # The window figures first, while no other program of ours runs.
+    plain, floor, ours = cold_start(workdir)
+    if plain and floor and ours:
+        print("cold start         plain window %.0f ms, the same controls made plainly %.0f ms, Verdaly %.0f ms"
+              " (runs %s)" % (plain[0], floor[0], ours[0], " ".join("%.0f" % t for t in ours[1])), flush=True)
+        table.append(("cold start to a visible main window", "%.0f ms" % ours[0],
+                      "plain window %.0f ms; the same controls made plainly %.0f ms" % (plain[0], floor[0]),
+                      "%.2f × plain window, %.2f × same controls" % (ours[0] / plain[0], ours[0] / floor[0])))
+    else:
+        print("cold start         not measured: %r" % ((plain, floor, ours),), flush=True)
+    router = router_costs()
+    if router:
+        send, idle, subscribed = router
+        print("router             +%.2f µs per message nobody subscribed, +%.2f µs with one subscriber (a plain"
+              " send %.2f µs)" % (idle / 1000, subscribed / 1000, send / 1000), flush=True)
+        table.append(("router, message nobody subscribed", "+%.2f µs" % (idle / 1000),
+                      "a plain send %.2f µs" % (send / 1000), ""))
+        table.append(("router, one subscriber", "+%.2f µs" % (subscribed / 1000), "", ""))
+    for what, control, low, median in paint_figures(workdir):
+        name = what + (" " + control if control else "")
+        print("paint              %-40s min %6.1f µs, median %6.1f µs" % (name, low, median), flush=True)
+        table.append(("paint: " + name, "%.0f µs" % low, "median %.0f µs" % median, ""))
+
     bench = Bench()
     try:
-        print("%d photos of %d KB, each figure the median of %d runs (range in brackets); 'between' is the time per"
-              " photo from one photo's last byte to the next request, the client's own share; the WinINet loop is"
-              " the plainest loop on the platform saving the same files" % (PHOTOS, PHOTO_SIZE // 1024, RUNS),
-              flush=True)
+        print("%d photos of %d KB; 'between' is the time per photo from one photo's last byte to the next request,"
+              " the client's own share; the WinINet loop is the plainest loop on the platform saving the same files"
+              % (PHOTOS, PHOTO_SIZE // 1024), flush=True)
         cookie = bench.session_cookie()
         for delay in (0, 20):
             bench.site.control("/config", {"photo_delay_ms": delay})
-            timings = [median_run(measure) for measure in
-                       (bench.verdaly_album, lambda: bench.loop_album(cookie), lambda: bench.curl_album(cookie))]
+            timings = alternating((bench.verdaly_album, lambda: bench.loop_album(cookie),
+                                   lambda: bench.curl_album(cookie)))
             label = "bare loopback" if delay == 0 else "%d ms per photo" % delay
-            for name, (median, low, high) in zip(("Verdaly", "WinINet loop", "curl"), timings):
-                print("%-18s %-13s %6.2f s (%.2f-%.2f)  between %.2f ms" % (label, name, median.seconds, low, high,
-                                                                          median.gap_ms), flush=True)
-            ours, loop, curl = (t[0].seconds for t in timings)
+            for name, (best, low, high) in zip(("Verdaly", "WinINet loop", "curl"), timings):
+                print("%-18s %-13s %6.2f s (runs %.2f-%.2f)  between %.2f ms" % (label, name, best.seconds, low, high,
+                                                                              best.gap_ms), flush=True)
+            ours, loop, curl = (t[0] for t in timings)
             print("%-18s ratio to curl %.2f, to the WinINet loop %.2f; the loop to curl %.2f"
-                  % (label, ours / curl, ours / loop, loop / curl), flush=True)
+                  % (label, ours.seconds / curl.seconds, ours.seconds / loop.seconds, loop.seconds / curl.seconds),
+                  flush=True)
+            table.append(("album, " + label, "%.2f s, between %.2f ms" % (ours.seconds, ours.gap_ms),
+                          "WinINet loop %.2f s (%.2f ms); curl %.2f s (%.2f ms)"
+                          % (loop.seconds, loop.gap_ms, curl.seconds, curl.gap_ms),
+                          "%.2f × curl, %.2f × the loop" % (ours.seconds / curl.seconds, ours.seconds / loop.seconds)))
         bench.site.control("/config", {"photo_delay_ms": 0})
         cpu, wall = bench.stalled_page_cpu()
         print("stalled page load  %.3f s of processor time in %.1f s" % (cpu, wall), flush=True)
+        table.append(("stalled page load, processor time", "%.3f s in %.1f s" % (cpu, wall), "", ""))
         peak, sampled, seconds, size = bench.huge_photo_memory()
         print("512 MB photo       peak memory growth %.1f MB (sampled %.1f MB), %.1f s, file %d bytes"
               % (peak, sampled, seconds, size), flush=True)
+        table.append(("512 MB photo, memory growth", "%.1f MB (sampled %.1f MB)" % (peak, sampled),
+                      "%.1f s" % seconds, ""))
     finally:
         bench.stop()
+    shutil.rmtree(workdir, ignore_errors=True)
+    print()
+    print("| what | Verdaly | beside it | ratio |")
+    print("|---|---|---|---|")
+    for row in table:
+        print("| %s |" % " | ".join(row))
 
 
 if __name__ == "__main__":
