@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "AlbumRules.h"
 #include "BackgroundTask.h"
 #include "BaseWindow.h"
 #include "ControlTable.h"
 #include "FileCFG.h"
 #include "Handles.h"
+#include "PhotoNames.h"
 #include "Picture.h"
 #include "cNeoCaption.h"
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "AddressGuard.h"
+#include "AlbumPage.h"
 #include "Clipboard.h"
 #include "DirPath.h"
 #include "Http.h"

@@ -1,6 +1,6 @@
 // Album and photo addresses as a paste or a page could write them, and the hosts a transfer connects to.
 #include "AddressGuard.h"
-#include "AlbumRules.h"
+#include "AlbumPage.h"
 #include "FuzzInput.h"
 
 namespace {

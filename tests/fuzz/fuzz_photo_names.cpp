@@ -2,8 +2,9 @@
 // file name Windows keeps as it is, and differ from every other name of the run.
 #include <set>
 
-#include "AlbumRules.h"
+#include "AlbumPage.h"
 #include "FuzzInput.h"
+#include "PhotoNames.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "AddressGuard.h"
-#include "AlbumRules.h"
+#include "AlbumPage.h"
+#include "PhotoNames.h"
 #include "ZoneIdentifier.h"
 
 namespace {

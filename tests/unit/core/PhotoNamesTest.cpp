@@ -4,46 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "AlbumRules.h"
+#include "PhotoNames.h"
 
 namespace {
-
-constexpr std::wstring_view kHost = L"photo.renren.com";
-
-TEST(AlbumPageAddress, OwnerAndAlbumIdsAreCutOutOfTheAddress) {
-    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/album-456?frombox=1", kHost),
-              L"http://photo.renren.com/photo/123/album-456");
-    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/album-456#comments", kHost),
-              L"http://photo.renren.com/photo/123/album-456");
-    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/album-456#c?x", kHost),
-              L"http://photo.renren.com/photo/123/album-456#c");  // "?" wins over "#"
-    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/ 123 /album- 456 ", kHost),
-              L"http://photo.renren.com/photo/123/album-456");
-}
-
-TEST(AlbumPageAddress, MalformedAddressesFailOrFollowTheMarkers) {
-    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/", kHost), std::nullopt);  // no "/album"
-    EXPECT_EQ(AlbumPageAddress(L"", kHost), std::nullopt);
-    // Without "photo/" the owner id runs from position 6 up to "/album".
-    EXPECT_EQ(AlbumPageAddress(L"abcdefgh/album-9", kHost), L"http://photo.renren.com/photo/fgh/album-9");
-}
-
-TEST(PhotoPieces, EveryLoadingMarkerStartsOnePhoto) {
-    const std::wstring page =
-        L"<head>x</head><img class=\"loading\" data-src=\"http://h/a/1.jpg\"/><img class=\"loading\" "
-        L"data-src=\"http://h/b/2.jpg?x\"/>";
-    const auto pieces = PhotoPieces(page);
-    ASSERT_EQ(pieces.size(), 2u);
-    EXPECT_EQ(PhotoAddress(pieces[0]), L"http://h/a/1.jpg");
-    EXPECT_EQ(PhotoAddress(pieces[1]), L"http://h/b/2.jpg");
-    EXPECT_TRUE(PhotoPieces(L"").empty());
-    EXPECT_TRUE(PhotoPieces(L"<html>no photos</html>").empty());
-}
-
-TEST(PhotoAddress, APieceWithoutJpgAfterTheMarkerFails) {
-    EXPECT_EQ(PhotoAddress(L" data-src=\"http://h/a.png\""), std::nullopt);
-    EXPECT_EQ(PhotoAddress(L" x.jpg data-src=\"http://h/a\""), std::nullopt);
-}
 
 TEST(PhotoFileName, TheThreeSchemes) {
     EXPECT_EQ(PhotoFileName(NamingScheme::UrlInitName, L"http://h/abc/x_1.jpg", 0, 12), L"x_1.jpg");
@@ -107,17 +70,6 @@ TEST(MakeSafeFileName, EveryReservedDeviceNameIsMadeAFileName) {
     for (const wchar_t* name :
          {L"CO.jpg", L"CONS.jpg", L"COM.jpg", L"COM10.jpg", L"LPTX.jpg", L"NULL.jpg", L"xCON.jpg"})
         EXPECT_EQ(MakeSafeFileName(name, 0), name);
-}
-
-TEST(ProgressPercent, RoundsToTheNearestWithHalvesToTheEvenNeighbour) {
-    EXPECT_EQ(ProgressPercent(0, 12), 0);
-    EXPECT_EQ(ProgressPercent(5, 12), 42);  // 41.67
-    EXPECT_EQ(ProgressPercent(1, 8), 12);   // 12.5 goes down to the even 12
-    EXPECT_EQ(ProgressPercent(3, 8), 38);   // 37.5 goes up to the even 38
-    EXPECT_EQ(ProgressPercent(1, 200), 0);  // 0.5
-    EXPECT_EQ(ProgressPercent(3, 200), 2);  // 1.5
-    EXPECT_EQ(ProgressPercent(12, 12), 100);
-    EXPECT_EQ(ProgressPercent(0, 0), 0);
 }
 
 TEST(RunFileNames, LaterPhotosOfTheSameNameGetNumberedNames) {
