@@ -33,6 +33,32 @@ bool IsReservedDeviceName(std::wstring_view name) {
     return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
+// Windows drops trailing dots and blanks, which would turn "x.jpg." into another file's name.
+void DropTrailingDotsAndBlanks(std::wstring& name) {
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+}
+
+// Empty or dots only: no file of its own in the folder.
+bool Unusable(const std::wstring& name) {
+    return name.find_first_not_of(L'.') == std::wstring::npos;
+}
+
+std::wstring NumberName(int index) {
+    return std::to_wstring(index + 1) + L".jpg";
+}
+
+// Cut to the longest name kept, with its extension when it has a short one.
+std::wstring Shortened(const std::wstring& name) {
+    if (name.size() <= kMaxNameLength) return name;
+    const size_t dot = name.rfind(L'.');
+    const std::wstring extension = dot != std::wstring::npos && name.size() - dot <= 8 ? name.substr(dot) : L"";
+    size_t keep = kMaxNameLength - extension.size();
+    if (name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF) --keep;  // never half a surrogate pair
+    std::wstring out = name.substr(0, keep) + extension;
+    DropTrailingDotsAndBlanks(out);  // the cut may end the name in one
+    return out;
+}
+
 }  // namespace
 
 std::wstring getFileName(std::wstring_view FilePath) {
@@ -42,7 +68,7 @@ std::wstring getFileName(std::wstring_view FilePath) {
 
 std::wstring PhotoFileName(NamingScheme scheme, std::wstring_view address, int index, int count) {
     switch (scheme) {
-        case NamingScheme::AblumUpName: return std::to_wstring(index + 1) + L".jpg";
+        case NamingScheme::AblumUpName: return NumberName(index);
         case NamingScheme::AblumDownName: return std::to_wstring(count - index) + L".jpg";
         case NamingScheme::UrlInitName: break;
     }
@@ -57,19 +83,15 @@ std::wstring MakeSafeFileName(std::wstring_view name, int index) {
                                c == L'|' || c == L'?' || c == L'*';
         out += forbidden ? L'_' : c;
     }
-    // Windows drops trailing dots and blanks, which would turn "x.jpg." into another file's name.
-    while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+    DropTrailingDotsAndBlanks(out);
     while (!out.empty() && out.front() == L' ') out.erase(out.begin());
-    if (out.empty() || out.find_first_not_of(L'.') == std::wstring::npos) return std::to_wstring(index + 1) + L".jpg";
+    if (Unusable(out)) return NumberName(index);
     if (IsReservedDeviceName(out)) out.insert(out.begin(), L'_');
     if (out.size() > kMaxNameLength) {
-        const size_t dot = out.rfind(L'.');
-        const std::wstring extension = dot != std::wstring::npos && out.size() - dot <= 8 ? out.substr(dot) : L"";
-        size_t keep = kMaxNameLength - extension.size();
-        if (out[keep - 1] >= 0xD800 && out[keep - 1] <= 0xDBFF) --keep;  // never half a surrogate pair
-        out = out.substr(0, keep) + extension;
-        // The cut may end the name in a blank or a dot, which Windows would drop.
-        while (!out.empty() && (out.back() == L'.' || out.back() == L' ')) out.pop_back();
+        out = Shortened(out);
+        // What the cut leaves may be nothing usable, or a device name again: "CON" + blanks + "x" loses its "x".
+        if (Unusable(out)) return NumberName(index);
+        if (IsReservedDeviceName(out)) out = Shortened(L"_" + out);
     }
     return out;
 }

@@ -111,12 +111,24 @@ TEST(HostileInput, TwentyThousandPhotosOfOneNameAreNumberedInOrder) {
     EXPECT_EQ(names.Unique(L"A.JPG"), L"A (20001).JPG");
 }
 
-TEST(HostileInput, AShortenedNameNeverEndsInABlankOrDot) {
-    for (const std::wstring& tail : {std::wstring(L" "), std::wstring(L"."), std::wstring(L". .")}) {
-        const std::wstring name = MakeSafeFileName(std::wstring(119, L'x') + tail + std::wstring(60, L'y'), 0);
-        ASSERT_FALSE(name.empty());
-        EXPECT_NE(name.back(), L' ');
-        EXPECT_NE(name.back(), L'.');
+TEST(HostileInput, AShortenedNameIsStillAFileOfItsOwn) {
+    // The cut may end the name in a blank or a dot, leave nothing but dots, or uncover a device name.
+    const std::wstring x119(119, L'x');
+    const std::wstring blanks(150, L' ');
+    const struct {
+        std::wstring name;
+        std::wstring expected;
+    } cases[] = {
+        {x119 + L" " + std::wstring(60, L'y'), x119},
+        {x119 + L"." + std::wstring(60, L'y'), x119},
+        {x119 + L". ." + std::wstring(60, L'y'), x119},
+        {L"." + blanks + L"x", L"5.jpg"},
+        {L"CON" + blanks + L"x", L"_CON"},
+        {L"com1" + blanks + L"x.jpg", L"_com1" + std::wstring(111, L' ') + L".jpg"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring name = MakeSafeFileName(c.name, 4);
+        EXPECT_EQ(name, c.expected) << name.size();
         EXPECT_LE(name.size(), 120u);
     }
 }
