@@ -115,6 +115,8 @@ TEST(HostileInput, AShortenedNameIsStillAFileOfItsOwn) {
     // The cut may end the name in a blank or a dot, leave nothing but dots, or uncover a device name.
     const std::wstring x119(119, L'x');
     const std::wstring blanks(150, L' ');
+    std::wstring lowestPairs;  // U+10000, the first character that takes a surrogate pair
+    while (lowestPairs.size() < 200) lowestPairs += L"\xD800\xDC00";
     const struct {
         std::wstring name;
         std::wstring expected;
@@ -125,6 +127,10 @@ TEST(HostileInput, AShortenedNameIsStillAFileOfItsOwn) {
         {L"." + blanks + L"x", L"5.jpg"},
         {L"CON" + blanks + L"x", L"_CON"},
         {L"com1" + blanks + L"x.jpg", L"_com1" + std::wstring(111, L' ') + L".jpg"},
+        // An extension of up to eight characters with its dot is kept; a lone high surrogate at the cut goes.
+        {std::wstring(200, L'x') + L".abcdefg", std::wstring(112, L'x') + L".abcdefg"},
+        {std::wstring(200, L'x') + L".abcdefgh", std::wstring(120, L'x')},
+        {L"x" + lowestPairs + L".jpg", L"x" + lowestPairs.substr(0, 114) + L".jpg"},
     };
     for (const auto& c : cases) {
         const std::wstring name = MakeSafeFileName(c.name, 4);
