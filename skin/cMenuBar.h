@@ -2,8 +2,7 @@
 // The window's menu drawn as a row of items inside the skinned caption. The caption painter has it render the
 // menu's popup items at every frame paint; it keeps their rectangles for hit-testing, shows the item under the
 // pointer raised and the pressed one sunken, opens an item's popup through its tracker (cToolbarMenu) on a click
-// or Alt+letter, and draws the popups itself: just before a popup opens its items become owner-drawn, and after
-// every menu loop they are put back exactly as they were.
+// or Alt+letter, and has the popups drawn by PopupOwnerDraw.
 
 #include <windows.h>
 
@@ -15,6 +14,7 @@
 #include "CTimer.h"
 #include "ISubclass.h"
 #include "MenuLayout.h"
+#include "PopupOwnerDraw.h"
 #include "SkinFont.h"
 #include "TimerConnection.h"
 #include "cMemDC.h"
@@ -26,7 +26,7 @@ public:
     // 0x00BBGGRR, or 0x80000000 + a system colour index; translated where it is drawn.
     using OleColor = std::uint32_t;
 
-    cMenuBar();
+    cMenuBar() = default;
     cMenuBar(const cMenuBar&) = delete;
     cMenuBar& operator=(const cMenuBar&) = delete;
     ~cMenuBar() override;
@@ -43,13 +43,18 @@ public:
     // reaches the window at its top-left corner. Items cut off at the band's right edge are not bar items.
     void Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight) noexcept;
 
-    void SetFont(SharedSkinFont font) noexcept { menuFont_ = std::move(font); }
+    // The popups' font.
+    void SetFont(SharedSkinFont font) noexcept { popupDraw_.SetFont(std::move(font)); }
     void SetColors(OleColor normal, OleColor over, OleColor inactive, OleColor background) noexcept;
 
     // Alt+key: opens the bar item whose access letter the key is, as a click would. False when none has it.
     [[nodiscard]] bool AcceleratorKey(UINT vKey) noexcept;
 
-    // Item numbers are 1-based and count the menu's popup items only; 0 means none.
+    // Item numbers are 1-based and count the menu's popup items only; 0 means none. kItemUnknown, the pressed and
+    // hot item once a popup has closed, is no item either, but unlike 0 it is no answer of ItemAtCursor: the next
+    // look at the pointer draws the bar afresh.
+    static constexpr int kItemUnknown = -1;
+
     [[nodiscard]] int ItemAtCursor() const noexcept;
     [[nodiscard]] int ItemAtPoint(POINT screen) const noexcept;
     [[nodiscard]] int ItemCount() const noexcept { return static_cast<int>(itemRects_.size()); }
@@ -62,9 +67,9 @@ public:
     [[nodiscard]] int HotItem() const noexcept { return hotItem_; }
 
     // Makes the popup's items owner-drawn and measures them (the popup is about to open).
-    void PreparePopup(HMENU popup) noexcept;
+    void PreparePopup(HMENU popup) noexcept { popupDraw_.Prepare(popup); }
     // Puts every item made owner-drawn back as it was.
-    void RestorePopups() noexcept;
+    void RestorePopups() noexcept { popupDraw_.RestoreAll(); }
 
     // ISubclass
     [[nodiscard]] MsgResponseMode MsgResponse() override { return mrConsume; }
@@ -73,10 +78,6 @@ public:
 
 private:
     LRESULT OnLButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMeasureItem(HWND hwnd, WPARAM wParam, LPARAM lParam);
-    LRESULT OnDrawItem(HWND hwnd, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMenuChar(HWND hwnd, WPARAM wParam, LPARAM lParam);
-    void DrawPopupItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& row);
     void EvaluateHover() noexcept;
     void SetHoverInterval(int ms) noexcept;
     void Repaint() const noexcept;
@@ -99,10 +100,7 @@ private:
     OleColor normalColor_ = 0;
     OleColor overColor_ = 0;
     OleColor inactiveColor_ = 0x808080;  // kept for the painter; nothing is drawn in it
-    OleColor backgroundColor_ = 0xFFFFFF;
-    skin::PopupTable popups_;
-    SharedSkinFont menuFont_;
-    SharedSkinFont glyphFont_;
+    PopupOwnerDraw popupDraw_;
     std::shared_ptr<CTimer> hoverTimer_;
     TimerConnection hoverTick_;  // after the timer: disconnects first
 };

@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -10,7 +9,7 @@
 #include "CaughtException.h"
 #include "Handles.h"
 #include "MSubclass.h"
-#include "MessagePump.h"
+#include "WindowMenu.h"
 #include "mDeclares.h"
 
 namespace {
@@ -42,21 +41,9 @@ LRESULT WithoutVisibleStyle(HWND hwnd, Call call) {
     return result;
 }
 
-// The window menu's items as the window's state allows them (the menu otherwise offers, say, Maximize to a
-// window without a maximize box).
-void PrepareWindowMenu(HWND hwnd, HMENU menu) noexcept {
-    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-    const bool iconic = IsIconic(hwnd) != FALSE;
-    const bool zoomed = IsZoomed(hwnd) != FALSE;
-    auto enable = [menu](UINT command, bool on) {
-        EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-    };
-    enable(SC_RESTORE, iconic || zoomed);
-    enable(SC_MOVE, !zoomed);
-    enable(SC_SIZE, (style & WS_THICKFRAME) && !zoomed && !iconic);
-    enable(SC_MINIMIZE, (style & WS_MINIMIZEBOX) && !iconic);
-    enable(SC_MAXIMIZE, (style & WS_MAXIMIZEBOX) && !zoomed);
-}
+// The lParam of a WM_NCACTIVATE passed on: the system records the new state without painting its own caption over
+// ours first.
+constexpr LPARAM kKeepCaptionUnpainted = -1;
 
 }  // namespace
 
@@ -106,9 +93,7 @@ void cNCCalcSize::Attach(INCAreaModifier* iTo) {
         isMdiChild_ = false;
         throw;
     }
-    captionSurface_ = std::make_unique<cMemDC>();
-    captionSurface_->Width(GetSystemMetrics(SM_CXSCREEN));
-    captionSurface_->Height(4 * GetSystemMetrics(SM_CYCAPTION));
+    plainFrame_.Prepare();
     mdiClient_ = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
     SetPropW(hwnd, kImplementationProperty, static_cast<HANDLE>(iTo));
     // Alt+key presses of the active window reach its painter through ForwardAltKey.
@@ -119,7 +104,7 @@ void cNCCalcSize::Detach() noexcept {
     mDeclares::UnregisterEngine(this);
     if (window_) UnsubscribeAll();
     isMdiChild_ = false;
-    captionSurface_.reset();
+    plainFrame_.Release();
     if (window_) RemovePropW(window_, kImplementationProperty);
     window_ = nullptr;
     mdiClient_ = nullptr;
@@ -173,7 +158,7 @@ LRESULT cNCCalcSize::WindowProc(HWND hwnd, UINT iMsg, WPARAM wParam, LPARAM lPar
         case WM_SETTEXT: return OnSetText(hwnd, wParam, lParam);
         case WM_STYLECHANGED: {
             const LRESULT result = MSubclass::CallOldWindowProc(hwnd, iMsg, wParam, lParam);
-            if (!inSetCursor_) Repaint();
+            if (!temporaryStyle_) Repaint();
             return result;
         }
         case WM_NCLBUTTONDBLCLK: return OnNcLButtonDblClk(hwnd, wParam, lParam);
@@ -314,13 +299,12 @@ LRESULT cNCCalcSize::OnNcPaint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 
 LRESULT cNCCalcSize::OnNcActivate(HWND hwnd, WPARAM wParam) {
     windowActive_ = wParam != 0;
-    // -1: the system records the state without painting its own caption over ours first.
-    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_NCACTIVATE, wParam, -1);
+    const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_NCACTIVATE, wParam, kKeepCaptionUnpainted);
     Repaint();
     return result;
 }
 
-void cNCCalcSize::Nudge() noexcept {
+void cNCCalcSize::NudgePointer() noexcept {
     if (jiggleX_ == 0) jiggleX_ = 1;
     if (jiggleY_ == 0) jiggleY_ = 1;
     jiggleX_ = -jiggleX_;
@@ -334,14 +318,14 @@ void cNCCalcSize::Nudge() noexcept {
 }
 
 LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, LPARAM lParam) {
-    Nudge();
+    NudgePointer();
     const POINT pressed{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const int code = ComputeHitCode(pressed);
     INCAreaModifier* painter = nullptr;
     if (GetImplementation(painter)) {
         if (lastHitCode_ == HTCAPTION) {
             if (!windowActive_) SetForegroundWindow(hwnd);
-            DragCaption(pressed);
+            captionDrag_.Run(*this, pressed);
             return 0;
         }
         const POINT p = RelativeToWindow(hwnd, pressed);
@@ -360,7 +344,7 @@ LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, LPARAM lParam) {
         if (code == HTSYSMENU) {
             // Passed on, the press would open the window menu at the system's place and paint the system's icon
             // into our caption.
-            ShowWindowMenu();
+            skin::ShowWindowMenu(hwnd);
             return 0;
         }
     }
@@ -405,19 +389,19 @@ LRESULT cNCCalcSize::OnNcLButtonDblClk(HWND hwnd, WPARAM wParam, LPARAM lParam) 
         if (handled) return 0;
     }
     const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_NCLBUTTONDBLCLK, wParam, lParam);
-    if (!inSetCursor_) Repaint();
+    if (!temporaryStyle_) Repaint();
     return result;
 }
 
 LRESULT cNCCalcSize::OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    inSetCursor_ = true;
+    temporaryStyle_ = true;
     const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_SETCURSOR, wParam, lParam);
     // A standard menu bar the window got back goes: only the painter's drawn menu remains. The frame change that
     // follows happens without WS_VISIBLE, so the system paints nothing of its own meanwhile. The style stays as
     // it is otherwise: a window without WS_VISIBLE, even for an instant, is passed over by the input that arrives
     // then, and a click would land on the desktop behind it.
     if (GetMenu(hwnd)) WithoutVisibleStyle(hwnd, [hwnd] { return static_cast<LRESULT>(SetMenu(hwnd, nullptr)); });
-    inSetCursor_ = false;
+    temporaryStyle_ = false;
     return result;
 }
 
@@ -425,102 +409,17 @@ LRESULT cNCCalcSize::OnSetText(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     // The system paints its own caption with the new text, before ours is back, only for a window with a whole
     // WS_CAPTION: half of it goes for the call. WS_VISIBLE stays, or clicks arriving meanwhile would pass the window
     // over and land on the desktop behind it.
-    inSetCursor_ = true;
+    temporaryStyle_ = true;
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     const bool captioned = (style & WS_CAPTION) == WS_CAPTION;
     if (captioned) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_DLGFRAME));
     const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_SETTEXT, wParam, lParam);
     if (captioned) SetWindowLongPtrW(hwnd, GWL_STYLE, style);
-    inSetCursor_ = false;
+    temporaryStyle_ = false;
     Repaint();
     return result;
 }
 
-void cNCCalcSize::DragCaption(POINT pressedAt) noexcept {
-    if (dragging_) return;
-    dragging_ = true;
-    const HWND hwnd = window_;
-    const HWND parent = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
-    auto placement = [hwnd, parent] {
-        RECT r = WindowRectOf(hwnd);
-        if (parent) MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    };
-    const RECT start = placement();
-    // The window follows the pointer from where it was grabbed, once the pointer has left the system's drag
-    // distance: the press's own one-pixel nudge never moves the window.
-    const int slackX = GetSystemMetrics(SM_CXDRAG);
-    const int slackY = GetSystemMetrics(SM_CYDRAG);
-    bool following = false;
-    POINT last = pressedAt;
-    while (window_ == hwnd && IsWindow(hwnd) && windowActive_ && (GetAsyncKeyState(VK_LBUTTON) & 0x8000)) {
-        POINT now{};
-        GetCursorPos(&now);
-        if (!following) following = std::abs(now.x - pressedAt.x) > slackX || std::abs(now.y - pressedAt.y) > slackY;
-        if (following && (now.x != last.x || now.y != last.y)) {
-            SetWindowPos(hwnd, nullptr, start.left + now.x - pressedAt.x, start.top + now.y - pressedAt.y, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER);
-            last = now;
-        }
-        if (!MessagePump::PumpPending()) break;  // WM_QUIT, posted again for the main loop
-        Sleep(1);
-    }
-    dragging_ = false;
-}
-
-void cNCCalcSize::ShowWindowMenu() noexcept {
-    const HWND hwnd = window_;
-    const HMENU menu = GetSystemMenu(hwnd, FALSE);
-    if (!menu) return;
-    PrepareWindowMenu(hwnd, menu);
-    // A menu of a window that is not in front would not get the keyboard, nor close when clicked away from.
-    SetForegroundWindow(hwnd);
-    const RECT w = WindowRectOf(hwnd);
-    const skin::Box& square = skin::kSystemMenuSquare;
-    TPMPARAMS params{sizeof params,
-                     {w.left + square.left, w.top + square.top, w.left + square.right, w.top + square.bottom}};
-    const UINT command =
-        static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, params.rcExclude.left,
-                                           params.rcExclude.bottom, hwnd, &params));
-    if (command && IsWindow(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
-}
-
 void cNCCalcSize::DefaultNCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom) noexcept {
-    const bool active = windowActive_;
-    const HBRUSH border = GetSysColorBrush(active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
-    const HBRUSH caption = GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
-    const int cxf = GetSystemMetrics(SM_CXFRAME);
-    const int cyf = GetSystemMetrics(SM_CYFRAME);
-    const int cyc = GetSystemMetrics(SM_CYCAPTION);
-
-    const RECT bands[] = {{lLeft, cyf, cxf, lBottom - cyf},
-                          {lLeft, lTop, lRight, cyf},
-                          {lRight - cxf, cyf, lRight, lBottom - cyf},
-                          {lLeft, lBottom - cyf, lRight, lBottom},
-                          {lLeft, cxf + cyc - 1, lRight, cxf + cyc}};
-    for (const RECT& band : bands) FillRect(hdc, &band, border);
-
-    const RECT k{lLeft + cxf, lTop + cyf, lRight - cxf, lTop + cyf + cyc - 1};
-    const int width = k.right - k.left;
-    const int height = k.bottom - k.top;
-    const HDC surface = captionSurface_ ? captionSurface_->hdc() : nullptr;
-    if (surface && width > 0 && height > 0) {
-        // Composed off screen, then one copy: the caption never shows half drawn.
-        RECT text{0, 0, width - (3 * height + 2), height};
-        DrawCaption(window_, surface, &text, DC_TEXT | DC_ICON | (active ? DC_ACTIVE : 0));
-        const RECT rest{text.right, 0, width, height};
-        FillRect(surface, &rest, caption);
-
-        RECT button{0, 2, width - 2, height - 2};
-        const int size = button.bottom - button.top;
-        button.left = button.right - size - 2;
-        DrawFrameControl(surface, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE);
-        OffsetRect(&button, -(button.right - button.left + 2), 0);
-        DrawFrameControl(surface, &button, DFC_CAPTION, IsZoomed(window_) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX);
-        OffsetRect(&button, -(button.right - button.left), 0);
-        DrawFrameControl(surface, &button, DFC_CAPTION, DFCS_CAPTIONMIN);
-        BitBlt(hdc, k.left, k.top, width, height, surface, 0, 0, SRCCOPY);
-    }
-    RECT all{lLeft, lTop, lRight, lBottom};
-    DrawEdge(hdc, &all, EDGE_RAISED, BF_RECT);
+    plainFrame_.Paint(window_, hdc, lLeft, lTop, lRight, lBottom, windowActive_);
 }

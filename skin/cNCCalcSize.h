@@ -2,18 +2,17 @@
 // The non-client engine: takes over the caption, borders and menu area of one top-level window. It subscribes to
 // the window's non-client messages through the message router, makes the client area the window minus the
 // painter's margins, has the painter paint the whole frame on every WM_NCPAINT, hit-tests, turns presses on the
-// frame into painter calls and moves the window itself when the caption is dragged. It has no look of its own:
-// without a painter it paints a plain frame in the system's colours (DefaultNCPaint).
+// frame into painter calls and moves the window itself when the caption is dragged (CaptionDrag). It has no look
+// of its own: without a painter it paints a plain frame in the system's colours (PlainFramePainter).
 //
 // The painter is found through the window property "tolmCNCImplementation", so the engine keeps no pointer to it.
 
 #include <windows.h>
 
-#include <memory>
-
+#include "CaptionDrag.h"
 #include "INCAreaModifier.h"
 #include "ISubclass.h"
-#include "cMemDC.h"
+#include "PlainFramePainter.h"
 
 class cNCCalcSize : public ISubclass {
 public:
@@ -80,10 +79,10 @@ private:
     // Hit code of a screen point: the engine's zones, then the painter's say.
     [[nodiscard]] int ComputeHitCode(POINT screen);
     [[nodiscard]] bool RecomputeMaximizedMdiChild() noexcept;
-    void DragCaption(POINT pressedAt) noexcept;
-    // The window menu at the window-menu square; the chosen command is posted.
-    void ShowWindowMenu() noexcept;
-    void Nudge() noexcept;
+    // Moves the pointer one pixel after a press on the frame: the system then sends a fresh mouse move and
+    // WM_SETCURSOR, so hit zones, cursor and hover looks are asked again at once instead of at the user's next move.
+    // The direction alternates, so every two presses leave the pointer where it was.
+    void NudgePointer() noexcept;
     void SubscribeAll();
     void UnsubscribeAll() noexcept;
 
@@ -94,7 +93,8 @@ private:
     bool windowActive_ = false;
     bool appActive_ = false;
     bool maximizedMdiChild_ = false;
-    std::unique_ptr<cMemDC> captionSurface_;  // DefaultNCPaint composes its caption here; exists while attached
+    PlainFramePainter plainFrame_;  // its caption surface exists while attached
+    CaptionDrag captionDrag_;
     int leftMargin_ = 0;
     int topMargin_ = 0;
     int rightMargin_ = 0;
@@ -102,6 +102,7 @@ private:
     int lastHitCode_ = 0;
     int jiggleX_ = 0;
     int jiggleY_ = 0;
-    bool inSetCursor_ = false;  // also set while WM_SETTEXT runs with the style changed
-    bool dragging_ = false;
+    // True while WM_SETCURSOR or WM_SETTEXT is handled, around which the engine changes the window's style for a
+    // moment (a standard menu taken away, half of WS_CAPTION): those style changes repaint nothing.
+    bool temporaryStyle_ = false;
 };

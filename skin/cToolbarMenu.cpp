@@ -38,12 +38,12 @@ int cToolbarMenu::TrackMenu(int item) noexcept {
     busy_ = true;
     int result = 0;
     nextItem_ = item;
-    while (nextItem_ >= 0 && menuBar_) {
+    while (nextItem_ != kNoNextItem && menuBar_) {
         item = nextItem_;
-        nextItem_ = -1;
+        nextItem_ = kNoNextItem;
         menuBar_->SetPressedItem(item, true);
 
-        state_ = 2;
+        state_ = TrackState::PopupOpen;
         menuBar_->SetHotItem(item);
         escapeSeen_ = false;
         mayGoRight_ = mayGoLeft_ = true;
@@ -66,10 +66,10 @@ int cToolbarMenu::TrackMenu(int item) noexcept {
         if (!menuBar_) break;  // stopped while the popup was open
         menuBar_->SetPressedItem(item, false);
 
-        state_ = 0;
-        menuBar_->SetHotItem(-1);
+        state_ = TrackState::Idle;
+        menuBar_->SetHotItem(cMenuBar::kItemUnknown);
     }
-    state_ = 0;
+    state_ = TrackState::Idle;
     busy_ = false;
     return result;
 }
@@ -108,7 +108,7 @@ void cToolbarMenu::SwitchTo(int item) noexcept {
 }
 
 LRESULT cToolbarMenu::WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM lParam) {
-    if (iMsg != WM_MENUSELECT || state_ == 0) return 0;
+    if (iMsg != WM_MENUSELECT || state_ == TrackState::Idle) return 0;
     const auto menu = reinterpret_cast<HMENU>(lParam);
     const UINT flags = HIWORD(wParam);
     // The low word is an index only for an item that opens a submenu; for a command it is the identifier.

@@ -39,14 +39,19 @@ public:
 private:
     void SwitchTo(int item) noexcept;
 
-    int state_ = 0;  // 0 idle, 2 a popup is open
+    // While a popup of ours is open, WM_MENUSELECT tells which arrow keys may move along the bar; else it is ignored.
+    enum class TrackState { Idle, PopupOpen };
+    // No bar item to open once the running popup closes: the tracking ends.
+    static constexpr int kNoNextItem = -1;
+
+    TrackState state_ = TrackState::Idle;
     bool mayGoRight_ = true;
     bool mayGoLeft_ = true;
     HMENU currentPopup_ = nullptr;
     int currentItem_ = 0;
     bool escapeSeen_ = false;
     POINT lastPointer_{};
-    int nextItem_ = -1;
+    int nextItem_ = kNoNextItem;
     bool busy_ = false;
     HWND window_ = nullptr;
     cMenuBar* menuBar_ = nullptr;  // owns this tracker

@@ -1,0 +1,24 @@
+#pragma once
+// The plain frame in the system's colours: borders, a caption with the window's icon and title, and the three
+// caption buttons. The engine paints it for a window without a painter, or whose painter failed.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "cMemDC.h"
+
+class PlainFramePainter {
+public:
+    // Makes the surface the caption is composed on (the screen's width, four captions tall).
+    void Prepare();
+    // Lets go of the surface; paints then leave the caption out.
+    void Release() noexcept { captionSurface_.reset(); }
+
+    // Paints the frame of `window` into (lLeft, lTop)-(lRight, lBottom) of its window DC, in the active or
+    // inactive colours.
+    void Paint(HWND window, HDC hdc, int lLeft, int lTop, int lRight, int lBottom, bool active) const noexcept;
+
+private:
+    std::unique_ptr<cMemDC> captionSurface_;
+};

@@ -1,0 +1,45 @@
+#pragma once
+// The menu bar's popups drawn by us: just before a popup opens its items become owner-drawn and are measured in
+// the menu font; WM_MEASUREITEM, WM_DRAWITEM and WM_MENUCHAR for those items are answered here; after every menu
+// loop the items are put back exactly as they were. Items of other owners are left to the window.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "MenuLayout.h"
+#include "SkinFont.h"
+#include "cMemDC.h"
+
+class PopupOwnerDraw {
+public:
+    PopupOwnerDraw();
+    PopupOwnerDraw(const PopupOwnerDraw&) = delete;
+    PopupOwnerDraw& operator=(const PopupOwnerDraw&) = delete;
+
+    void SetFont(SharedSkinFont font) noexcept { menuFont_ = std::move(font); }
+    // Colours as 0x00BBGGRR or 0x80000000 + a system colour index.
+    void SetColors(std::uint32_t normal, std::uint32_t over, std::uint32_t background) noexcept;
+
+    // Makes the popup's items owner-drawn and measures them (the popup is about to open).
+    void Prepare(HMENU popup) noexcept;
+    // Puts every item made owner-drawn back as it was.
+    void RestoreAll() noexcept;
+
+    // The answers for our items; false (nothing) for an item that is not ours, which the window's procedure gets.
+    [[nodiscard]] bool Measure(MEASUREITEMSTRUCT* mis) const noexcept;
+    [[nodiscard]] bool Draw(const DRAWITEMSTRUCT* dis) noexcept;
+    [[nodiscard]] std::optional<LRESULT> MenuChar(WPARAM wParam, LPARAM lParam) const noexcept;
+
+private:
+    void DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& row);
+
+    cMemDC surface_;
+    skin::PopupTable rows_;
+    SharedSkinFont menuFont_;
+    SharedSkinFont glyphFont_;  // the tick and the radio dot
+    std::uint32_t normalColor_ = 0;
+    std::uint32_t overColor_ = 0;
+    std::uint32_t backgroundColor_ = 0xFFFFFF;
+};
