@@ -22,6 +22,9 @@ TEST(AlbumPageAddress, OwnerAndAlbumIdsAreCutOutOfTheAddress) {
 TEST(AlbumPageAddress, MalformedAddressesFailOrFollowTheMarkers) {
     EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo/123/", kHost), std::nullopt);  // no "/album"
     EXPECT_EQ(AlbumPageAddress(L"", kHost), std::nullopt);
+    // An empty owner id is still cut out by the markers; the site answers for it.
+    EXPECT_EQ(AlbumPageAddress(L"http://photo.renren.com/photo//album-2", kHost),
+              L"http://photo.renren.com/photo//album-2");
     // Without "photo/" the owner id runs from position 6 up to "/album".
     EXPECT_EQ(AlbumPageAddress(L"abcdefgh/album-9", kHost), L"http://photo.renren.com/photo/fgh/album-9");
 }
@@ -52,6 +55,7 @@ TEST(ProgressPercent, RoundsToTheNearestWithHalvesToTheEvenNeighbour) {
     EXPECT_EQ(ProgressPercent(3, 200), 2);  // 1.5
     EXPECT_EQ(ProgressPercent(12, 12), 100);
     EXPECT_EQ(ProgressPercent(0, 0), 0);
+    EXPECT_EQ(ProgressPercent(3, 0), 0);  // no photos: nothing to divide by
 }
 
 }  // namespace

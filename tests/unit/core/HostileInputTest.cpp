@@ -19,7 +19,9 @@ TEST(HostileInput, APastedAddressLosesControlCharactersAtItsEndsAndIsRefusedWith
          {L"http://photo.renren.com/photo/1\r\n/album-2", L"http://photo.renren.com/photo/1/album-2\r\nX: y",
           L"http://photo.renren.com/photo/1/album-2\x7f"
           L"3",
-          L"http://photo.renren.com/photo/1/\talbum-2"})
+          L"http://photo.renren.com/photo/1/\talbum-2",
+          L"http://photo.renren.com/photo/1/album-2\x80"
+          L"3"})
         EXPECT_EQ(AlbumPageAddress(inside, L"photo.renren.com"), std::nullopt);
 }
 
