@@ -70,7 +70,8 @@ protected:
 private:
     isButton() : core_(static_cast<button::ButtonSite&>(*this)) {}
 
-    // ButtonSite
+    // ButtonSite (isButtonSite.cpp; painting and layout in isButtonPaint.cpp, leave tracking and the tooltip in
+    // isButtonHover.cpp)
     button::Colour SysColour(int index) const override;
     button::PicturePtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
@@ -99,7 +100,7 @@ private:
     bool LeaveTrackingAvailable() const override;
     void InstallHook() override;
 
-    // IButtonHookClient
+    // IButtonHookClient (isButtonHover.cpp)
     void zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& lhWnd, UINT& uMsg, WPARAM& wParam,
                         LPARAM& lParam) noexcept override;
 

@@ -1,0 +1,85 @@
+// The button's face on screen: painting it whole on the drawing surface, and its size and window shape.
+#include "isButton.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "ButtonCanvas.h"
+#include "ButtonPaint.h"
+
+using namespace button;
+
+namespace {
+
+UniqueRegion RegionFor(const Shape& shape) {
+    switch (shape.kind) {
+        case Shape::Kind::Polygon: {
+            std::vector<POINT> points;
+            for (const button::Point& p : shape.points) points.push_back(POINT{p.x, p.y});
+            return UniqueRegion(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
+        }
+        case Shape::Kind::RoundRect:
+            return UniqueRegion(CreateRoundRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom,
+                                                   shape.ellipse, shape.ellipse));
+        case Shape::Kind::Rectangle: break;
+    }
+    return UniqueRegion(CreateRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom));
+}
+
+}  // namespace
+
+bool isButton::Draw() noexcept {
+    painting_ = true;
+    ButtonCanvas canvas(Hwnd(), Surface(), mask_, core_.Props(), core_.Props().Caption);
+    const bool fellBack =
+        button::Refresh(core_, canvas, PaintInput{Surface().ScaleWidth(), Surface().ScaleHeight(), UserMode()});
+    painting_ = false;
+    return fellBack;
+}
+
+void isButton::AfterFallBack(bool fellBack) {
+    // Without a visual style the button goes on in its fall-back style: give it that style's shape and look now.
+    if (fellBack && core_.Props().Style != StyleThemed) ReLayout();
+}
+
+void isButton::Refresh() noexcept {
+    if (!Hwnd() || !Surface().Dc() || painting_) return;
+    const bool fellBack = Draw();
+    HostedControl::Refresh();
+    AfterFallBack(fellBack);
+}
+
+void isButton::OnPaintRequest() noexcept {
+    // Every paint request repaints, so the face shows the present state even where it changed without one.
+    if (!Hwnd() || !Surface().Dc() || painting_) return;
+    AfterFallBack(Draw());
+}
+
+void isButton::ReLayout() {
+    if (!Hwnd()) return;
+    RECT window{};
+    GetWindowRect(Hwnd(), &window);
+    const int minimum = MinimumSidePixels(ScreenDpi());
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    if (width < minimum || height < minimum) {
+        // The new size comes back through WM_SIZE, which lays the button out again.
+        SetWindowPos(Hwnd(), nullptr, 0, 0, std::max(width, minimum), std::max(height, minimum),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const int w = Surface().ScaleWidth();
+    const int h = Surface().ScaleHeight();
+    core_.Layout(w, h);
+    ApplyShape(w, h);
+    Refresh();
+}
+
+void isButton::ApplyShape(int width, int height) noexcept {
+    const Shape shape = ShapeFor(core_.Props().Style, width, height);
+    // Every style without a shape of its own has the same rectangle.
+    const int style = shape.kind == Shape::Kind::Rectangle ? -1 : core_.Props().Style;
+    shape_.Apply(
+        style, width, height, [&shape] { return RegionFor(shape); },
+        [this](UniqueRegion region) { return SetShape(std::move(region)); });
+}
