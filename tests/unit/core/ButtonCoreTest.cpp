@@ -235,6 +235,8 @@ TEST(ButtonInput, ClicksKeysAndTheHookFollowTheStateMachine) {
     core.ContainerClick();
     EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
     EXPECT_EQ(site.Count(L"Click"), 0) << "the secondary button changes nothing";
+    core.DoubleClick();
+    EXPECT_EQ(core.Fields().ButtonState, kStateNormal) << "nor does its double click";
 
     core.MouseDown(kPrimaryButton);
     EXPECT_EQ(core.Fields().ButtonState, kStatePressed);
@@ -242,7 +244,15 @@ TEST(ButtonInput, ClicksKeysAndTheHookFollowTheStateMachine) {
     core.ContainerClick();
     EXPECT_EQ(core.Fields().ButtonState, kStateHover);
     EXPECT_EQ(site.Count(L"Click"), 1);
+    core.DoubleClick();
+    EXPECT_EQ(core.Fields().ButtonState, kStatePressed) << "the primary button's second press presses again";
+    core.MouseUp(kPrimaryButton);
 
+    core.KeyDown(kKeySpace);
+    core.KeyUp(kKeyEnter);
+    EXPECT_EQ(core.Fields().ButtonState, kStatePressed) << "only Space's own release lets go";
+    core.KeyUp(kKeySpace);
+    EXPECT_EQ(core.Fields().ButtonState, kStateHover);
     core.KeyPress(kKeyEnter);
     EXPECT_EQ(site.Count(L"Click"), 1) << "Enter does nothing on the button";
     core.KeyDown(kKeyRight);
@@ -267,6 +277,12 @@ TEST(ButtonInput, ClicksKeysAndTheHookFollowTheStateMachine) {
     EXPECT_EQ(site.Count(L"tooltip-"), 1);
     EXPECT_EQ(site.Count(L"MouseLeave"), 1);
     EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
+
+    const int repaints = site.Count(L"repaint");
+    core.AmbientChanged(L"UserMode");
+    EXPECT_EQ(site.Count(L"repaint"), repaints);
+    core.AmbientChanged(L"DisplayAsDefault");
+    EXPECT_EQ(site.Count(L"repaint"), repaints + 1) << "the default-button marking is drawn";
 
     core.HookMouseMove();
     core.Hide();
