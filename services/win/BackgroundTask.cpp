@@ -88,11 +88,34 @@ ULONGLONG Left(ULONGLONG now, ULONGLONG from, DWORD limit) noexcept {
 
 }  // namespace
 
+void TaskBell::Ring() noexcept {
+    AcquireSRWLockExclusive(&lock_);
+    ++rings_;
+    ReleaseSRWLockExclusive(&lock_);
+    WakeAllConditionVariable(&rung_);
+}
+
+std::uint64_t TaskBell::Rings() noexcept {
+    AcquireSRWLockShared(&lock_);
+    const std::uint64_t rings = rings_;
+    ReleaseSRWLockShared(&lock_);
+    return rings;
+}
+
+void TaskBell::WaitPast(std::uint64_t seen, DWORD ms) noexcept {
+    AcquireSRWLockExclusive(&lock_);
+    if (rings_ == seen) SleepConditionVariableSRW(&rung_, &lock_, ms, 0);
+    ReleaseSRWLockExclusive(&lock_);
+}
+
 TaskControl::TaskControl(TaskLimits limits) noexcept
-    : limits_(limits),
-      start_(GetTickCount64()),
-      lastProgress_(start_),
-      abandon_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    : limits_(limits), start_(GetTickCount64()), lastProgress_(start_) {
+    try {
+        bell_ = std::make_shared<TaskBell>();
+    } catch (const std::bad_alloc&) {
+        // Not Ready(): the task does not start.
+    }
+}
 
 DWORD TaskControl::RemainingMs() const noexcept {
     const ULONGLONG now = GetTickCount64();
@@ -105,7 +128,7 @@ DWORD TaskControl::RemainingMs() const noexcept {
 
 bool TaskControl::TryAbandon() noexcept {
     if (!Settle(kAbandoned)) return false;
-    SetEvent(abandon_.Get());
+    bell_->Ring();
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -20,6 +21,22 @@
 struct TaskLimits {
     DWORD totalMs = INFINITE;
     DWORD idleMs = INFINITE;
+};
+
+// What a worker waits on for its own calls: each completion rings it, and so does a give-up. Inside the process
+// (a condition variable), since under Wine every use of an event is a round trip to its server, and a photo made
+// a dozen of them. Shared, as a call may finish after its task has ended.
+class TaskBell {
+public:
+    void Ring() noexcept;
+    [[nodiscard]] std::uint64_t Rings() noexcept;
+    // Returns once the bell has rung past `seen`, or after `ms` (INFINITE: no limit), or spuriously now and then.
+    void WaitPast(std::uint64_t seen, DWORD ms) noexcept;
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE rung_ = CONDITION_VARIABLE_INIT;
+    std::uint64_t rings_ = 0;
 };
 
 // Shared by the waiting side and the worker. Exactly one of them decides how a task ends: the worker
@@ -34,9 +51,9 @@ public:
     // Milliseconds left before a limit is reached (0 once one is), INFINITE when none applies.
     [[nodiscard]] DWORD RemainingMs() const noexcept;
     [[nodiscard]] bool Abandoned() const noexcept { return phase_.load() == kAbandoned; }
-    // Signalled once the waiting side has given up: the worker waits on it beside its own calls.
-    [[nodiscard]] HANDLE AbandonEvent() const noexcept { return abandon_.Get(); }
-    [[nodiscard]] bool Ready() const noexcept { return static_cast<bool>(abandon_); }
+    // Rung once the waiting side has given up: the worker waits on it for its own calls too.
+    [[nodiscard]] const std::shared_ptr<TaskBell>& Bell() const noexcept { return bell_; }
+    [[nodiscard]] bool Ready() const noexcept { return static_cast<bool>(bell_); }
 
     // Worker: true when its results will be used, false when the waiting side has already given up.
     bool TryFinish() noexcept { return Settle(kFinished); }
@@ -54,7 +71,7 @@ private:
     const ULONGLONG start_;
     std::atomic<ULONGLONG> lastProgress_;
     std::atomic<int> phase_{kRunning};
-    UniqueKernelHandle abandon_;
+    std::shared_ptr<TaskBell> bell_;
 };
 
 // Failed: the worker ended early by running out of memory; its results are not to be used.

@@ -4,10 +4,12 @@
 #include <atomic>
 #include <cstdint>
 #include <cwctype>
+#include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <vector>
+#include <utility>
 
 #include "AddressGuard.h"
 #include "FormEncoding.h"
@@ -19,7 +21,14 @@ namespace {
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                                 INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI |
                                 INTERNET_FLAG_NO_AUTO_REDIRECT;
-constexpr size_t kChunk = 64 * 1024;
+// The most one read takes: a whole photo of the usual size.
+constexpr DWORD kReadBytes = 256 * 1024;
+// Connect handles kept for later requests: the servers of one album and its pages, with room to spare.
+constexpr size_t kKeptConnections = 8;
+// How long the cookie store's answer for a folder serves requests there, unless another request came between;
+// the folders whose answers are kept.
+constexpr ULONGLONG kCookiesFreshMs = 10000;
+constexpr size_t kKeptCookieFolders = 64;
 // How long a worker that gave up waits for the platform to let go of the request: a call blocked in the socket
 // ends with the next byte or its time-out. Less than the waiting side's wind-up, which covers it.
 constexpr DWORD kLastNoticeMs = 2500;
@@ -35,12 +44,15 @@ constexpr size_t kProbeLimitBytes = 1u << 20;
 // until the handle's last notice.
 struct Exchange {
     std::atomic<bool> connectionClosed{false};
-    UniqueKernelHandle completed{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-    UniqueKernelHandle closed{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // the handle's last notice came
+    std::shared_ptr<TaskBell> bell;                // rung by every notice below
+    std::atomic<unsigned> completions{0};          // calls the platform finished late
+    std::atomic<bool> closed{false};               // the handle's last notice came
     std::atomic<DWORD> error{ERROR_SUCCESS};
-    std::string body;           // what the request sends
-    std::vector<char> buffer;   // where reads land
-    DWORD count = 0;            // bytes available or read, as a late call reports them
+    std::string body;                  // what the request sends
+    std::wstring headers;              // and its headers
+    std::unique_ptr<char[]> buffer;    // where reads land
+    INTERNET_BUFFERSW read{};          // a read's request and, should the platform finish it late, its answer
+    DWORD count = 0;                   // bytes available, as a late call reports them
 };
 using ExchangeRef = std::shared_ptr<Exchange>;
 
@@ -52,11 +64,13 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, D
         case INTERNET_STATUS_REQUEST_COMPLETE: {
             const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
             (*ref)->error.store(result && !result->dwResult ? result->dwError : ERROR_SUCCESS);
-            SetEvent((*ref)->completed.Get());
+            ++(*ref)->completions;
+            (*ref)->bell->Ring();
             break;
         }
         case INTERNET_STATUS_HANDLE_CLOSING:
-            SetEvent((*ref)->closed.Get());
+            (*ref)->closed.store(true);
+            (*ref)->bell->Ring();
             delete ref;
             break;
         default: break;
@@ -88,6 +102,50 @@ void SetTimeouts(HINTERNET handle, const Timeouts& t) {
     InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
     InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
 }
+
+// Connect handles kept for later requests to the same server, so that each photo of an album does not make and
+// close one of its own. The platform keeps the sockets themselves per server; this keeps the handles that lead to
+// them. Keyed by scheme, host, port and time-outs, since a handle carries its time-outs to its requests. Closing a
+// connect handle would close the requests made from it: each request holds a reference, and a handle leaves only
+// once the last one has ended. Like the session, it is never torn down with the other statics.
+class KeptConnections {
+public:
+    using Ref = std::shared_ptr<UniqueInternet>;
+
+    static KeptConnections& Instance() {
+        static auto* const kept = new KeptConnections;
+        return *kept;
+    }
+
+    // The handle for `host`, which the address rules have just judged; null when none could be made.
+    Ref Get(HINTERNET session, INTERNET_SCHEME scheme, const std::wstring& host, INTERNET_PORT port,
+            const Timeouts& t) {
+        std::wstring key = std::to_wstring(scheme) + L" " + std::to_wstring(port) + L" " +
+                           std::to_wstring(t.connectMs) + L" " + std::to_wstring(t.sendMs) + L" " +
+                           std::to_wstring(t.receiveMs) + L" " + host;
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+                if (it->first != key) continue;
+                kept_.splice(kept_.begin(), kept_, it);  // most recently used first
+                return kept_.front().second;
+            }
+        }
+        UniqueInternet connection(
+            InternetConnectW(session, host.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection) return nullptr;
+        SetTimeouts(connection.Get(), t);
+        Ref ref = std::make_shared<UniqueInternet>(std::move(connection));
+        const std::lock_guard<std::mutex> hold(lock_);
+        kept_.emplace_front(std::move(key), ref);
+        if (kept_.size() > kKeptConnections) kept_.pop_back();  // closes once its last request has ended
+        return ref;
+    }
+
+private:
+    std::mutex lock_;
+    std::list<std::pair<std::wstring, Ref>> kept_;
+};
 
 // A header's whole text; empty when absent.
 std::wstring HeaderText(HINTERNET request, DWORD info) {
@@ -181,6 +239,94 @@ std::optional<std::wstring> Resolve(const std::wstring& base, const std::wstring
     return std::nullopt;
 }
 
+// The session's cookies for requests with `keptCookies` (see Http.h). Any other request may change the store (an
+// answer's Set-Cookie is stored by the platform): it makes every kept answer stale. Never torn down with the other
+// statics.
+class KeptCookies {
+public:
+    static KeptCookies& Instance() {
+        static auto* const kept = new KeptCookies;
+        return *kept;
+    }
+
+    // "Cookie: ...\r\n" for the folder of `url`, or nothing.
+    std::wstring Header(const std::wstring& url) {
+        const std::wstring folder = FolderOf(url);
+        const ULONGLONG now = GetTickCount64();
+        const unsigned epoch = epoch_.load();
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            const auto it = kept_.find(folder);
+            if (it != kept_.end() && it->second.epoch == epoch && now - it->second.at < kCookiesFreshMs)
+                return it->second.header;
+        }
+        std::wstring header = Ask(folder);
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (kept_.size() >= kKeptCookieFolders) kept_.clear();
+        kept_[folder] = {header, epoch, now};
+        return header;
+    }
+
+    // The store may have changed.
+    void Changed() noexcept { ++epoch_; }
+
+    // Stores the cookies of an answer to `url` that the platform was told to leave alone.
+    void StoreFrom(HINTERNET request, const std::wstring& url) {
+        bool stored = false;
+        for (DWORD index = 0;;) {
+            const DWORD at = index;
+            std::wstring value(255, L'\0');
+            DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+            if (!HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, value.data(), &size, &index)) {
+                if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+                value.resize(size / sizeof(wchar_t));
+                size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+                index = at;
+                if (!HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, value.data(), &size, &index)) break;
+            }
+            value.resize(size / sizeof(wchar_t));
+            stored |= InternetSetCookieExW(url.c_str(), nullptr, value.c_str(), INTERNET_COOKIE_HTTPONLY, 0) != 0;
+            if (index == at) break;  // a platform that does not move on would loop for ever
+        }
+        if (stored) Changed();
+    }
+
+private:
+    struct Kept {
+        std::wstring header;
+        unsigned epoch = 0;
+        ULONGLONG at = 0;
+    };
+
+    // The address up to the last "/" of its path: what the store answers for a file there is the same.
+    static std::wstring FolderOf(const std::wstring& url) {
+        const size_t authority = url.find(L"://");
+        const size_t pathStart = authority == std::wstring::npos ? std::wstring::npos : url.find(L'/', authority + 3);
+        if (pathStart == std::wstring::npos) return url.substr(0, url.find_first_of(L"?#")) + L"/";
+        const size_t end = url.find_first_of(L"?#", pathStart);
+        return url.substr(0, url.rfind(L'/', end == std::wstring::npos ? std::wstring::npos : end - 1) + 1);
+    }
+
+    static std::wstring Ask(const std::wstring& folder) {
+        std::wstring cookies(1024, L'\0');
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DWORD size = static_cast<DWORD>(cookies.size());
+            if (InternetGetCookieExW(folder.c_str(), nullptr, cookies.data(), &size, INTERNET_COOKIE_HTTPONLY,
+                                     nullptr)) {
+                cookies.resize(wcsnlen(cookies.c_str(), cookies.size()));
+                return cookies.empty() ? std::wstring() : L"Cookie: " + cookies + L"\r\n";
+            }
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};  // none: ERROR_NO_MORE_ITEMS
+            cookies.assign(static_cast<size_t>(size) + 1, L'\0');
+        }
+        return {};
+    }
+
+    std::mutex lock_;
+    std::map<std::wstring, Kept> kept_;
+    std::atomic<unsigned> epoch_{0};
+};
+
 // A worker's view of one request: it alone calls anything on the handle, and waits for each call that the
 // platform finishes later together with the task's deadline and give-up. Closing the handle ends the request.
 class Call {
@@ -198,25 +344,40 @@ public:
     // handle's last notice means the socket is gone when the task ends, as far as the platform lets it go.
     void Close() noexcept {
         if (!request_) return;
+        TaskBell& bell = *exchange_->bell;
+        std::uint64_t seen = bell.Rings();
         request_.Reset();
-        WaitForSingleObject(exchange_->closed.Get(), kLastNoticeMs);
+        const ULONGLONG end = GetTickCount64() + kLastNoticeMs;
+        for (ULONGLONG now = GetTickCount64(); !exchange_->closed.load() && now < end; now = GetTickCount64()) {
+            bell.WaitPast(seen, static_cast<DWORD>(end - now));
+            seen = bell.Rings();
+        }
     }
 
     // Completes a call that may finish later; false when it failed, or when the deadline or a give-up came
-    // first (the request is closed then, and nothing more is called on it).
-    bool Complete(BOOL ok) noexcept {
+    // first (the request is closed then, and nothing more is called on it). `meanwhile` runs before the wait for
+    // a call the platform finishes later.
+    bool Complete(BOOL ok, const std::function<void()>& meanwhile = {}) noexcept {
         if (ok) return true;
         if (GetLastError() != ERROR_IO_PENDING) return false;
-        const HANDLE handles[] = {exchange_->completed.Get(), task_.AbandonEvent()};
-        const DWORD waited = WaitForMultipleObjects(2, handles, FALSE, task_.RemainingMs());
-        if (waited == WAIT_OBJECT_0) return exchange_->error.load() == ERROR_SUCCESS;
-        expired_ = waited == WAIT_TIMEOUT;
-        Close();
-        return false;
+        if (meanwhile) meanwhile();
+        TaskBell& bell = *exchange_->bell;
+        for (;;) {
+            // Read before the conditions: a ring after them ends the wait at once.
+            const std::uint64_t seen = bell.Rings();
+            if (exchange_->completions.load() != expected_) return exchange_->error.load() == ERROR_SUCCESS;
+            const DWORD left = task_.RemainingMs();
+            if (task_.Abandoned() || left == 0) {
+                expired_ = !task_.Abandoned();
+                Close();
+                return false;
+            }
+            bell.WaitPast(seen, left);
+        }
     }
-    // Prepares for a call: a completion left from an earlier one must not count for it.
+    // Prepares for a call: only a completion after this counts for it.
     Exchange& Next() noexcept {
-        ResetEvent(exchange_->completed.Get());
+        expected_ = exchange_->completions.load();
         exchange_->error.store(ERROR_SUCCESS);
         return *exchange_;
     }
@@ -227,6 +388,7 @@ private:
     TaskControl& task_;
     ExchangeRef exchange_;
     UniqueInternet request_;
+    unsigned expected_ = 0;
     bool expired_ = false;
 };
 
@@ -258,6 +420,13 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
     const wchar_t* method = r.method;
     std::string_view sent = r.body;
     const wchar_t* headers = r.headers;
+    // Whatever this request's answers set, a kept cookie answer may be stale now; so it is once this ends, too.
+    struct StoreWatch {
+        bool on;
+        ~StoreWatch() {
+            if (on) KeptCookies::Instance().Changed();
+        }
+    } watch{!r.keptCookies};
     for (int hop = 0;; ++hop) {
         // Every hop is judged where it is connected to, by the host the connection gets.
         const auto target = HasBlankOrControl(url) ? std::nullopt : Crack(url);
@@ -265,20 +434,22 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
             result.failure = Failure::BadAddress;
             return result;
         }
-        UniqueInternet connection(InternetConnectW(session, target->host.c_str(), target->port, nullptr, nullptr,
-                                                   INTERNET_SERVICE_HTTP, 0, 0));
+        const KeptConnections::Ref connection =
+            KeptConnections::Instance().Get(session, target->scheme, target->host, target->port, r.timeouts);
         if (!connection) return result;
-        SetTimeouts(connection.Get(), r.timeouts);
 
         auto exchange = std::make_shared<Exchange>();
-        if (!exchange->completed) return result;
+        exchange->bell = task.Bell();
         exchange->body.assign(sent);
-        exchange->buffer.resize(kChunk);
+        if (headers) exchange->headers = headers;
+        if (r.keptCookies) exchange->headers += KeptCookies::Instance().Header(url);
+        exchange->buffer.reset(new char[kReadBytes]);
         auto context = std::make_unique<ExchangeRef>(exchange);
         const wchar_t* accept[] = {L"*/*", nullptr};
-        const DWORD flags = kRequestFlags | (target->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+        const DWORD flags = kRequestFlags | (target->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0) |
+                            (r.keptCookies ? INTERNET_FLAG_NO_COOKIES : 0);
         Call call(task, exchange);
-        call.Adopt(UniqueInternet(HttpOpenRequestW(connection.Get(), method, target->path.c_str(), nullptr, nullptr,
+        call.Adopt(UniqueInternet(HttpOpenRequestW(connection->Get(), method, target->path.c_str(), nullptr, nullptr,
                                                    accept, flags, reinterpret_cast<DWORD_PTR>(context.get()))));
         if (!call.Handle()) return result;
         context.release();  // the callback frees it with the handle's last notice
@@ -290,9 +461,11 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         }
 
         Exchange& x = call.Next();
-        if (!call.Complete(HttpSendRequestW(call.Handle(), headers, headers ? static_cast<DWORD>(-1) : 0,
+        if (!call.Complete(HttpSendRequestW(call.Handle(), x.headers.empty() ? nullptr : x.headers.c_str(),
+                                            static_cast<DWORD>(x.headers.size()),
                                             x.body.empty() ? nullptr : x.body.data(),
-                                            static_cast<DWORD>(x.body.size())))) {
+                                            static_cast<DWORD>(x.body.size())),
+                           r.whileAnswered)) {
             const DWORD error = call.Handle() ? x.error.load() : ERROR_SUCCESS;
             const DWORD last = error != ERROR_SUCCESS ? error : GetLastError();
             result.failure = call.Why(last == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect);
@@ -301,6 +474,11 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         task.Touch();
         // Only a close from here on says something about this answer; one before it ended a redirect, say.
         exchange->connectionClosed.store(false);
+        if (r.keptCookies) {
+            KeptCookies::Instance().StoreFrom(call.Handle(), url);
+        } else {
+            KeptCookies::Instance().Changed();  // the platform has stored what this answer set
+        }
 
         DWORD status = 0;
         DWORD size = sizeof(status);
@@ -348,31 +526,41 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
                 result.failure = call.Why(Failure::Aborted);
                 return result;
             }
-            // Only the wait for data takes time; the read then takes no more than has arrived, so it returns at
-            // once and the sink sees each piece as it comes.
-            Exchange& q = call.Next();
-            q.count = 0;
-            if (!call.Complete(InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0))) {
-                result.failure = call.Why(Failure::Read);
-                return result;
-            }
-            // A late answer is fetched again: the platform has the data at hand by now.
-            if (q.count == 0 && !call.Complete(InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0))) {
-                result.failure = call.Why(Failure::Read);
-                return result;
-            }
-            if (q.count == 0) break;
-            const DWORD want = q.count < q.buffer.size() ? q.count : static_cast<DWORD>(q.buffer.size());
+            // A read takes what has arrived, as much as there is, and never waits for more: the sink sees each
+            // piece as it comes. Where nothing has arrived the platform may wait for data before it answers; the
+            // data then waits in its own buffer for the next read.
             Exchange& rd = call.Next();
-            rd.count = 0;
-            if (!call.Complete(InternetReadFile(call.Handle(), rd.buffer.data(), want, &rd.count))) {
+            rd.read = {};
+            rd.read.dwStructSize = sizeof(rd.read);
+            rd.read.lpvBuffer = rd.buffer.get();
+            rd.read.dwBufferLength = kReadBytes;
+            const BOOL done = InternetReadFileExW(call.Handle(), &rd.read, IRF_NO_WAIT, 0);
+            const bool late = !done && GetLastError() == ERROR_IO_PENDING;
+            if (!call.Complete(done)) {
                 result.failure = call.Why(Failure::Read);
                 return result;
             }
-            if (rd.count == 0) break;
-            result.received += rd.count;
+            // Such a read ends late only where nothing had arrived; Wine then waits for data, leaves it in its own
+            // buffer and the length as it was asked. A platform that read something late says how much.
+            const DWORD got = late && rd.read.dwBufferLength == kReadBytes ? 0 : rd.read.dwBufferLength;
+            if (late && got == 0) continue;
+            if (got == 0) {
+                // Nothing at hand, or the end: the amount available tells them apart, after a wait if need be. A
+                // late answer's amount is not told: the next read finds the data, or the end, at hand.
+                Exchange& q = call.Next();
+                q.count = 0;
+                const BOOL asked = InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0);
+                const bool waited = !asked && GetLastError() == ERROR_IO_PENDING;
+                if (!call.Complete(asked)) {
+                    result.failure = call.Why(Failure::Read);
+                    return result;
+                }
+                if (!waited && q.count == 0) break;
+                continue;
+            }
+            result.received += got;
             task.Touch();
-            if (sink && !sink(rd.buffer.data(), rd.count)) {
+            if (sink && !sink(rd.buffer.get(), got)) {
                 result.failure = call.Why(Failure::Sink);
                 return result;
             }

@@ -61,15 +61,26 @@ struct Request {
     const wchar_t* headers = nullptr;
     Timeouts timeouts{10000, 10000, 20000};
     HostGuard allowHost = &AllowedHost;
+    // Runs on the worker while the server prepares its answer (every hop), before the header is in: work that does
+    // not depend on the answer is done meanwhile. It must not throw.
+    std::function<void()> whileAnswered = nullptr;
+    // For requests that go out in numbers (the photos of an album): the session's cookies come from the store's
+    // answer for the server's folder, kept a few seconds and asked again after any other request, instead of the
+    // platform's own lookup per request (under Wine a search of its cache files for every parent domain and
+    // folder, about a millisecond a request). The cookies an answer sets are stored as the platform stores them.
+    // What goes out is what the store answers for the photo's address; only a cookie scoped to the file itself,
+    // which that answer leaves out too, stays home.
+    bool keptCookies = false;
 };
 
 // One request on the calling thread, ended by `control`'s limits or its give-up (without `control`, by the
 // time-outs added up). Redirects are followed here, at most kMaxRedirects, each hop judged by the address
 // rules (http or https, no blank or control character, a host `allowHost` takes) before anything is sent
 // there; 301, 302 and 303 turn a post into a GET without a body. `control` gets a sign of life per piece. The
-// body is read in pieces no larger than what has arrived. A body shorter than its Content-Length, or a chunked
-// one whose connection closed before its last chunk, fails with CutShort; one with neither is as complete as
-// its server says.
+// body is read in pieces of what has arrived, all of it up to 256 KB a piece. A body shorter than its
+// Content-Length, or a chunked one whose connection closed before its last chunk, fails with CutShort; one with
+// neither is as complete as its server says. Connect handles are kept per scheme, host, port and time-outs for
+// later requests; the address rules judge every hop before it is connected, kept handle or not.
 Result Perform(const Request& request, const HeadSink& head, const Sink& sink, TaskControl* control);
 
 inline constexpr Timeouts kLoginTimeouts{10000, 10000, 20000};

@@ -2,21 +2,38 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <new>
 
 #include "Handles.h"
+#include "KeptAnswer.h"
 #include "ZoneIdentifier.h"
 
 namespace {
 
 // Without named streams a "name:stream" path would make a second file beside the photo (Wine does so on a
 // Linux file system), so only a volume that says it has them is marked.
-bool HasNamedStreams(const std::wstring& path) noexcept {
+bool VolumeHasNamedStreams(const std::wstring& path) noexcept {
     wchar_t volume[MAX_PATH];
     DWORD flags = 0;
     return GetVolumePathNameW(path.c_str(), volume, MAX_PATH) &&
            GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
            (flags & FILE_NAMED_STREAMS) != 0;
+}
+
+// Asked once per folder: the photos of a run go to one folder, and asking the volume took longer than the rest
+// of keeping a photo. Never torn down with the other statics.
+bool HasNamedStreams(const std::wstring& path) {
+    const size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) return VolumeHasNamedStreams(path);
+    struct Kept {
+        std::mutex lock;
+        KeptAnswer<bool> answer{0};
+    };
+    static auto* const kept = new Kept;
+    const std::wstring folder = path.substr(0, cut);
+    const std::lock_guard<std::mutex> hold(kept->lock);
+    return kept->answer.For(folder, 0, [&path] { return VolumeHasNamedStreams(path); });
 }
 
 }  // namespace

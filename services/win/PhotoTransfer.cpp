@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,10 +12,14 @@
 #include "DiskRoom.h"
 #include "Handles.h"
 #include "Http.h"
+#include "KeptAnswer.h"
 
 namespace {
 
-constexpr size_t kWriteBytes = 64 * 1024;
+constexpr size_t kWriteBytes = 128 * 1024;
+// How long the room granted on a folder's volume serves the photos after the one that asked: the volume is asked
+// again after this, or sooner when the room is used up (DiskRoom asks every few megabytes).
+constexpr ULONGLONG kRoomFreshMs = 2000;
 
 // Unique beyond this process: a process id comes back, the pair of id and start time does not.
 std::wstring NewPartName(const std::wstring& folder) {
@@ -63,6 +68,46 @@ std::optional<std::uint64_t> FreeBytes(const std::wstring& folder) {
     return available.QuadPart;
 }
 
+// The room on one folder's volume, shared by the photos that follow each other into it, so that each photo does
+// not ask the volume itself. Workers of two photos may overlap (one given up, one starting): both go through the
+// lock. Never torn down with the other statics, as a worker may outlive them.
+class FolderRoom {
+public:
+    FolderRoom(std::wstring folder, std::uint64_t reserve)
+        : folder_(std::move(folder)), reserve_(reserve), key_(std::to_wstring(reserve) + L" " + folder_) {}
+
+    // Room for anything at all: a room that was used up or refused asks the volume again.
+    [[nodiscard]] bool Any() { return Fits(1); }
+    [[nodiscard]] bool Fits(std::uint64_t size) {
+        const std::lock_guard<std::mutex> hold(Kept().lock);
+        return Current().Fits(size);
+    }
+    [[nodiscard]] bool Take(std::uint64_t size) {
+        const std::lock_guard<std::mutex> hold(Kept().lock);
+        return Current().Take(size);
+    }
+
+private:
+    struct Shared {
+        std::mutex lock;
+        KeptAnswer<DiskRoom> room{kRoomFreshMs};
+    };
+    static Shared& Kept() {
+        static auto* const kept = new Shared;
+        return *kept;
+    }
+    // Under the lock.
+    DiskRoom& Current() {
+        return Kept().room.For(key_, GetTickCount64(), [this] {
+            return DiskRoom([folder = folder_] { return FreeBytes(folder); }, reserve_);
+        });
+    }
+
+    std::wstring folder_;
+    std::uint64_t reserve_;
+    std::wstring key_;
+};
+
 }  // namespace
 
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
@@ -87,31 +132,39 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
 
     const TaskOutcome outcome = RunWhilePumping(
         [shared, limitMs](TaskControl& control) {
-            DiskRoom room([shared] { return FreeBytes(shared->folder); }, shared->reserve);
+            FolderRoom room(shared->folder, shared->reserve);
             // A full disk fails the photo before it is asked for, so the rest of an album fails fast.
-            if (!room.Fits(0)) {
+            if (!room.Any()) {
                 shared->noRoom = true;
                 return;
             }
             // Closing it deletes the file, whoever closes it and whenever: nothing else needs cleaning up.
             UniqueKernelHandle file;
             bool written = true;
-            // WinINet hands the body over a few kilobytes at a time: the file gets it in larger writes.
-            std::string pending;
-            const auto flush = [&] {
-                if (pending.empty()) return true;
-                if (!room.Take(pending.size())) {
+            const auto write = [&](const char* data, size_t size) {
+                if (!room.Take(size)) {
                     shared->noRoom = true;
                     return false;
                 }
                 DWORD done = 0;
-                const DWORD size = static_cast<DWORD>(pending.size());
-                const bool ok = WriteFile(file.Get(), pending.data(), size, &done, nullptr) && done == size;
+                return WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+            };
+            // Small pieces (the last of a body, or a server's own) reach the file in larger writes.
+            std::string pending;
+            const auto flush = [&] {
+                if (pending.empty()) return true;
+                const bool ok = write(pending.data(), pending.size());
                 pending.clear();
                 return ok;
             };
             Http::Request request{L"GET", shared->url, {}, nullptr, {limitMs, limitMs, limitMs}};
             request.allowHost = shared->allowHost;
+            request.keptCookies = true;
+            // The part file is made while the server prepares its answer; it holds nothing until a 2xx body comes,
+            // and goes with its handle otherwise.
+            request.whileAnswered = [&] {
+                if (!file && !control.Abandoned()) file = CreatePartFile(shared->partName);
+            };
             try {
                 shared->result = Http::Perform(
                     request,
@@ -122,12 +175,16 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                             shared->noRoom = true;
                             return false;
                         }
-                        file = CreatePartFile(shared->partName);
+                        if (!file) file = CreatePartFile(shared->partName);
                         return static_cast<bool>(file);
                     },
                     [&](const char* data, size_t size) {
-                        pending.append(data, size);
-                        written = pending.size() < kWriteBytes || flush();
+                        if (pending.empty() && size >= kWriteBytes) {
+                            written = write(data, size);
+                        } else {
+                            pending.append(data, size);
+                            written = pending.size() < kWriteBytes || flush();
+                        }
                         return written;
                     },
                     &control);
