@@ -19,7 +19,6 @@ public:
     // one is `freshMs` old.
     T& For(const std::wstring& key, std::uint64_t nowMs, const std::function<T()>& make) {
         if (!answer_ || key != key_ || (freshMs_ != 0 && nowMs - since_ >= freshMs_)) {
-            answer_.reset();  // a failing `make` leaves nothing kept
             answer_.emplace(make());
             key_ = key;
             since_ = nowMs;

@@ -246,6 +246,8 @@ TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
         {"announced length", "HTTP/1.1 200 OK\r\nContent-Length: 16777216\r\n\r\n", 1u << 20, 1},
         {"no length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 1u << 20, 1},
         {"no room at all", "HTTP/1.1 200 OK\r\nContent-Length: 16777216\r\n\r\n", 0, 0},
+        // The room is kept for the photos that follow into the folder: a refused one is asked for again.
+        {"no room at all, the next photo", "HTTP/1.1 200 OK\r\nContent-Length: 16777216\r\n\r\n", 0, 0},
     };
     for (const auto& c : cases) {
         loopback::Server server([&](Connection& connection) {
@@ -472,6 +474,77 @@ TEST(PhotoTransfer, AProcessKilledInTheMiddleOfAPhotoLeavesNothingInTheFolder) {
     EXPECT_EQ(part.rfind(L"~verdaly-", 0), 0u);
     for (int i = 0; i < 100 && folder.Files() != 0; ++i) Sleep(20);
     EXPECT_EQ(folder.Files(), 0u) << "the part file outlived its process";
+}
+
+TEST(PhotoTransfer, TheSessionsCookiesGoWithEveryPhotoAndWhatAnAnswerSetsGoesWithTheNext) {
+    std::mutex lock;
+    std::vector<std::string> sent;  // the Cookie line of each request, in order
+    loopback::Server server([&](Connection& c) {
+        const std::string& request = c.Request();
+        const size_t at = request.find("\r\nCookie: ");
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            sent.push_back(at == std::string::npos ? "" : request.substr(at + 2, request.find("\r\n", at + 2) - at - 2));
+        }
+        const std::string line = RequestLine(request);
+        const std::string sets = line == "GET /1.jpg"    ? "Set-Cookie: seen=1; Path=/\r\n"
+                                 : line == "GET /login" ? "Set-Cookie: session=def; Path=/\r\n"
+                                                        : "";
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n" + sets + "\r\nhello");
+        c.Cut();
+    });
+    ASSERT_TRUE(InternetSetCookieExW(server.Url(L"/").c_str(), nullptr, L"session=abc; path=/", 0, 0));
+    Folder folder;
+    const auto photo = [&](const wchar_t* path) {
+        return DownloadToTempFile(server.Url(path), folder.Path(), 5000, 0, &TestServerOnly).outcome;
+    };
+    EXPECT_EQ(photo(L"/1.jpg"), PhotoOutcome::Saved);
+    EXPECT_EQ(photo(L"/2.jpg"), PhotoOutcome::Saved);
+    std::string body;
+    EXPECT_TRUE(Http::Perform(Get(server.Url(L"/login")), nullptr, Http::Collect(&body, 100, 0), nullptr).Ok());
+    EXPECT_EQ(photo(L"/3.jpg"), PhotoOutcome::Saved);
+    const std::lock_guard<std::mutex> hold(lock);
+    ASSERT_EQ(sent.size(), 4u);
+    const auto has = [](const std::string& line, const char* cookie) { return line.find(cookie) != std::string::npos; };
+    EXPECT_TRUE(has(sent[0], "session=abc")) << sent[0];
+    EXPECT_TRUE(has(sent[1], "session=abc") && has(sent[1], "seen=1")) << "what a photo's answer set: " << sent[1];
+    EXPECT_TRUE(has(sent[3], "session=def") && !has(sent[3], "abc")) << "as another request left it: " << sent[3];
+}
+
+TEST(PhotoTransfer, AKeptConnectionLastsWhileAPhotoUsesItAndAKeptServerIsStillJudged) {
+    const UniqueKernelHandle halfSent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueKernelHandle goOn(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    loopback::Server slow([&](Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n" + std::string(1000, 'a'));
+        SetEvent(halfSent.Get());
+        WaitForSingleObject(goOn.Get(), 5000);
+        c.Send(std::string(1000, 'b'));
+    });
+    loopback::Server other([](Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+        c.Cut();
+    });
+    Folder folder;
+    PhotoOutcome outcome = PhotoOutcome::Failed;
+    std::thread photo([&] {
+        outcome = DownloadToTempFile(slow.Url(L"/p.jpg"), folder.Path(), 10000, 0, &TestServerOnly).outcome;
+    });
+    ASSERT_EQ(WaitForSingleObject(halfSent.Get(), 5000), WAIT_OBJECT_0);
+    // Requests with time-outs of their own each keep a connect handle: the photo's drops out of the keep.
+    for (DWORD i = 0; i < 10; ++i) {
+        std::string body;
+        EXPECT_TRUE(Http::Perform(Get(other.Url(L"/x"), {2000 + i, 2000, 2000}), nullptr,
+                                  Http::Collect(&body, 100, 0), nullptr)
+                        .Ok());
+    }
+    SetEvent(goOn.Get());
+    photo.join();
+    EXPECT_EQ(outcome, PhotoOutcome::Saved) << "the photo's request went with its connect handle";
+
+    Http::Request refused = Get(slow.Url(L"/again.jpg"));
+    refused.allowHost = &Http::AllowedHost;  // the program's own rules: no loopback
+    EXPECT_EQ(Http::Perform(refused, nullptr, nullptr, nullptr).failure, Http::Failure::BadAddress);
+    EXPECT_EQ(slow.Requests(), 1) << "a server whose handle is kept is judged again, and nothing is sent there";
 }
 
 }  // namespace
