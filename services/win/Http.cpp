@@ -465,7 +465,7 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
                                             static_cast<DWORD>(x.headers.size()),
                                             x.body.empty() ? nullptr : x.body.data(),
                                             static_cast<DWORD>(x.body.size())),
-                           r.whileAnswered)) {
+                           r.whileWaiting)) {
             const DWORD error = call.Handle() ? x.error.load() : ERROR_SUCCESS;
             const DWORD last = error != ERROR_SUCCESS ? error : GetLastError();
             result.failure = call.Why(last == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect);
@@ -536,7 +536,7 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
             rd.read.dwBufferLength = kReadBytes;
             const BOOL done = InternetReadFileExW(call.Handle(), &rd.read, IRF_NO_WAIT, 0);
             const bool late = !done && GetLastError() == ERROR_IO_PENDING;
-            if (!call.Complete(done)) {
+            if (!call.Complete(done, r.whileWaiting)) {
                 result.failure = call.Why(Failure::Read);
                 return result;
             }
@@ -551,7 +551,7 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
                 q.count = 0;
                 const BOOL asked = InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0);
                 const bool waited = !asked && GetLastError() == ERROR_IO_PENDING;
-                if (!call.Complete(asked)) {
+                if (!call.Complete(asked, r.whileWaiting)) {
                     result.failure = call.Why(Failure::Read);
                     return result;
                 }

@@ -61,9 +61,9 @@ struct Request {
     const wchar_t* headers = nullptr;
     Timeouts timeouts{10000, 10000, 20000};
     HostGuard allowHost = &AllowedHost;
-    // Runs on the worker while the server prepares its answer (every hop), before the header is in: work that does
-    // not depend on the answer is done meanwhile. It must not throw.
-    std::function<void()> whileAnswered = nullptr;
+    // Runs on the worker whenever the request is about to wait for the server (for its answer, on every hop, or
+    // for more of the body): work that does not depend on what comes next is done meanwhile. It must not throw.
+    std::function<void()> whileWaiting = nullptr;
     // For requests that go out in numbers (the photos of an album): the session's cookies come from the store's
     // answer for the server's folder, kept a few seconds and asked again after any other request, instead of the
     // platform's own lookup per request (under Wine a search of its cache files for every parent domain and

@@ -149,7 +149,7 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                 DWORD done = 0;
                 return WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
             };
-            // Small pieces (the last of a body, or a server's own) reach the file in larger writes.
+            // Pieces reach the file in larger writes, and whenever the body pauses.
             std::string pending;
             const auto flush = [&] {
                 if (pending.empty()) return true;
@@ -161,9 +161,17 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
             request.allowHost = shared->allowHost;
             request.keptCookies = true;
             // The part file is made while the server prepares its answer; it holds nothing until a 2xx body comes,
-            // and goes with its handle otherwise.
-            request.whileAnswered = [&] {
-                if (!file && !control.Abandoned()) file = CreatePartFile(shared->partName);
+            // and goes with its handle otherwise. While more of the body is awaited, what came is written.
+            request.whileWaiting = [&]() noexcept {
+                if (!file) {
+                    if (!control.Abandoned()) file = CreatePartFile(shared->partName);
+                    return;
+                }
+                try {
+                    written = written && flush();
+                } catch (...) {
+                    written = false;  // out of memory, say: the next piece stops the transfer
+                }
             };
             try {
                 shared->result = Http::Perform(
