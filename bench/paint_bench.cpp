@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "HostedControl.h"
-#include "Layout.h"
-#include "MainForm.h"
-#include "ProgressBar.h"
+#include "controls/host/win/HostedControl.h"
+#include "app/Layout.h"
+#include "app/win/MainForm.h"
+#include "controls/progressbar/win/ProgressBar.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "Layout.h"
+#include "app/Layout.h"
 #endif
 
 namespace {

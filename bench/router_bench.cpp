@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "MSubclass.h"
+#include "winmsg/win/MSubclass.h"
 
 namespace {
 

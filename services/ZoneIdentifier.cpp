@@ -1,6 +1,6 @@
 #include "ZoneIdentifier.h"
 
-#include "Utf8.h"
+#include "winmsg/Utf8.h"
 
 std::string ZoneIdentifierText(std::wstring_view hostUrl) {
     static constexpr char kHex[] = "0123456789ABCDEF";

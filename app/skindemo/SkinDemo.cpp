@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "BaseWindow.h"
-#include "Handles.h"
-#include "MessagePump.h"
-#include "Picture.h"
-#include "SkinLook.h"
-#include "cNeoCaption.h"
-#include "resource.h"
+#include "winmsg/win/BaseWindow.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/MessagePump.h"
+#include "winmsg/win/Picture.h"
+#include "app/win/SkinLook.h"
+#include "skin/win/cNeoCaption.h"
+#include "app/resource.h"
 
 namespace {
 

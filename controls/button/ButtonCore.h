@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "ButtonTypes.h"
-#include "PropertyBag.h"
+#include "controls/host/PropertyBag.h"
 
 namespace button {
 

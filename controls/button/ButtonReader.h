@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "ButtonCore.h"
-#include "ReaderDescription.h"
+#include "controls/host/ReaderDescription.h"
 
 namespace button {
 

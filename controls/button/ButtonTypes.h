@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "Colour.h"
-#include "HostTypes.h"
+#include "winmsg/Colour.h"
+#include "controls/host/HostTypes.h"
 
 namespace button {
 

@@ -1,6 +1,6 @@
 #include "LayoutSet.h"
 
-#include "Utf8.h"
+#include "winmsg/Utf8.h"
 
 namespace {
 

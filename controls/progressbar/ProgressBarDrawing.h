@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "Colour.h"
-#include "HostTypes.h"
+#include "winmsg/Colour.h"
+#include "controls/host/HostTypes.h"
 
 class ProgressBarModel;
 

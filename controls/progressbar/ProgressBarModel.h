@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "HostTypes.h"
-#include "PropertyBag.h"
+#include "controls/host/HostTypes.h"
+#include "controls/host/PropertyBag.h"
 
 class ProgressBarModel {
 public:

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "ProgressBarModel.h"
-#include "ReaderDescription.h"
+#include "controls/host/ReaderDescription.h"
 
 namespace progressbar {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "MessagePump.h"
+#include "winmsg/win/MessagePump.h"
 
 namespace {
 

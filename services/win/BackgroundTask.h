@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 // How long a task may take: `totalMs` from its start, `idleMs` without progress; INFINITE for no such limit.
 struct TaskLimits {

@@ -1,7 +1,7 @@
 #include "CryptText.h"
 
 #include "AnsiText.h"
-#include "modCrypt.h"
+#include "services/modCrypt.h"
 
 std::optional<std::string> ScrambleText(std::wstring_view text, std::string_view key) {
     const auto bytes = WideToAnsiExact(text);

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 std::wstring BrowseFolder(HWND owner, const std::wstring& prompt) {
     wchar_t displayName[MAX_PATH] = {};

@@ -11,9 +11,9 @@
 #include <new>
 #include <utility>
 
-#include "AddressGuard.h"
-#include "FormEncoding.h"
-#include "Handles.h"
+#include "services/AddressGuard.h"
+#include "services/FormEncoding.h"
+#include "winmsg/win/Handles.h"
 
 namespace Http {
 namespace {

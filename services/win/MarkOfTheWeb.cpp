@@ -5,9 +5,9 @@
 #include <mutex>
 #include <new>
 
-#include "Handles.h"
-#include "KeptAnswer.h"
-#include "ZoneIdentifier.h"
+#include "winmsg/win/Handles.h"
+#include "services/KeptAnswer.h"
+#include "services/ZoneIdentifier.h"
 
 namespace {
 

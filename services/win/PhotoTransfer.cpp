@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "BackgroundTask.h"
-#include "DiskRoom.h"
-#include "Handles.h"
+#include "services/DiskRoom.h"
+#include "winmsg/win/Handles.h"
 #include "Http.h"
-#include "KeptAnswer.h"
+#include "services/KeptAnswer.h"
 
 namespace {
 

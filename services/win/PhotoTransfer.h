@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 #include "Http.h"
 
 // Free space a photo must leave on the folder's volume: the disk is never filled by an album.

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Album and photo addresses as a paste or a page could write them, and the hosts a transfer connects to.
-#include "AddressGuard.h"
-#include "AlbumPage.h"
+#include "services/AddressGuard.h"
+#include "app/AlbumPage.h"
 #include "FuzzInput.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The login body: whatever the boxes hold, it has exactly its three fields and each value decodes back.
-#include "FormEncoding.h"
+#include "services/FormEncoding.h"
 #include "FuzzInput.h"
 
 namespace {

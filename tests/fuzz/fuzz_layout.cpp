@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "FuzzInput.h"
-#include "LayoutSet.h"
+#include "controls/host/LayoutSet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const LayoutSet first = LayoutSet::Parse(std::string_view(reinterpret_cast<const char*>(data), size));

@@ -2,9 +2,9 @@
 // file name Windows keeps as it is, and differ from every other name of the run.
 #include <set>
 
-#include "AlbumPage.h"
+#include "app/AlbumPage.h"
 #include "FuzzInput.h"
-#include "PhotoNames.h"
+#include "app/PhotoNames.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileCFG.h"
+#include "services/FileCFG.h"
 #include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {

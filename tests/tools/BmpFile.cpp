@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 bool WriteWindowBmp(const std::wstring& path, HWND window) {
     RECT client{};

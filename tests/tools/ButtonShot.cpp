@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "BaseWindow.h"
+#include "winmsg/win/BaseWindow.h"
 #include "BmpFile.h"
-#include "LayoutSet.h"
-#include "isButton.h"
+#include "controls/host/LayoutSet.h"
+#include "controls/button/win/isButton.h"
 
 namespace {
 

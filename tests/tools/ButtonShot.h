@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "Handles.h"
-#include "PropertyBag.h"
+#include "winmsg/win/Handles.h"
+#include "controls/host/PropertyBag.h"
 
 // verdaly-buttonshot LAYOUT-FILE BLOCK WIDTH HEIGHT STATE FOCUS OUT.bmp
 struct ShotRequest {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "BmpFile.h"
-#include "Handles.h"
-#include "LayoutSet.h"
-#include "ProgressBar.h"
+#include "winmsg/win/Handles.h"
+#include "controls/host/LayoutSet.h"
+#include "controls/progressbar/win/ProgressBar.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {

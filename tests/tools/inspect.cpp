@@ -6,7 +6,7 @@
 #include <oleacc.h>
 #include <tlhelp32.h>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "BaseWindow.h"
-#include "Handles.h"
+#include "winmsg/win/BaseWindow.h"
+#include "winmsg/win/Handles.h"
 
 class AboutPanel : public BaseWindow {
 public:

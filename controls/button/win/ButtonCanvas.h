@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "ButtonPaint.h"
-#include "DrawingSurface.h"
-#include "Handles.h"
+#include "controls/button/ButtonPaint.h"
+#include "controls/host/win/DrawingSurface.h"
+#include "winmsg/win/Handles.h"
 
 // An icon handed to the button; the picture owns the icon handle.
 struct IconPicture : button::Picture {

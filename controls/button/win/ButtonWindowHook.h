@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "ButtonHookLists.h"
+#include "controls/button/ButtonHookLists.h"
 
 class IButtonHookClient {
 public:

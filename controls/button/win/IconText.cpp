@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 namespace {
 

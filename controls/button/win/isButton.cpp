@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "ButtonCanvas.h"
-#include "ButtonReader.h"
-#include "WindowText.h"
+#include "controls/button/ButtonReader.h"
+#include "winmsg/win/WindowText.h"
 
 using namespace button;
 

@@ -14,10 +14,10 @@
 #include <string>
 
 #include "AboutPanel.h"
-#include "ButtonCore.h"
+#include "controls/button/ButtonCore.h"
 #include "ButtonWindowHook.h"
-#include "HostedControl.h"
-#include "ShapeCache.h"
+#include "controls/host/win/HostedControl.h"
+#include "controls/host/ShapeCache.h"
 
 class isButton : public HostedControl, private button::ButtonSite, private IButtonHookClient {
 public:

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ButtonCanvas.h"
-#include "ButtonPaint.h"
+#include "controls/button/ButtonPaint.h"
 
 using namespace button;
 

@@ -6,7 +6,7 @@
 
 #include "ButtonCanvas.h"
 #include "IconText.h"
-#include "WindowText.h"
+#include "winmsg/win/WindowText.h"
 
 using namespace button;
 

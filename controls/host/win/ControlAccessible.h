@@ -10,7 +10,7 @@
 
 #include <optional>
 
-#include "ReaderDescription.h"
+#include "controls/host/ReaderDescription.h"
 
 class HostedControl;
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "Handles.h"
-#include "HostTypes.h"
+#include "winmsg/win/Handles.h"
+#include "controls/host/HostTypes.h"
 
 // A colour property as drawn, through the platform's colour translation; a value it refuses gives -1.
 [[nodiscard]] COLORREF TranslateColour(OleColor colour) noexcept;

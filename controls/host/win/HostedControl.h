@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "BaseWindow.h"
-#include "ControlSite.h"
+#include "winmsg/win/BaseWindow.h"
+#include "controls/host/ControlSite.h"
 #include "DrawingSurface.h"
-#include "Handles.h"
-#include "PropertyBag.h"
-#include "ReaderDescription.h"
+#include "winmsg/win/Handles.h"
+#include "controls/host/PropertyBag.h"
+#include "controls/host/ReaderDescription.h"
 
 class ControlAccessible;
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "LayoutSet.h"
+#include "controls/host/LayoutSet.h"
 
 // An empty set when the module has no such resource.
 [[nodiscard]] LayoutSet LoadLayoutResource(HMODULE module, int resourceId);

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "ProgressBarReader.h"
+#include "controls/progressbar/ProgressBarReader.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "HostedControl.h"
-#include "ProgressBarDrawing.h"
-#include "ProgressBarModel.h"
-#include "ShapeCache.h"
+#include "controls/host/win/HostedControl.h"
+#include "controls/progressbar/ProgressBarDrawing.h"
+#include "controls/progressbar/ProgressBarModel.h"
+#include "controls/host/ShapeCache.h"
 
 class ProgressBar : public HostedControl {
 public:

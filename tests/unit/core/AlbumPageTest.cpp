@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "AlbumPage.h"
+#include "app/AlbumPage.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ButtonHookLists.h"
+#include "controls/button/ButtonHookLists.h"
 #include "ButtonTestSupport.h"
-#include "LayoutSet.h"
+#include "controls/host/LayoutSet.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ButtonCore.h"
-#include "ButtonPaint.h"
+#include "controls/button/ButtonCore.h"
+#include "controls/button/ButtonPaint.h"
 
 namespace button_test {
 

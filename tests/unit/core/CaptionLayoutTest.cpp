@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "CaptionLayout.h"
+#include "skin/CaptionLayout.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cfenv>
 
-#include "Colour.h"
+#include "winmsg/Colour.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "DiskRoom.h"
-#include "KeptAnswer.h"
+#include "services/DiskRoom.h"
+#include "services/KeptAnswer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <csignal>
 #endif
 
-#include "FileCFG.h"
+#include "services/FileCFG.h"
 
 namespace fs = std::filesystem;
 

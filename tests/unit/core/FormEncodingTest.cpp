@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "FormEncoding.h"
-#include "LoginRules.h"
+#include "services/FormEncoding.h"
+#include "app/LoginRules.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "ControlSite.h"
-#include "LayoutSet.h"
-#include "PropertyBag.h"
-#include "Utf8.h"
+#include "controls/host/ControlSite.h"
+#include "controls/host/LayoutSet.h"
+#include "controls/host/PropertyBag.h"
+#include "winmsg/Utf8.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "AddressGuard.h"
-#include "AlbumPage.h"
-#include "PhotoNames.h"
-#include "ZoneIdentifier.h"
+#include "services/AddressGuard.h"
+#include "app/AlbumPage.h"
+#include "app/PhotoNames.h"
+#include "services/ZoneIdentifier.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "CaptionLayout.h"
-#include "MenuLayout.h"
+#include "skin/CaptionLayout.h"
+#include "skin/MenuLayout.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "PhotoNames.h"
+#include "app/PhotoNames.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "ProgressBarDrawing.h"
-#include "ProgressBarModel.h"
+#include "controls/progressbar/ProgressBarDrawing.h"
+#include "controls/progressbar/ProgressBarModel.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "LayoutSet.h"
-#include "ProgressBarModel.h"
+#include "controls/host/LayoutSet.h"
+#include "controls/progressbar/ProgressBarModel.h"
 
 namespace {
 

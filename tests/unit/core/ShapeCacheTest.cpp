@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ShapeCache.h"
+#include "controls/host/ShapeCache.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "modCrypt.h"
+#include "services/modCrypt.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // verdaly-part-writer URL FOLDER. Ends by itself after a minute.
 #include <windows.h>
 
-#include "PhotoTransfer.h"
+#include "services/win/PhotoTransfer.h"
 
 namespace {
 bool AnyHost(std::wstring_view) {

@@ -8,9 +8,9 @@
 #include <tuple>
 #include <vector>
 
-#include "GroupContainer.h"
-#include "ProgressBar.h"
-#include "isButton.h"
+#include "app/win/GroupContainer.h"
+#include "controls/progressbar/win/ProgressBar.h"
+#include "controls/button/win/isButton.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "BackgroundTask.h"
+#include "services/win/BackgroundTask.h"
 
 namespace {
 

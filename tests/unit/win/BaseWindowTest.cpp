@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "BaseWindow.h"
-#include "MainForm.h"
+#include "winmsg/win/BaseWindow.h"
+#include "app/win/MainForm.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "ButtonPaint.h"
-#include "ButtonShot.h"
+#include "controls/button/ButtonPaint.h"
+#include "tests/tools/ButtonShot.h"
 #include "HostTestSupport.h"
-#include "isButton.h"
+#include "controls/button/win/isButton.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "ButtonCanvas.h"
-#include "IconText.h"
-#include "isButton.h"
+#include "controls/button/win/ButtonCanvas.h"
+#include "controls/button/win/IconText.h"
+#include "controls/button/win/isButton.h"
 
 namespace {
 

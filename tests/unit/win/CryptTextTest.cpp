@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "AnsiText.h"
-#include "CryptText.h"
+#include "services/win/AnsiText.h"
+#include "services/win/CryptText.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "BaseWindow.h"
+#include "winmsg/win/BaseWindow.h"
 #include "GdiObjects.h"
-#include "Handles.h"
-#include "Picture.h"
-#include "cNCCalcSize.h"
-#include "cNeoCaption.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/Picture.h"
+#include "skin/win/cNCCalcSize.h"
+#include "skin/win/cNeoCaption.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <vector>
 
-#include "Handles.h"
+#include "winmsg/win/Handles.h"
 
 namespace pixel_test {
 

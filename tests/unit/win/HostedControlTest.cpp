@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "DrawingSurface.h"
+#include "controls/host/win/DrawingSurface.h"
 #include "HostTestSupport.h"
-#include "HostedControl.h"
+#include "controls/host/win/HostedControl.h"
 
 namespace {
 

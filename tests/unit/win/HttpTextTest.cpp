@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "AddressGuard.h"
-#include "Http.h"
-#include "MessagePump.h"
+#include "services/AddressGuard.h"
+#include "services/win/Http.h"
+#include "winmsg/win/MessagePump.h"
 
 namespace {
 

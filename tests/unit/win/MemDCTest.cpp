@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "GdiObjects.h"
-#include "Handles.h"
-#include "Picture.h"
-#include "cMemDC.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/Picture.h"
+#include "skin/win/cMemDC.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "BaseWindow.h"
-#include "Handles.h"
-#include "cMenuBar.h"
-#include "cNCCalcSize.h"
-#include "mDeclares.h"
+#include "winmsg/win/BaseWindow.h"
+#include "winmsg/win/Handles.h"
+#include "skin/win/cMenuBar.h"
+#include "skin/win/cNCCalcSize.h"
+#include "skin/win/mDeclares.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "HostTestSupport.h"
-#include "LayoutSet.h"
-#include "ProgressBar.h"
+#include "controls/host/LayoutSet.h"
+#include "controls/progressbar/win/ProgressBar.h"
 
 namespace {
 

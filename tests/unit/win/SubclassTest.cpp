@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "ComponentError.h"
-#include "GSubclass.h"
-#include "Handles.h"
-#include "MSubclass.h"
+#include "winmsg/win/ComponentError.h"
+#include "winmsg/win/GSubclass.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/MSubclass.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "CTimer.h"
-#include "ComponentError.h"
-#include "Handles.h"
-#include "MTimer.h"
-#include "MessagePump.h"
+#include "winmsg/win/CTimer.h"
+#include "winmsg/win/ComponentError.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/MTimer.h"
+#include "winmsg/win/MessagePump.h"
 
 namespace {
 

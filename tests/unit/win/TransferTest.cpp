@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "BackgroundTask.h"
-#include "Http.h"
+#include "services/win/BackgroundTask.h"
+#include "services/win/Http.h"
 #include "LoopbackServer.h"
-#include "PhotoTransfer.h"
+#include "services/win/PhotoTransfer.h"
 
 // The replacement's frees look mismatched to the compiler wherever it inlines them.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "UpperCase.h"
+#include "app/UpperCase.h"
 
 namespace {
 

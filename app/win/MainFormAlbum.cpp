@@ -2,16 +2,16 @@
 // another, into the save folder; report in the bar, the status line, the button and the tray.
 #include <filesystem>
 
-#include "AddressGuard.h"
-#include "AlbumPage.h"
-#include "Clipboard.h"
-#include "DirPath.h"
-#include "Http.h"
-#include "MarkOfTheWeb.h"
+#include "services/AddressGuard.h"
+#include "app/AlbumPage.h"
+#include "services/win/Clipboard.h"
+#include "services/win/DirPath.h"
+#include "services/win/Http.h"
+#include "services/win/MarkOfTheWeb.h"
 #include "MainForm.h"
-#include "PhotoTransfer.h"
-#include "SiteAddresses.h"
-#include "modTray.h"
+#include "services/win/PhotoTransfer.h"
+#include "app/SiteAddresses.h"
+#include "services/win/modTray.h"
 
 namespace {
 

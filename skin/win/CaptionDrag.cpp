@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "MessagePump.h"
+#include "winmsg/win/MessagePump.h"
 #include "cNCCalcSize.h"
 
 void CaptionDrag::Run(const cNCCalcSize& engine, POINT pressedAt) noexcept {

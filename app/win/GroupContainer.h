@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "BaseWindow.h"
+#include "winmsg/win/BaseWindow.h"
 
 class GroupContainer : public BaseWindow {
 public:

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "Handles.h"
-#include "HostedControl.h"
-#include "WindowText.h"
+#include "winmsg/win/Handles.h"
+#include "controls/host/win/HostedControl.h"
+#include "winmsg/win/WindowText.h"
 
 HWND GroupContainer::CreateGroup(HWND parent, int id, const wchar_t* caption, const RECT& rect, bool framed,
                                  HFONT font) {

@@ -1,13 +1,13 @@
 // The login: posting the site's form, judging the answer, unlocking the album groups and remembering
 // (or forgetting) the account.
-#include "CryptText.h"
-#include "FormEncoding.h"
-#include "Http.h"
-#include "LoginRules.h"
+#include "services/win/CryptText.h"
+#include "services/FormEncoding.h"
+#include "services/win/Http.h"
+#include "app/LoginRules.h"
 #include "MainForm.h"
-#include "MessagePump.h"
-#include "SiteAddresses.h"
-#include "Utf8.h"
+#include "winmsg/win/MessagePump.h"
+#include "app/SiteAddresses.h"
+#include "winmsg/Utf8.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "Picture.h"
-#include "cNeoCaption.h"
+#include "winmsg/win/Picture.h"
+#include "skin/win/cNeoCaption.h"
 
 // A skin picture from the executable's resources; an empty picture when it is missing.
 [[nodiscard]] Picture LoadSkinPicture(HINSTANCE instance, int id);

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "CTimer.h"
-#include "ISubclass.h"
-#include "MenuLayout.h"
+#include "winmsg/win/CTimer.h"
+#include "winmsg/win/ISubclass.h"
+#include "skin/MenuLayout.h"
 #include "PopupOwnerDraw.h"
-#include "SkinFont.h"
-#include "TimerConnection.h"
+#include "skin/SkinFont.h"
+#include "winmsg/win/TimerConnection.h"
 #include "cMemDC.h"
 
 class cToolbarMenu;

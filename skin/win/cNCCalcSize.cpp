@@ -5,10 +5,10 @@
 #include <cstring>
 #include <iterator>
 
-#include "CaptionLayout.h"
-#include "CaughtException.h"
-#include "Handles.h"
-#include "MSubclass.h"
+#include "skin/CaptionLayout.h"
+#include "winmsg/win/CaughtException.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/MSubclass.h"
 #include "WindowMenu.h"
 #include "mDeclares.h"
 

@@ -1,6 +1,6 @@
 #include "WindowMenu.h"
 
-#include "CaptionLayout.h"
+#include "skin/CaptionLayout.h"
 
 namespace skin {
 

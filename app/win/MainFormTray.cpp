@@ -2,7 +2,7 @@
 #include <filesystem>
 
 #include "MainForm.h"
-#include "modTray.h"
+#include "services/win/modTray.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
-#include "LayoutResource.h"
-#include "ProgressBar.h"
-#include "Utf8.h"
-#include "WindowText.h"
-#include "isButton.h"
-#include "resource.h"
+#include "controls/host/win/LayoutResource.h"
+#include "controls/progressbar/win/ProgressBar.h"
+#include "winmsg/Utf8.h"
+#include "winmsg/win/WindowText.h"
+#include "controls/button/win/isButton.h"
+#include "app/resource.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "ComponentError.h"
-#include "Handles.h"
-#include "WindowText.h"
+#include "winmsg/win/ComponentError.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/WindowText.h"
 
 namespace {
 

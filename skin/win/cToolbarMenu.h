@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ISubclass.h"
+#include "winmsg/win/ISubclass.h"
 
 class cMenuBar;
 

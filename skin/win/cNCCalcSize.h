@@ -11,7 +11,7 @@
 
 #include "CaptionDrag.h"
 #include "INCAreaModifier.h"
-#include "ISubclass.h"
+#include "winmsg/win/ISubclass.h"
 #include "PlainFramePainter.h"
 
 class cNCCalcSize : public ISubclass {

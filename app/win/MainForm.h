@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "BackgroundTask.h"
-#include "BaseWindow.h"
+#include "services/win/BackgroundTask.h"
+#include "winmsg/win/BaseWindow.h"
 #include "ControlTable.h"
-#include "FileCFG.h"
-#include "Handles.h"
-#include "PhotoNames.h"
-#include "Picture.h"
-#include "cNeoCaption.h"
+#include "services/FileCFG.h"
+#include "winmsg/win/Handles.h"
+#include "app/PhotoNames.h"
+#include "winmsg/win/Picture.h"
+#include "skin/win/cNeoCaption.h"
 
 class MainForm : public BaseWindow {
 public:

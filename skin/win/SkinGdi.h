@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "CaptionLayout.h"
-#include "SkinFont.h"
+#include "skin/CaptionLayout.h"
+#include "skin/SkinFont.h"
 
 namespace skin {
 

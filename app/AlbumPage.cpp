@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Colour.h"
+#include "winmsg/Colour.h"
 
 namespace {
 

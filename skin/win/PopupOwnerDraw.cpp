@@ -1,7 +1,7 @@
 #include "PopupOwnerDraw.h"
 
-#include "CaughtException.h"
-#include "Handles.h"
+#include "winmsg/win/CaughtException.h"
+#include "winmsg/win/Handles.h"
 #include "SkinGdi.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "MenuLayout.h"
-#include "SkinFont.h"
+#include "skin/MenuLayout.h"
+#include "skin/SkinFont.h"
 #include "cMemDC.h"
 
 class PopupOwnerDraw {

@@ -3,7 +3,7 @@
 #include <objbase.h>
 
 #include "MainForm.h"
-#include "MessagePump.h"
+#include "winmsg/win/MessagePump.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // Before anything can load a DLL: only the system folder supplies them, never the program's folder or the

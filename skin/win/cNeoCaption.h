@@ -14,10 +14,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "CaptionLayout.h"
+#include "skin/CaptionLayout.h"
 #include "INCAreaModifier.h"
-#include "Picture.h"
-#include "SkinFont.h"
+#include "winmsg/win/Picture.h"
+#include "skin/SkinFont.h"
 #include "SkinGdi.h"
 #include "cMenuBar.h"
 #include "cMemDC.h"

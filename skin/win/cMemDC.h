@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "Handles.h"
-#include "Picture.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/Picture.h"
 
 class cMemDC {
 public:

@@ -1,7 +1,7 @@
 #include "cToolbarMenu.h"
 
-#include "MSubclass.h"
-#include "MenuLayout.h"
+#include "winmsg/win/MSubclass.h"
+#include "skin/MenuLayout.h"
 #include "cMenuBar.h"
 #include "mDeclares.h"
 

@@ -6,12 +6,12 @@
 
 #include <filesystem>
 
-#include "CryptText.h"
-#include "ProgressBar.h"
-#include "SiteAddresses.h"
+#include "services/win/CryptText.h"
+#include "controls/progressbar/win/ProgressBar.h"
+#include "app/SiteAddresses.h"
 #include "SkinLook.h"
-#include "modTray.h"
-#include "resource.h"
+#include "services/win/modTray.h"
+#include "app/resource.h"
 
 namespace {
 

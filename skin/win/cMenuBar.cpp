@@ -1,9 +1,9 @@
 #include "cMenuBar.h"
 
-#include "CaughtException.h"
-#include "ComponentError.h"
-#include "Handles.h"
-#include "MSubclass.h"
+#include "winmsg/win/CaughtException.h"
+#include "winmsg/win/ComponentError.h"
+#include "winmsg/win/Handles.h"
+#include "winmsg/win/MSubclass.h"
 #include "SkinGdi.h"
 #include "cToolbarMenu.h"
 

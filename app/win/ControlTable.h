@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "GroupContainer.h"
-#include "Handles.h"
-#include "Layout.h"
+#include "winmsg/win/Handles.h"
+#include "app/Layout.h"
 
 class ProgressBar;
 

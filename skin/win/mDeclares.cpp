@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "CaughtException.h"
-#include "Handles.h"
-#include "MenuLayout.h"
+#include "winmsg/win/CaughtException.h"
+#include "winmsg/win/Handles.h"
+#include "skin/MenuLayout.h"
 #include "cNCCalcSize.h"
 #include "cToolbarMenu.h"
 
