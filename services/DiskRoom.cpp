@@ -6,7 +6,7 @@ bool DiskRoom::Ask(std::uint64_t size) {
     asked_ = true;
     granted_ = 0;
     const auto free = freeBytes_();
-    if (!free && *free < reserve_ || *free - reserve_ < size) return false;
+    if (!free || *free < reserve_ || *free - reserve_ < size) return false;
     granted_ = std::min(*free - reserve_, size + kRecheckBytes);
     return true;
 }
