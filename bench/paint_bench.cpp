@@ -66,8 +66,8 @@ void Print(const char* what, const std::string& name, Figure f) {
 
 std::string NameOf(HWND control) {
     const int id = GetDlgCtrlID(control);
-    for (const ControlSpec& spec : kControls)
-        if (spec.id == id) return spec.name;
+    for (const ControlSpec& entry : kControls)
+        if (entry.id == id) return entry.name;
     return "?";
 }
 
