@@ -270,6 +270,15 @@ public:
     // The store may have changed.
     void Changed() noexcept { ++epoch_; }
 
+    // An answer that the platform has read, and whose cookies it has stored: the kept answers are stale when it set
+    // any.
+    void Read(HINTERNET request) noexcept {
+        DWORD index = 0, size = 0;
+        if (HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, nullptr, &size, &index) ||
+            GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND)
+            Changed();
+    }
+
     // Stores the cookies of an answer to `url` that the platform was told to leave alone.
     void StoreFrom(HINTERNET request, const std::wstring& url) {
         bool stored = false;
@@ -420,13 +429,14 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
     const wchar_t* method = r.method;
     std::string_view sent = r.body;
     const wchar_t* headers = r.headers;
-    // Whatever this request's answers set, a kept cookie answer may be stale now; so it is once this ends, too.
+    // An answer the platform reads may set cookies: the kept ones are stale then. One this request gives up on
+    // before its header was looked at may still be read, and may set some.
     struct StoreWatch {
-        bool on;
+        bool unread = false;
         ~StoreWatch() {
-            if (on) KeptCookies::Instance().Changed();
+            if (unread) KeptCookies::Instance().Changed();
         }
-    } watch{!r.keptCookies};
+    } watch;
     for (int hop = 0;; ++hop) {
         // Every hop is judged where it is connected to, by the host the connection gets.
         const auto target = HasBlankOrControl(url) ? std::nullopt : Crack(url);
@@ -461,6 +471,7 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         }
 
         Exchange& x = call.Next();
+        watch.unread = !r.keptCookies;
         if (!call.Complete(HttpSendRequestW(call.Handle(), x.headers.empty() ? nullptr : x.headers.c_str(),
                                             static_cast<DWORD>(x.headers.size()),
                                             x.body.empty() ? nullptr : x.body.data(),
@@ -477,7 +488,8 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         if (r.keptCookies) {
             KeptCookies::Instance().StoreFrom(call.Handle(), url);
         } else {
-            KeptCookies::Instance().Changed();  // the platform has stored what this answer set
+            KeptCookies::Instance().Read(call.Handle());
+            watch.unread = false;
         }
 
         DWORD status = 0;

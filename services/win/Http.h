@@ -63,6 +63,7 @@ struct Request {
     HostGuard allowHost = &AllowedHost;
     // Runs on the worker whenever the request is about to wait for the server (for its answer, on every hop, or
     // for more of the body): work that does not depend on what comes next is done meanwhile. It must not throw.
+    // Under Wine, work that asks the Wine server much (making a file, say) slows the request it overlaps.
     std::function<void()> whileWaiting = nullptr;
     // For requests that go out in numbers (the photos of an album): the session's cookies come from the store's
     // answer for the server's folder, kept a few seconds and asked again after any other request, instead of the

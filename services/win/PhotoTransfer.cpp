@@ -160,13 +160,10 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
             Http::Request request{L"GET", shared->url, {}, nullptr, {limitMs, limitMs, limitMs}};
             request.allowHost = shared->allowHost;
             request.keptCookies = true;
-            // The part file is made while the server prepares its answer; it holds nothing until a 2xx body comes,
-            // and goes with its handle otherwise. While more of the body is awaited, what came is written.
+            // While more of the body is awaited, what came of it is written. (Nothing else is done meanwhile: under
+            // Wine a file made while the request goes out delays the request more than it saves.)
             request.whileWaiting = [&]() noexcept {
-                if (!file) {
-                    if (!control.Abandoned()) file = CreatePartFile(shared->partName);
-                    return;
-                }
+                if (!file) return;
                 try {
                     written = written && flush();
                 } catch (...) {
@@ -183,7 +180,7 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
                             shared->noRoom = true;
                             return false;
                         }
-                        if (!file) file = CreatePartFile(shared->partName);
+                        file = CreatePartFile(shared->partName);
                         return static_cast<bool>(file);
                     },
                     [&](const char* data, size_t size) {
