@@ -1,7 +1,7 @@
-"""Verdaly's figures in one table: an album against the plainest WinINet loop and curl on the local imitation site,
-what the message router adds per message, cold start against the plainest window and against the platform's own
-share of a window like ours, the paint figures, the processor time of a stalled page load and the memory of one
-huge photo. Prints figures, asserts nothing.
+"""Verdaly's figures in one table: an album against curl and three plain WinINet loops (the platform's defaults,
+Verdaly's settings, Verdaly's design) on the local imitation site, what the message router adds per message, cold
+start against the plainest window and against the platform's own share of a window like ours, the paint figures,
+the processor time of a stalled page load and the memory of one huge photo. Prints figures, asserts nothing.
 
 Runs inside tests/e2e/sandbox.sh (bench/run does that). The site times photo transfers itself, from the first
 photo request to the last photo byte sent, so the album page and the closing probe stay out of the figures. Every
@@ -198,15 +198,25 @@ class Bench:
         os.makedirs(folder)
         return folder
 
-    def loop_album(self, cookie):
-        """The same photos through the plainest WinINet loop: the platform's share of Verdaly's time."""
-        folder = self.fresh_folder("loop")
+    def design_album(self, cookie):
+        """The same photos through the plainest form of Verdaly's design (bench/wininet_loop.cpp --same-design)."""
+        return self.tool_album(LOOP, "design", [cookie, "--same-design"])
+
+    def loop_album(self, cookie, same_settings=False):
+        """The same photos through the plainest WinINet loop: the platform's share of Verdaly's time. With
+        `same_settings`, the loop makes its requests and files as Verdaly does (bench/wininet_loop.cpp): the floor
+        of the platform for Verdaly's own way, without its worker and waiting window."""
+        return self.tool_album(LOOP, "loop", [cookie] + (["--same-settings"] if same_settings else []))
+
+    def tool_album(self, tool, name, extra):
+        """The album's photos through a Win32 tool that takes the list of addresses and a folder."""
+        folder = self.fresh_folder(name)
         listing = os.path.join(self.h.workdir, "photos.txt")
         with open(listing, "w") as f:
             f.write("".join(p["url"] + "\n" for p in site.album_photos("9/200", ALBUMS["9/200"])))
         for attempt in (1, 2):
             self.site.control("/stats/clear")
-            done = subprocess.run([WINE, LOOP, windows_path(listing), windows_path(folder), cookie], timeout=600,
+            done = subprocess.run([WINE, tool, windows_path(listing), windows_path(folder)] + extra, timeout=600,
                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             stats = self.site.control("/stats")
             # Under load a Wine process now and then ends before it starts; one that never asked for a photo
@@ -297,25 +307,37 @@ def main():
     bench = Bench()
     try:
         print("%d photos of %d KB; 'between' is the time per photo from one photo's last byte to the next request,"
-              " the client's own share; the WinINet loop is the plainest loop on the platform saving the same files"
-              % (PHOTOS, PHOTO_SIZE // 1024), flush=True)
+              " the client's own share. The WinINet loop is the plainest loop on the platform saving the same files;"
+              " 'settings' the same loop making its requests and files as Verdaly does; 'design' those settings in"
+              " the plainest form of Verdaly's design (each photo on a worker with an asynchronous session while"
+              " the main thread waits): the platform's floor for Verdaly's way" % (PHOTOS, PHOTO_SIZE // 1024),
+              flush=True)
         cookie = bench.session_cookie()
         for delay in (0, 20):
             bench.site.control("/config", {"photo_delay_ms": delay})
             timings = alternating((bench.verdaly_album, lambda: bench.loop_album(cookie),
-                                   lambda: bench.curl_album(cookie)))
+                                   lambda: bench.loop_album(cookie, same_settings=True),
+                                   lambda: bench.design_album(cookie), lambda: bench.curl_album(cookie)))
             label = "bare loopback" if delay == 0 else "%d ms per photo" % delay
-            for name, (best, low, high) in zip(("Verdaly", "WinINet loop", "curl"), timings):
-                print("%-18s %-13s %6.2f s (runs %.2f-%.2f)  between %.2f ms" % (label, name, best.seconds, low, high,
-                                                                              best.gap_ms), flush=True)
-            ours, loop, curl = (t[0] for t in timings)
-            print("%-18s ratio to curl %.2f, to the WinINet loop %.2f; the loop to curl %.2f"
-                  % (label, ours.seconds / curl.seconds, ours.seconds / loop.seconds, loop.seconds / curl.seconds),
-                  flush=True)
+            names = ("Verdaly", "WinINet loop", "loop, settings", "loop, design", "curl")
+            for name, (best, low, high) in zip(names, timings):
+                print("%-18s %-15s %6.2f s (runs %.2f-%.2f)  between %.2f ms" % (label, name, best.seconds, low, high,
+                                                                                best.gap_ms), flush=True)
+            ours, loop, settings, design, curl = (t[0] for t in timings)
+            print("%-18s Verdaly to curl %.2f, to the WinINet loop %.2f, to the loop with its settings %.2f, to the"
+                  " loop of its design %.2f; those loops to curl %.2f, %.2f, %.2f"
+                  % (label, ours.seconds / curl.seconds, ours.seconds / loop.seconds, ours.seconds / settings.seconds,
+                     ours.seconds / design.seconds, loop.seconds / curl.seconds, settings.seconds / curl.seconds,
+                     design.seconds / curl.seconds), flush=True)
             table.append(("album, " + label, "%.2f s, between %.2f ms" % (ours.seconds, ours.gap_ms),
-                          "WinINet loop %.2f s (%.2f ms); curl %.2f s (%.2f ms)"
-                          % (loop.seconds, loop.gap_ms, curl.seconds, curl.gap_ms),
-                          "%.2f × curl, %.2f × the loop" % (ours.seconds / curl.seconds, ours.seconds / loop.seconds)))
+                          "WinINet loop %.2f s (%.2f ms); with Verdaly's settings %.2f s (%.2f ms); in Verdaly's design"
+                          " %.2f s (%.2f ms); curl %.2f s (%.2f ms)"
+                          % (loop.seconds, loop.gap_ms, settings.seconds, settings.gap_ms, design.seconds,
+                             design.gap_ms, curl.seconds, curl.gap_ms),
+                          "%.2f × curl; %.2f × the loop, %.2f × with its settings, %.2f × in its design (that loop %.2f"
+                          " × curl)" % (ours.seconds / curl.seconds, ours.seconds / loop.seconds,
+                                        ours.seconds / settings.seconds, ours.seconds / design.seconds,
+                                        design.seconds / curl.seconds)))
         bench.site.control("/config", {"photo_delay_ms": 0})
         cpu, wall = bench.stalled_page_cpu()
         print("stalled page load  %.3f s of processor time in %.1f s" % (cpu, wall), flush=True)

@@ -1,18 +1,46 @@
 // The platform's floor for an album: the plainest WinINet loop that saves photos, one after another on one
 // thread, with the program's request flags and user agent and the same kind of files. What Verdaly takes
 // beyond this is its own.
-//   verdaly-wininet-loop URL-LIST FOLDER [COOKIE]     (one address a line; prints the count saved)
+//   verdaly-wininet-loop URL-LIST FOLDER [COOKIE] [--same-settings | --same-design]     (one address a line)
+// --same-settings: the same per-request settings as Verdaly's photos: the cookie sent as given instead of the
+// platform's own lookup per request, reads of up to 256 KB, each photo into a part file marked for deletion that
+// is renamed and unmarked once whole. Everything else (the worker, the deadline, the waiting window) is left out.
+// --same-design: the same, in the plainest form of Verdaly's design: each photo on a thread of the pool with an
+// asynchronous session (the worker waits for each late call; reads take what has arrived), while the main thread
+// waits for it on an event as a window's thread does, and keeps the photo once it is whole.
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool Save(HINTERNET session, const std::wstring& url, const std::wstring& headers, const std::wstring& path) {
+constexpr DWORD kFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                         INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI;
+
+bool Mark(HANDLE file, bool remove) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+bool Rename(HANDLE file, const std::wstring& path) {
+    std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, path.data(), info->FileNameLength);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size()));
+}
+
+bool Save(HINTERNET session, const std::wstring& url, const std::wstring& headers, const std::wstring& path,
+          bool same) {
     wchar_t host[256], object[2048];
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
@@ -24,22 +52,112 @@ bool Save(HINTERNET session, const std::wstring& url, const std::wstring& header
     HINTERNET connection =
         InternetConnectW(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     HINTERNET request = HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr,
-                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                             INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_KEEP_CONNECTION |
-                                             INTERNET_FLAG_NO_UI,
-                                         0);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool ok = request && file != INVALID_HANDLE_VALUE &&
-              HttpSendRequestW(request, headers.c_str(), static_cast<DWORD>(headers.size()), nullptr, 0);
-    static char buffer[65536];
+                                         kFlags | (same ? INTERNET_FLAG_NO_COOKIES : 0), 0);
+    bool ok = request && HttpSendRequestW(request, headers.c_str(), static_cast<DWORD>(headers.size()), nullptr, 0);
+    const std::wstring name = same ? path + L".part" : path;
+    HANDLE file = ok ? CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, same ? FILE_SHARE_DELETE : 0, nullptr,
+                                   same ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                     : INVALID_HANDLE_VALUE;
+    ok = file != INVALID_HANDLE_VALUE && (!same || Mark(file, true));
+    static std::vector<char> buffer(256 * 1024);
+    const DWORD size = same ? static_cast<DWORD>(buffer.size()) : 65536;
     DWORD got = 0;
-    while (ok && (ok = InternetReadFile(request, buffer, sizeof buffer, &got)) && got) {
+    while (ok && (ok = InternetReadFile(request, buffer.data(), size, &got)) && got) {
         DWORD written = 0;
-        ok = WriteFile(file, buffer, got, &written, nullptr) && written == got;
+        ok = WriteFile(file, buffer.data(), got, &written, nullptr) && written == got;
     }
+    if (ok && same) ok = Rename(file, path) && Mark(file, false);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (request) InternetCloseHandle(request);
     if (connection) InternetCloseHandle(connection);
+    return ok;
+}
+
+// The plainest form of the design: what the platform takes for a worker that owns an asynchronous request and a
+// waiting thread, with nothing of Verdaly's own.
+struct Design {
+    HANDLE completed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::atomic<DWORD> error{0};
+};
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD) {
+    if (status != INTERNET_STATUS_REQUEST_COMPLETE || !context) return;
+    auto* design = reinterpret_cast<Design*>(context);
+    const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+    design->error = result->dwResult ? 0 : result->dwError;
+    SetEvent(design->completed);
+}
+
+struct Job {
+    HINTERNET session;
+    std::wstring url, headers, path;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    bool ok = false;
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+bool Wait(Design& design, BOOL ok) {
+    if (ok) return true;
+    if (GetLastError() != ERROR_IO_PENDING) return false;
+    WaitForSingleObject(design.completed, INFINITE);
+    return design.error == 0;
+}
+
+void CALLBACK Work(PTP_CALLBACK_INSTANCE, void* context) {
+    auto* job = static_cast<Job*>(context);
+    static Design design;
+    wchar_t host[256], object[2048];
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = 256;
+    parts.lpszUrlPath = object;
+    parts.dwUrlPathLength = 2048;
+    HINTERNET connection = InternetCrackUrlW(job->url.c_str(), 0, 0, &parts)
+                               ? InternetConnectW(job->session, host, parts.nPort, nullptr, nullptr,
+                                                  INTERNET_SERVICE_HTTP, 0, 0)
+                               : nullptr;
+    HINTERNET request = connection ? HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr,
+                                                      kFlags | INTERNET_FLAG_NO_COOKIES,
+                                                      reinterpret_cast<DWORD_PTR>(&design))
+                                   : nullptr;
+    bool ok = request && Wait(design, HttpSendRequestW(request, job->headers.c_str(),
+                                                        static_cast<DWORD>(job->headers.size()), nullptr, 0));
+    const std::wstring name = job->path + L".part";
+    job->file = ok ? CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)
+                   : INVALID_HANDLE_VALUE;
+    ok = job->file != INVALID_HANDLE_VALUE && Mark(job->file, true);
+    static std::vector<char> buffer(256 * 1024);
+    while (ok) {
+        INTERNET_BUFFERSW read{};
+        read.dwStructSize = sizeof(read);
+        read.lpvBuffer = buffer.data();
+        read.dwBufferLength = static_cast<DWORD>(buffer.size());
+        const BOOL now = InternetReadFileExW(request, &read, IRF_NO_WAIT, 0);
+        if (!now && GetLastError() == ERROR_IO_PENDING) {
+            ok = Wait(design, FALSE);  // data has come, or the end: the next read tells
+            continue;
+        }
+        if (!now || read.dwBufferLength == 0) break;
+        DWORD written = 0;
+        ok = WriteFile(job->file, buffer.data(), read.dwBufferLength, &written, nullptr) &&
+             written == read.dwBufferLength;
+    }
+    if (request) InternetCloseHandle(request);
+    if (connection) InternetCloseHandle(connection);
+    job->ok = ok;
+    SetEvent(job->done);
+}
+
+bool SaveByDesign(HINTERNET session, const std::wstring& url, const std::wstring& headers, const std::wstring& path) {
+    Job job{session, url, headers, path};
+    if (!TrySubmitThreadpoolCallback(&Work, &job, nullptr)) return false;
+    MsgWaitForMultipleObjectsEx(1, &job.done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    WaitForSingleObject(job.done, INFINITE);
+    CloseHandle(job.done);
+    bool ok = job.ok && Rename(job.file, path) && Mark(job.file, false);
+    if (job.file != INVALID_HANDLE_VALUE) CloseHandle(job.file);
     return ok;
 }
 
@@ -47,7 +165,7 @@ bool Save(HINTERNET session, const std::wstring& url, const std::wstring& header
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: verdaly-wininet-loop URL-LIST FOLDER [COOKIE]\n");
+        fprintf(stderr, "usage: verdaly-wininet-loop URL-LIST FOLDER [COOKIE] [--same-settings]\n");
         return 2;
     }
     std::wifstream list(argv[1]);
@@ -55,12 +173,19 @@ int wmain(int argc, wchar_t** argv) {
     for (std::wstring line; std::getline(list, line);)
         if (!line.empty()) urls.push_back(line);
     const std::wstring folder = argv[2];
-    const std::wstring headers = argc > 3 ? L"Cookie: " + std::wstring(argv[3]) + L"\r\n" : L"";
+    const bool same = argc > 4 && std::wcscmp(argv[4], L"--same-settings") == 0;
+    const bool design = argc > 4 && std::wcscmp(argv[4], L"--same-design") == 0;
+    const std::wstring headers = argc > 3 && *argv[3] ? L"Cookie: " + std::wstring(argv[3]) + L"\r\n" : L"";
     HINTERNET session = InternetOpenW(L"Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Verdaly)",
-                                      INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+                                      INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, design ? INTERNET_FLAG_ASYNC : 0);
+    if (design) InternetSetStatusCallbackW(session, &OnStatus);
     int saved = 0;
-    for (size_t i = 0; i < urls.size(); ++i)
-        saved += Save(session, urls[i], headers, folder + L"\\" + std::to_wstring(i + 1) + L".jpg") ? 1 : 0;
+    for (size_t i = 0; i < urls.size(); ++i) {
+        const std::wstring path = folder + L"\\" + std::to_wstring(i + 1) + L".jpg";
+        saved += (design ? SaveByDesign(session, urls[i], headers, path) : Save(session, urls[i], headers, path, same))
+                     ? 1
+                     : 0;
+    }
     InternetCloseHandle(session);
     printf("%d\n", saved);
     return saved == static_cast<int>(urls.size()) ? 0 : 1;
