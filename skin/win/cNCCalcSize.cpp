@@ -317,6 +317,25 @@ void cNCCalcSize::NudgePointer() noexcept {
     SendInput(1, &input, sizeof input);
 }
 
+namespace {
+
+// Hands a press at `screen` to the painter; true when the painter took it.
+bool PressPainter(INCAreaModifier& painter, HWND hwnd, POINT screen, const wchar_t* what) noexcept {
+    const POINT p = RelativeToWindow(hwnd, screen);
+    const RECT r = WindowRectOf(hwnd);
+    bool handled = false;
+    const WindowFrameDC dc(hwnd);
+    try {
+        painter.NCMouseDown(p.x, p.y, handled, dc.Get(), 0, 0, r.right - r.left, r.bottom - r.top);
+    } catch (...) {
+        ReportCaughtException(what);
+        return false;
+    }
+    return handled;
+}
+
+}  // namespace
+
 LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, LPARAM lParam) {
     NudgePointer();
     const POINT pressed{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -328,19 +347,7 @@ LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, LPARAM lParam) {
             captionDrag_.Run(*this, pressed);
             return 0;
         }
-        const POINT p = RelativeToWindow(hwnd, pressed);
-        const RECT r = WindowRectOf(hwnd);
-        bool handled = false;
-        {
-            const WindowFrameDC dc(hwnd);
-            try {
-                painter->NCMouseDown(p.x, p.y, handled, dc.Get(), 0, 0, r.right - r.left, r.bottom - r.top);
-            } catch (...) {
-                ReportCaughtException(L"the frame's mouse press");
-                handled = false;
-            }
-        }
-        if (handled) return 0;
+        if (PressPainter(*painter, hwnd, pressed, L"the frame's mouse press")) return 0;
         if (code == HTSYSMENU) {
             // Passed on, the press would open the window menu at the system's place and paint the system's icon
             // into our caption.
@@ -374,19 +381,8 @@ LRESULT cNCCalcSize::OnNcLButtonDblClk(HWND hwnd, WPARAM wParam, LPARAM lParam) 
     // the system as a double click on the window-menu code, which closes the window.
     INCAreaModifier* painter = nullptr;
     if (GetImplementation(painter) && wParam == HTSYSMENU) {
-        const POINT p = RelativeToWindow(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        const RECT r = WindowRectOf(hwnd);
-        bool handled = false;
-        {
-            const WindowFrameDC dc(hwnd);
-            try {
-                painter->NCMouseDown(p.x, p.y, handled, dc.Get(), 0, 0, r.right - r.left, r.bottom - r.top);
-            } catch (...) {
-                ReportCaughtException(L"the frame's double click");
-                handled = false;
-            }
-        }
-        if (handled) return 0;
+        if (PressPainter(*painter, hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, L"the frame's double click"))
+            return 0;
     }
     const LRESULT result = MSubclass::CallOldWindowProc(hwnd, WM_NCLBUTTONDBLCLK, wParam, lParam);
     if (!temporaryStyle_) Repaint();
