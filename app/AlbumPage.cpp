@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "winmsg/Colour.h"
+#include "winmsg/Color.h"
 
 namespace {
 

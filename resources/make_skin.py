@@ -45,8 +45,8 @@ def ring(d):
     return OUTER if d == 0 else RING_BODY[min(d, len(RING_BODY)) - 1]
 
 
-def panel(y, colours):
-    top, bottom = colours
+def panel(y, colors):
+    top, bottom = colors
     if y == RING:  # a highlight along the panel's top edge
         return mix(top, WHITE, 0.3)
     if y == CAPTION_H - 1:
@@ -189,13 +189,13 @@ def bmp(path, rows, bits):
     height, width = len(rows), len(rows[0])
     palette = b""
     if bits == 8:
-        colours = sorted({c for row in rows for c in row})
-        if len(colours) > 256:
-            raise ValueError("%s: %d colours do not fit a palette" % (path, len(colours)))
-        index = {c: i for i, c in enumerate(colours)}
-        palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+        colors = sorted({c for row in rows for c in row})
+        if len(colors) > 256:
+            raise ValueError("%s: %d colours do not fit a palette" % (path, len(colors)))
+        index = {c: i for i, c in enumerate(colors)}
+        palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colors)
         encode = lambda row: bytes(index[c] for c in row)  # noqa: E731
-        used = len(colours)
+        used = len(colors)
     else:
         encode = lambda row: b"".join(bytes((b, g, r)) for r, g, b in row)  # noqa: E731
         used = 0

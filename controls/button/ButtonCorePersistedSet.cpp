@@ -8,7 +8,7 @@ namespace button {
 
 namespace {
 
-constexpr Colour kDefaultMaskColor = 12632256;  // 192, 192, 192
+constexpr Color kDefaultMaskColor = 12632256;  // 192, 192, 192
 
 // Entry text of an icon that is not there; pictures are not kept in layout text.
 constexpr const wchar_t* kNoPicture = L"Nothing";
@@ -27,10 +27,10 @@ void ButtonCore::InitProperties() {
     props_.Caption = site_.ExtenderName();
     props_.IconSize = 16;
     props_.Enabled = true;
-    props_.BackColor = site_.SysColour(kSysButtonFace);
-    props_.HighlightColor = site_.SysColour(kSysHighlight);
-    props_.FontColor = site_.SysColour(kSysButtonText);
-    props_.FontHighlightColor = site_.SysColour(kSysButtonText);
+    props_.BackColor = site_.SysColor(kSysButtonFace);
+    props_.HighlightColor = site_.SysColor(kSysHighlight);
+    props_.FontColor = site_.SysColor(kSysButtonText);
+    props_.FontHighlightColor = site_.SysColor(kSysButtonText);
     props_.ToolTipType = 1;
     props_.Font = ButtonProperties{}.Font;
     fields_.CaptionFormat = dt::kCenter | dt::kVCenter | dt::kWordBreak;
@@ -50,17 +50,17 @@ void ButtonCore::WriteProperties(PropertyBag& bag) const {
     bag.WriteBool(L"Enabled", props_.Enabled, true);
     bag.WriteBool(L"ShowFocus", props_.ShowFocus, false);
     bag.WriteBool(L"USeCustomColors", props_.UseCustomColors, false);
-    bag.WriteColor(L"BackColor", props_.BackColor, site_.SysColour(kSysButtonFace));
-    bag.WriteColor(L"HighlightColor", props_.HighlightColor, site_.SysColour(kSysHighlight));
-    bag.WriteColor(L"FontColor", props_.FontColor, site_.SysColour(kSysButtonText));
-    bag.WriteColor(L"FontHighlightColor", props_.FontHighlightColor, site_.SysColour(kSysButtonText));
+    bag.WriteColor(L"BackColor", props_.BackColor, site_.SysColor(kSysButtonFace));
+    bag.WriteColor(L"HighlightColor", props_.HighlightColor, site_.SysColor(kSysHighlight));
+    bag.WriteColor(L"FontColor", props_.FontColor, site_.SysColor(kSysButtonText));
+    bag.WriteColor(L"FontHighlightColor", props_.FontHighlightColor, site_.SysColor(kSysButtonText));
     bag.WriteText(L"ToolTipText", props_.ToolTipText, site_.ExtenderToolTipText());
     bag.WriteText(L"Tooltiptitle", props_.ToolTipTitle);
     bag.WriteInt(L"ToolTipIcon", props_.ToolTipIcon);
     bag.WriteInt(L"ToolTipType", props_.ToolTipType);
     // The two tooltip colours default to each other's system colour; the set has always been written so.
-    bag.WriteColor(L"ttBackColor", props_.ToolTipBackColor, site_.SysColour(kSysInfoText));
-    bag.WriteColor(L"ttForeColor", props_.ToolTipForeColor, site_.SysColour(kSysInfoBackground));
+    bag.WriteColor(L"ttBackColor", props_.ToolTipBackColor, site_.SysColor(kSysInfoText));
+    bag.WriteColor(L"ttForeColor", props_.ToolTipForeColor, site_.SysColor(kSysInfoBackground));
     bag.WriteFont(L"Font", props_.Font);
     bag.WriteInt(L"ButtonType", props_.ButtonType, 0);
     bag.WriteBool(L"Value", props_.Value, false);
@@ -82,18 +82,18 @@ void ButtonCore::ReadProperties(const PropertyBag& bag) {
     Assign(props_.Enabled, bag.ReadBool(L"Enabled", true));
     Assign(props_.ShowFocus, bag.ReadBool(L"ShowFocus", false));
     Assign(props_.UseCustomColors, bag.ReadBool(L"USeCustomColors", false));
-    Assign(props_.BackColor, bag.ReadColor(L"BackColor", site_.SysColour(kSysButtonFace)));
-    Assign(props_.HighlightColor, bag.ReadColor(L"HighlightColor", site_.SysColour(kSysHighlight)));
-    Assign(props_.FontColor, bag.ReadColor(L"FontColor", site_.SysColour(kSysButtonText)));
-    Assign(props_.FontHighlightColor, bag.ReadColor(L"FontHighlightColor", site_.SysColour(kSysButtonText)));
+    Assign(props_.BackColor, bag.ReadColor(L"BackColor", site_.SysColor(kSysButtonFace)));
+    Assign(props_.HighlightColor, bag.ReadColor(L"HighlightColor", site_.SysColor(kSysHighlight)));
+    Assign(props_.FontColor, bag.ReadColor(L"FontColor", site_.SysColor(kSysButtonText)));
+    Assign(props_.FontHighlightColor, bag.ReadColor(L"FontHighlightColor", site_.SysColor(kSysButtonText)));
     // The stored text goes to the extender, which owns the container's tooltip; the control keeps its copy.
     if (auto text = bag.ReadText(L"ToolTipText", props_.ToolTipText)) site_.SetExtenderToolTipText(*text);
     Assign(props_.ToolTipText, bag.ReadText(L"ToolTipText", L""));
     Assign(props_.ToolTipTitle, bag.ReadText(L"Tooltiptitle", L""));
     Assign(props_.ToolTipIcon, bag.ReadInt(L"ToolTipIcon", 0));
     Assign(props_.ToolTipType, bag.ReadInt(L"ToolTipType", 1));
-    Assign(props_.ToolTipBackColor, bag.ReadColor(L"ttBackColor", site_.SysColour(kSysInfoText)));
-    Assign(props_.ToolTipForeColor, bag.ReadColor(L"ttForeColor", site_.SysColour(kSysInfoBackground)));
+    Assign(props_.ToolTipBackColor, bag.ReadColor(L"ttBackColor", site_.SysColor(kSysInfoText)));
+    Assign(props_.ToolTipForeColor, bag.ReadColor(L"ttForeColor", site_.SysColor(kSysInfoBackground)));
     Assign(props_.Font, bag.ReadFont(L"Font", site_.SurfaceFont()));
     Assign(props_.ButtonType, bag.ReadInt(L"ButtonType", 0));
     Assign(props_.Value, bag.ReadBool(L"Value", false));

@@ -57,19 +57,19 @@ void ButtonCore::SetUseCustomColors(bool v) {
     props_.UseCustomColors = v;
     Changed(L"UseCustomColors", false);
 }
-void ButtonCore::SetBackColor(Colour v) {
+void ButtonCore::SetBackColor(Color v) {
     props_.BackColor = v;
     Changed(L"BackColor", false);
 }
-void ButtonCore::SetHighlightColor(Colour v) {
+void ButtonCore::SetHighlightColor(Color v) {
     props_.HighlightColor = v;
     Changed(L"HighlightColor", false);
 }
-void ButtonCore::SetFontColor(Colour v) {
+void ButtonCore::SetFontColor(Color v) {
     props_.FontColor = v;
     Changed(L"FontColor", false);
 }
-void ButtonCore::SetFontHighlightColor(Colour v) {
+void ButtonCore::SetFontHighlightColor(Color v) {
     props_.FontHighlightColor = v;
     Changed(L"FontHighlightColor", false);
 }
@@ -93,11 +93,11 @@ void ButtonCore::SetToolTipType(std::int32_t v) {
     props_.ToolTipType = v;
     Changed(L"ToolTipType", false);
 }
-void ButtonCore::SetToolTipBackColor(Colour v) {
+void ButtonCore::SetToolTipBackColor(Color v) {
     props_.ToolTipBackColor = v;
     Changed(L"ToolTipBackColor", false);
 }
-void ButtonCore::SetToolTipForeColor(Colour v) {
+void ButtonCore::SetToolTipForeColor(Color v) {
     props_.ToolTipForeColor = v;
     Changed(L"ToolTipForeColor", false);
 }
@@ -120,7 +120,7 @@ void ButtonCore::SetValue(bool v) {
     props_.Value = v;
     Changed(L"Value", false);
 }
-void ButtonCore::SetMaskColor(Colour v) {
+void ButtonCore::SetMaskColor(Color v) {
     props_.MaskColor = v;
     Changed(L"MaskColor", false);
 }

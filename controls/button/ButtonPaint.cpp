@@ -14,34 +14,34 @@ int Clamp(int v) {
 
 }  // namespace
 
-Colour Shift(Colour c, int d) {
+Color Shift(Color c, int d) {
     return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d));
 }
 
-Colour Tint(Colour c, int level) {
+Color Tint(Color c, int level) {
     auto channel = [level](int v) { return std::min(255, level + ((255 - level) * v) / 255); };
     return Rgb(channel(Red(c)), channel(Green(c)), channel(Blue(c)));
 }
 
-Colour Blend(Colour a, Colour b) {
+Color Blend(Color a, Color b) {
     auto channel = [](int x, int y) { return static_cast<int>(Nearest((x + y) / 2.0)); };
     return Rgb(channel(Red(a), Red(b)), channel(Green(a), Green(b)), channel(Blue(a), Blue(b)));
 }
 
-Colour Gray(Colour c) {
+Color Gray(Color c) {
     const int a = static_cast<int>(Nearest(Green(c) / 3.0 + Blue(c) / 3.0 + Red(c) / 3.0));
     return Rgb(a, a, a);
 }
 
-Colour Translate(Colour c, const ButtonSite& site) {
-    if ((c & kSystemColourFlag) != 0) {
-        if ((c & 0x7FFFFF00u) != 0) return kFailedColour;
-        return site.SysColour(static_cast<int>(c & 0xFF));
+Color Translate(Color c, const ButtonSite& site) {
+    if ((c & kSystemColorFlag) != 0) {
+        if ((c & 0x7FFFFF00u) != 0) return kFailedColor;
+        return site.SysColor(static_cast<int>(c & 0xFF));
     }
-    return (c & 0xFF000000u) == 0 ? c : kFailedColour;
+    return (c & 0xFF000000u) == 0 ? c : kFailedColor;
 }
 
-Colour GrayscalePixel(Colour c) {
+Color GrayscalePixel(Color c) {
     const int r = Red(c), g = Green(c), b = Blue(c);
     if (r == g && g == b) {
         static constexpr int kKept[] = {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255};
@@ -51,30 +51,30 @@ Colour GrayscalePixel(Colour c) {
     return Rgb(a, a, a);
 }
 
-Colour GradientColour(Colour from, Colour to, int i, int n) {
+Color GradientColor(Color from, Color to, int i, int n) {
     return Rgb(InterpolateChannel(Red(from), Red(to), n, i), InterpolateChannel(Green(from), Green(to), n, i),
                InterpolateChannel(Blue(from), Blue(to), n, i));
 }
 
-void Frame(Canvas& canvas, int x, int y, int w, int h, Colour c) {
+void Frame(Canvas& canvas, int x, int y, int w, int h, Color c) {
     canvas.Line(x, y, x + w, y, c);
     canvas.Line(x + w, y, x + w, y + h, c);
     canvas.Line(x + w, y + h, x, y + h, c);
     canvas.Line(x, y + h, x, y, c);
 }
 
-void VGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y0, int x2, int n) {
-    for (int i = 0; i <= n; ++i) canvas.Line(x1, y0 + i, x2, y0 + i, GradientColour(c1, c2, i, n));
+void VGrad(Canvas& canvas, Color c1, Color c2, int x1, int y0, int x2, int n) {
+    for (int i = 0; i <= n; ++i) canvas.Line(x1, y0 + i, x2, y0 + i, GradientColor(c1, c2, i, n));
 }
 
-void HGrad(Canvas& canvas, Colour c1, Colour c2, int x1, int y1, int x2, int y2) {
+void HGrad(Canvas& canvas, Color c1, Color c2, int x1, int y1, int x2, int y2) {
     const int n = x2 - x1;
     // Exact per column, unlike the vertical gradient: no single-precision step here.
     auto channel = [n](int a, int b, int i) {
         return n == 0 ? a : Clamp(static_cast<int>(Nearest(a + (b - a) * double(i) / n)));
     };
     for (int i = 0; i <= n; ++i) {
-        const Colour c =
+        const Color c =
             Rgb(channel(Red(c1), Red(c2), i), channel(Green(c1), Green(c2), i), channel(Blue(c1), Blue(c2), i));
         canvas.Line(x1 + i, y1, x1 + i, y2, c);
     }
@@ -116,7 +116,7 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
 }
 
 // The surface keeps its background between paints: the next paint starts by clearing to it.
-void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Colour c) {
+void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Color c) {
     core.Fields().SurfaceBackColor = c;
     canvas.SetBackground(Translate(c, core.Site()));
 }
@@ -125,18 +125,18 @@ void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
-    const Colour face = site.SysColour(kSysButtonFace);
+    const Color face = site.SysColor(kSysButtonFace);
     // A stored custom colour may name a system colour; the arithmetic needs the plain one.
-    const Colour back = Translate(p.BackColor, site);
-    const Colour highlight = Translate(p.HighlightColor, site);
+    const Color back = Translate(p.BackColor, site);
+    const Color highlight = Translate(p.HighlightColor, site);
 
-    const Colour base =
+    const Color base =
         state == kStateNormal ? (p.UseCustomColors ? back : face) : (p.UseCustomColors ? highlight : Shift(face, 15));
-    const Colour frameBase = p.UseCustomColors ? back : face;
-    const Colour border =
+    const Color frameBase = p.UseCustomColors ? back : face;
+    const Color border =
         (state != kStatePressed && core.Fields().HasFocus) ? Shift(frameBase, -96) : Shift(frameBase, -48);
-    const Colour shadow = Shift(border, 21);
-    const Colour corner = Shift(shadow, 15);
+    const Color shadow = Shift(border, 21);
+    const Color corner = Shift(shadow, 15);
 
     SetSurfaceBackground(core, canvas, base);
     if (state == kStatePressed) {
@@ -184,11 +184,11 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     if (p.ButtonType == ButtonCheck && p.Value) f.ButtonState = kStatePressed;
     if (!p.Enabled) {
         f.ButtonState = kStateDisabled;
-        SetSurfaceBackground(core, canvas, SysColourRef(kSysButtonFace));
+        SetSurfaceBackground(core, canvas, SysColorRef(kSysButtonFace));
     }
 
     if (p.Style == StyleThemed) {
-        SetSurfaceBackground(core, canvas, SysColourRef(kSysButtonFace));
+        SetSurfaceBackground(core, canvas, SysColorRef(kSysButtonFace));
         const int themeState = (f.HasFocus && f.ButtonState == kStateNormal) ? 5 : f.ButtonState;
         // Without a visual style the button keeps the fall-back style from now on.
         if (!canvas.DrawThemed(themeState)) {
@@ -236,11 +236,11 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
         canvas.DrawIcon(at.x, at.y, p.IconSize, p.Enabled);
     }
 
-    Colour text;
+    Color text;
     if (f.ButtonState == kStateDisabled)
-        text = Translate(SysColourRef(kSysGrayText), site);
+        text = Translate(SysColorRef(kSysGrayText), site);
     else if (!p.UseCustomColors)
-        text = site.SysColour(kSysButtonText);
+        text = site.SysColor(kSysButtonText);
     else
         text = Translate(f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor, site);
     canvas.DrawCaption(f.TextRect, f.CaptionFormat, text);

@@ -5,14 +5,14 @@
 #include <memory>
 #include <string>
 
-#include "winmsg/Colour.h"
+#include "winmsg/Color.h"
 #include "controls/host/HostTypes.h"
 
 namespace button {
 
-// 0x00BBGGRR, or kSystemColourFlag | system colour index (a reference resolved where it is drawn).
-using Colour = OleColor;
-inline constexpr Colour kFailedColour = 0xFFFFFFFFu;  // a translation that failed
+// 0x00BBGGRR, or kSystemColorFlag | system colour index (a reference resolved where it is drawn).
+using Color = OleColor;
+inline constexpr Color kFailedColor = 0xFFFFFFFFu;  // a translation that failed
 
 enum Style : std::int32_t {
     StyleEdge3D = 0,

@@ -14,8 +14,8 @@ struct AmbientProperties {
     bool DisplayAsDefault = false;  // the container marks this control as its default button
     FontDesc Font;                  // the container's font
     std::wstring DisplayName;       // the instance's name on the container
-    OleColor BackColor = SysColourRef(kSysButtonFace);
-    OleColor ForeColor = SysColourRef(kSysButtonText);
+    OleColor BackColor = SysColorRef(kSysButtonFace);
+    OleColor ForeColor = SysColorRef(kSysButtonText);
 };
 
 struct ExtenderProperties {

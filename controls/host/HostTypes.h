@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "winmsg/Colour.h"
+#include "winmsg/Color.h"
 
 // A font as a property: face, size in points, weight and styles, character set. Drawing code makes a platform
 // font from it when it needs one.

@@ -13,7 +13,7 @@ OleColor Lighten(OleColor c, int n) noexcept {
     return Rgb(channel(Red(c)), channel(Green(c)), channel(Blue(c)));
 }
 
-OleColor Grey(OleColor c) noexcept {
+OleColor Gray(OleColor c) noexcept {
     const double value = static_cast<double>(c & 0xFFFFFFu);
     const auto r = static_cast<std::int64_t>(c & 0xFF);
     const std::int64_t g = Nearest(static_cast<double>(c & 0xFFFF) / 256.0);
@@ -48,14 +48,14 @@ constexpr std::array<std::array<OleColor, kThemeSlots>, 9> kThemes = {{
 
 }  // namespace
 
-bool FillThemeTable(int theme, OleColor customColour1, OleColor customColour2, ThemeTable& table) noexcept {
+bool FillThemeTable(int theme, OleColor customColor1, OleColor customColor2, ThemeTable& table) noexcept {
     if (theme >= 1 && theme <= 9) {
         table = kThemes[static_cast<size_t>(theme - 1)];
         return true;
     }
     if (theme != 10) return false;
-    const OleColor c1 = customColour1;
-    const OleColor c2 = customColour2;
+    const OleColor c1 = customColor1;
+    const OleColor c2 = customColor2;
     table = {Lighten(c2, 180),
              Lighten(c2, 50),
              Rgb(Red(c2), Green(c2), Blue(c2)),
@@ -148,27 +148,27 @@ Point TextPosition(int alignment, int width, int height, int tw, int th) noexcep
     return {x, y};
 }
 
-EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effectColour) noexcept {
-    constexpr OleColor kGrey = Rgb(128, 128, 128);
+EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effectColor) noexcept {
+    constexpr OleColor kGray = Rgb(128, 128, 128);
     EffectCopies e;
-    auto add = [&e](int x, int y, OleColor colour) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, colour}; };
+    auto add = [&e](int x, int y, OleColor color) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, color}; };
     switch (effect) {
         case 1: break;
         case 2:
-            add(at.x - 1, at.y - 1, effectColour);
-            add(at.x + 1, at.y + 1, kGrey);
+            add(at.x - 1, at.y - 1, effectColor);
+            add(at.x + 1, at.y + 1, kGray);
             break;
         case 3:
-            add(at.x + 1, at.y + 1, effectColour);
-            add(at.x - 1, at.y, kGrey);
+            add(at.x + 1, at.y + 1, effectColor);
+            add(at.x - 1, at.y, kGray);
             break;
         case 4:
-            add(at.x + 1, at.y, effectColour);
-            add(at.x - 1, at.y, effectColour);
-            add(at.x, at.y - 1, effectColour);
-            add(at.x, at.y + 1, effectColour);
+            add(at.x + 1, at.y, effectColor);
+            add(at.x - 1, at.y, effectColor);
+            add(at.x, at.y - 1, effectColor);
+            add(at.x, at.y + 1, effectColor);
             break;
-        case 5: add(at.x + 1, at.y + 1, effectColour); break;
+        case 5: add(at.x + 1, at.y + 1, effectColor); break;
         default: return e;
     }
     add(at.x, at.y, text);

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "winmsg/Colour.h"
+#include "winmsg/Color.h"
 #include "controls/host/HostTypes.h"
 
 class ProgressBarModel;
@@ -20,11 +20,11 @@ using ThemeTable = std::array<OleColor, kThemeSlots>;
 // Each channel plus n, made positive and capped at 255.
 [[nodiscard]] OleColor Lighten(OleColor c, int n) noexcept;
 // The disabled look: the mean of the channels, taken with exact divisions as the bar always has.
-[[nodiscard]] OleColor Grey(OleColor c) noexcept;
+[[nodiscard]] OleColor Gray(OleColor c) noexcept;
 
 // Fills the table for themes 1 to 10 (10 from the two custom colours, already translated); any other theme
 // leaves the table as it was and returns false.
-bool FillThemeTable(int theme, OleColor customColour1, OleColor customColour2, ThemeTable& table) noexcept;
+bool FillThemeTable(int theme, OleColor customColor1, OleColor customColor2, ThemeTable& table) noexcept;
 
 // Value × 100 ÷ Max; Min does not enter it.
 [[nodiscard]] double Percentage(std::int32_t value, std::int32_t max) noexcept;
@@ -47,7 +47,7 @@ struct BarPlan {
     int count = 0;
     int fillLength = 0;
 };
-[[nodiscard]] BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const ThemeTable& colours) noexcept;
+[[nodiscard]] BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const ThemeTable& colors) noexcept;
 
 struct Point {
     int x, y;
@@ -58,13 +58,13 @@ struct Point {
 
 struct TextCopy {
     Point at;
-    OleColor colour;
+    OleColor color;
 };
 struct EffectCopies {
     std::array<TextCopy, 5> copies{};
     int count = 0;
 };
 // The copies of the caption for an effect, in drawing order; the text itself always last.
-[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColour, OleColor effectColour) noexcept;
+[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColor, OleColor effectColor) noexcept;
 
 }  // namespace progressbar

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr OleColor kPersistedEffectColour = 0xC8C8C8;
+constexpr OleColor kPersistedEffectColor = 0xC8C8C8;
 
 }  // namespace
 
@@ -123,7 +123,7 @@ void ProgressBarModel::Read(const PropertyBag& bag, std::wstring_view displayNam
     if (auto v = bag.ReadInt(L"TextStyle", 1)) SetTextStyle(*v);
     if (auto v = bag.ReadInt(L"Orientations", 1)) SetOrientations(*v);
     if (auto v = bag.ReadText(L"Text", displayName)) SetText(*v);
-    if (auto v = bag.ReadColor(L"TextEffectColor", kPersistedEffectColour)) SetTextEffectColor(*v);
+    if (auto v = bag.ReadColor(L"TextEffectColor", kPersistedEffectColor)) SetTextEffectColor(*v);
     if (auto v = bag.ReadInt(L"TextEffect", 1)) SetTextEffect(*v);
     if (auto v = bag.ReadInt(L"TextAlignment", 5)) SetTextAlignment(*v);
     if (auto v = bag.ReadFont(L"TextFont", containerFont)) SetTextFont(*v);
@@ -147,7 +147,7 @@ void ProgressBarModel::Write(PropertyBag& bag, const FontDesc& containerFont) co
     bag.WriteColor(L"TextForeColor", textForeColor_, 0);
     bag.WriteInt(L"TextAlignment", textAlignment_, 5);
     bag.WriteText(L"Text", text_, L"");
-    bag.WriteColor(L"TextEffectColor", textEffectColor_, kPersistedEffectColour);
+    bag.WriteColor(L"TextEffectColor", textEffectColor_, kPersistedEffectColor);
     bag.WriteInt(L"TextEffect", textEffect_, 1);
     bag.WriteColor(L"PBSCustomeColor2", customColor2_, 0);
     bag.WriteColor(L"PBSCustomeColor1", customColor1_, 0);

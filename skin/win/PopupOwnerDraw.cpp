@@ -89,16 +89,16 @@ UniqueFont MakeFont(const SharedSkinFont& font, HDC dc) noexcept {
 
 // Text of a disabled item is embossed: a light copy one pixel down and right, the shadow colour on top.
 void DrawItemText(HDC dc, const std::wstring& text, const skin::Box& place, UINT format, bool embossed,
-                  COLORREF colour) noexcept {
+                  COLORREF color) noexcept {
     RECT r = skin::ToRect(place);
     if (embossed) {
         RECT light = r;
         OffsetRect(&light, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &light, format);
-        colour = GetSysColor(COLOR_BTNSHADOW);
+        color = GetSysColor(COLOR_BTNSHADOW);
     }
-    SetTextColor(dc, colour);
+    SetTextColor(dc, color);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
 }
 
@@ -206,17 +206,17 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
         const bool disabled = (mii.fState & MFS_DISABLED) != 0;
         const bool ticked = (mii.fState & MFS_CHECKED) != 0;
         const bool highlighted = (mii.fState & MFS_HILITE) || (item.itemState & ODS_SELECTED);
-        const COLORREF colour = skin::TranslateColor(highlighted ? overColor_ : normalColor_);
+        const COLORREF color = skin::TranslateColor(highlighted ? overColor_ : normalColor_);
         if (ticked) {
             RECT box = skin::ToRect(places.tick);
             DrawEdge(s, &box, BDR_SUNKENOUTER, BF_RECT);
             const UniqueFont glyphs = MakeFont(glyphFont_, s);
             const SelectGuard glyphSelected(s, glyphs.Get());
-            DrawItemText(s, radio ? L"h" : L"b", places.tick, DT_CENTER | DT_VCENTER | DT_SINGLELINE, disabled, colour);
+            DrawItemText(s, radio ? L"h" : L"b", places.tick, DT_CENTER | DT_VCENTER | DT_SINGLELINE, disabled, color);
         }
-        DrawItemText(s, row.caption, places.caption, DT_VCENTER | DT_SINGLELINE, disabled, colour);
+        DrawItemText(s, row.caption, places.caption, DT_VCENTER | DT_SINGLELINE, disabled, color);
         if (!row.shortcut.empty())
-            DrawItemText(s, row.shortcut, places.shortcut, DT_VCENTER | DT_SINGLELINE, disabled, colour);
+            DrawItemText(s, row.shortcut, places.shortcut, DT_VCENTER | DT_SINGLELINE, disabled, color);
         if (highlighted && !disabled) {
             RECT edge = skin::ToRect(places.highlight);
             DrawEdge(s, &edge, BDR_RAISEDINNER, BF_RECT);

@@ -58,7 +58,7 @@ class Menus(HarnessTestCase):
     def setUp(self):
         super().setUp()
         self.app = self.h.start_app(exe=DEMO, title=TITLE)
-        self.colours = {k: tuple(v) for k, v in self.h.inspect.info()["colours"].items()}
+        self.colors = {k: tuple(v) for k, v in self.h.inspect.info()["colours"].items()}
         self.items = wait_until(self.bar_items, 20, interval=0.5, what="the four bar items drawn")
 
     # ------------------------------------------------------------------------------------------ reading
@@ -97,7 +97,7 @@ class Menus(HarnessTestCase):
         """(left, bottom) of the sunken item edge in the bar, window coordinates: the shadow corner at its top
         left, the highlight line at its bottom."""
         shot = self.grab(self.app.hwnd, "sunken")
-        shadow, light = self.colours["btnshadow"], self.colours["btnhighlight"]
+        shadow, light = self.colors["btnshadow"], self.colors["btnhighlight"]
         for y in BAR_ROWS:
             for x in range(len(shot[0]) - 8):
                 if all(shot[y][x + i] == shadow for i in range(8)) and all(shot[y + i][x] == shadow for i in range(8)):
@@ -109,7 +109,7 @@ class Menus(HarnessTestCase):
         """Left column of a raised bar item (light top-left corner, shadow to its right), window coordinates, or
         None."""
         shot = self.grab(self.app.hwnd, "raised")
-        shadow, light = self.colours["btnshadow"], self.colours["btnhighlight"]
+        shadow, light = self.colors["btnshadow"], self.colors["btnhighlight"]
         for y in BAR_ROWS:
             for x in range(len(shot[0]) - 60):
                 if all(shot[y][x + i] == light for i in range(8)) and all(shot[y + i][x] == light for i in range(8)):
@@ -246,7 +246,7 @@ class Menus(HarnessTestCase):
         self.assertEqual(self.report(), before)
 
     def test_popup_pixels(self):
-        shadow, light = self.colours["btnshadow"], self.colours["btnhighlight"]
+        shadow, light = self.colors["btnshadow"], self.colors["btnhighlight"]
 
         def open_popup(i):
             self.h.inspect.key("alt+" + BAR_ITEMS[i][0].lower(), self.app.hwnd)

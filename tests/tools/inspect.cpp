@@ -655,12 +655,12 @@ std::string CmdClipboardGet() {
 }
 
 // The system colours the skinned menus draw with, as [r, g, b].
-std::string SysColours() {
-    const std::pair<const char*, int> colours[] = {{"btnface", COLOR_BTNFACE},
+std::string SysColors() {
+    const std::pair<const char*, int> colors[] = {{"btnface", COLOR_BTNFACE},
                                                    {"btnshadow", COLOR_BTNSHADOW},
                                                    {"btnhighlight", COLOR_BTNHIGHLIGHT}};
     Obj o;
-    for (const auto& [name, index] : colours) {
+    for (const auto& [name, index] : colors) {
         const COLORREF c = GetSysColor(index);
         o.Raw(name, "[" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
                         std::to_string(GetBValue(c)) + "]");
@@ -670,7 +670,7 @@ std::string SysColours() {
 
 std::string CmdInfo() {
     return Obj()
-        .Raw("colours", SysColours())
+        .Raw("colours", SysColors())
         .Int("acp", GetACP())
         .Int("oemcp", GetOEMCP())
         .Int("screen_w", GetSystemMetrics(SM_CXSCREEN))

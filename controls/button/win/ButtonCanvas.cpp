@@ -10,7 +10,7 @@
 
 #include "IconText.h"
 
-using button::Colour;
+using button::Color;
 
 namespace {
 
@@ -37,10 +37,10 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
     ICONINFO info{};
     if (!GetIconInfo(icon, &info)) return false;
     UniqueBitmap mask(info.hbmMask);
-    UniqueBitmap colour(info.hbmColor);
-    if (!mask || !colour) return false;  // a monochrome icon has no colour bitmap to turn grey
+    UniqueBitmap color(info.hbmColor);
+    if (!mask || !color) return false;  // a monochrome icon has no colour bitmap to turn grey
     BITMAP bm{};
-    if (!GetObjectW(colour.Get(), sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+    if (!GetObjectW(color.Get(), sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
 
     // Through the bits as 32-bit pixels, not pixel by pixel: setting a pixel writes no alpha, and an icon with an
     // alpha channel would lose every pixel the greying changed.
@@ -49,27 +49,27 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
     const size_t count = static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight);
     const std::unique_ptr<std::uint32_t[]> pixels(new (std::nothrow) std::uint32_t[count]);
     const UINT rows = static_cast<UINT>(bm.bmHeight);
-    if (!pixels || GetDIBits(target, colour.Get(), 0, rows, pixels.get(), &bits, DIB_RGB_COLORS) != bm.bmHeight)
+    if (!pixels || GetDIBits(target, color.Get(), 0, rows, pixels.get(), &bits, DIB_RGB_COLORS) != bm.bmHeight)
         return false;
     for (size_t i = 0; i < count; ++i) {
         const std::uint32_t p = pixels[i];  // 0xAARRGGBB
-        const Colour grey =
+        const Color gray =
             button::GrayscalePixel(Rgb(static_cast<int>(p >> 16), static_cast<int>(p >> 8), static_cast<int>(p)));
-        pixels[i] = (p & 0xFF000000u) | (static_cast<std::uint32_t>(Red(grey)) << 16) |
-                    (static_cast<std::uint32_t>(Green(grey)) << 8) | static_cast<std::uint32_t>(Blue(grey));
+        pixels[i] = (p & 0xFF000000u) | (static_cast<std::uint32_t>(Red(gray)) << 16) |
+                    (static_cast<std::uint32_t>(Green(gray)) << 8) | static_cast<std::uint32_t>(Blue(gray));
     }
-    if (SetDIBits(target, colour.Get(), 0, rows, pixels.get(), &bits, DIB_RGB_COLORS) != bm.bmHeight) return false;
-    ICONINFO greyInfo{TRUE, 0, 0, mask.Get(), colour.Get()};
-    UniqueIcon grey(CreateIconIndirect(&greyInfo));
-    return grey && DrawIconEx(target, x, y, grey.Get(), width, height, 0, nullptr, DI_NORMAL);
+    if (SetDIBits(target, color.Get(), 0, rows, pixels.get(), &bits, DIB_RGB_COLORS) != bm.bmHeight) return false;
+    ICONINFO grayInfo{TRUE, 0, 0, mask.Get(), color.Get()};
+    UniqueIcon gray(CreateIconIndirect(&grayInfo));
+    return gray && DrawIconEx(target, x, y, gray.Get(), width, height, 0, nullptr, DI_NORMAL);
 }
 
-void ButtonCanvas::SetBackground(Colour c) {
+void ButtonCanvas::SetBackground(Color c) {
     surface_.SetBackColor(c);
     surface_.Cls();
 }
 
-void ButtonCanvas::Line(int x1, int y1, int x2, int y2, Colour c) {
+void ButtonCanvas::Line(int x1, int y1, int x2, int y2, Color c) {
     HDC dc = surface_.Dc();
     UniquePen pen(CreatePen(PS_SOLID, 1, c));
     SelectGuard select(dc, pen.Get());
@@ -77,13 +77,13 @@ void ButtonCanvas::Line(int x1, int y1, int x2, int y2, Colour c) {
     LineTo(dc, x2, y2);  // GDI leaves out the end pixel, as the renderers expect
 }
 
-void ButtonCanvas::Fill(int x, int y, int w, int h, Colour c) {
+void ButtonCanvas::Fill(int x, int y, int w, int h, Color c) {
     UniqueBrush brush(CreateSolidBrush(c));
     const RECT r{x, y, x + w, y + h};
     FillRect(surface_.Dc(), &r, brush.Get());
 }
 
-void ButtonCanvas::Pixel(int x, int y, Colour c) {
+void ButtonCanvas::Pixel(int x, int y, Color c) {
     SetPixelV(surface_.Dc(), x, y, c);
 }
 
@@ -112,7 +112,7 @@ bool ButtonCanvas::PaintOnMask(int x, int y, int size) noexcept {
     // An icon that sticks out past the top or left is still painted; the copy skips what lies outside.
     if (!mask_.Dc()) return false;
     // Where the icon is transparent the square keeps the mask colour and is skipped when copying.
-    UniqueBrush key(CreateSolidBrush(TranslateColour(props_.MaskColor)));
+    UniqueBrush key(CreateSolidBrush(TranslateColor(props_.MaskColor)));
     const RECT square{x, y, x + size, y + size};
     FillRect(mask_.Dc(), &square, key.Get());
     return DrawIconEx(mask_.Dc(), x, y, Icon(), size, size, 0, nullptr, DI_NORMAL) != FALSE;
@@ -129,7 +129,7 @@ void ButtonCanvas::DrawIcon(int x, int y, int size, bool enabled) {
     }
     // Drawing failures here are ignored: the caption still follows.
     if (!PaintOnMask(x, y, size)) return;
-    PaintOver(mask_.Dc(), dc, x, y, size, TranslateColour(props_.MaskColor),
+    PaintOver(mask_.Dc(), dc, x, y, size, TranslateColor(props_.MaskColor),
               [enabled](COLORREF c) { return enabled ? c : button::Gray(c); });
 }
 
@@ -138,7 +138,7 @@ void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     constexpr COLORREF kShadow = 8421504;  // grey 128
     const auto shadow = [](COLORREF) { return kShadow; };
     if (props_.UseMaskColor) {
-        if (PaintOnMask(x, y, size)) PaintOver(mask_.Dc(), dc, x, y, size, TranslateColour(props_.MaskColor), shadow);
+        if (PaintOnMask(x, y, size)) PaintOver(mask_.Dc(), dc, x, y, size, TranslateColor(props_.MaskColor), shadow);
         return;
     }
     // Without a mask colour the icon is drawn in place and whatever differs from the background turns grey.
@@ -146,10 +146,10 @@ void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     PaintOver(dc, dc, x, y, size, GetPixel(dc, 1, 1), shadow);
 }
 
-void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, Colour colour) {
+void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, Color color) {
     HDC dc = surface_.Dc();
     const OleColor saved = surface_.ForeColor();
-    surface_.SetForeColor(colour);
+    surface_.SetForeColor(color);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     RECT r{rect.left, rect.top, rect.right, rect.bottom};
     DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, format);

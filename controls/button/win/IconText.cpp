@@ -19,7 +19,7 @@ struct IconDir {
 struct IconDirEntry {
     BYTE width;  // 0 means 256
     BYTE height;
-    BYTE colours;
+    BYTE colors;
     BYTE reserved;
     WORD planes;
     WORD bitCount;
@@ -47,14 +47,14 @@ std::vector<BYTE> IconFileBytes(HICON icon) {
     ICONINFO info{};
     if (!icon || !GetIconInfo(icon, &info)) return {};
     UniqueBitmap mask(info.hbmMask);
-    UniqueBitmap colour(info.hbmColor);
+    UniqueBitmap color(info.hbmColor);
     BITMAP bm{};
-    if (!mask || !colour || !GetObjectW(colour.Get(), sizeof bm, &bm)) return {};
+    if (!mask || !color || !GetObjectW(color.Get(), sizeof bm, &bm)) return {};
     const int w = bm.bmWidth, h = bm.bmHeight;
     if (w <= 0 || h <= 0 || w > 256 || h > 256) return {};
-    const size_t colourStride = static_cast<size_t>(w) * 4;
+    const size_t colorStride = static_cast<size_t>(w) * 4;
     const size_t maskStride = static_cast<size_t>((w + 31) / 32) * 4;
-    const std::vector<BYTE> pixels = Rows(colour.Get(), w, h, 32, colourStride);
+    const std::vector<BYTE> pixels = Rows(color.Get(), w, h, 32, colorStride);
     const std::vector<BYTE> bitsOfMask = Rows(mask.Get(), w, h, 1, maskStride);
     if (pixels.empty() || bitsOfMask.empty()) return {};
 

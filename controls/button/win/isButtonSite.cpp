@@ -10,9 +10,9 @@
 
 using namespace button;
 
-Colour isButton::SysColour(int index) const {
+Color isButton::SysColor(int index) const {
     // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
-    return TranslateColour(SysColourRef(index));
+    return TranslateColor(SysColorRef(index));
 }
 
 button::PicturePtr isButton::PictureFromText(std::wstring_view text) const {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-COLORREF TranslateColour(OleColor colour) noexcept {
+COLORREF TranslateColor(OleColor color) noexcept {
     COLORREF out = 0;
-    return SUCCEEDED(OleTranslateColor(colour, nullptr, &out)) ? out : static_cast<COLORREF>(-1);
+    return SUCCEEDED(OleTranslateColor(color, nullptr, &out)) ? out : static_cast<COLORREF>(-1);
 }
 
 int ScreenDpi() noexcept {
@@ -41,8 +41,8 @@ FontDesc DescribeFont(HFONT font) noexcept {
 
 namespace {
 
-void FillWith(HDC dc, int width, int height, OleColor colour) noexcept {
-    UniqueBrush brush(CreateSolidBrush(TranslateColour(colour)));
+void FillWith(HDC dc, int width, int height, OleColor color) noexcept {
+    UniqueBrush brush(CreateSolidBrush(TranslateColor(color)));
     const RECT all{0, 0, width, height};
     FillRect(dc, &all, brush.Get());
 }
@@ -92,9 +92,9 @@ bool DrawingSurface::Resize(int width, int height) noexcept {
     return true;
 }
 
-void DrawingSurface::SetForeColor(OleColor colour) noexcept {
-    foreColor_ = colour;
-    if (dc_) SetTextColor(dc_.Get(), TranslateColour(colour));
+void DrawingSurface::SetForeColor(OleColor color) noexcept {
+    foreColor_ = color;
+    if (dc_) SetTextColor(dc_.Get(), TranslateColor(color));
 }
 
 void DrawingSurface::SetFont(const FontDesc& font) noexcept {

@@ -9,7 +9,7 @@
 #include "controls/host/HostTypes.h"
 
 // A colour property as drawn, through the platform's colour translation; a value it refuses gives -1.
-[[nodiscard]] COLORREF TranslateColour(OleColor colour) noexcept;
+[[nodiscard]] COLORREF TranslateColor(OleColor color) noexcept;
 
 // Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.
 [[nodiscard]] UniqueFont CreateFontFromDesc(const FontDesc& desc) noexcept;
@@ -29,10 +29,10 @@ public:
     [[nodiscard]] int ScaleWidth() const noexcept { return width_; }
     [[nodiscard]] int ScaleHeight() const noexcept { return height_; }
 
-    void SetBackColor(OleColor colour) noexcept { backColor_ = colour; }
+    void SetBackColor(OleColor color) noexcept { backColor_ = color; }
     [[nodiscard]] OleColor BackColor() const noexcept { return backColor_; }
     // Also the text colour of the DC.
-    void SetForeColor(OleColor colour) noexcept;
+    void SetForeColor(OleColor color) noexcept;
     [[nodiscard]] OleColor ForeColor() const noexcept { return foreColor_; }
     // Selected into the DC; a font equal to the current one is kept as it is.
     void SetFont(const FontDesc& font) noexcept;
@@ -56,8 +56,8 @@ private:
     HGDIOBJ oldFont_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    OleColor backColor_ = SysColourRef(kSysButtonFace);
-    OleColor foreColor_ = SysColourRef(kSysButtonText);
+    OleColor backColor_ = SysColorRef(kSysButtonFace);
+    OleColor foreColor_ = SysColorRef(kSysButtonText);
     FontDesc font_;
     bool fontSet_ = false;
     int mousePointer_ = 0;

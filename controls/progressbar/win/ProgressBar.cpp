@@ -13,9 +13,9 @@ wchar_t DecimalSeparator() noexcept {
 }
 
 // A colour property as drawn, greyed when the bar is disabled.
-OleColor DrawColour(OleColor colour, bool enabled) noexcept {
-    const OleColor plain = TranslateColour(colour);
-    return enabled ? plain : progressbar::Grey(plain);
+OleColor DrawColor(OleColor color, bool enabled) noexcept {
+    const OleColor plain = TranslateColor(color);
+    return enabled ? plain : progressbar::Gray(plain);
 }
 
 }  // namespace
@@ -62,13 +62,13 @@ void ProgressBar::OnPropertyChanged(std::wstring_view name) {
     Redraw();
 }
 
-void ProgressBar::GradientTwoColour(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
+void ProgressBar::GradientTwoColor(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
                                     int lTop, int lWidth, int lHeight) noexcept {
     using namespace progressbar;
     // Any other mode would make GradientFill read the rectangle as a triangle, past the end of the mesh.
     if (direction != 0 && direction != 1) return;
     auto vertex = [](int x, int y, OleColor c) {
-        c = TranslateColour(c);
+        c = TranslateColor(c);
         TRIVERTEX v{};
         v.x = x;
         v.y = y;
@@ -83,13 +83,13 @@ void ProgressBar::GradientTwoColour(HDC objectHdc, int direction, OleColor start
     GradientFill(objectHdc, vertices, 2, &rect, 1, direction == 0 ? GRADIENT_FILL_RECT_H : GRADIENT_FILL_RECT_V);
 }
 
-void ProgressBar::DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
-                                         OleColor topLeftColour, OleColor topRightColour, OleColor bottomLeftColour,
-                                         OleColor bottomRightColour) {
+void ProgressBar::DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
+                                         OleColor topLeftColor, OleColor topRightColor, OleColor bottomLeftColor,
+                                         OleColor bottomRightColor) {
     using namespace progressbar;
     if (lWidth <= 0 || lHeight <= 0) return;
-    const OleColor tl = TranslateColour(topLeftColour), tr = TranslateColour(topRightColour);
-    const OleColor bl = TranslateColour(bottomLeftColour), br = TranslateColour(bottomRightColour);
+    const OleColor tl = TranslateColor(topLeftColor), tr = TranslateColor(topRightColor);
+    const OleColor bl = TranslateColor(bottomLeftColor), br = TranslateColor(bottomRightColor);
     auto edge = [lHeight](OleColor top, OleColor bottom, int y) {
         return Rgb(InterpolateChannel(Red(top), Red(bottom), lHeight, y),
                    InterpolateChannel(Green(top), Green(bottom), lHeight, y),
@@ -137,25 +137,25 @@ void ProgressBar::Redraw() noexcept {
     const bool enabled = model_.Enabled();
 
     ApplyRegion(w, h, r);
-    if (FillThemeTable(model_.Theme(), TranslateColour(model_.PBSCustomeColor1()),
-                       TranslateColour(model_.PBSCustomeColor2()), table_))
-        tableGrey_ = false;
+    if (FillThemeTable(model_.Theme(), TranslateColor(model_.PBSCustomeColor1()),
+                       TranslateColor(model_.PBSCustomeColor2()), table_))
+        tableGray_ = false;
     // The table itself turns grey: a value that is no theme keeps it as it is, grey included. Once only: grey
     // taken again of a light grey comes out one lighter, and every redraw would fade the bar towards white.
-    if (!enabled && !tableGrey_) {
-        for (OleColor& c : table_) c = Grey(c);
-        tableGrey_ = true;
+    if (!enabled && !tableGray_) {
+        for (OleColor& c : table_) c = Gray(c);
+        tableGray_ = true;
     }
-    const ThemeTable& colours = table_;
+    const ThemeTable& colors = table_;
 
     surface.Cls();
-    const BarPlan plan = PlanBar(model_, w, h, colours);
+    const BarPlan plan = PlanBar(model_, w, h, colors);
     for (int i = 0; i < plan.count; ++i) {
         const GradientRect& g = plan.rects[static_cast<size_t>(i)];
-        GradientTwoColour(dc, g.direction, g.start, g.end, g.left, g.top, g.right, g.bottom);
+        GradientTwoColor(dc, g.direction, g.start, g.end, g.left, g.top, g.right, g.bottom);
     }
     {
-        UniquePen pen(CreatePen(PS_SOLID, 1, colours[O]));
+        UniquePen pen(CreatePen(PS_SOLID, 1, colors[O]));
         SelectGuard penGuard(dc, pen.Get());
         SelectGuard brushGuard(dc, GetStockObject(NULL_BRUSH));
         RoundRect(dc, 0, 0, w - 1, h - 1, r, r);
@@ -179,16 +179,16 @@ void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     const Point at =
         TextPosition(model_.TextAlignment(), Surface().ScaleWidth(), Surface().ScaleHeight(), extent.cx, extent.cy);
-    const EffectCopies copies = CopiesForEffect(model_.TextEffect(), at, DrawColour(model_.TextForeColor(), enabled),
-                                                DrawColour(model_.TextEffectColor(), enabled));
+    const EffectCopies copies = CopiesForEffect(model_.TextEffect(), at, DrawColor(model_.TextForeColor(), enabled),
+                                                DrawColor(model_.TextEffectColor(), enabled));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColour = GetTextColor(dc);
+    const COLORREF oldColor = GetTextColor(dc);
     for (int i = 0; i < copies.count; ++i) {
         const TextCopy& copy = copies.copies[static_cast<size_t>(i)];
-        SetTextColor(dc, copy.colour);
+        SetTextColor(dc, copy.color);
         TextOutW(dc, copy.at.x, copy.at.y, text.c_str(), static_cast<int>(text.size()));
     }
-    SetTextColor(dc, oldColour);
+    SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);
 }
 

@@ -31,12 +31,12 @@ public:
 
     // Fills the rectangle with corners (lLeft, lTop) and (lWidth, lHeight) -- corner coordinates, not
     // extents -- from StartColor to EndColor; Direction 0 left to right, 1 top to bottom, anything else nothing.
-    static void GradientTwoColour(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
+    static void GradientTwoColor(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
                                   int lTop, int lWidth, int lHeight) noexcept;
     // A width × height rectangle interpolated between its four corner colours, one device copy per row.
-    static void DrawGradientFourColour(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
-                                       OleColor topLeftColour, OleColor topRightColour, OleColor bottomLeftColour,
-                                       OleColor bottomRightColour);
+    static void DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
+                                       OleColor topLeftColor, OleColor topRightColor, OleColor bottomLeftColor,
+                                       OleColor bottomRightColor);
 
 protected:
     void InitProperties() override;
@@ -54,7 +54,7 @@ private:
 
     ProgressBarModel model_;
     progressbar::ThemeTable table_{};  // kept between redraws: an unknown theme leaves it as it was
-    bool tableGrey_ = false;           // the kept table has been greyed since it was last filled
+    bool tableGray_ = false;           // the kept table has been greyed since it was last filled
     ShapeCache shape_;                 // the window's rounded shape, set again only when it changes
     // The caption last given to the window; nothing until the first redraw replaces the creation text.
     std::optional<std::wstring> windowText_;

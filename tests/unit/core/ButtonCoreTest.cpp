@@ -54,9 +54,9 @@ TEST_F(ButtonPersistence, WritesInItsOrderUnderItsOwnNamesAndOmitsDefaults) {
     EXPECT_EQ(*bag.ReadColor(L"ttForeColor", 1), 0u);
     EXPECT_EQ(*bag.ReadColor(L"MaskColor", 1), 0u);
 
-    RecordingSite greyText;
-    greyText.infoText = Rgb(50, 50, 50);
-    ButtonCore other(greyText);
+    RecordingSite grayText;
+    grayText.infoText = Rgb(50, 50, 50);
+    ButtonCore other(grayText);
     other.InitProperties();
     PropertyBag second;
     other.WriteProperties(second);

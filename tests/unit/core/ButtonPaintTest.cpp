@@ -11,7 +11,7 @@ using button_test::RecordingSite;
 constexpr int kW = 57;
 constexpr int kH = 25;
 
-Colour Grey(int v) {
+Color GrayLevel(int v) {
     return Rgb(v, v, v);
 }
 
@@ -33,80 +33,80 @@ protected:
     RasterCanvas canvas;
 };
 
-TEST_F(GradientBevel, NormalButtonRunsFromWhiteToDarkerGreyInsideALightBorder) {
+TEST_F(GradientBevel, NormalButtonRunsFromWhiteToDarkerGrayInsideALightBorder) {
     Paint(kStateNormal);
-    EXPECT_EQ(canvas.At(10, 2), Grey(255));
-    EXPECT_EQ(canvas.At(10, 21), Grey(225));
-    EXPECT_EQ(canvas.At(10, 12), Grey(static_cast<int>(Nearest(255 - 30.0 * 10 / 19))));
+    EXPECT_EQ(canvas.At(10, 2), GrayLevel(255));
+    EXPECT_EQ(canvas.At(10, 21), GrayLevel(225));
+    EXPECT_EQ(canvas.At(10, 12), GrayLevel(static_cast<int>(Nearest(255 - 30.0 * 10 / 19))));
     // Rows 2 to 21 get lighter or stay level from bottom to top: one gradient, 20 rows.
     for (int y = 3; y <= 21; ++y) EXPECT_LE(Red(canvas.At(30, y)), Red(canvas.At(30, y - 1))) << y;
-    EXPECT_EQ(canvas.At(2, 2), Grey(255));
-    EXPECT_EQ(canvas.At(53, 21), Grey(225));
+    EXPECT_EQ(canvas.At(2, 2), GrayLevel(255));
+    EXPECT_EQ(canvas.At(53, 21), GrayLevel(225));
 
     // Bevel: light top and left, face-coloured bottom row.
-    EXPECT_EQ(canvas.At(20, 1), Grey(255));
-    EXPECT_EQ(canvas.At(1, 12), Grey(255));
-    EXPECT_EQ(canvas.At(20, 22), Grey(240));
+    EXPECT_EQ(canvas.At(20, 1), GrayLevel(255));
+    EXPECT_EQ(canvas.At(1, 12), GrayLevel(255));
+    EXPECT_EQ(canvas.At(20, 22), GrayLevel(240));
 
     // Border with its cut corners.
     for (Point p : {Point{2, 0}, Point{53, 0}, Point{0, 2}, Point{0, 21}, Point{2, 23}, Point{53, 23}, Point{55, 2},
                     Point{55, 21}, Point{1, 1}, Point{1, 22}, Point{54, 1}, Point{54, 22}})
-        EXPECT_EQ(canvas.At(p.x, p.y), Grey(192)) << p.x << "," << p.y;
-    EXPECT_EQ(canvas.At(54, 0), Grey(240)) << "the top border stops before its end pixel";
-    EXPECT_EQ(canvas.At(0, 22), Grey(240));
+        EXPECT_EQ(canvas.At(p.x, p.y), GrayLevel(192)) << p.x << "," << p.y;
+    EXPECT_EQ(canvas.At(54, 0), GrayLevel(240)) << "the top border stops before its end pixel";
+    EXPECT_EQ(canvas.At(0, 22), GrayLevel(240));
 
     // Shadow along the right and the bottom, ending in two diagonals.
     for (Point p : {Point{3, 24}, Point{52, 24}, Point{56, 3}, Point{56, 20}, Point{53, 24}, Point{54, 23},
                     Point{55, 22}, Point{56, 21}})
-        EXPECT_EQ(canvas.At(p.x, p.y), Grey(213)) << p.x << "," << p.y;
-    for (Point p : {Point{54, 24}, Point{55, 23}, Point{56, 22}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(228));
-    EXPECT_EQ(canvas.At(2, 24), Grey(240));
-    EXPECT_EQ(canvas.At(56, 2), Grey(240));
-    EXPECT_EQ(canvas.At(0, 0), Grey(240));
+        EXPECT_EQ(canvas.At(p.x, p.y), GrayLevel(213)) << p.x << "," << p.y;
+    for (Point p : {Point{54, 24}, Point{55, 23}, Point{56, 22}}) EXPECT_EQ(canvas.At(p.x, p.y), GrayLevel(228));
+    EXPECT_EQ(canvas.At(2, 24), GrayLevel(240));
+    EXPECT_EQ(canvas.At(56, 2), GrayLevel(240));
+    EXPECT_EQ(canvas.At(0, 0), GrayLevel(240));
 }
 
 TEST_F(GradientBevel, FocusDarkensTheBorderUnlessPressed) {
     Paint(kStateNormal, true);
-    EXPECT_EQ(canvas.At(10, 0), Grey(144));
-    EXPECT_EQ(canvas.At(10, 24), Grey(165));
-    EXPECT_EQ(canvas.At(55, 23), Grey(180));
+    EXPECT_EQ(canvas.At(10, 0), GrayLevel(144));
+    EXPECT_EQ(canvas.At(10, 24), GrayLevel(165));
+    EXPECT_EQ(canvas.At(55, 23), GrayLevel(180));
 
     Paint(kStatePressed, true);
-    EXPECT_EQ(canvas.At(10, 0), Grey(192));
-    EXPECT_EQ(canvas.At(10, 24), Grey(213));
+    EXPECT_EQ(canvas.At(10, 0), GrayLevel(192));
+    EXPECT_EQ(canvas.At(10, 24), GrayLevel(213));
 }
 
 TEST_F(GradientBevel, PressedButtonTurnsTheGradientAndTheBevelAround) {
     // Pressed works from base = F + 15: the face runs dark to light, the light bevel moves to bottom and right.
     Paint(kStatePressed);
-    EXPECT_EQ(canvas.At(10, 2), Grey(240));
-    EXPECT_EQ(canvas.At(10, 21), Grey(255));
-    EXPECT_EQ(canvas.At(20, 1), Grey(255));
-    EXPECT_EQ(canvas.At(1, 12), Grey(255));
-    EXPECT_EQ(canvas.At(20, 22), Grey(255));
-    EXPECT_EQ(canvas.At(0, 0), Grey(255)) << "the surface is cleared to base";
+    EXPECT_EQ(canvas.At(10, 2), GrayLevel(240));
+    EXPECT_EQ(canvas.At(10, 21), GrayLevel(255));
+    EXPECT_EQ(canvas.At(20, 1), GrayLevel(255));
+    EXPECT_EQ(canvas.At(1, 12), GrayLevel(255));
+    EXPECT_EQ(canvas.At(20, 22), GrayLevel(255));
+    EXPECT_EQ(canvas.At(0, 0), GrayLevel(255)) << "the surface is cleared to base";
 
     // A darker face shows the same steps without clamping hiding them.
-    site.face = Grey(100);
+    site.face = GrayLevel(100);
     Paint(kStatePressed);
-    EXPECT_EQ(canvas.At(10, 2), Grey(100));
-    EXPECT_EQ(canvas.At(10, 21), Grey(130));
-    EXPECT_EQ(canvas.At(20, 1), Grey(115));
-    EXPECT_EQ(canvas.At(1, 12), Grey(115));
-    EXPECT_EQ(canvas.At(20, 22), Grey(211));
-    EXPECT_EQ(canvas.At(55, 12), Grey(52)) << "the right border covers the light bevel column";
-    EXPECT_EQ(canvas.At(54, 12), Grey(115)) << "between gradient and border the cleared base shows";
-    EXPECT_EQ(canvas.At(10, 24), Grey(73));
+    EXPECT_EQ(canvas.At(10, 2), GrayLevel(100));
+    EXPECT_EQ(canvas.At(10, 21), GrayLevel(130));
+    EXPECT_EQ(canvas.At(20, 1), GrayLevel(115));
+    EXPECT_EQ(canvas.At(1, 12), GrayLevel(115));
+    EXPECT_EQ(canvas.At(20, 22), GrayLevel(211));
+    EXPECT_EQ(canvas.At(55, 12), GrayLevel(52)) << "the right border covers the light bevel column";
+    EXPECT_EQ(canvas.At(54, 12), GrayLevel(115)) << "between gradient and border the cleared base shows";
+    EXPECT_EQ(canvas.At(10, 24), GrayLevel(73));
 }
 
 TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
     Paint(kStateHover);
-    EXPECT_EQ(canvas.At(10, 2), Grey(255));
-    EXPECT_EQ(canvas.At(10, 21), Grey(240));
-    EXPECT_EQ(canvas.At(20, 22), Grey(255));
-    EXPECT_EQ(canvas.At(10, 0), Grey(192));
-    EXPECT_EQ(canvas.At(0, 0), Grey(255));
-    const Colour hoverRow = canvas.At(10, 12);
+    EXPECT_EQ(canvas.At(10, 2), GrayLevel(255));
+    EXPECT_EQ(canvas.At(10, 21), GrayLevel(240));
+    EXPECT_EQ(canvas.At(20, 22), GrayLevel(255));
+    EXPECT_EQ(canvas.At(10, 0), GrayLevel(192));
+    EXPECT_EQ(canvas.At(0, 0), GrayLevel(255));
+    const Color hoverRow = canvas.At(10, 12);
     EXPECT_EQ(canvas.captions.back(), Rgb(0, 0, 0));
 
     core.SetEnabled(false);
@@ -118,13 +118,13 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
 
 TEST_F(GradientBevel, TheNextPaintStartsFromTheBackgroundTheLastOneLeft) {
     Paint(kStateHover);
-    EXPECT_EQ(core.Fields().SurfaceBackColor, Grey(255));  // the hover base, face + 15
+    EXPECT_EQ(core.Fields().SurfaceBackColor, GrayLevel(255));  // the hover base, face + 15
     core.Fields().IsShown = false;                         // a hidden button only clears its surface
     Paint(kStateNormal);
-    EXPECT_EQ(canvas.At(30, 12), Grey(255));
+    EXPECT_EQ(canvas.At(30, 12), GrayLevel(255));
 }
 
-TEST_F(GradientBevel, CustomColoursTakeTheFaceFromTheStateButTheBorderAlwaysFromBackColor) {
+TEST_F(GradientBevel, CustomColorsTakeTheFaceFromTheStateButTheBorderAlwaysFromBackColor) {
     core.SetUseCustomColors(true);
     core.SetBackColor(Rgb(100, 150, 200));
     core.SetHighlightColor(Rgb(50, 60, 70));
@@ -202,7 +202,7 @@ TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
     EXPECT_EQ(canvas.captions.size(), 2u) << "the caption is drawn in the paint that fell back too";
     Refresh(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(canvas.themedCalls, 2);
-    EXPECT_EQ(canvas.At(10, 0), Grey(192));
+    EXPECT_EQ(canvas.At(10, 0), GrayLevel(192));
 }
 
 TEST(ButtonRefresh, StyleWithoutRendererPaintsOnlyTheCaption) {
@@ -213,7 +213,7 @@ TEST(ButtonRefresh, StyleWithoutRendererPaintsOnlyTheCaption) {
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
     Refresh(core, canvas, PaintInput{kW, kH, true});
-    for (Point p : {Point{0, 0}, Point{10, 2}, Point{56, 24}}) EXPECT_EQ(canvas.At(p.x, p.y), Grey(240));
+    for (Point p : {Point{0, 0}, Point{10, 2}, Point{56, 24}}) EXPECT_EQ(canvas.At(p.x, p.y), GrayLevel(240));
     EXPECT_EQ(canvas.captions.size(), 1u);
 }
 
@@ -262,12 +262,12 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
     }
 }
 
-TEST(ButtonSkin, WithoutCustomColoursTheSystemColoursChangeNothing) {
+TEST(ButtonSkin, WithoutCustomColorsTheSystemColorsChangeNothing) {
     for (int state : {kStateNormal, kStateHover, kStatePressed, kStateDisabled}) {
-        std::vector<Colour> pictures[2];
+        std::vector<Color> pictures[2];
         for (int i = 0; i < 2; ++i) {
             RecordingSite site;
-            site.face = i == 0 ? Grey(240) : Rgb(90, 20, 160);
+            site.face = i == 0 ? GrayLevel(240) : Rgb(90, 20, 160);
             ButtonCore core(site);
             core.InitProperties();
             core.SetStyle(StyleSkinned);
@@ -283,7 +283,7 @@ TEST(ButtonSkin, WithoutCustomColoursTheSystemColoursChangeNothing) {
     }
 }
 
-TEST(ButtonColours, OperationsClampRoundAndTranslate) {
+TEST(ButtonColors, OperationsClampRoundAndTranslate) {
     EXPECT_EQ(Shift(Rgb(250, 5, 100), 10), Rgb(255, 15, 110));
     EXPECT_EQ(Shift(Rgb(250, 5, 100), -10), Rgb(240, 0, 90));
     EXPECT_EQ(Tint(Rgb(0, 255, 128), 100), Rgb(100, 255, 177));
@@ -291,58 +291,58 @@ TEST(ButtonColours, OperationsClampRoundAndTranslate) {
     EXPECT_EQ(Gray(Rgb(10, 20, 31)), Rgb(20, 20, 20));
 
     RecordingSite site;
-    EXPECT_EQ(Translate(kSystemColourFlag | kSysButtonFace, site), Rgb(240, 240, 240));
+    EXPECT_EQ(Translate(kSystemColorFlag | kSysButtonFace, site), Rgb(240, 240, 240));
     EXPECT_EQ(Translate(Rgb(1, 2, 3), site), Rgb(1, 2, 3));
-    EXPECT_EQ(Translate(0x80001234u, site), kFailedColour);
+    EXPECT_EQ(Translate(0x80001234u, site), kFailedColor);
 }
 
-TEST(ButtonColours, GreyConversionKeepsTheListedLevelsOnly) {
+TEST(ButtonColors, GrayConversionKeepsTheListedLevelsOnly) {
     for (int level : {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255})
-        EXPECT_EQ(GrayscalePixel(Grey(level)), Grey(level)) << level;
-    EXPECT_EQ(GrayscalePixel(Grey(144)), Grey(148));
-    EXPECT_EQ(GrayscalePixel(Grey(100)), Grey(103));
-    EXPECT_EQ(GrayscalePixel(Rgb(255, 255, 250)), Grey(255));
-    EXPECT_EQ(GrayscalePixel(Rgb(10, 20, 30)), Grey(18));
+        EXPECT_EQ(GrayscalePixel(GrayLevel(level)), GrayLevel(level)) << level;
+    EXPECT_EQ(GrayscalePixel(GrayLevel(144)), GrayLevel(148));
+    EXPECT_EQ(GrayscalePixel(GrayLevel(100)), GrayLevel(103));
+    EXPECT_EQ(GrayscalePixel(Rgb(255, 255, 250)), GrayLevel(255));
+    EXPECT_EQ(GrayscalePixel(Rgb(10, 20, 30)), GrayLevel(18));
 }
 
 TEST(ButtonPrimitives, GradientsAndLinesLeaveOutTheirEndPixel) {
     RasterCanvas canvas(10, 10);
-    canvas.SetBackground(Grey(7));
-    VGrad(canvas, Grey(0), Grey(90), 1, 2, 5, 3);  // rows 2 to 5, columns 1 to 4
-    EXPECT_EQ(canvas.At(1, 2), Grey(0));
-    EXPECT_EQ(canvas.At(4, 3), Grey(30));
-    EXPECT_EQ(canvas.At(4, 5), Grey(90));
-    EXPECT_EQ(canvas.At(5, 3), Grey(7));
-    EXPECT_EQ(canvas.At(1, 6), Grey(7));
+    canvas.SetBackground(GrayLevel(7));
+    VGrad(canvas, GrayLevel(0), GrayLevel(90), 1, 2, 5, 3);  // rows 2 to 5, columns 1 to 4
+    EXPECT_EQ(canvas.At(1, 2), GrayLevel(0));
+    EXPECT_EQ(canvas.At(4, 3), GrayLevel(30));
+    EXPECT_EQ(canvas.At(4, 5), GrayLevel(90));
+    EXPECT_EQ(canvas.At(5, 3), GrayLevel(7));
+    EXPECT_EQ(canvas.At(1, 6), GrayLevel(7));
 
-    canvas.SetBackground(Grey(7));
-    VGrad(canvas, Grey(0), Grey(90), 1, 2, 5, -1);
-    EXPECT_EQ(canvas.At(1, 2), Grey(7)) << "a negative row count draws nothing";
-    VGrad(canvas, Grey(50), Grey(90), 1, 2, 5, 0);
-    EXPECT_EQ(canvas.At(1, 2), Grey(50)) << "one row in the first colour";
+    canvas.SetBackground(GrayLevel(7));
+    VGrad(canvas, GrayLevel(0), GrayLevel(90), 1, 2, 5, -1);
+    EXPECT_EQ(canvas.At(1, 2), GrayLevel(7)) << "a negative row count draws nothing";
+    VGrad(canvas, GrayLevel(50), GrayLevel(90), 1, 2, 5, 0);
+    EXPECT_EQ(canvas.At(1, 2), GrayLevel(50)) << "one row in the first colour";
 
-    canvas.SetBackground(Grey(7));
-    HGrad(canvas, Grey(0), Grey(40), 2, 1, 6, 4);  // columns 2 to 6, rows 1 to 3
-    EXPECT_EQ(canvas.At(2, 1), Grey(0));
-    EXPECT_EQ(canvas.At(3, 3), Grey(10));
-    EXPECT_EQ(canvas.At(6, 1), Grey(40));
-    EXPECT_EQ(canvas.At(6, 4), Grey(7));
+    canvas.SetBackground(GrayLevel(7));
+    HGrad(canvas, GrayLevel(0), GrayLevel(40), 2, 1, 6, 4);  // columns 2 to 6, rows 1 to 3
+    EXPECT_EQ(canvas.At(2, 1), GrayLevel(0));
+    EXPECT_EQ(canvas.At(3, 3), GrayLevel(10));
+    EXPECT_EQ(canvas.At(6, 1), GrayLevel(40));
+    EXPECT_EQ(canvas.At(6, 4), GrayLevel(7));
 
     // Each channel rounds on its own, halves to even, from a single-precision step; only the step is single
     // precision: 255 + 11 x fl(-15/22) is just under 247.5 and must not be rounded up to a half first.
-    EXPECT_EQ(GradientColour(Rgb(0, 0, 0), Rgb(1, 3, 5), 1, 2), Rgb(0, 2, 2));
-    EXPECT_EQ(GradientColour(Grey(255), Grey(240), 11, 22), Grey(247));
+    EXPECT_EQ(GradientColor(Rgb(0, 0, 0), Rgb(1, 3, 5), 1, 2), Rgb(0, 2, 2));
+    EXPECT_EQ(GradientColor(GrayLevel(255), GrayLevel(240), 11, 22), GrayLevel(247));
 
     // The horizontal gradient is exact per column: 240 to 13 over 14 columns is 126.5 at column 7, even 126.
-    canvas.SetBackground(Grey(7));
-    HGrad(canvas, Grey(240), Grey(13), 0, 0, 14, 1);
-    EXPECT_EQ(canvas.At(7, 0), Grey(126));
+    canvas.SetBackground(GrayLevel(7));
+    HGrad(canvas, GrayLevel(240), GrayLevel(13), 0, 0, 14, 1);
+    EXPECT_EQ(canvas.At(7, 0), GrayLevel(126));
 
-    canvas.SetBackground(Grey(7));
-    Frame(canvas, 1, 1, 3, 2, Grey(1));
+    canvas.SetBackground(GrayLevel(7));
+    Frame(canvas, 1, 1, 3, 2, GrayLevel(1));
     for (Point p : {Point{1, 1}, Point{4, 1}, Point{4, 3}, Point{1, 3}, Point{2, 3}})
-        EXPECT_EQ(canvas.At(p.x, p.y), Grey(1));
-    EXPECT_EQ(canvas.At(2, 2), Grey(7));
+        EXPECT_EQ(canvas.At(p.x, p.y), GrayLevel(1));
+    EXPECT_EQ(canvas.At(2, 2), GrayLevel(7));
 }
 
 TEST(ButtonShape, StylesEightAndNineCutTheCorners) {

@@ -20,19 +20,19 @@ TEST(ProgressBarDrawing, NearestRoundsHalvesToTheEvenNeighbour) {
     EXPECT_EQ(Nearest(188.58), 189);
 }
 
-TEST(ProgressBarDrawing, GreyUsesExactDivisionsSoGreenAndBlueCanComeOutOneHigher) {
+TEST(ProgressBarDrawing, GrayUsesExactDivisionsSoGreenAndBlueCanComeOutOneHigher) {
     // Outline of theme 8: (23 + 139.09→139 + 211.54→212) / 3 = 124.67 → 125 (the pure mean would be 124).
-    EXPECT_EQ(Grey(Rgb(23, 139, 211)), Rgb(125, 125, 125));
+    EXPECT_EQ(Gray(Rgb(23, 139, 211)), Rgb(125, 125, 125));
     // Red above 128 pushes green up: 200, 101.78→102, 0 → 100.67 → 101 (pure 100.33 → 100).
-    EXPECT_EQ(Grey(Rgb(200, 101, 0)), Rgb(101, 101, 101));
+    EXPECT_EQ(Gray(Rgb(200, 101, 0)), Rgb(101, 101, 101));
     // Red exactly 128 makes green x.5, which goes to the even neighbour.
-    EXPECT_EQ(Grey(Rgb(128, 3, 0)), Rgb(44, 44, 44));  // 3.5 → 4
-    EXPECT_EQ(Grey(Rgb(128, 4, 0)), Rgb(44, 44, 44));  // 4.5 → 4
-    EXPECT_EQ(Grey(Rgb(128, 6, 0)), Rgb(45, 45, 45));  // 6.5 → 6, (128 + 6) / 3 = 44.67
+    EXPECT_EQ(Gray(Rgb(128, 3, 0)), Rgb(44, 44, 44));  // 3.5 → 4
+    EXPECT_EQ(Gray(Rgb(128, 4, 0)), Rgb(44, 44, 44));  // 4.5 → 4
+    EXPECT_EQ(Gray(Rgb(128, 6, 0)), Rgb(45, 45, 45));  // 6.5 → 6, (128 + 6) / 3 = 44.67
     // White: 255, 256, 256 → 255.67 → 256, capped.
-    EXPECT_EQ(Grey(Rgb(255, 255, 255)), Rgb(255, 255, 255));
-    EXPECT_EQ(Grey(Rgb(0, 0, 0)), Rgb(0, 0, 0));
-    EXPECT_EQ(Grey(Rgb(3, 0, 0)), Rgb(1, 1, 1));
+    EXPECT_EQ(Gray(Rgb(255, 255, 255)), Rgb(255, 255, 255));
+    EXPECT_EQ(Gray(Rgb(0, 0, 0)), Rgb(0, 0, 0));
+    EXPECT_EQ(Gray(Rgb(3, 0, 0)), Rgb(1, 1, 1));
 }
 
 TEST(ProgressBarDrawing, LightenAddsToEachChannelAndCapsAt255) {
@@ -63,7 +63,7 @@ TEST(ProgressBarDrawing, ThemeEightAndTheCustomTheme) {
     EXPECT_EQ(table[O], c1);
 }
 
-TEST(ProgressBarDrawing, EachThemeHasItsNineColours) {
+TEST(ProgressBarDrawing, EachThemeHasItsNineColors) {
     // B1 B2 B3 B4 F1 F2 F3 F4 O of themes 1 to 9, each as red, green, blue.
     constexpr int kThemes[9][kThemeSlots * 3] = {
         {248, 246, 242, 233, 227, 211, 226, 215, 182, 239, 233, 215, 251, 244,
@@ -95,7 +95,7 @@ TEST(ProgressBarDrawing, EachThemeHasItsNineColours) {
     }
 }
 
-TEST(ProgressBarDrawing, AnUnknownThemeKeepsTheColoursTheTableHeld) {
+TEST(ProgressBarDrawing, AnUnknownThemeKeepsTheColorsTheTableHeld) {
     ThemeTable table{};
     EXPECT_FALSE(FillThemeTable(11, 0, 0, table));
     EXPECT_EQ(table, ThemeTable{});  // a bar that never had a theme stays black
@@ -226,14 +226,14 @@ TEST(ProgressBarDrawing, TextPositionForEachAlignmentCode) {
 
 TEST(ProgressBarDrawing, EachTextEffectDrawsItsCopiesBeforeTheText) {
     const Point at{10, 20};
-    const OleColor text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9), grey = Rgb(128, 128, 128);
+    const OleColor text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9), gray = Rgb(128, 128, 128);
     const struct {
         int effect;
         std::vector<TextCopy> copies;
     } cases[] = {
         {1, {{{10, 20}, text}}},
-        {2, {{{9, 19}, effect}, {{11, 21}, grey}, {{10, 20}, text}}},
-        {3, {{{11, 21}, effect}, {{9, 20}, grey}, {{10, 20}, text}}},
+        {2, {{{9, 19}, effect}, {{11, 21}, gray}, {{10, 20}, text}}},
+        {3, {{{11, 21}, effect}, {{9, 20}, gray}, {{10, 20}, text}}},
         {4, {{{11, 20}, effect}, {{9, 20}, effect}, {{10, 19}, effect}, {{10, 21}, effect}, {{10, 20}, text}}},
         {5, {{{11, 21}, effect}, {{10, 20}, text}}},
         {0, {}},
@@ -247,12 +247,12 @@ TEST(ProgressBarDrawing, EachTextEffectDrawsItsCopiesBeforeTheText) {
             const TextCopy& copy = got.copies[static_cast<size_t>(i)];
             const TextCopy& want = c.copies[static_cast<size_t>(i)];
             EXPECT_EQ(copy.at, want.at) << "effect " << c.effect << " copy " << i;
-            EXPECT_EQ(copy.colour, want.colour) << "effect " << c.effect << " copy " << i;
+            EXPECT_EQ(copy.color, want.color) << "effect " << c.effect << " copy " << i;
         }
     }
 }
 
-TEST(ProgressBarDrawing, FourColourInterpolationEndsOneStepShort) {
+TEST(ProgressBarDrawing, FourColorInterpolationEndsOneStepShort) {
     // 0 → 255 over 4 steps: step 63.75, entries 0, 64 (63.75), 128 (127.5 → even), 191 (191.25), 255.
     EXPECT_EQ(InterpolateChannel(0, 255, 4, 0), 0);
     EXPECT_EQ(InterpolateChannel(0, 255, 4, 1), 64);

@@ -36,8 +36,8 @@ Rgb3 Face(int shift) {
 }
 
 // Every listed pixel of `image` is `colour`.
-void Expect(const Image& image, Rgb3 colour, std::initializer_list<At> pixels, const std::string& what = "") {
-    for (const At& p : pixels) EXPECT_EQ(image.At(p.x, p.y), colour) << what << " at " << p.x << "," << p.y;
+void Expect(const Image& image, Rgb3 color, std::initializer_list<At> pixels, const std::string& what = "") {
+    for (const At& p : pixels) EXPECT_EQ(image.At(p.x, p.y), color) << what << " at " << p.x << "," << p.y;
 }
 
 class ButtonStyles : public ::testing::Test {

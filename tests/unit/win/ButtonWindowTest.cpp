@@ -33,7 +33,7 @@ struct Parent {
     static inline std::vector<int> commands;
 };
 
-COLORREF Grey(int v) {
+COLORREF GrayLevel(int v) {
     return RGB(v, v, v);
 }
 
@@ -238,10 +238,10 @@ TEST_F(ButtonWindow, WindowTextAndCaptionStayTheSameAndTheButtonRepaints) {
     (void)face;
 }
 
-TEST_F(ButtonWindow, SystemColoursTranslateThroughThePlatformAndUnknownOnesFail) {
+TEST_F(ButtonWindow, SystemColorsTranslateThroughThePlatformAndUnknownOnesFail) {
     const ButtonSite& site = Button(MakeStyle8(kButtonId, L"")).Core().Site();
     EXPECT_EQ(Translate(0x8000000F, site), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(Translate(0x80000050, site), kFailedColour) << "not black";
+    EXPECT_EQ(Translate(0x80000050, site), kFailedColor) << "not black";
 }
 
 TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
@@ -394,39 +394,39 @@ TEST_F(ButtonWindow, AboutPanelIsATopmostWindowWithTheVersionAndACloseButton) {
     EXPECT_FALSE(IsWindow(about)) << "the panel goes with its button";
 }
 
-// An opaque w x h icon whose colour pixel at (x, y) is colourAt(x, y).
-template <typename ColourAt>
-HICON MakeOpaqueIcon(int w, int h, ColourAt colourAt) {
+// An opaque w x h icon whose colour pixel at (x, y) is colorAt(x, y).
+template <typename ColorAt>
+HICON MakeOpaqueIcon(int w, int h, ColorAt colorAt) {
     HDC screen = GetDC(nullptr);
-    HBITMAP colour = CreateCompatibleBitmap(screen, w, h);
+    HBITMAP color = CreateCompatibleBitmap(screen, w, h);
     HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, colour);
+    HGDIOBJ old = SelectObject(dc, color);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) SetPixelV(dc, x, y, colourAt(x, y));
+        for (int x = 0; x < w; ++x) SetPixelV(dc, x, y, colorAt(x, y));
     SelectObject(dc, mask);
     PatBlt(dc, 0, 0, w, h, BLACKNESS);  // all opaque
     SelectObject(dc, old);
-    ICONINFO info{TRUE, 0, 0, mask, colour};
+    ICONINFO info{TRUE, 0, 0, mask, color};
     HICON icon = CreateIconIndirect(&info);
     DeleteDC(dc);
-    DeleteObject(colour);
+    DeleteObject(color);
     DeleteObject(mask);
     ReleaseDC(nullptr, screen);
     return icon;
 }
 
 // An icon whose colour pixels are the given colours in one row.
-HICON MakeIcon(const std::vector<COLORREF>& colours) {
-    return MakeOpaqueIcon(static_cast<int>(colours.size()), 1,
-                          [&colours](int x, int) { return colours[static_cast<size_t>(x)]; });
+HICON MakeIcon(const std::vector<COLORREF>& colors) {
+    return MakeOpaqueIcon(static_cast<int>(colors.size()), 1,
+                          [&colors](int x, int) { return colors[static_cast<size_t>(x)]; });
 }
 
-TEST(ButtonIconGrey, KeptLevelsStayAndOtherColoursBecomeTheirLuminance) {
-    const std::vector<COLORREF> in{Grey(0),   Grey(128), Grey(144),          Grey(240),
-                                   Grey(100), Grey(255), RGB(255, 255, 250), RGB(10, 20, 30)};
-    const std::vector<COLORREF> out{Grey(0),   Grey(128), Grey(148), Grey(240),
-                                    Grey(103), Grey(255), Grey(255), Grey(18)};
+TEST(ButtonIconGray, KeptLevelsStayAndOtherColorsBecomeTheirLuminance) {
+    const std::vector<COLORREF> in{GrayLevel(0),   GrayLevel(128), GrayLevel(144),          GrayLevel(240),
+                                   GrayLevel(100), GrayLevel(255), RGB(255, 255, 250), RGB(10, 20, 30)};
+    const std::vector<COLORREF> out{GrayLevel(0),   GrayLevel(128), GrayLevel(148), GrayLevel(240),
+                                    GrayLevel(103), GrayLevel(255), GrayLevel(255), GrayLevel(18)};
     HICON icon = MakeIcon(in);
     ASSERT_NE(icon, nullptr);
     HDC screen = GetDC(nullptr);
@@ -450,16 +450,16 @@ HICON MakeAlphaIcon(const std::vector<std::uint32_t>& pixels) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    UniqueBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!colour || !bits) return nullptr;
+    UniqueBitmap color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!color || !bits) return nullptr;
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
     const std::vector<BYTE> zeros(static_cast<size_t>((w + 15) / 16) * 2, 0);
     UniqueBitmap mask(CreateBitmap(w, 1, 1, 1, zeros.data()));
-    ICONINFO icon{TRUE, 0, 0, mask.Get(), colour.Get()};
+    ICONINFO icon{TRUE, 0, 0, mask.Get(), color.Get()};
     return CreateIconIndirect(&icon);
 }
 
-TEST(ButtonIconGrey, AnIconWithAnAlphaChannelKeepsItsAlpha) {
+TEST(ButtonIconGray, AnIconWithAnAlphaChannelKeepsItsAlpha) {
     // Opaque red, an opaque kept grey and a transparent pixel, greyed onto white.
     HICON icon = MakeAlphaIcon({0xFFC80000u, 0xFF808080u, 0x00000000u});
     ASSERT_NE(icon, nullptr);
@@ -469,9 +469,9 @@ TEST(ButtonIconGrey, AnIconWithAnAlphaChannelKeepsItsAlpha) {
     HGDIOBJ old = SelectObject(dc, target);
     PatBlt(dc, 0, 0, 3, 1, WHITENESS);
     EXPECT_TRUE(PaintIconGrayscale(dc, icon, 0, 0, 1, 3));
-    EXPECT_EQ(GetPixel(dc, 0, 0), Grey(66)) << "a greyed pixel keeps its opacity";
-    EXPECT_EQ(GetPixel(dc, 1, 0), Grey(128));
-    EXPECT_EQ(GetPixel(dc, 2, 0), Grey(255)) << "and a transparent one stays transparent";
+    EXPECT_EQ(GetPixel(dc, 0, 0), GrayLevel(66)) << "a greyed pixel keeps its opacity";
+    EXPECT_EQ(GetPixel(dc, 1, 0), GrayLevel(128));
+    EXPECT_EQ(GetPixel(dc, 2, 0), GrayLevel(255)) << "and a transparent one stays transparent";
     SelectObject(dc, old);
     DeleteObject(target);
     DeleteDC(dc);
@@ -480,16 +480,16 @@ TEST(ButtonIconGrey, AnIconWithAnAlphaChannelKeepsItsAlpha) {
 }
 
 // A size x size icon: the left half in one colour, the right half in another, all opaque.
-HICON MakeTwoColourIcon(int size, COLORREF left, COLORREF right) {
+HICON MakeTwoColorIcon(int size, COLORREF left, COLORREF right) {
     return MakeOpaqueIcon(size, size, [=](int x, int) { return x < size / 2 ? left : right; });
 }
 
-TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
+TEST(ButtonCanvasIcon, MaskColorIsLeftOutAndShadowsAreGrayWhereTheIconIs) {
     constexpr COLORREF kKey = RGB(255, 0, 255);
     constexpr COLORREF kRed = RGB(255, 0, 0);
     constexpr COLORREF kWhite = RGB(255, 255, 255);
     ButtonProperties props;
-    props.Icon = std::make_shared<IconPicture>(MakeTwoColourIcon(4, kRed, kKey));
+    props.Icon = std::make_shared<IconPicture>(MakeTwoColorIcon(4, kRed, kKey));
     ASSERT_NE(props.Icon->handle, 0u);
     props.MaskColor = kKey;
     props.UseMaskColor = true;
@@ -505,11 +505,11 @@ TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
     EXPECT_EQ(at(4, 4), kRed);
     EXPECT_EQ(at(7, 7), kWhite) << "the mask colour is not copied";
     canvas.DrawIcon(4, 4, 4, false);
-    EXPECT_EQ(at(5, 6), Grey(85)) << "disabled: the mean of the channels";
+    EXPECT_EQ(at(5, 6), GrayLevel(85)) << "disabled: the mean of the channels";
 
     canvas.SetBackground(kWhite);
     canvas.DrawIconShadow(4, 4, 4);
-    EXPECT_EQ(at(4, 4), Grey(128));
+    EXPECT_EQ(at(4, 4), GrayLevel(128));
     EXPECT_EQ(at(6, 5), kWhite);
     EXPECT_EQ(at(3, 3), kWhite);
 
@@ -519,13 +519,13 @@ TEST(ButtonCanvasIcon, MaskColourIsLeftOutAndShadowsAreGreyWhereTheIconIs) {
     EXPECT_EQ(at(0, 0), kRed);
     EXPECT_EQ(at(2, 1), kWhite);
     canvas.DrawIconShadow(-1, -2, 4);
-    EXPECT_EQ(at(0, 1), Grey(128));
+    EXPECT_EQ(at(0, 1), GrayLevel(128));
 
     props.UseMaskColor = false;
     canvas.SetBackground(kWhite);
     canvas.DrawIconShadow(4, 4, 4);
-    EXPECT_EQ(at(4, 4), Grey(128));
-    EXPECT_EQ(at(6, 5), Grey(128)) << "without a mask colour every pixel unlike the background turns grey";
+    EXPECT_EQ(at(4, 4), GrayLevel(128));
+    EXPECT_EQ(at(6, 5), GrayLevel(128)) << "without a mask colour every pixel unlike the background turns grey";
     EXPECT_EQ(at(8, 8), kWhite);
 }
 
@@ -549,7 +549,7 @@ std::vector<COLORREF> IconPixels(HICON icon, int size) {
 
 TEST_F(ButtonWindow, AnIconIsSavedWithTheSetAndComesBack) {
     HWND b = MakeStyle8(kButtonId, L"");
-    Button(b).SetIcon(MakeTwoColourIcon(16, RGB(255, 0, 0), RGB(0, 0, 255)));
+    Button(b).SetIcon(MakeTwoColorIcon(16, RGB(255, 0, 0), RGB(0, 0, 255)));
     PropertyBag bag;
     Button(b).WriteProperties(bag);
     const std::wstring* text = bag.Raw(L"Icon");
@@ -570,17 +570,17 @@ TEST_F(ButtonWindow, AnIconIsSavedWithTheSetAndComesBack) {
     EXPECT_EQ(IconToText(nullptr), L"");
 }
 
-TEST_F(ButtonWindow, HighlightTintLiftsTheIconOverItsGreyShadowUnderThePointer) {
+TEST_F(ButtonWindow, HighlightTintLiftsTheIconOverItsGrayShadowUnderThePointer) {
     PropertyBag bag;
     bag.WriteInt(L"Style", 4);
     bag.WriteInt(L"IconAlign", 0);
     HWND b = Make(kButtonId, &bag);
-    Button(b).SetIcon(MakeTwoColourIcon(16, RGB(255, 0, 0), RGB(255, 0, 0)));
+    Button(b).SetIcon(MakeTwoColorIcon(16, RGB(255, 0, 0), RGB(255, 0, 0)));
     Send(b, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     // Centred at (20, 4), the icon rises to (18, 2) over a grey copy of itself left where it was.
     const auto px = Print(b, 57, 25);
     for (POINT p : {POINT{18, 2}, POINT{33, 17}}) EXPECT_EQ(px[p.y * 57 + p.x], RGB(255, 0, 0)) << p.x << "," << p.y;
-    for (POINT p : {POINT{34, 18}, POINT{35, 19}, POINT{20, 19}}) EXPECT_EQ(px[p.y * 57 + p.x], Grey(128)) << p.x;
+    for (POINT p : {POINT{34, 18}, POINT{35, 19}, POINT{20, 19}}) EXPECT_EQ(px[p.y * 57 + p.x], GrayLevel(128)) << p.x;
 }
 
 }  // namespace

@@ -38,10 +38,10 @@ struct Image {
         const std::uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
         return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
     }
-    [[nodiscard]] int Count(const Rgb3& colour) const {
+    [[nodiscard]] int Count(const Rgb3& color) const {
         int n = 0;
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) n += At(x, y) == colour;
+            for (int x = 0; x < width; ++x) n += At(x, y) == color;
         return n;
     }
 };

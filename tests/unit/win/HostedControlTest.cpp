@@ -15,13 +15,13 @@ namespace {
 
 using namespace pixel_test;
 
-TEST(DrawingSurface, ColoursTranslateSystemReferencesAndRefuseBadOnes) {
-    EXPECT_EQ(TranslateColour(0x00123456), 0x00123456u);
-    EXPECT_EQ(TranslateColour(0x8000000F), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(TranslateColour(0x80000012), GetSysColor(COLOR_BTNTEXT));
-    EXPECT_EQ(TranslateColour(0x800000FF), static_cast<COLORREF>(-1));
+TEST(DrawingSurface, ColorsTranslateSystemReferencesAndRefuseBadOnes) {
+    EXPECT_EQ(TranslateColor(0x00123456), 0x00123456u);
+    EXPECT_EQ(TranslateColor(0x8000000F), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(TranslateColor(0x80000012), GetSysColor(COLOR_BTNTEXT));
+    EXPECT_EQ(TranslateColor(0x800000FF), static_cast<COLORREF>(-1));
     // Neither a plain colour nor a system colour: refused, not drawn as the colour in its low bytes.
-    EXPECT_EQ(TranslateColour(0x05FF0000), static_cast<COLORREF>(-1));
+    EXPECT_EQ(TranslateColor(0x05FF0000), static_cast<COLORREF>(-1));
 }
 
 TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
@@ -63,7 +63,7 @@ TEST(DrawingSurface, KeepsItsImageUntilClearedAndGrowsWithoutLosingIt) {
     EXPECT_EQ(GetPixel(surface.Dc(), 3, 4), RGB(10, 20, 30));
 }
 
-TEST(DrawingSurface, FontAndTextColourStayOnTheDcAcrossResizes) {
+TEST(DrawingSurface, FontAndTextColorStayOnTheDcAcrossResizes) {
     DrawingSurface surface;
     FontDesc font;
     font.Name = L"Tahoma";
@@ -97,17 +97,17 @@ public:
     explicit ProbeControl(Record& record) : record_(record) {}
     ~ProbeControl() override { record_.destroyed = true; }
 
-    void WriteProperties(PropertyBag& bag) const override { bag.WriteInt(L"Colour", static_cast<int>(colour_)); }
+    void WriteProperties(PropertyBag& bag) const override { bag.WriteInt(L"Colour", static_cast<int>(color_)); }
     void ReadProperties(const PropertyBag& bag) override {
         record_.calls.push_back("read");
-        if (auto v = bag.ReadInt(L"Colour", 0)) colour_ = static_cast<COLORREF>(*v);
+        if (auto v = bag.ReadInt(L"Colour", 0)) color_ = static_cast<COLORREF>(*v);
         Paint();
     }
 
 protected:
     void InitProperties() override {
         record_.calls.push_back("init");
-        colour_ = RGB(0, 0, 255);
+        color_ = RGB(0, 0, 255);
         Paint();
     }
     void OnResize() override {
@@ -118,13 +118,13 @@ protected:
 
 private:
     void Paint() {
-        UniqueBrush brush(CreateSolidBrush(colour_));
+        UniqueBrush brush(CreateSolidBrush(color_));
         const RECT all{0, 0, Surface().ScaleWidth(), Surface().ScaleHeight()};
         FillRect(Surface().Dc(), &all, brush.Get());
         Refresh();
     }
     Record& record_;
-    COLORREF colour_ = 0;
+    COLORREF color_ = 0;
 };
 
 class HostedControlTest : public ::testing::Test {

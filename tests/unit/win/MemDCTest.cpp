@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr COLORREF kGrey = RGB(128, 128, 128);
+constexpr COLORREF kGray = RGB(128, 128, 128);
 // 3 × 2 pixels: red green blue / white black yellow, as 0x00RRGGBB.
 constexpr std::uint32_t kPixels[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFFFF00};
 
@@ -20,8 +20,8 @@ Picture MakePicture() {
     return Picture(UniqueBitmap(CreateBitmap(3, 2, 1, 32, kPixels)));
 }
 
-void Fill(const cMemDC& surface, COLORREF colour) {
-    const UniqueBrush brush(CreateSolidBrush(colour));
+void Fill(const cMemDC& surface, COLORREF color) {
+    const UniqueBrush brush(CreateSolidBrush(color));
     const RECT all{0, 0, surface.Width(), surface.Height()};
     FillRect(surface.hdc(), &all, brush.Get());
 }
@@ -41,15 +41,15 @@ TEST(MemorySurface, GrowsOnlyAndGrowingDiscardsTheContent) {
     EXPECT_NE(surface.hdc(), nullptr);
     EXPECT_EQ(surface.Height(), 0);
     surface.Height(5);
-    Fill(surface, kGrey);
+    Fill(surface, kGray);
 
     surface.Width(4);
     surface.Height(5);
-    EXPECT_EQ(GetPixel(surface.hdc(), 9, 4), kGrey) << "a smaller request lost the content";
+    EXPECT_EQ(GetPixel(surface.hdc(), 9, 4), kGray) << "a smaller request lost the content";
     surface.Height(8);
     EXPECT_EQ(surface.Width(), 10);
     EXPECT_EQ(surface.Height(), 8);
-    EXPECT_NE(GetPixel(surface.hdc(), 9, 4), kGrey) << "the grown surface kept the old content";
+    EXPECT_NE(GetPixel(surface.hdc(), 9, 4), kGray) << "the grown surface kept the old content";
 }
 
 TEST(MemorySurface, TakesAPrivateCopyOfAPictureAndKeepsALargerSize) {
@@ -67,13 +67,13 @@ TEST(MemorySurface, TakesAPrivateCopyOfAPictureAndKeepsALargerSize) {
     cMemDC larger;
     larger.Width(20);
     larger.Height(10);
-    Fill(larger, kGrey);
+    Fill(larger, kGray);
     ASSERT_TRUE(larger.CreateFromPicture(MakePicture()));
     EXPECT_EQ(larger.Width(), 20);
     EXPECT_EQ(larger.Height(), 10);
     ExpectPicture(larger);
-    EXPECT_EQ(GetPixel(larger.hdc(), 3, 0), kGrey);
-    EXPECT_EQ(GetPixel(larger.hdc(), 0, 2), kGrey);
+    EXPECT_EQ(GetPixel(larger.hdc(), 3, 0), kGray);
+    EXPECT_EQ(GetPixel(larger.hdc(), 0, 2), kGray);
     EXPECT_FALSE(larger.CreateFromPicture(Picture(UniqueIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION))))));
 }
 

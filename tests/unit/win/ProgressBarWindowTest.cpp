@@ -156,7 +156,7 @@ TEST_F(ProgressBarWindow, ThemeEightHalvesSplitAtRowEight) {
     EXPECT_TRUE(Near(full.At(100, 14), Along(c[pb::F3], c[pb::F4], 6, 7), kGradientTolerance)) << full.At(100, 14);
 }
 
-TEST_F(ProgressBarWindow, OutlineIsDrawnInColourOToOnePixelShortOfTheEdges) {
+TEST_F(ProgressBarWindow, OutlineIsDrawnInColorOToOnePixelShortOfTheEdges) {
     Make();
     const Image image = Capture(hwnd);
     const Rgb3 outline{23, 139, 211};
@@ -181,7 +181,7 @@ TEST_F(ProgressBarWindow, WindowIsShapedByTheRoundedValue) {
     EXPECT_TRUE(PtInRegion(region.Get(), 0, 0));
 }
 
-TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColours) {
+TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColors) {
     ProgressBarModel& model = Make().Model();
     const OleColor c1 = RGB(200, 30, 10), c2 = RGB(20, 100, 240);
     model.SetPBSCustomeColor1(c1);
@@ -202,7 +202,7 @@ TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColours) {
     ExpectHalves(image, 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
 }
 
-TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColourInGrey) {
+TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
     ProgressBarModel& model = Make().Model();
     model.SetTextForeColor(RGB(200, 101, 0));
     model.SetValue(50);
@@ -216,8 +216,8 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColourInGrey) {
     EXPECT_EQ(image.At(100, 0), (Rgb3{125, 125, 125}));
     EXPECT_GT(image.Count({101, 101, 101}), 0);
     EXPECT_EQ(image.Count({200, 101, 0}), 0);
-    ExpectHalves(image, 448, pb::Grey(c[pb::B1]), pb::Grey(c[pb::B2]), pb::Grey(c[pb::B3]), pb::Grey(c[pb::B4]));
-    ExpectHalves(image, 20, pb::Grey(c[pb::F1]), pb::Grey(c[pb::F2]), pb::Grey(c[pb::F3]), pb::Grey(c[pb::F4]), 1, 13);
+    ExpectHalves(image, 448, pb::Gray(c[pb::B1]), pb::Gray(c[pb::B2]), pb::Gray(c[pb::B3]), pb::Gray(c[pb::B4]));
+    ExpectHalves(image, 20, pb::Gray(c[pb::F1]), pb::Gray(c[pb::F2]), pb::Gray(c[pb::F3]), pb::Gray(c[pb::F4]), 1, 13);
 
     // Nothing keeps a hue except the container's background where the rounded corners leave it showing.
     const Rgb3 back = FromColorRef(GetSysColor(COLOR_BTNFACE));
@@ -231,10 +231,10 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColourInGrey) {
     // A value that is no theme keeps the table as the last drawing left it, grey included, and redraws do not
     // grey it again: light greys would come out lighter each time.
     model.SetTheme(11);
-    const Rgb3 lightGrey = Capture(hwnd).At(300, 3);
-    EXPECT_GE(lightGrey.r, 128);
+    const Rgb3 lightGray = Capture(hwnd).At(300, 3);
+    EXPECT_GE(lightGray.r, 128);
     for (int value : {10, 20, 30, 40, 50}) model.SetValue(value);
-    EXPECT_EQ(Capture(hwnd).At(300, 3), lightGrey);
+    EXPECT_EQ(Capture(hwnd).At(300, 3), lightGray);
     model.SetEnabled(true);
     EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{125, 125, 125}));
     model.SetTheme(8);
@@ -331,7 +331,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     model.SetOrientations(0);
     model.SetTextStyle(3);
     model.SetText(L"HX");
-    const COLORREF text = RGB(255, 0, 0), effect = RGB(0, 160, 0), grey = RGB(128, 128, 128);
+    const COLORREF text = RGB(255, 0, 0), effect = RGB(0, 160, 0), gray = RGB(128, 128, 128);
     model.SetTextForeColor(text);
     model.SetTextEffectColor(effect);
     SIZE extent{};
@@ -341,7 +341,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
 
     struct Copy {
         int dx, dy;
-        COLORREF colour;
+        COLORREF color;
     };
     // The bar without a caption, then the caption's copies drawn by hand in the order given. Glyph edges are
     // smoothed, so only drawing the same copies in the same order gives the same pixels.
@@ -352,7 +352,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
         SelectGuard selected(canvas.Dc(), font.Get());
         SetBkMode(canvas.Dc(), TRANSPARENT);
         for (const Copy& copy : copies) {
-            SetTextColor(canvas.Dc(), copy.colour);
+            SetTextColor(canvas.Dc(), copy.color);
             TextOutW(canvas.Dc(), at.x + copy.dx, at.y + copy.dy, L"HX", 2);
         }
         return canvas.Read();
@@ -372,8 +372,8 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     };
     const Image plain = check(1, {{0, 0, text}});
     EXPECT_GT(differing(plain, expected({})), 20);  // the caption is there at all
-    check(2, {{-1, -1, effect}, {1, 1, grey}, {0, 0, text}});
-    check(3, {{1, 1, effect}, {-1, 0, grey}, {0, 0, text}});
+    check(2, {{-1, -1, effect}, {1, 1, gray}, {0, 0, text}});
+    check(3, {{1, 1, effect}, {-1, 0, gray}, {0, 0, text}});
     check(4, {{1, 0, effect}, {-1, 0, effect}, {0, -1, effect}, {0, 1, effect}, {0, 0, text}});
     const Image shadow = check(5, {{1, 1, effect}, {0, 0, text}});
 
@@ -381,10 +381,10 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     EXPECT_GT(differing(shadow, expected({{0, 0, text}, {1, 1, effect}})), 0);
 }
 
-TEST(ProgressBarGradients, TwoColourTakesCornerCoordinatesNotExtents) {
+TEST(ProgressBarGradients, TwoColorTakesCornerCoordinatesNotExtents) {
     MemoryCanvas canvas(12, 12);
     ASSERT_TRUE(canvas.Ok());
-    ProgressBar::GradientTwoColour(canvas.Dc(), 1, RGB(255, 0, 0), RGB(0, 0, 255), 2, 3, 6, 7);
+    ProgressBar::GradientTwoColor(canvas.Dc(), 1, RGB(255, 0, 0), RGB(0, 0, 255), 2, 3, 6, 7);
     Image image = canvas.Read();
     const Rgb3 white{255, 255, 255};
     EXPECT_TRUE(Near(image.At(2, 3), {255, 0, 0}, kGradientTolerance)) << image.At(2, 3);
@@ -397,20 +397,20 @@ TEST(ProgressBarGradients, TwoColourTakesCornerCoordinatesNotExtents) {
     EXPECT_EQ(image.At(2, 2), white);
 
     MemoryCanvas across(12, 12);
-    ProgressBar::GradientTwoColour(across.Dc(), 0, RGB(0, 0, 0), RGB(0, 200, 0), 0, 0, 4, 2);
+    ProgressBar::GradientTwoColor(across.Dc(), 0, RGB(0, 0, 0), RGB(0, 200, 0), 0, 0, 4, 2);
     image = across.Read();
     EXPECT_TRUE(Near(image.At(3, 0), Along(RGB(0, 0, 0), RGB(0, 200, 0), 3, 4), kGradientTolerance)) << image.At(3, 0);
     EXPECT_EQ(image.At(3, 1), image.At(3, 0));
 
     MemoryCanvas other(12, 12);
-    ProgressBar::GradientTwoColour(other.Dc(), 2, RGB(0, 0, 0), RGB(0, 0, 0), 0, 0, 12, 12);
+    ProgressBar::GradientTwoColor(other.Dc(), 2, RGB(0, 0, 0), RGB(0, 0, 0), 0, 0, 12, 12);
     EXPECT_EQ(other.Read().Count(white), 144);
 }
 
-TEST(ProgressBarGradients, FourColourRowsEndOneStepShortOfTheBottomColours) {
+TEST(ProgressBarGradients, FourColorRowsEndOneStepShortOfTheBottomColors) {
     MemoryCanvas canvas(8, 6);
     ASSERT_TRUE(canvas.Ok());
-    ProgressBar::DrawGradientFourColour(canvas.Dc(), 1, 1, 4, 3, RGB(0, 0, 0), RGB(200, 0, 0), RGB(0, 0, 120),
+    ProgressBar::DrawGradientFourColor(canvas.Dc(), 1, 1, 4, 3, RGB(0, 0, 0), RGB(200, 0, 0), RGB(0, 0, 120),
                                         RGB(200, 0, 120));
     const Image image = canvas.Read();
     EXPECT_EQ(image.At(1, 1), (Rgb3{0, 0, 0}));
@@ -423,7 +423,7 @@ TEST(ProgressBarGradients, FourColourRowsEndOneStepShortOfTheBottomColours) {
 
     // An odd width pads each row to whole words; every pixel still lands in place.
     MemoryCanvas odd(6, 2);
-    ProgressBar::DrawGradientFourColour(odd.Dc(), 0, 0, 5, 2, RGB(0, 0, 0), RGB(0, 250, 0), RGB(0, 0, 0),
+    ProgressBar::DrawGradientFourColor(odd.Dc(), 0, 0, 5, 2, RGB(0, 0, 0), RGB(0, 250, 0), RGB(0, 0, 0),
                                         RGB(0, 250, 0));
     const Image oddImage = odd.Read();
     for (int y = 0; y < 2; ++y)

@@ -7,13 +7,13 @@
 #include <cmath>
 #include <cstdint>
 
-// 0x00BBGGRR, or kSystemColourFlag + a system colour index; translated where it is drawn.
+// 0x00BBGGRR, or kSystemColorFlag + a system colour index; translated where it is drawn.
 using OleColor = std::uint32_t;
 
-inline constexpr OleColor kSystemColourFlag = 0x80000000u;
+inline constexpr OleColor kSystemColorFlag = 0x80000000u;
 
 // System colour indices in the platform's numbering, those our painters read.
-enum SysColourIndex : int {
+enum SysColorIndex : int {
     kSysWindow = 5,
     kSysHighlight = 13,
     kSysButtonFace = 15,
@@ -25,8 +25,8 @@ enum SysColourIndex : int {
 };
 
 // The colour value that names a system colour; it becomes a plain colour only where it is drawn.
-[[nodiscard]] constexpr OleColor SysColourRef(int index) noexcept {
-    return kSystemColourFlag | static_cast<OleColor>(index);
+[[nodiscard]] constexpr OleColor SysColorRef(int index) noexcept {
+    return kSystemColorFlag | static_cast<OleColor>(index);
 }
 
 // Channels of a plain colour (system-colour references are translated before they get here).

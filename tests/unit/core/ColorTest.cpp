@@ -2,12 +2,12 @@
 
 #include <cfenv>
 
-#include "winmsg/Colour.h"
+#include "winmsg/Color.h"
 
 namespace {
 
 // Painters must not change with the floating-point unit's rounding mode, which a loaded library may have set.
-TEST(Colour, RoundingIsHalfToEvenInEveryRoundingMode) {
+TEST(Color, RoundingIsHalfToEvenInEveryRoundingMode) {
     const struct {
         double value;
         std::int64_t nearest;
