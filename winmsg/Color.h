@@ -11,6 +11,8 @@
 using OleColor = std::uint32_t;
 
 inline constexpr OleColor kSystemColorFlag = 0x80000000u;
+// What a translation gives for a value that names no colour (the platform's CLR_INVALID).
+inline constexpr OleColor kFailedColor = 0xFFFFFFFFu;
 
 // System colour indices in the platform's numbering, those our painters read.
 enum SysColorIndex : int {

@@ -25,21 +25,21 @@ struct ButtonProperties {
     bool Enabled = true;
     bool ShowFocus = false;
     bool UseCustomColors = false;
-    Color BackColor = 0;
-    Color HighlightColor = 0;
-    Color FontColor = 0;
-    Color FontHighlightColor = 0;
+    OleColor BackColor = 0;
+    OleColor HighlightColor = 0;
+    OleColor FontColor = 0;
+    OleColor FontHighlightColor = 0;
     std::wstring ToolTipText;
     std::wstring ToolTipTitle;
     std::int32_t ToolTipIcon = 0;
     std::int32_t ToolTipType = 1;
-    Color ToolTipBackColor = 0;
-    Color ToolTipForeColor = 0;
+    OleColor ToolTipBackColor = 0;
+    OleColor ToolTipForeColor = 0;
     FontDesc Font{L"Verdana", 8.25, 400, false, false, false, 1};  // lives on the drawing surface
     std::int32_t ButtonType = ButtonPush;
     std::int16_t MousePointer = 0;  // lives on the drawing surface
     bool Value = false;
-    Color MaskColor = 0;
+    OleColor MaskColor = 0;
     bool UseMaskColor = false;
 };
 
@@ -55,7 +55,7 @@ struct ButtonFields {
     Rect ClientRect;
     Rect TextRect;
     // The surface's background colour; it survives between paints like any surface setting.
-    Color SurfaceBackColor = SysColorRef(kSysButtonFace);
+    OleColor SurfaceBackColor = SysColorRef(kSysButtonFace);
 };
 
 // What the container and the platform supply, and what the button asks of them.
@@ -63,7 +63,7 @@ class ButtonSite {
 public:
     virtual ~ButtonSite() = default;
 
-    virtual Color SysColor(int index) const = 0;  // plain colour of a system colour index
+    virtual OleColor SysColor(int index) const = 0;  // plain colour of a system colour index
     // A picture back from its persisted text; nullptr when the text holds none.
     virtual PicturePtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;
@@ -127,21 +127,21 @@ public:
     void SetEnabled(bool v);
     void SetShowFocus(bool v);
     void SetUseCustomColors(bool v);
-    void SetBackColor(Color v);
-    void SetHighlightColor(Color v);
-    void SetFontColor(Color v);
-    void SetFontHighlightColor(Color v);
+    void SetBackColor(OleColor v);
+    void SetHighlightColor(OleColor v);
+    void SetFontColor(OleColor v);
+    void SetFontHighlightColor(OleColor v);
     void SetToolTipText(const std::wstring& v);
     void SetToolTipTitle(const std::wstring& v);
     void SetToolTipIcon(std::int32_t v);
     void SetToolTipType(std::int32_t v);
-    void SetToolTipBackColor(Color v);
-    void SetToolTipForeColor(Color v);
+    void SetToolTipBackColor(OleColor v);
+    void SetToolTipForeColor(OleColor v);
     void SetFont(const FontDesc& v);
     void SetButtonType(std::int32_t v);
     void SetMousePointer(std::int16_t v);
     void SetValue(bool v);
-    void SetMaskColor(Color v);
+    void SetMaskColor(OleColor v);
     void SetUseMaskColor(bool v);
 
     // Painting without a visual style: style 6 gives way to `NonThemeStyle`, with no notification.

@@ -8,7 +8,7 @@ namespace button {
 
 namespace {
 
-constexpr Color kDefaultMaskColor = 12632256;  // 192, 192, 192
+constexpr OleColor kDefaultMaskColor = 12632256;  // 192, 192, 192
 
 // Entry text of an icon that is not there; pictures are not kept in layout text.
 constexpr const wchar_t* kNoPicture = L"Nothing";

@@ -57,19 +57,19 @@ void ButtonCore::SetUseCustomColors(bool v) {
     props_.UseCustomColors = v;
     Changed(L"UseCustomColors", false);
 }
-void ButtonCore::SetBackColor(Color v) {
+void ButtonCore::SetBackColor(OleColor v) {
     props_.BackColor = v;
     Changed(L"BackColor", false);
 }
-void ButtonCore::SetHighlightColor(Color v) {
+void ButtonCore::SetHighlightColor(OleColor v) {
     props_.HighlightColor = v;
     Changed(L"HighlightColor", false);
 }
-void ButtonCore::SetFontColor(Color v) {
+void ButtonCore::SetFontColor(OleColor v) {
     props_.FontColor = v;
     Changed(L"FontColor", false);
 }
-void ButtonCore::SetFontHighlightColor(Color v) {
+void ButtonCore::SetFontHighlightColor(OleColor v) {
     props_.FontHighlightColor = v;
     Changed(L"FontHighlightColor", false);
 }
@@ -93,11 +93,11 @@ void ButtonCore::SetToolTipType(std::int32_t v) {
     props_.ToolTipType = v;
     Changed(L"ToolTipType", false);
 }
-void ButtonCore::SetToolTipBackColor(Color v) {
+void ButtonCore::SetToolTipBackColor(OleColor v) {
     props_.ToolTipBackColor = v;
     Changed(L"ToolTipBackColor", false);
 }
-void ButtonCore::SetToolTipForeColor(Color v) {
+void ButtonCore::SetToolTipForeColor(OleColor v) {
     props_.ToolTipForeColor = v;
     Changed(L"ToolTipForeColor", false);
 }
@@ -120,7 +120,7 @@ void ButtonCore::SetValue(bool v) {
     props_.Value = v;
     Changed(L"Value", false);
 }
-void ButtonCore::SetMaskColor(Color v) {
+void ButtonCore::SetMaskColor(OleColor v) {
     props_.MaskColor = v;
     Changed(L"MaskColor", false);
 }

@@ -14,26 +14,26 @@ int Clamp(int v) {
 
 }  // namespace
 
-Color Shift(Color c, int d) {
+OleColor Shift(OleColor c, int d) {
     return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d));
 }
 
-Color Tint(Color c, int level) {
+OleColor Tint(OleColor c, int level) {
     auto channel = [level](int v) { return std::min(255, level + ((255 - level) * v) / 255); };
     return Rgb(channel(Red(c)), channel(Green(c)), channel(Blue(c)));
 }
 
-Color Blend(Color a, Color b) {
+OleColor Blend(OleColor a, OleColor b) {
     auto channel = [](int x, int y) { return static_cast<int>(Nearest((x + y) / 2.0)); };
     return Rgb(channel(Red(a), Red(b)), channel(Green(a), Green(b)), channel(Blue(a), Blue(b)));
 }
 
-Color Gray(Color c) {
+OleColor Gray(OleColor c) {
     const int a = static_cast<int>(Nearest(Green(c) / 3.0 + Blue(c) / 3.0 + Red(c) / 3.0));
     return Rgb(a, a, a);
 }
 
-Color Translate(Color c, const ButtonSite& site) {
+OleColor Translate(OleColor c, const ButtonSite& site) {
     if ((c & kSystemColorFlag) != 0) {
         if ((c & 0x7FFFFF00u) != 0) return kFailedColor;
         return site.SysColor(static_cast<int>(c & 0xFF));
@@ -41,7 +41,7 @@ Color Translate(Color c, const ButtonSite& site) {
     return (c & 0xFF000000u) == 0 ? c : kFailedColor;
 }
 
-Color GrayscalePixel(Color c) {
+OleColor GrayscalePixel(OleColor c) {
     const int r = Red(c), g = Green(c), b = Blue(c);
     if (r == g && g == b) {
         static constexpr int kKept[] = {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255};
@@ -51,30 +51,30 @@ Color GrayscalePixel(Color c) {
     return Rgb(a, a, a);
 }
 
-Color GradientColor(Color from, Color to, int i, int n) {
+OleColor GradientColor(OleColor from, OleColor to, int i, int n) {
     return Rgb(InterpolateChannel(Red(from), Red(to), n, i), InterpolateChannel(Green(from), Green(to), n, i),
                InterpolateChannel(Blue(from), Blue(to), n, i));
 }
 
-void Frame(Canvas& canvas, int x, int y, int w, int h, Color c) {
+void Frame(Canvas& canvas, int x, int y, int w, int h, OleColor c) {
     canvas.Line(x, y, x + w, y, c);
     canvas.Line(x + w, y, x + w, y + h, c);
     canvas.Line(x + w, y + h, x, y + h, c);
     canvas.Line(x, y + h, x, y, c);
 }
 
-void VGrad(Canvas& canvas, Color c1, Color c2, int x1, int y0, int x2, int n) {
+void VGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n) {
     for (int i = 0; i <= n; ++i) canvas.Line(x1, y0 + i, x2, y0 + i, GradientColor(c1, c2, i, n));
 }
 
-void HGrad(Canvas& canvas, Color c1, Color c2, int x1, int y1, int x2, int y2) {
+void HGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2) {
     const int n = x2 - x1;
     // Exact per column, unlike the vertical gradient: no single-precision step here.
     auto channel = [n](int a, int b, int i) {
         return n == 0 ? a : Clamp(static_cast<int>(Nearest(a + (b - a) * double(i) / n)));
     };
     for (int i = 0; i <= n; ++i) {
-        const Color c =
+        const OleColor c =
             Rgb(channel(Red(c1), Red(c2), i), channel(Green(c1), Green(c2), i), channel(Blue(c1), Blue(c2), i));
         canvas.Line(x1 + i, y1, x1 + i, y2, c);
     }
@@ -116,7 +116,7 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
 }
 
 // The surface keeps its background between paints: the next paint starts by clearing to it.
-void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Color c) {
+void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, OleColor c) {
     core.Fields().SurfaceBackColor = c;
     canvas.SetBackground(Translate(c, core.Site()));
 }
@@ -125,18 +125,18 @@ void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
-    const Color face = site.SysColor(kSysButtonFace);
+    const OleColor face = site.SysColor(kSysButtonFace);
     // A stored custom colour may name a system colour; the arithmetic needs the plain one.
-    const Color back = Translate(p.BackColor, site);
-    const Color highlight = Translate(p.HighlightColor, site);
+    const OleColor back = Translate(p.BackColor, site);
+    const OleColor highlight = Translate(p.HighlightColor, site);
 
-    const Color base =
+    const OleColor base =
         state == kStateNormal ? (p.UseCustomColors ? back : face) : (p.UseCustomColors ? highlight : Shift(face, 15));
-    const Color frameBase = p.UseCustomColors ? back : face;
-    const Color border =
+    const OleColor frameBase = p.UseCustomColors ? back : face;
+    const OleColor border =
         (state != kStatePressed && core.Fields().HasFocus) ? Shift(frameBase, -96) : Shift(frameBase, -48);
-    const Color shadow = Shift(border, 21);
-    const Color corner = Shift(shadow, 15);
+    const OleColor shadow = Shift(border, 21);
+    const OleColor corner = Shift(shadow, 15);
 
     SetSurfaceBackground(core, canvas, base);
     if (state == kStatePressed) {
@@ -236,7 +236,7 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
         canvas.DrawIcon(at.x, at.y, p.IconSize, p.Enabled);
     }
 
-    Color text;
+    OleColor text;
     if (f.ButtonState == kStateDisabled)
         text = Translate(SysColorRef(kSysGrayText), site);
     else if (!p.UseCustomColors)

@@ -11,40 +11,40 @@
 
 namespace button {
 
-Color Shift(Color c, int d);
-Color Tint(Color c, int level);
-Color Blend(Color a, Color b);
-Color Gray(Color c);
+OleColor Shift(OleColor c, int d);
+OleColor Tint(OleColor c, int level);
+OleColor Blend(OleColor a, OleColor b);
+OleColor Gray(OleColor c);
 // Plain colour of a value that may name a system colour; kFailedColor when the index is unknown.
-Color Translate(Color c, const ButtonSite& site);
+OleColor Translate(OleColor c, const ButtonSite& site);
 
 // Grey conversion of one icon pixel: pure greys at the kept levels stay, anything else becomes its luminance.
-Color GrayscalePixel(Color c);
+OleColor GrayscalePixel(OleColor c);
 
 // The per-row colour of a vertical gradient of n + 1 rows: the step is single precision (InterpolateChannel).
-Color GradientColor(Color from, Color to, int i, int n);
+OleColor GradientColor(OleColor from, OleColor to, int i, int n);
 
 class Canvas {
 public:
     virtual ~Canvas() = default;
     // Sets the surface's background colour, which clears the whole surface to it.
-    virtual void SetBackground(Color c) = 0;
+    virtual void SetBackground(OleColor c) = 0;
     // From (x1, y1) toward (x2, y2), the end pixel excluded.
-    virtual void Line(int x1, int y1, int x2, int y2, Color c) = 0;
-    virtual void Fill(int x, int y, int w, int h, Color c) = 0;
-    virtual void Pixel(int x, int y, Color c) = 0;
+    virtual void Line(int x1, int y1, int x2, int y2, OleColor c) = 0;
+    virtual void Fill(int x, int y, int w, int h, OleColor c) = 0;
+    virtual void Pixel(int x, int y, OleColor c) = 0;
     virtual void Edge(int kind) = 0;  // on the whole client rectangle
     // The visual style's push button in `state`; false when there is no style or the drawing failed.
     virtual bool DrawThemed(int state) = 0;
     virtual void DrawIcon(int x, int y, int size, bool enabled) = 0;
     // The grey shadow under a lifted icon: every pixel of the icon's square that the icon covers becomes grey 128.
     virtual void DrawIconShadow(int x, int y, int size) = 0;
-    virtual void DrawCaption(const Rect& rect, std::uint32_t format, Color color) = 0;
+    virtual void DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) = 0;
 };
 
-void Frame(Canvas& canvas, int x, int y, int w, int h, Color c);
-void VGrad(Canvas& canvas, Color c1, Color c2, int x1, int y0, int x2, int n);
-void HGrad(Canvas& canvas, Color c1, Color c2, int x1, int y1, int x2, int y2);
+void Frame(Canvas& canvas, int x, int y, int w, int h, OleColor c);
+void VGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n);
+void HGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2);
 
 // Window shape of a style in pixels of a W x H button.
 struct Shape {
@@ -58,7 +58,7 @@ Shape ShapeFor(std::int32_t style, int width, int height);
 Point IconPosition(std::int32_t iconAlign, int iconSize, int margin, int width, int height);
 
 // The surface's background becomes `c` (cleared to it) and stays so for the next paint.
-void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, Color c);
+void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, OleColor c);
 
 // Everything one paint needs besides the canvas.
 struct PaintInput {

@@ -10,10 +10,6 @@
 
 namespace button {
 
-// 0x00BBGGRR, or kSystemColorFlag | system colour index (a reference resolved where it is drawn).
-using Color = OleColor;
-inline constexpr Color kFailedColor = 0xFFFFFFFFu;  // a translation that failed
-
 enum Style : std::int32_t {
     StyleEdge3D = 0,
     StyleThinEdge = 1,

@@ -1,6 +1,7 @@
 #include "PopupOwnerDraw.h"
 
 #include "winmsg/win/CaughtException.h"
+#include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Handles.h"
 #include "SkinGdi.h"
 
@@ -110,7 +111,7 @@ PopupOwnerDraw::PopupOwnerDraw() : menuFont_(std::make_shared<SkinFont>()), glyp
     glyphFont_->Charset = SYMBOL_CHARSET;
 }
 
-void PopupOwnerDraw::SetColors(std::uint32_t normal, std::uint32_t over, std::uint32_t background) noexcept {
+void PopupOwnerDraw::SetColors(OleColor normal, OleColor over, OleColor background) noexcept {
     normalColor_ = normal;
     overColor_ = over;
     backgroundColor_ = background;
@@ -183,7 +184,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
     const UniqueFont font = MakeFont(menuFont_, s);
     const SelectGuard selected(s, font.Get());
 
-    const UniqueBrush background(CreateSolidBrush(skin::TranslateColor(backgroundColor_)));
+    const UniqueBrush background(CreateSolidBrush(TranslateColor(backgroundColor_)));
     const RECT all{0, 0, width + 1, height + 1};
     FillRect(s, &all, background.Get());
     SetBkMode(s, TRANSPARENT);
@@ -206,7 +207,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
         const bool disabled = (mii.fState & MFS_DISABLED) != 0;
         const bool ticked = (mii.fState & MFS_CHECKED) != 0;
         const bool highlighted = (mii.fState & MFS_HILITE) || (item.itemState & ODS_SELECTED);
-        const COLORREF color = skin::TranslateColor(highlighted ? overColor_ : normalColor_);
+        const COLORREF color = TranslateColor(highlighted ? overColor_ : normalColor_);
         if (ticked) {
             RECT box = skin::ToRect(places.tick);
             DrawEdge(s, &box, BDR_SUNKENOUTER, BF_RECT);

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <optional>
 
+#include "winmsg/Color.h"
 #include "skin/MenuLayout.h"
 #include "skin/SkinFont.h"
 #include "cMemDC.h"
@@ -20,7 +20,7 @@ public:
 
     void SetFont(SharedSkinFont font) noexcept { menuFont_ = std::move(font); }
     // Colours as 0x00BBGGRR or 0x80000000 + a system colour index.
-    void SetColors(std::uint32_t normal, std::uint32_t over, std::uint32_t background) noexcept;
+    void SetColors(OleColor normal, OleColor over, OleColor background) noexcept;
 
     // Makes the popup's items owner-drawn and measures them (the popup is about to open).
     void Prepare(HMENU popup) noexcept;
@@ -39,7 +39,7 @@ private:
     skin::PopupTable rows_;
     SharedSkinFont menuFont_;
     SharedSkinFont glyphFont_;  // the tick and the radio dot
-    std::uint32_t normalColor_ = 0;
-    std::uint32_t overColor_ = 0;
-    std::uint32_t backgroundColor_ = 0xFFFFFF;
+    OleColor normalColor_ = 0;
+    OleColor overColor_ = 0;
+    OleColor backgroundColor_ = 0xFFFFFF;
 };

@@ -1,16 +1,8 @@
 #include "SkinGdi.h"
 
-#include <ole2.h>
-#include <olectl.h>
-
 #include <cmath>
 
 namespace skin {
-
-COLORREF TranslateColor(std::uint32_t oColor) noexcept {
-    COLORREF out = 0;
-    return SUCCEEDED(OleTranslateColor(oColor, nullptr, &out)) ? out : CLR_INVALID;
-}
 
 bool FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept {
     out = LOGFONTW{};

@@ -1,6 +1,7 @@
 #include "cMenuBar.h"
 
 #include "winmsg/win/CaughtException.h"
+#include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/ComponentError.h"
 #include "winmsg/win/Handles.h"
 #include "winmsg/win/MSubclass.h"
@@ -106,7 +107,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
             RECT text = skin::ToRect(places[i].text);
             RECT edge = skin::ToRect(places[i].highlight);
             const skin::BarItemLook look = skin::LookOfBarItem(k, pressedItem_, hotItem_);
-            SetTextColor(s, skin::TranslateColor(look == skin::BarItemLook::Plain ? normalColor_ : overColor_));
+            SetTextColor(s, TranslateColor(look == skin::BarItemLook::Plain ? normalColor_ : overColor_));
             if (look == skin::BarItemLook::Sunken) {
                 DrawEdge(s, &edge, BDR_SUNKENOUTER, BF_RECT);
                 OffsetRect(&text, 1, 1);

@@ -6,11 +6,11 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "winmsg/Color.h"
 #include "winmsg/win/CTimer.h"
 #include "winmsg/win/ISubclass.h"
 #include "skin/MenuLayout.h"
@@ -23,9 +23,6 @@ class cToolbarMenu;
 
 class cMenuBar : public ISubclass {
 public:
-    // 0x00BBGGRR, or 0x80000000 + a system colour index; translated where it is drawn.
-    using OleColor = std::uint32_t;
-
     cMenuBar() = default;
     cMenuBar(const cMenuBar&) = delete;
     cMenuBar& operator=(const cMenuBar&) = delete;

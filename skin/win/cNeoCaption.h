@@ -11,11 +11,12 @@
 #include <windows.h>
 
 #include <array>
-#include <cstdint>
 #include <memory>
 
 #include "skin/CaptionLayout.h"
 #include "INCAreaModifier.h"
+#include "winmsg/Color.h"
+#include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Picture.h"
 #include "skin/SkinFont.h"
 #include "SkinGdi.h"
@@ -25,9 +26,6 @@
 
 class cNeoCaption : public INCAreaModifier {
 public:
-    // 0x00BBGGRR, or 0x80000000 + a system colour index; translated where it is drawn.
-    using OleColor = std::uint32_t;
-
     cNeoCaption();
     cNeoCaption(const cNeoCaption&) = delete;
     cNeoCaption& operator=(const cNeoCaption&) = delete;
@@ -61,7 +59,7 @@ public:
     void InActiveMenuColor(OleColor oColor) noexcept { inActiveMenuColor_ = oColor; }
 
     // The platform's colour for a colour property; CLR_INVALID when it is no colour the platform knows.
-    [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept { return skin::TranslateColor(oColor); }
+    [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept { return ::TranslateColor(oColor); }
     // The font as a LOGFONT at the DC's vertical resolution. False when the name does not fit the LOGFONT.
     [[nodiscard]] static bool FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept {
         return skin::FontToLogFont(font, dc, out);

@@ -10,7 +10,6 @@
 
 #include "IconText.h"
 
-using button::Color;
 
 namespace {
 
@@ -53,7 +52,7 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
         return false;
     for (size_t i = 0; i < count; ++i) {
         const std::uint32_t p = pixels[i];  // 0xAARRGGBB
-        const Color gray =
+        const OleColor gray =
             button::GrayscalePixel(Rgb(static_cast<int>(p >> 16), static_cast<int>(p >> 8), static_cast<int>(p)));
         pixels[i] = (p & 0xFF000000u) | (static_cast<std::uint32_t>(Red(gray)) << 16) |
                     (static_cast<std::uint32_t>(Green(gray)) << 8) | static_cast<std::uint32_t>(Blue(gray));
@@ -64,12 +63,12 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
     return gray && DrawIconEx(target, x, y, gray.Get(), width, height, 0, nullptr, DI_NORMAL);
 }
 
-void ButtonCanvas::SetBackground(Color c) {
+void ButtonCanvas::SetBackground(OleColor c) {
     surface_.SetBackColor(c);
     surface_.Cls();
 }
 
-void ButtonCanvas::Line(int x1, int y1, int x2, int y2, Color c) {
+void ButtonCanvas::Line(int x1, int y1, int x2, int y2, OleColor c) {
     HDC dc = surface_.Dc();
     UniquePen pen(CreatePen(PS_SOLID, 1, c));
     SelectGuard select(dc, pen.Get());
@@ -77,13 +76,13 @@ void ButtonCanvas::Line(int x1, int y1, int x2, int y2, Color c) {
     LineTo(dc, x2, y2);  // GDI leaves out the end pixel, as the renderers expect
 }
 
-void ButtonCanvas::Fill(int x, int y, int w, int h, Color c) {
+void ButtonCanvas::Fill(int x, int y, int w, int h, OleColor c) {
     UniqueBrush brush(CreateSolidBrush(c));
     const RECT r{x, y, x + w, y + h};
     FillRect(surface_.Dc(), &r, brush.Get());
 }
 
-void ButtonCanvas::Pixel(int x, int y, Color c) {
+void ButtonCanvas::Pixel(int x, int y, OleColor c) {
     SetPixelV(surface_.Dc(), x, y, c);
 }
 
@@ -146,7 +145,7 @@ void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     PaintOver(dc, dc, x, y, size, GetPixel(dc, 1, 1), shadow);
 }
 
-void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, Color color) {
+void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, OleColor color) {
     HDC dc = surface_.Dc();
     const OleColor saved = surface_.ForeColor();
     surface_.SetForeColor(color);

@@ -72,7 +72,7 @@ private:
 
     // ButtonSite (isButtonSite.cpp; painting and layout in isButtonPaint.cpp, leave tracking and the tooltip in
     // isButtonHover.cpp)
-    button::Color SysColor(int index) const override;
+    OleColor SysColor(int index) const override;
     button::PicturePtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }

@@ -1,14 +1,7 @@
 #include "DrawingSurface.h"
 
-#include <olectl.h>
-
 #include <algorithm>
 #include <cmath>
-
-COLORREF TranslateColor(OleColor color) noexcept {
-    COLORREF out = 0;
-    return SUCCEEDED(OleTranslateColor(color, nullptr, &out)) ? out : static_cast<COLORREF>(-1);
-}
 
 int ScreenDpi() noexcept {
     WindowDC screen(nullptr);

@@ -5,11 +5,9 @@
 
 #include <windows.h>
 
+#include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Handles.h"
 #include "controls/host/HostTypes.h"
-
-// A colour property as drawn, through the platform's colour translation; a value it refuses gives -1.
-[[nodiscard]] COLORREF TranslateColor(OleColor color) noexcept;
 
 // Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.
 [[nodiscard]] UniqueFont CreateFontFromDesc(const FontDesc& desc) noexcept;

@@ -11,7 +11,7 @@ using button_test::RecordingSite;
 constexpr int kW = 57;
 constexpr int kH = 25;
 
-Color GrayLevel(int v) {
+OleColor GrayLevel(int v) {
     return Rgb(v, v, v);
 }
 
@@ -106,7 +106,7 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
     EXPECT_EQ(canvas.At(20, 22), GrayLevel(255));
     EXPECT_EQ(canvas.At(10, 0), GrayLevel(192));
     EXPECT_EQ(canvas.At(0, 0), GrayLevel(255));
-    const Color hoverRow = canvas.At(10, 12);
+    const OleColor hoverRow = canvas.At(10, 12);
     EXPECT_EQ(canvas.captions.back(), Rgb(0, 0, 0));
 
     core.SetEnabled(false);
@@ -264,7 +264,7 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
 
 TEST(ButtonSkin, WithoutCustomColorsTheSystemColorsChangeNothing) {
     for (int state : {kStateNormal, kStateHover, kStatePressed, kStateDisabled}) {
-        std::vector<Color> pictures[2];
+        std::vector<OleColor> pictures[2];
         for (int i = 0; i < 2; ++i) {
             RecordingSite site;
             site.face = i == 0 ? GrayLevel(240) : Rgb(90, 20, 160);

@@ -24,8 +24,8 @@ struct TextPicture : Picture {
 
 class RecordingSite : public ButtonSite {
 public:
-    Color face = Rgb(240, 240, 240);
-    Color infoText = Rgb(0, 0, 0);
+    OleColor face = Rgb(240, 240, 240);
+    OleColor infoText = Rgb(0, 0, 0);
     bool userMode = true;
     bool trackingAvailable = true;
     std::wstring extenderName = L"Command1";
@@ -34,7 +34,7 @@ public:
     bool destroyedByHandlers = false;  // Click and MouseEnter take the control with its window
     std::vector<std::wstring> log;     // notifications and requests, in order
 
-    Color SysColor(int index) const override {
+    OleColor SysColor(int index) const override {
         switch (index) {
             case kSysButtonFace: return face;
             case kSysHighlight: return Rgb(0, 120, 215);
@@ -87,26 +87,26 @@ class RasterCanvas : public Canvas {
 public:
     RasterCanvas(int w, int h) : w_(w), h_(h), pixels_(static_cast<size_t>(w * h), 0) {}
 
-    Color At(int x, int y) const { return pixels_[static_cast<size_t>(y * w_ + x)]; }
+    OleColor At(int x, int y) const { return pixels_[static_cast<size_t>(y * w_ + x)]; }
     int themedCalls = 0;
     bool themeAvailable = false;
     std::vector<Point> icons;
     std::vector<Point> shadows;
-    std::vector<Color> captions;
+    std::vector<OleColor> captions;
 
-    void SetBackground(Color c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
+    void SetBackground(OleColor c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
     // Horizontal, vertical and 45-degree lines: the only ones the renderers draw.
-    void Line(int x1, int y1, int x2, int y2, Color c) override {
+    void Line(int x1, int y1, int x2, int y2, OleColor c) override {
         const int dx = (x2 > x1) - (x2 < x1);
         const int dy = (y2 > y1) - (y2 < y1);
         if (dx != 0 && dy != 0 && std::abs(x2 - x1) != std::abs(y2 - y1)) return;  // not drawn by the renderers
         for (int x = x1, y = y1; x != x2 || y != y2; x += dx, y += dy) Pixel(x, y, c);
     }
-    void Fill(int x, int y, int w, int h, Color c) override {
+    void Fill(int x, int y, int w, int h, OleColor c) override {
         for (int j = y; j < y + h; ++j)
             for (int i = x; i < x + w; ++i) Pixel(i, j, c);
     }
-    void Pixel(int x, int y, Color c) override {
+    void Pixel(int x, int y, OleColor c) override {
         if (x >= 0 && y >= 0 && x < w_ && y < h_) pixels_[static_cast<size_t>(y * w_ + x)] = c;
     }
     void Edge(int) override {}
@@ -116,11 +116,11 @@ public:
     }
     void DrawIcon(int x, int y, int, bool) override { icons.push_back({x, y}); }
     void DrawIconShadow(int x, int y, int) override { shadows.push_back({x, y}); }
-    void DrawCaption(const Rect&, std::uint32_t, Color color) override { captions.push_back(color); }
+    void DrawCaption(const Rect&, std::uint32_t, OleColor color) override { captions.push_back(color); }
 
 private:
     int w_, h_;
-    std::vector<Color> pixels_;
+    std::vector<OleColor> pixels_;
 };
 
 }  // namespace button_test
