@@ -1,18 +1,27 @@
 #pragma once
-// A font as the skin's properties hold it: a description shared between its holders (a write stores the caller's
-// object itself), from which the painter makes a platform font for each paint.
+// The skin's fonts: FontDesc shared between their holders (a write stores the caller's object itself), from which
+// the painters make a platform font for each paint. A new one starts from the skin's own default face.
 
 #include <memory>
-#include <string>
 
-struct SkinFont {
-    std::wstring Name = L"MS Sans Serif";
-    double Size = 8.25;  // points
-    bool Bold = false;
-    bool Italic = false;
-    bool Underline = false;
-    bool Strikethrough = false;
-    int Charset = 1;  // the platform's "default" character set
+#include "winmsg/FontDesc.h"
+
+namespace skin {
+
+[[nodiscard]] inline FontDesc DefaultFont() {
+    FontDesc font;
+    font.Name = L"MS Sans Serif";
+    return font;
+}
+
+[[nodiscard]] inline SharedFont NewFont() {
+    return std::make_shared<FontDesc>(DefaultFont());
+}
+
+}  // namespace skin
+
+// The skin's default font by type, as the caption painter's constructor still makes its two fonts; skin::NewFont()
+// is the one way for everything else.
+struct SkinFont : FontDesc {
+    SkinFont() : FontDesc(skin::DefaultFont()) {}
 };
-
-using SharedSkinFont = std::shared_ptr<SkinFont>;

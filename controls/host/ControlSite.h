@@ -12,7 +12,7 @@
 struct AmbientProperties {
     bool UserMode = true;           // false while the container is being designed
     bool DisplayAsDefault = false;  // the container marks this control as its default button
-    FontDesc Font;                  // the container's font
+    FontDesc Font = DefaultControlFont();  // the container's font
     std::wstring DisplayName;       // the instance's name on the container
     OleColor BackColor = SysColorRef(kSysButtonFace);
     OleColor ForeColor = SysColorRef(kSysButtonText);

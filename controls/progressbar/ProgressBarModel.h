@@ -76,7 +76,7 @@ private:
     OleColor textEffectColor_ = 0;
     std::int32_t textEffect_ = 0;
     OleColor textForeColor_ = 0;
-    FontDesc textFont_;
+    FontDesc textFont_ = DefaultControlFont();
     OleColor customColor1_ = 0;
     OleColor customColor2_ = 0;
 };

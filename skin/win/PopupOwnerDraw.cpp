@@ -3,6 +3,7 @@
 #include "winmsg/win/CaughtException.h"
 #include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Handles.h"
+#include "winmsg/win/PlatformFont.h"
 #include "SkinGdi.h"
 
 namespace {
@@ -82,10 +83,9 @@ private:
 };
 
 // A font made from a skin font for one paint; none when the description does not fit a LOGFONT.
-UniqueFont MakeFont(const SharedSkinFont& font, HDC dc) noexcept {
-    LOGFONTW logFont;
-    if (!font || !skin::FontToLogFont(*font, dc, logFont)) return UniqueFont();
-    return UniqueFont(CreateFontIndirectW(&logFont));
+UniqueFont MakeFont(const SharedFont& font, HDC dc) noexcept {
+    if (!font) return UniqueFont();
+    return CreatePlatformFont(*font, GetDeviceCaps(dc, LOGPIXELSY), FontRules::Skin);
 }
 
 // Text of a disabled item is embossed: a light copy one pixel down and right, the shadow colour on top.
@@ -105,9 +105,9 @@ void DrawItemText(HDC dc, const std::wstring& text, const skin::Box& place, UINT
 
 }  // namespace
 
-PopupOwnerDraw::PopupOwnerDraw() : menuFont_(std::make_shared<SkinFont>()), glyphFont_(std::make_shared<SkinFont>()) {
+PopupOwnerDraw::PopupOwnerDraw() : menuFont_(skin::NewFont()), glyphFont_(skin::NewFont()) {
     glyphFont_->Name = L"Marlett";
-    glyphFont_->Size = 1.2 * SkinFont().Size;
+    glyphFont_->Size = 1.2 * skin::DefaultFont().Size;
     glyphFont_->Charset = SYMBOL_CHARSET;
 }
 

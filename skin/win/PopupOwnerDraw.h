@@ -18,7 +18,7 @@ public:
     PopupOwnerDraw(const PopupOwnerDraw&) = delete;
     PopupOwnerDraw& operator=(const PopupOwnerDraw&) = delete;
 
-    void SetFont(SharedSkinFont font) noexcept { menuFont_ = std::move(font); }
+    void SetFont(SharedFont font) noexcept { menuFont_ = std::move(font); }
     // Colours as 0x00BBGGRR or 0x80000000 + a system colour index.
     void SetColors(OleColor normal, OleColor over, OleColor background) noexcept;
 
@@ -37,8 +37,8 @@ private:
 
     cMemDC surface_;
     skin::PopupTable rows_;
-    SharedSkinFont menuFont_;
-    SharedSkinFont glyphFont_;  // the tick and the radio dot
+    SharedFont menuFont_;
+    SharedFont glyphFont_;  // the tick and the radio dot
     OleColor normalColor_ = 0;
     OleColor overColor_ = 0;
     OleColor backgroundColor_ = 0xFFFFFF;

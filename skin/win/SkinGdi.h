@@ -1,17 +1,13 @@
 #pragma once
-// What every skin painter needs: a font description to a LOGFONT, a layout box to a RECT, and a menu item's text.
+// What every skin painter needs: a layout box to a RECT and a menu item's text.
 
 #include <windows.h>
 
 #include <string>
 
 #include "skin/CaptionLayout.h"
-#include "skin/SkinFont.h"
 
 namespace skin {
-
-// The font as a LOGFONT at the DC's vertical resolution. False when the name does not fit the LOGFONT.
-[[nodiscard]] bool FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept;
 
 [[nodiscard]] inline RECT ToRect(const Box& b) noexcept {
     return {b.left, b.top, b.right, b.bottom};

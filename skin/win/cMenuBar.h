@@ -41,7 +41,7 @@ public:
     void Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight) noexcept;
 
     // The popups' font.
-    void SetFont(SharedSkinFont font) noexcept { popupDraw_.SetFont(std::move(font)); }
+    void SetFont(SharedFont font) noexcept { popupDraw_.SetFont(std::move(font)); }
     void SetColors(OleColor normal, OleColor over, OleColor inactive, OleColor background) noexcept;
 
     // Alt+key: opens the bar item whose access letter the key is, as a click would. False when none has it.

@@ -18,6 +18,7 @@
 #include "winmsg/Color.h"
 #include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Picture.h"
+#include "winmsg/win/PlatformFont.h"
 #include "skin/SkinFont.h"
 #include "SkinGdi.h"
 #include "cMenuBar.h"
@@ -47,10 +48,10 @@ public:
     void ActiveCaptionColor(OleColor oColor) noexcept { activeCaptionColor_ = oColor; }
     [[nodiscard]] OleColor InActiveCaptionColor() const noexcept { return inActiveCaptionColor_; }
     void InActiveCaptionColor(OleColor oColor) noexcept { inActiveCaptionColor_ = oColor; }
-    [[nodiscard]] const SharedSkinFont& CaptionFont() const noexcept { return captionFont_; }
-    void CaptionFont(SharedSkinFont iFnt) noexcept { captionFont_ = std::move(iFnt); }
-    [[nodiscard]] const SharedSkinFont& MenuFont() const noexcept { return menuFont_; }
-    void MenuFont(SharedSkinFont iFnt) noexcept { menuFont_ = std::move(iFnt); }
+    [[nodiscard]] const SharedFont& CaptionFont() const noexcept { return captionFont_; }
+    void CaptionFont(SharedFont iFnt) noexcept { captionFont_ = std::move(iFnt); }
+    [[nodiscard]] const SharedFont& MenuFont() const noexcept { return menuFont_; }
+    void MenuFont(SharedFont iFnt) noexcept { menuFont_ = std::move(iFnt); }
     [[nodiscard]] OleColor ActiveMenuColor() const noexcept { return activeMenuColor_; }
     void ActiveMenuColor(OleColor oColor) noexcept { activeMenuColor_ = oColor; }
     [[nodiscard]] OleColor ActiveMenuColorOver() const noexcept { return activeMenuColorOver_; }
@@ -61,8 +62,8 @@ public:
     // The platform's colour for a colour property; CLR_INVALID when it is no colour the platform knows.
     [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept { return ::TranslateColor(oColor); }
     // The font as a LOGFONT at the DC's vertical resolution. False when the name does not fit the LOGFONT.
-    [[nodiscard]] static bool FontToLogFont(const SkinFont& font, HDC dc, LOGFONTW& out) noexcept {
-        return skin::FontToLogFont(font, dc, out);
+    [[nodiscard]] static bool FontToLogFont(const FontDesc& font, HDC dc, LOGFONTW& out) noexcept {
+        return ::FontToLogFont(font, GetDeviceCaps(dc, LOGPIXELSY), FontRules::Skin, out);
     }
 
     // INCAreaModifier
@@ -97,12 +98,12 @@ private:
     std::unique_ptr<cMenuBar> menuBar_;
     OleColor activeCaptionColor_ = 0xCCCCCC;
     OleColor inActiveCaptionColor_ = 0x999999;
-    SharedSkinFont captionFont_;
+    SharedFont captionFont_;
     OleColor activeMenuColor_ = 0;
     OleColor activeMenuColorOver_ = 0;
     OleColor inActiveMenuColor_ = 0x808080;
     OleColor menuBackgroundColor_ = 0xFFFFFF;
-    SharedSkinFont menuFont_;
+    SharedFont menuFont_;
     skin::SkinMetrics metrics_;
     std::array<skin::Box, skin::kButtonCount> buttons_{};  // from the last paint
     skin::ButtonSet present_;                              // from the window style at the last paint

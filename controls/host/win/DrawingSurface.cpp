@@ -9,15 +9,8 @@ int ScreenDpi() noexcept {
     return dpi > 0 ? dpi : 96;
 }
 
-UniqueFont CreateFontFromDesc(const FontDesc& desc) noexcept {
-    const int height = -static_cast<int>(std::lround(desc.Size * ScreenDpi() / 72.0));
-    return UniqueFont(CreateFontW(height, 0, 0, 0, desc.Weight, desc.Italic, desc.Underline, desc.Strikethrough,
-                                  static_cast<BYTE>(desc.Charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, desc.Name.c_str()));
-}
-
 FontDesc DescribeFont(HFONT font) noexcept {
-    FontDesc desc;
+    FontDesc desc = DefaultControlFont();
     LOGFONTW lf{};
     if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return desc;
     desc.Name = lf.lfFaceName;
@@ -95,7 +88,7 @@ void DrawingSurface::SetFont(const FontDesc& font) noexcept {
     font_ = font;
     fontSet_ = true;
     if (!dc_) return;
-    UniqueFont created = CreateFontFromDesc(font);
+    UniqueFont created = CreatePlatformFont(font, ScreenDpi(), FontRules::Control);
     if (!created) return;
     HGDIOBJ previous = SelectObject(dc_.Get(), created.Get());
     if (!oldFont_) oldFont_ = previous;

@@ -7,10 +7,10 @@
 
 #include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Handles.h"
+#include "winmsg/win/PlatformFont.h"
 #include "controls/host/HostTypes.h"
 
 // Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.
-[[nodiscard]] UniqueFont CreateFontFromDesc(const FontDesc& desc) noexcept;
 [[nodiscard]] FontDesc DescribeFont(HFONT font) noexcept;
 [[nodiscard]] int ScreenDpi() noexcept;
 
@@ -56,7 +56,7 @@ private:
     int height_ = 0;
     OleColor backColor_ = SysColorRef(kSysButtonFace);
     OleColor foreColor_ = SysColorRef(kSysButtonText);
-    FontDesc font_;
+    FontDesc font_ = DefaultControlFont();
     bool fontSet_ = false;
     int mousePointer_ = 0;
 };

@@ -63,7 +63,7 @@ TEST(PropertyBag, EveryKindRoundTripsThroughItsTextForm) {
     EXPECT_EQ(bag.ReadText(L"Text", L""), L"下 载\t\"a\\b\"\r\n");
     EXPECT_EQ(bag.ReadColor(L"Sys", 0), 0x8000000Fu);
     EXPECT_EQ(bag.ReadColor(L"White", 0), 0xFFFFFFu);
-    EXPECT_EQ(bag.ReadFont(L"Font", FontDesc{}), odd);
+    EXPECT_EQ(bag.ReadFont(L"Font", DefaultControlFont()), odd);
     EXPECT_EQ(*bag.Raw(L"White"), L"0x00FFFFFF");
 
     // Rewriting an entry keeps its place.
@@ -131,7 +131,7 @@ TEST(LayoutSet, ParsesBlocksEntriesAndComments) {
     ASSERT_EQ(bar->Entries().size(), 4u);
     EXPECT_EQ(bar->ReadInt(L"Value", 50), 0);
     EXPECT_EQ(bar->ReadInt(L"Theme", 1), 8);
-    EXPECT_EQ(bar->ReadFont(L"TextFont", FontDesc{}), SongTi());
+    EXPECT_EQ(bar->ReadFont(L"TextFont", DefaultControlFont()), SongTi());
     EXPECT_EQ(bar->ReadText(L"Text", L""), L"a = b");
     EXPECT_FALSE(bar->Has(L"Orphan"));
     ASSERT_NE(set.Find(L"NBtnLogin"), nullptr);

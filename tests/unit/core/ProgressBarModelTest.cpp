@@ -312,7 +312,7 @@ TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
     const PropertyBag* bag = layout.Find(L"NicePressBar");
     ASSERT_NE(bag, nullptr);
 
-    FontDesc windowFont;  // whatever the window's font is, the bar's own font wins
+    FontDesc windowFont = DefaultControlFont();  // whatever the window's font is, the bar's own font wins
     ProgressBarModel model;
     model.Read(*bag, L"NicePressBar", windowFont);
     EXPECT_EQ(model.Value(), 0);

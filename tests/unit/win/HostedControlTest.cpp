@@ -31,7 +31,7 @@ TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
     desc.Weight = 700;
     desc.Italic = true;
     desc.Charset = 134;
-    UniqueFont font = CreateFontFromDesc(desc);
+    UniqueFont font = CreatePlatformFont(desc, ScreenDpi(), FontRules::Control);
     ASSERT_TRUE(font);
     LOGFONTW lf{};
     ASSERT_EQ(GetObjectW(font.Get(), sizeof lf, &lf), static_cast<int>(sizeof lf));
