@@ -17,7 +17,7 @@ inline constexpr const wchar_t* kVersion = L"3.4.0";
 struct ButtonProperties {
     std::int32_t Style = StyleEdge3D;
     std::wstring Caption;
-    PicturePtr Icon;
+    PictureRefPtr Icon;
     std::int32_t IconAlign = IconCenter;
     std::int32_t IconSize = 16;
     std::int32_t CaptionAlign = CaptionCenter;
@@ -65,7 +65,7 @@ public:
 
     virtual OleColor SysColor(int index) const = 0;  // plain colour of a system colour index
     // A picture back from its persisted text; nullptr when the text holds none.
-    virtual PicturePtr PictureFromText(std::wstring_view text) const = 0;
+    virtual PictureRefPtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;
     virtual bool DisplayAsDefault() const = 0;
     // The font the drawing surface holds now: the container's, until the button has set its own.
@@ -119,7 +119,7 @@ public:
     // Property setters: store, notify by name, then re-layout / repaint as each property needs.
     void SetStyle(std::int32_t v);
     void SetCaption(const std::wstring& v);
-    void SetIcon(PicturePtr v);
+    void SetIcon(PictureRefPtr v);
     void SetIconAlign(std::int32_t v);
     void SetIconSize(std::int32_t v);
     void SetCaptionAlign(std::int32_t v);

@@ -22,7 +22,7 @@ void ButtonCore::SetCaption(const std::wstring& v) {
     props_.Caption = v;
     Changed(L"Caption", true);
 }
-void ButtonCore::SetIcon(PicturePtr v) {
+void ButtonCore::SetIcon(PictureRefPtr v) {
     props_.Icon = std::move(v);
     Changed(L"Icon", true);
 }

@@ -30,14 +30,15 @@ enum ButtonKind : std::int32_t { ButtonPush = 0, ButtonCheck = 1 };
 
 enum State : std::int32_t { kStateNormal = 1, kStateHover = 2, kStatePressed = 3, kStateDisabled = 4 };
 
-// A picture the platform layer understands; the model only carries it along.
-struct Picture {
+// A reference to a picture of the platform layer (not the platform's Picture itself): its handle, which the model
+// only carries along.
+struct PictureRef {
     std::uintptr_t handle = 0;
-    virtual ~Picture() = default;
+    virtual ~PictureRef() = default;
     // The picture as one line of text for the persisted set; empty when it cannot be written.
     [[nodiscard]] virtual std::wstring PersistedText() const { return {}; }
 };
-using PicturePtr = std::shared_ptr<Picture>;
+using PictureRefPtr = std::shared_ptr<PictureRef>;
 
 struct Rect {
     int left = 0;

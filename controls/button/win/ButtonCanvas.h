@@ -9,7 +9,7 @@
 #include "winmsg/win/Handles.h"
 
 // An icon handed to the button; the picture owns the icon handle.
-struct IconPicture : button::Picture {
+struct IconPicture : button::PictureRef {
     explicit IconPicture(HICON icon) noexcept : owned_(icon) { handle = reinterpret_cast<std::uintptr_t>(icon); }
     IconPicture(const IconPicture&) = delete;
     IconPicture& operator=(const IconPicture&) = delete;

@@ -73,7 +73,7 @@ private:
     // ButtonSite (isButtonSite.cpp; painting and layout in isButtonPaint.cpp, leave tracking and the tooltip in
     // isButtonHover.cpp)
     OleColor SysColor(int index) const override;
-    button::PicturePtr PictureFromText(std::wstring_view text) const override;
+    button::PictureRefPtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }
     FontDesc SurfaceFont() override { return Surface().Font(); }

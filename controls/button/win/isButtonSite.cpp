@@ -15,7 +15,7 @@ OleColor isButton::SysColor(int index) const {
     return TranslateColor(SysColorRef(index));
 }
 
-button::PicturePtr isButton::PictureFromText(std::wstring_view text) const {
+button::PictureRefPtr isButton::PictureFromText(std::wstring_view text) const {
     HICON icon = IconFromText(text);
     return icon ? std::make_shared<IconPicture>(icon) : nullptr;
 }

@@ -228,7 +228,7 @@ TEST(ButtonIcon, PlacementFollowsTheAlignmentAndMovesWhenPressed) {
     ButtonCore core(site);
     core.InitProperties();
     core.SetStyle(StyleGradientBevel);
-    auto icon = std::make_shared<Picture>();
+    auto icon = std::make_shared<PictureRef>();
     icon->handle = 1;
     core.SetIcon(icon);
     core.SetIconAlign(IconLeft);
@@ -249,7 +249,7 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
         ButtonCore core(site);
         core.InitProperties();
         core.SetStyle(style);
-        auto icon = std::make_shared<Picture>();
+        auto icon = std::make_shared<PictureRef>();
         icon->handle = 1;
         core.SetIcon(icon);
         core.SetIconAlign(IconRight);

@@ -16,7 +16,7 @@ namespace button_test {
 using namespace button;
 
 // A picture that is only its persisted text ("pic:" and anything).
-struct TextPicture : Picture {
+struct TextPicture : PictureRef {
     explicit TextPicture(std::wstring t) : text(std::move(t)) { handle = 1; }
     std::wstring PersistedText() const override { return text; }
     std::wstring text;
@@ -45,7 +45,7 @@ public:
             default: return Rgb(1, 2, 3);
         }
     }
-    PicturePtr PictureFromText(std::wstring_view text) const override {
+    PictureRefPtr PictureFromText(std::wstring_view text) const override {
         return text.substr(0, 4) == L"pic:" ? std::make_shared<TextPicture>(std::wstring(text)) : nullptr;
     }
     bool UserMode() const override { return userMode; }

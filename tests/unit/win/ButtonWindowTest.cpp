@@ -557,7 +557,7 @@ TEST_F(ButtonWindow, AnIconIsSavedWithTheSetAndComesBack) {
     EXPECT_NE(*text, L"Nothing");
 
     HWND copy = Make(kOtherId, &bag, RECT{80, 10, 137, 35});
-    const PicturePtr& back = Button(copy).Core().Props().Icon;
+    const PictureRefPtr& back = Button(copy).Core().Props().Icon;
     ASSERT_NE(back, nullptr);
     const auto pixels = IconPixels(reinterpret_cast<HICON>(back->handle), 16);
     EXPECT_EQ(pixels, IconPixels(reinterpret_cast<HICON>(Button(b).Core().Props().Icon->handle), 16));
