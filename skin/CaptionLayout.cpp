@@ -32,7 +32,7 @@ Margins FrameMargins(const SkinMetrics& m) noexcept {
     return {m.Tile(), m.captionHeight, m.Tile(), m.Tile()};
 }
 
-Blit ButtonImage(const SkinMetrics& m, CaptionButton button, bool pressed, bool maximized, const Box& place,
+Blit ButtonImage(const SkinMetrics& m, CaptionButton button, bool pressed, bool maximized, const Rect& place,
                  Surface to) noexcept {
     const int w = m.buttonWidth;
     int column = kButtonColumnBase + 1;
@@ -78,7 +78,7 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
     // Buttons from the right: close, maximize, minimize; an absent button leaves no gap.
     const int top = lTop + kButtonTop;
     const int start = x + r - t + 4;
-    auto place = [&](int left) { return Box{left, top, left + w + 1, top + m.buttonHeight}; };
+    auto place = [&](int left) { return Rect{left, top, left + w + 1, top + m.buttonHeight}; };
     plan.buttons[kClose] = place(present.close ? start - w - 1 : start);
     const int closeLeft = plan.buttons[kClose].left;
     plan.buttons[kMaximize] = place(present.maximize ? closeLeft - w - 1 : closeLeft);
@@ -152,14 +152,14 @@ int DefaultHitCode(int x, int y, int width, int height, const Margins& margins, 
     return kHtClient;
 }
 
-int ButtonAt(int x, int y, const std::array<Box, kButtonCount>& buttons, ButtonSet present) noexcept {
+int ButtonAt(int x, int y, const std::array<Rect, kButtonCount>& buttons, ButtonSet present) noexcept {
     for (CaptionButton b : {kClose, kMaximize, kMinimize}) {
         if (present.Has(b) && buttons[b].Contains(x, y)) return b;
     }
     return -1;
 }
 
-int PainterHitCode(int x, int y, int code, const std::array<Box, kButtonCount>& buttons, ButtonSet present) noexcept {
+int PainterHitCode(int x, int y, int code, const std::array<Rect, kButtonCount>& buttons, ButtonSet present) noexcept {
     if (kSystemMenuSquare.Contains(x, y) || ButtonAt(x, y, buttons, present) >= 0) return kHtSysMenu;
     return code;
 }

@@ -6,21 +6,12 @@
 #include <array>
 #include <vector>
 
+#include "winmsg/Geometry.h"
+
 namespace skin {
 
-struct Box {
-    int left = 0;
-    int top = 0;
-    int right = 0;   // exclusive
-    int bottom = 0;  // exclusive
-
-    [[nodiscard]] bool Contains(int x, int y) const noexcept {
-        return x >= left && x < right && y >= top && y < bottom;
-    }
-    [[nodiscard]] int Width() const noexcept { return right - left; }
-    [[nodiscard]] int Height() const noexcept { return bottom - top; }
-    friend bool operator==(const Box&, const Box&) = default;
-};
+// The caption painter's old name for the one rectangle, as cNeoCaption.cpp still spells it.
+using Box = ::Rect;
 
 // The two pictures and the six numbers a skin is attached with.
 struct SkinMetrics {
@@ -77,7 +68,7 @@ struct ButtonSet {
 
 // Where one caption-button image comes from in the caption picture and where it goes.
 [[nodiscard]] Blit ButtonImage(const SkinMetrics& m, CaptionButton button, bool pressed, bool maximized,
-                               const Box& place, Surface to) noexcept;
+                               const Rect& place, Surface to) noexcept;
 
 // The whole frame paint of a window (lLeft, lTop)-(lRight, lBottom), in order. Only four blits reach the window:
 // the caption strip, the two side columns and the bottom strip. Every copy from a picture is clamped to the
@@ -89,11 +80,11 @@ struct FramePlan {
     int columnsHeight = 0;
     bool narrow = false;  // too narrow for a title: the right piece is pinned after the left piece
     int rightPieceX = 0;
-    std::array<Box, kButtonCount> buttons{};  // hit rectangles (also for absent buttons, which are not drawn)
+    std::array<Rect, kButtonCount> buttons{};  // hit rectangles (also for absent buttons, which are not drawn)
     ButtonSet present;
-    Box title;  // empty when narrow
+    Rect title;  // empty when narrow
     // The band the menu bar renders into (scratch strip coordinates, which are the window's).
-    Box menuBand;
+    Rect menuBand;
     std::vector<Blit> beforeText;  // caption background and buttons into the strip
     std::vector<Blit> afterText;   // the strip to the window, the side columns, the bottom strip
 };
@@ -124,14 +115,14 @@ enum HitCode : int {
                                  int systemCaptionHeight) noexcept;
 
 // The window-menu square of the caption, in window coordinates.
-inline constexpr Box kSystemMenuSquare{12, 11, 42, 43};
+inline constexpr Rect kSystemMenuSquare{12, 11, 42, 43};
 
 // The painter's say on a hit code: the window-menu square and every present button answer the window menu's
 // code, so the engine does not take them for caption.
-[[nodiscard]] int PainterHitCode(int x, int y, int code, const std::array<Box, kButtonCount>& buttons,
+[[nodiscard]] int PainterHitCode(int x, int y, int code, const std::array<Rect, kButtonCount>& buttons,
                                  ButtonSet present) noexcept;
 
 // The first present button under the point, in the order close, maximize, minimize; -1 for none.
-[[nodiscard]] int ButtonAt(int x, int y, const std::array<Box, kButtonCount>& buttons, ButtonSet present) noexcept;
+[[nodiscard]] int ButtonAt(int x, int y, const std::array<Rect, kButtonCount>& buttons, ButtonSet present) noexcept;
 
 }  // namespace skin

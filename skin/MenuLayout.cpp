@@ -41,20 +41,20 @@ std::vector<BarItemPlace> PlaceBarItems(const std::vector<std::pair<int, int>>& 
     out.reserve(textSizes.size());
     int x = kBarFirstX;
     for (const auto& [width, height] : textSizes) {
-        const Box text{x, 2, x + width, 2 + height};
+        const Rect text{x, 2, x + width, 2 + height};
         out.push_back({text, {text.left - 2, text.top - 2, text.right + 2 + 7, text.bottom + 2}});
         x += width + kBarItemGap;
     }
     return out;
 }
 
-std::vector<Box> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Box& band) {
-    std::vector<Box> out;
+std::vector<Rect> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Rect& band) {
+    std::vector<Rect> out;
     const int top = band.top + 2;
     for (const BarItemPlace& place : places) {
         // Places only grow to the right: the rest are cut off too.
         if (place.text.left >= band.Width()) break;
-        const Box& e = place.highlight;
+        const Rect& e = place.highlight;
         out.push_back({e.left + band.left, e.top + top, e.right + band.left, e.bottom + top});
     }
     return out;
@@ -82,7 +82,7 @@ int NeighbourBarItem(int current, int count, bool left) noexcept {
     return current >= count ? 1 : current + 1;
 }
 
-int BarOrigin::ItemAt(const std::vector<Box>& items, int screenX, int screenY) const noexcept {
+int BarOrigin::ItemAt(const std::vector<Rect>& items, int screenX, int screenY) const noexcept {
     const int x = screenX - windowLeft;
     const int y = screenY - windowTop;
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -31,8 +31,8 @@ struct MenuText {
 
 // One bar item as Render draws it: its text at (x, 2), the highlight 2 pixels around the text and 9 to its right.
 struct BarItemPlace {
-    Box text;
-    Box highlight;
+    Rect text;
+    Rect highlight;
 };
 
 // The bar's first item starts 8 pixels into the bar strip; each next one 11 pixels after the previous text.
@@ -56,7 +56,7 @@ enum class BarItemLook { Plain, Raised, Sunken };
 // The bar is drawn into a band of the caption strip (which reaches the window at its top-left corner) with its
 // items' places 2 rows below the band's top. The items' highlight rectangles in window coordinates, for as many
 // items as are drawn: one whose text starts at or past the band's width is cut off and gets none.
-[[nodiscard]] std::vector<Box> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Box& band);
+[[nodiscard]] std::vector<Rect> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Rect& band);
 
 // Item rectangles are kept in window coordinates; a popup opens under the drawn item and the pointer hits the item
 // it is over through the same origin, wherever the window is.
@@ -64,11 +64,11 @@ struct BarOrigin {
     int windowLeft = 0;
     int windowTop = 0;
 
-    [[nodiscard]] Box ToScreen(const Box& item) const noexcept {
+    [[nodiscard]] Rect ToScreen(const Rect& item) const noexcept {
         return {item.left + windowLeft, item.top + windowTop, item.right + windowLeft, item.bottom + windowTop};
     }
     // The 1-based number of the first item holding the screen point, or 0.
-    [[nodiscard]] int ItemAt(const std::vector<Box>& items, int screenX, int screenY) const noexcept;
+    [[nodiscard]] int ItemAt(const std::vector<Rect>& items, int screenX, int screenY) const noexcept;
 };
 
 // --------------------------------------------------------------------------------------------- the popups
@@ -157,11 +157,11 @@ private:
 
 // Where the parts of an owner-drawn popup item go, in the item's own coordinates (its rectangle moved to 0, 0).
 struct PopupItemPlaces {
-    Box separator;  // the 2-pixel line, 8 pixels in from both sides, in the middle
-    Box tick;       // the square of a ticked item: 4 in, 2 more from the left, one wider than tall
-    Box caption;    // from x = 24
-    Box shortcut;   // from x = 24 + the popup's caption width + 8
-    Box highlight;  // 2 in from the left and right
+    Rect separator;  // the 2-pixel line, 8 pixels in from both sides, in the middle
+    Rect tick;       // the square of a ticked item: 4 in, 2 more from the left, one wider than tall
+    Rect caption;    // from x = 24
+    Rect shortcut;   // from x = 24 + the popup's caption width + 8
+    Rect highlight;  // 2 in from the left and right
 };
 
 inline constexpr int kPopupCaptionX = 24;

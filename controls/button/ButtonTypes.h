@@ -6,6 +6,7 @@
 #include <string>
 
 #include "winmsg/Color.h"
+#include "winmsg/Geometry.h"
 #include "controls/host/HostTypes.h"
 
 namespace button {
@@ -39,20 +40,6 @@ struct PictureRef {
     [[nodiscard]] virtual std::wstring PersistedText() const { return {}; }
 };
 using PictureRefPtr = std::shared_ptr<PictureRef>;
-
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-
-struct Point {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
 
 // Text layout flags of the platform's text drawing call.
 namespace dt {

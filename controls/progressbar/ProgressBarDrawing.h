@@ -8,6 +8,7 @@
 #include <string>
 
 #include "winmsg/Color.h"
+#include "winmsg/Geometry.h"
 #include "controls/host/HostTypes.h"
 
 class ProgressBarModel;
@@ -49,10 +50,6 @@ struct BarPlan {
 };
 [[nodiscard]] BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const ThemeTable& colors) noexcept;
 
-struct Point {
-    int x, y;
-    friend bool operator==(const Point&, const Point&) = default;
-};
 // Upper-left corner of a tw × th caption for an alignment code on a width × height surface.
 [[nodiscard]] Point TextPosition(int alignment, int width, int height, int tw, int th) noexcept;
 

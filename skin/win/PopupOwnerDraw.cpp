@@ -89,7 +89,7 @@ UniqueFont MakeFont(const SharedFont& font, HDC dc) noexcept {
 }
 
 // Text of a disabled item is embossed: a light copy one pixel down and right, the shadow colour on top.
-void DrawItemText(HDC dc, const std::wstring& text, const skin::Box& place, UINT format, bool embossed,
+void DrawItemText(HDC dc, const std::wstring& text, const Rect& place, UINT format, bool embossed,
                   COLORREF color) noexcept {
     RECT r = skin::ToRect(place);
     if (embossed) {

@@ -9,7 +9,7 @@
 
 namespace skin {
 
-[[nodiscard]] inline RECT ToRect(const Box& b) noexcept {
+[[nodiscard]] inline RECT ToRect(const Rect& b) noexcept {
     return {b.left, b.top, b.right, b.bottom};
 }
 

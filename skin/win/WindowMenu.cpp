@@ -32,7 +32,7 @@ void ShowWindowMenu(HWND hwnd) noexcept {
     SetForegroundWindow(hwnd);
     RECT w{};
     GetWindowRect(hwnd, &w);
-    const Box& square = kSystemMenuSquare;
+    const Rect& square = kSystemMenuSquare;
     TPMPARAMS params{sizeof params,
                      {w.left + square.left, w.top + square.top, w.left + square.right, w.top + square.bottom}};
     const UINT command =

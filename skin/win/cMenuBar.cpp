@@ -100,7 +100,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
             sizes.emplace_back(r.right - r.left, r.bottom - r.top);
         }
         const std::vector<skin::BarItemPlace> places = skin::PlaceBarItems(sizes);
-        const std::vector<skin::Box> inWindow =
+        const std::vector<Rect> inWindow =
             skin::BarItemsInWindow(places, {lLeft, lTop, lLeft + lWidth, lTop + lHeight});
         for (std::size_t i = 0; i < inWindow.size(); ++i) {
             const int k = static_cast<int>(i) + 1;

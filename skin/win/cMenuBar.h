@@ -90,7 +90,7 @@ private:
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
     HMENU menu_ = nullptr;
     HWND window_ = nullptr;
-    std::vector<skin::Box> itemRects_;  // window coordinates
+    std::vector<Rect> itemRects_;  // window coordinates
     std::vector<HMENU> itemPopups_;
     int pressedItem_ = 0;
     int hotItem_ = 0;

@@ -87,7 +87,7 @@ private:
     [[nodiscard]] bool Attached() const noexcept { return engine_ && engine_->Hwnd() != nullptr; }
     void DrawCaptionButton(HDC dc, skin::CaptionButton button, bool pressed) noexcept;
     void RunPlan(const std::vector<skin::Blit>& blits, HDC window) noexcept;
-    void DrawTitle(const skin::Box& place) noexcept;
+    void DrawTitle(const Rect& place) noexcept;
 
     std::unique_ptr<cNCCalcSize> engine_;
     HWND window_ = nullptr;
@@ -105,7 +105,7 @@ private:
     OleColor menuBackgroundColor_ = 0xFFFFFF;
     SharedFont menuFont_;
     skin::SkinMetrics metrics_;
-    std::array<skin::Box, skin::kButtonCount> buttons_{};  // from the last paint
+    std::array<Rect, skin::kButtonCount> buttons_{};  // from the last paint
     skin::ButtonSet present_;                              // from the window style at the last paint
     bool maximized_ = false;
     std::array<bool, skin::kButtonCount> pressed_{};  // a press started on that button

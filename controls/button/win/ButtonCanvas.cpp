@@ -145,7 +145,7 @@ void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     PaintOver(dc, dc, x, y, size, GetPixel(dc, 1, 1), shadow);
 }
 
-void ButtonCanvas::DrawCaption(const button::Rect& rect, std::uint32_t format, OleColor color) {
+void ButtonCanvas::DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) {
     HDC dc = surface_.Dc();
     const OleColor saved = surface_.ForeColor();
     surface_.SetForeColor(color);

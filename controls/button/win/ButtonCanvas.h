@@ -39,7 +39,7 @@ public:
     bool DrawThemed(int state) override;
     void DrawIcon(int x, int y, int size, bool enabled) override;
     void DrawIconShadow(int x, int y, int size) override;
-    void DrawCaption(const button::Rect& rect, std::uint32_t format, OleColor color) override;
+    void DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) override;
 
 private:
     HICON Icon() const noexcept;

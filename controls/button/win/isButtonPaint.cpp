@@ -16,7 +16,7 @@ UniqueRegion RegionFor(const Shape& shape) {
     switch (shape.kind) {
         case Shape::Kind::Polygon: {
             std::vector<POINT> points;
-            for (const button::Point& p : shape.points) points.push_back(POINT{p.x, p.y});
+            for (const Point& p : shape.points) points.push_back(POINT{p.x, p.y});
             return UniqueRegion(CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE));
         }
         case Shape::Kind::RoundRect:

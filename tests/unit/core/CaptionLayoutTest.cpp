@@ -160,11 +160,11 @@ TEST(CaptionLayout, ANarrowWindowPinsTheRightPieceAndHasNoTitle) {
 TEST(CaptionLayout, TitleMenuBandAndButtonsCloseUpToTheRight) {
     const int w = 514;  // right piece at 414, buttons start at 414 + 101 - 10 + 4 = 509
     const FramePlan all = PlanFrame(kMain, 0, 0, w, 400, true, false, {true, true, true});
-    EXPECT_EQ(all.title, (Box{92, 11, 418, 29}));
-    EXPECT_EQ(all.menuBand, (Box{90, 24, 414, 48}));
-    EXPECT_EQ(all.buttons[kClose], (Box{489, 5, 509, 25}));
-    EXPECT_EQ(all.buttons[kMaximize], (Box{469, 5, 489, 25}));
-    EXPECT_EQ(all.buttons[kMinimize], (Box{449, 5, 469, 25}));
+    EXPECT_EQ(all.title, (Rect{92, 11, 418, 29}));
+    EXPECT_EQ(all.menuBand, (Rect{90, 24, 414, 48}));
+    EXPECT_EQ(all.buttons[kClose], (Rect{489, 5, 509, 25}));
+    EXPECT_EQ(all.buttons[kMaximize], (Rect{469, 5, 489, 25}));
+    EXPECT_EQ(all.buttons[kMinimize], (Rect{449, 5, 469, 25}));
 
     struct Case {
         ButtonSet set;
@@ -186,7 +186,7 @@ TEST(CaptionLayout, TitleMenuBandAndButtonsCloseUpToTheRight) {
         EXPECT_EQ(drawn, c.set.close + c.set.maximize + c.set.minimize) << "only present buttons are drawn";
     }
 
-    const Box place{449, 5, 469, 25};
+    const Rect place{449, 5, 469, 25};
     EXPECT_EQ(ButtonImage(kMain, kMaximize, false, false, place, Surface::Window).srcX, 278);
     EXPECT_EQ(ButtonImage(kMain, kMaximize, false, true, place, Surface::Window).srcX, 259) << "restore";
     const Blit pressed = ButtonImage(kMain, kMinimize, true, false, place, Surface::Window);
@@ -213,7 +213,7 @@ TEST(CaptionLayout, HitZonesOfASizableAndAFixedWindow) {
     }
 
     const FramePlan plan = PlanFrame(kMain, 0, 0, 300, 200, true, false, {true, false, true});
-    const Box close = plan.buttons[kClose];
+    const Rect close = plan.buttons[kClose];
     EXPECT_EQ(PainterHitCode(12, 11, kHtClient, plan.buttons, plan.present), kHtSysMenu);
     EXPECT_EQ(PainterHitCode(41, 42, kHtCaption, plan.buttons, plan.present), kHtSysMenu);
     EXPECT_EQ(PainterHitCode(42, 20, kHtCaption, plan.buttons, plan.present), kHtCaption);

@@ -179,8 +179,8 @@ TEST(MenuText, CaptionShortcutAndAccessLetter) {
 TEST(Bar, ItemsSitElevenPixelsApartWithTheirHighlightAroundThem) {
     const std::vector<BarItemPlace> places = PlaceBarItems({{20, 13}, {25, 13}, {9, 15}});
     ASSERT_EQ(places.size(), 3u);
-    EXPECT_EQ(places[0].text, (Box{8, 2, 28, 15}));
-    EXPECT_EQ(places[0].highlight, (Box{6, 0, 37, 17})) << "2 left of the text, 9 right of it";
+    EXPECT_EQ(places[0].text, (Rect{8, 2, 28, 15}));
+    EXPECT_EQ(places[0].highlight, (Rect{6, 0, 37, 17})) << "2 left of the text, 9 right of it";
     EXPECT_EQ(places[1].text.left, 28 + 11);
     EXPECT_EQ(places[2].text.left, 28 + 11 + 25 + 11);
     EXPECT_EQ(places[2].highlight.bottom, 19);
@@ -204,12 +204,12 @@ TEST(Bar, ItemsAreHitAndOpenWhereTheFramePlanDrawsThem) {
         const SkinMetrics metrics{640, caption, 70, 10, 19, 20, 90, 140, 240, 400};
         const FramePlan plan = PlanFrame(metrics, 0, 0, 500, 300, true, false, {true, false, true});
         // The bar is copied into the strip 2 rows below the band's top, and the strip to the window's corner.
-        const Box& drawn = places[1].highlight;
+        const Rect& drawn = places[1].highlight;
         const int left = plan.menuBand.left + drawn.left;
         const int top = plan.menuBand.top + 2 + drawn.top;
         const int bottom = plan.menuBand.top + 2 + drawn.bottom;
 
-        const std::vector<Box> items = BarItemsInWindow(places, plan.menuBand);
+        const std::vector<Rect> items = BarItemsInWindow(places, plan.menuBand);
         ASSERT_EQ(items.size(), 2u) << caption;
         const BarOrigin origin{333, 271};
         EXPECT_EQ(origin.ToScreen(items[1]).top, 271 + top) << caption << ": the popup opens under the drawn item";
@@ -229,12 +229,12 @@ TEST(Bar, ItemsCutOffAtTheBandsEndAreNotBarItems) {
         std::size_t items;
     } cases[] = {{300, 3}, {76, 3}, {75, 2}, {40, 2}, {39, 1}, {8, 0}, {0, 0}};
     for (const auto& c : cases) {
-        const Box band{90, 24, 90 + c.width, 48};
+        const Rect band{90, 24, 90 + c.width, 48};
         EXPECT_EQ(BarItemsInWindow(places, band).size(), c.items) << "band " << c.width << " wide";
     }
-    const std::vector<Box> items = BarItemsInWindow(places, {90, 24, 390, 48});
+    const std::vector<Rect> items = BarItemsInWindow(places, {90, 24, 390, 48});
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0], (Box{96, 26, 127, 43}));
+    EXPECT_EQ(items[0], (Rect{96, 26, 127, 43}));
 }
 
 TEST(Bar, AccessKeysNumberTheBarsItemsInOrder) {

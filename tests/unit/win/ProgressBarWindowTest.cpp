@@ -336,7 +336,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     model.SetTextEffectColor(effect);
     SIZE extent{};
     ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"HX", 2, &extent));
-    const pb::Point at = pb::TextPosition(5, w, h, extent.cx, extent.cy);
+    const Point at = pb::TextPosition(5, w, h, extent.cx, extent.cy);
     UniqueFont font = CreatePlatformFont(model.TextFont(), ScreenDpi(), FontRules::Control);
 
     struct Copy {
