@@ -15,6 +15,8 @@
 #include "winmsg/win/Picture.h"
 #include "skin/win/cNeoCaption.h"
 
+class PhotoRun;
+
 class MainForm : public BaseWindow {
 public:
     static constexpr const wchar_t* kClassName = L"VerdalyMainForm";
@@ -56,7 +58,7 @@ private:
 
     // The album run
     void DownloadAlbum();
-    void DownloadPhoto(const std::wstring& address);
+    void DownloadPhoto(PhotoRun& photos, const std::wstring& address);
     void FailRun();
     [[nodiscard]] NamingScheme SelectedScheme() const;
     void RunActivateIfPending();
@@ -86,6 +88,7 @@ private:
     bool pageLoading_ = false;     // the run waits for its album page
     bool pageAbandoned_ = false;   // that wait was given up by a click
     bool runActive_ = false;       // a DownloadAlbum is under way, from the page fetch to its last line
+    PhotoRun* photoRun_ = nullptr;  // the run's photos while it fetches them
     bool loginActive_ = false;     // an XNLogin is under way, its pauses between attempts included
     bool activatePending_ = true;  // Activate runs on first display and after coming back from the tray
     bool inTray_ = false;          // hidden behind the tray icon: mouse moves are the icon's notifications

@@ -21,6 +21,17 @@ constexpr DWORD kPhotoLimitMs = 20000;
 constexpr const wchar_t* kDownCaption = L"下 载";
 constexpr const wchar_t* kStopCaption = L"停 止";
 
+// The photos a run will fetch, in order: up to the first piece without an address, which ends the run.
+std::vector<std::wstring> PhotosToFetch(const std::vector<std::wstring_view>& pieces) {
+    std::vector<std::wstring> photos;
+    for (const std::wstring_view piece : pieces) {
+        auto address = PhotoAddress(piece);
+        if (!address) break;
+        if (AddressGuard::IsAllowedAddress(*address)) photos.push_back(std::move(*address));
+    }
+    return photos;
+}
+
 }  // namespace
 
 void MainForm::OnClipClick() {
@@ -34,9 +45,10 @@ void MainForm::OnFileClick() {
 
 void MainForm::OnDownClick() {
     if (controls_.Text(kNBtnDown) != kDownCaption) {
-        // The run notices before its next photo.
+        // The run notices before its next photo, and no photo after the one on its way is asked for.
         controls_.SetText(kNBtnDown, kDownCaption);
         DownFlag = L"F";
+        if (photoRun_) photoRun_->Stop();
         return;
     }
     // One run at a time. A click while the page loads gives the page up; while a stopped run finishes its
@@ -94,6 +106,12 @@ void MainForm::DownloadAlbum() {
     controls_.SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
     runNames_ = RunFileNames();
 
+    PhotoRun photos(SaveDir, kPhotoLimitMs, PhotosToFetch(pieces));
+    photoRun_ = &photos;
+    const struct Forget {
+        PhotoRun*& run;
+        ~Forget() { run = nullptr; }
+    } forget{photoRun_};
     for (const std::wstring_view piece : pieces) {
         if (DownFlag == L"F") {
             progressTimer_.Stop();
@@ -105,7 +123,7 @@ void MainForm::DownloadAlbum() {
         }
         const auto address = PhotoAddress(piece);
         if (!address) return FailRun();
-        DownloadPhoto(*address);
+        DownloadPhoto(photos, *address);
         if (!Hwnd()) return;
         ++PhotoIndex;
     }
@@ -120,13 +138,13 @@ void MainForm::DownloadAlbum() {
     Http::SendAndForget(Site::kProbeUrl);
 }
 
-void MainForm::DownloadPhoto(const std::wstring& address) {
+void MainForm::DownloadPhoto(PhotoRun& photos, const std::wstring& address) {
     // A page may name any address: only a photo on the internet is fetched.
     if (!AddressGuard::IsAllowedAddress(address)) {
         ++FailCount;
         return;
     }
-    PhotoDownload download = DownloadToTempFile(address, SaveDir, kPhotoLimitMs);
+    PhotoDownload download = photos.Download(address);
     if (download.outcome == PhotoOutcome::Quit) return;
     if (download.outcome != PhotoOutcome::Saved) {
         ++FailCount;

@@ -1,22 +1,30 @@
 #include "BackgroundTask.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "winmsg/win/MessagePump.h"
+
+struct TaskState {
+    TaskState(std::function<void(TaskControl&)> w, TaskLimits limits, bool started)
+        : control(limits, started), work(std::move(w)) {}
+    TaskControl control;
+    std::function<void(TaskControl&)> work;  // dropped by the worker once done: its captures go with it
+    UniqueKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<bool> failed{false};  // written before `done` is signalled
+
+    // The task its worker runs next; once `ended`, nothing more is taken.
+    SRWLOCK followLock = SRWLOCK_INIT;
+    std::shared_ptr<TaskState> follower;
+    bool ended = false;
+};
 
 namespace {
 
 // After giving up, how long the waiting side lets the worker end, so that its file and socket are gone when
 // the wait returns. The worker hears of it at once; the time covers a platform call it finishes first.
 constexpr DWORD kWindUpMs = 3000;
-
-struct TaskState {
-    explicit TaskState(TaskLimits limits) : control(limits) {}
-    TaskControl control;
-    UniqueKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    std::atomic<bool> failed{false};  // written before `done` is signalled
-};
 
 // What the worker left behind, once it has ended: its own results, unless somebody gave it up first.
 TaskOutcome Ended(const TaskState& state) noexcept {
@@ -49,23 +57,51 @@ bool Submit(std::function<void()> work) noexcept {
     return true;
 }
 
-std::shared_ptr<TaskState> Start(std::function<void(TaskControl&)> work, TaskLimits limits) {
-    auto state = std::make_shared<TaskState>(limits);
-    if (!state->done || !state->control.Ready()) return nullptr;
-    const bool started = Submit([state, work = std::move(work)] {
+// Closes the task to followers; the one queued, if any.
+std::shared_ptr<TaskState> EndFollowing(TaskState& state) noexcept {
+    AcquireSRWLockExclusive(&state.followLock);
+    state.ended = true;
+    std::shared_ptr<TaskState> next = std::move(state.follower);
+    ReleaseSRWLockExclusive(&state.followLock);
+    return next;
+}
+
+// Runs the task, then every task queued to follow it that this worker gets to start, on this pool thread.
+void RunChain(std::shared_ptr<TaskState> state) noexcept {
+    while (state) {
         // Running out of memory (for a large body, say) fails this task alone. Nothing else is caught: any
         // other exception is a bug, and leaving the pool callback ends the program instead of passing for a
         // network failure.
         try {
-            work(state->control);
+            state->work(state->control);
         } catch (const std::bad_alloc&) {
             DebugNote(L"Verdaly: a background task ran out of memory\n");
             state->failed.store(true);
         }
-        state->control.TryFinish();
+        state->work = nullptr;
+        const bool finished = state->control.TryFinish();
+        std::shared_ptr<TaskState> next = EndFollowing(*state);
+        // Taken before the waiting side hears of the end, so that its next wait finds the next task running.
+        if (!finished || !next || !next->control.Begin()) next.reset();
         SetEvent(state->done.Get());
-    });
-    return started ? state : nullptr;
+        state = std::move(next);
+    }
+}
+
+std::shared_ptr<TaskState> Make(std::function<void(TaskControl&)> work, TaskLimits limits, bool started) {
+    auto state = std::make_shared<TaskState>(std::move(work), limits, started);
+    if (!state->done || !state->control.Ready()) return nullptr;
+    return state;
+}
+
+// A started task onto the pool; false when it could not be: then it has ended as failed.
+bool Launch(const std::shared_ptr<TaskState>& state) {
+    if (Submit([state] { RunChain(state); })) return true;
+    state->failed.store(true);
+    state->control.TryFinish();
+    (void)EndFollowing(*state);
+    SetEvent(state->done.Get());
+    return false;
 }
 
 // Gives up on the worker, unless it has just finished: then its results stand.
@@ -108,8 +144,8 @@ void TaskBell::WaitPast(std::uint64_t seen, DWORD ms) noexcept {
     ReleaseSRWLockExclusive(&lock_);
 }
 
-TaskControl::TaskControl(TaskLimits limits) noexcept
-    : limits_(limits), start_(GetTickCount64()), lastProgress_(start_) {
+TaskControl::TaskControl(TaskLimits limits, bool started) noexcept
+    : limits_(limits), start_(started ? GetTickCount64() : 0), lastProgress_(start_.load()) {
     try {
         bell_ = std::make_shared<TaskBell>();
     } catch (const std::bad_alloc&) {
@@ -117,10 +153,20 @@ TaskControl::TaskControl(TaskLimits limits) noexcept
     }
 }
 
+bool TaskControl::Begin() noexcept {
+    ULONGLONG unstarted = 0;
+    const ULONGLONG now = GetTickCount64();
+    if (!start_.compare_exchange_strong(unstarted, now)) return false;
+    lastProgress_.store(now, std::memory_order_relaxed);
+    return true;
+}
+
 DWORD TaskControl::RemainingMs() const noexcept {
     const ULONGLONG now = GetTickCount64();
-    const ULONGLONG total = Left(now, start_, limits_.totalMs);
-    const ULONGLONG idle = Left(now, lastProgress_.load(std::memory_order_relaxed), limits_.idleMs);
+    const ULONGLONG start = start_.load();
+    const ULONGLONG total = Left(now, start, limits_.totalMs);
+    // Progress counts from the start, also when another thread started the task a moment ago.
+    const ULONGLONG idle = Left(now, std::max(start, lastProgress_.load(std::memory_order_relaxed)), limits_.idleMs);
     const ULONGLONG left = total < idle ? total : idle;
     // INFINITE itself is never a remainder of a finite limit: those stay below it.
     return left >= INFINITE ? INFINITE : static_cast<DWORD>(left);
@@ -136,9 +182,38 @@ void TaskCanceller::Cancel() noexcept {
     if (const auto task = task_.lock()) task->TryAbandon();
 }
 
-TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, TaskLimits limits, TaskCanceller* canceller) {
-    const auto state = Start(std::move(work), limits);
+QueuedTask::QueuedTask(std::function<void(TaskControl&)> work, TaskLimits limits)
+    : state_(Make(std::move(work), limits, false)) {}
+
+QueuedTask::~QueuedTask() {
+    if (!waited_) Drop();
+}
+
+bool QueuedTask::Follow(const QueuedTask& before) {
+    if (!state_ || !before.state_) return false;
+    TaskState& b = *before.state_;
+    AcquireSRWLockExclusive(&b.followLock);
+    const bool queued = !b.ended;
+    if (queued) b.follower = state_;
+    ReleaseSRWLockExclusive(&b.followLock);
+    return queued;
+}
+
+void QueuedTask::Start() {
+    if (state_ && state_->control.Begin()) (void)Launch(state_);
+}
+
+void QueuedTask::Drop() noexcept {
+    if (!state_) return;
+    // Unstarted, it is claimed here so that no worker starts it; started, its worker is told to give up.
+    if (!state_->control.Begin()) state_->control.TryAbandon();
+}
+
+TaskOutcome QueuedTask::WaitPumping(TaskCanceller* canceller) {
+    waited_ = true;
+    const auto& state = state_;
     if (!state) return TaskOutcome::NotStarted;
+    if (state->control.Begin() && !Launch(state)) return TaskOutcome::NotStarted;
     if (canceller) canceller->task_ = std::shared_ptr<TaskControl>(state, &state->control);
 
     TaskOutcome outcome = TaskOutcome::TimedOut;
@@ -169,9 +244,13 @@ TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, TaskLimits l
     return outcome;
 }
 
+TaskOutcome RunWhilePumping(std::function<void(TaskControl&)> work, TaskLimits limits, TaskCanceller* canceller) {
+    return QueuedTask(std::move(work), limits).WaitPumping(canceller);
+}
+
 TaskOutcome RunBlocking(std::function<void(TaskControl&)> work, DWORD limitMs) {
-    const auto state = Start(std::move(work), TaskLimits{limitMs, INFINITE});
-    if (!state) return TaskOutcome::NotStarted;
+    const auto state = Make(std::move(work), TaskLimits{limitMs, INFINITE}, true);
+    if (!state || !Launch(state)) return TaskOutcome::NotStarted;
     if (WaitForSingleObject(state->done.Get(), limitMs) == WAIT_OBJECT_0) return Ended(*state);
     // No wind-up here: the limit is all the time the caller may stay blocked.
     return state->control.TryAbandon() ? TaskOutcome::TimedOut : Ended(*state);

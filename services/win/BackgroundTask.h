@@ -43,11 +43,14 @@ private:
 // finishes it, or the waiting side abandons it first and the worker cleans up after itself.
 class TaskControl {
 public:
-    explicit TaskControl(TaskLimits limits) noexcept;
+    // `started`: the limits count from now; otherwise from Begin().
+    explicit TaskControl(TaskLimits limits, bool started = true) noexcept;
     TaskControl(const TaskControl&) = delete;
     TaskControl& operator=(const TaskControl&) = delete;
 
     void Touch() noexcept { lastProgress_.store(GetTickCount64(), std::memory_order_relaxed); }
+    // The task starts now, unless it has started already: true for the one caller that started it.
+    bool Begin() noexcept;
     // Milliseconds left before a limit is reached (0 once one is), INFINITE when none applies.
     [[nodiscard]] DWORD RemainingMs() const noexcept;
     [[nodiscard]] bool Abandoned() const noexcept { return phase_.load() == kAbandoned; }
@@ -68,11 +71,13 @@ private:
     }
 
     const TaskLimits limits_;
-    const ULONGLONG start_;
+    std::atomic<ULONGLONG> start_;  // 0 until the task starts
     std::atomic<ULONGLONG> lastProgress_;
     std::atomic<int> phase_{kRunning};
     std::shared_ptr<TaskBell> bell_;
 };
+
+struct TaskState;
 
 // Failed: the worker ended early by running out of memory; its results are not to be used.
 enum class TaskOutcome { Done, TimedOut, Quit, NotStarted, Failed };
@@ -83,8 +88,33 @@ public:
     void Cancel() noexcept;
 
 private:
-    friend TaskOutcome RunWhilePumping(std::function<void(TaskControl&)>, TaskLimits, TaskCanceller*);
+    friend class QueuedTask;
     std::weak_ptr<TaskControl> task_;
+};
+
+// A task that the worker of the task before it may run as soon as it has finished its own work, so that
+// transfers one after another need no trip through the waiting thread in between; else its own wait starts it.
+// Its limits count from the moment it starts, whoever starts it.
+class QueuedTask {
+public:
+    QueuedTask(std::function<void(TaskControl&)> work, TaskLimits limits);
+    ~QueuedTask();  // a task nobody waited for is given up: Drop
+    QueuedTask(const QueuedTask&) = delete;
+    QueuedTask& operator=(const QueuedTask&) = delete;
+
+    // Asks the worker of `before` to run this task once it has finished (not given up) its own work; false when
+    // `before` has ended already or never started.
+    bool Follow(const QueuedTask& before);
+    // Starts the task on the pool now, unless it has started.
+    void Start();
+    // Waits with window messages processed, as RunWhilePumping does; starts the task first unless a worker has.
+    [[nodiscard]] TaskOutcome WaitPumping(TaskCanceller* canceller = nullptr);
+    // Gives the task up without waiting: never run if it has not started, told to give up if it runs.
+    void Drop() noexcept;
+
+private:
+    std::shared_ptr<TaskState> state_;
+    bool waited_ = false;
 };
 
 // `work` runs on a thread of the pool and must keep everything it needs alive itself (capture shared_ptrs):

@@ -576,6 +576,8 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
                 result.failure = call.Why(Failure::Sink);
                 return result;
             }
+            // All the length announced is here: asking for the end would cost a call and gain nothing.
+            if (expected && result.received >= *expected) break;
         }
         // Ending the request closes a connection that cannot serve another one. A cut connection often reads
         // like a normal end of data: a body short of its length is cut, and so is a chunked one whose

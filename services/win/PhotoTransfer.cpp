@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -108,114 +109,106 @@ private:
     std::wstring key_;
 };
 
-}  // namespace
 
-PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
-                                 std::uint64_t reserveBytes, Http::HostGuard allowHost) {
-    // Written by the worker, read by the waiting side only once the worker has finished.
-    struct Shared {
-        std::wstring url;
-        std::wstring folder;
-        std::wstring partName;
-        std::uint64_t reserve = 0;
-        Http::HostGuard allowHost = nullptr;
-        Http::Result result;
-        UniqueKernelHandle file;  // the whole photo, handed over when the worker finished first
-        bool noRoom = false;
-    };
-    auto shared = std::make_shared<Shared>();
-    shared->url = url;
-    shared->folder = folder;
-    shared->partName = NewPartName(folder);
-    shared->reserve = reserveBytes;
-    shared->allowHost = allowHost;
+// Written by the worker, read by the waiting side only once the worker has finished.
+struct PhotoShared {
+    std::wstring url;
+    std::wstring folder;
+    std::wstring partName;
+    std::uint64_t reserve = 0;
+    Http::HostGuard allowHost = nullptr;
+    Http::Result result;
+    UniqueKernelHandle file;  // the whole photo, handed over when the worker finished first
+    bool noRoom = false;
+};
 
-    const TaskOutcome outcome = RunWhilePumping(
-        [shared, limitMs](TaskControl& control) {
-            FolderRoom room(shared->folder, shared->reserve);
-            // A full disk fails the photo before it is asked for, so the rest of an album fails fast.
-            if (!room.Any()) {
+std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared, DWORD limitMs) {
+    return [shared, limitMs](TaskControl& control) {
+        FolderRoom room(shared->folder, shared->reserve);
+        // A full disk fails the photo before it is asked for, so the rest of an album fails fast.
+        if (!room.Any()) {
+            shared->noRoom = true;
+            return;
+        }
+        // Closing it deletes the file, whoever closes it and whenever: nothing else needs cleaning up.
+        UniqueKernelHandle file;
+        bool written = true;
+        const auto write = [&](const char* data, size_t size) {
+            if (!room.Take(size)) {
                 shared->noRoom = true;
-                return;
+                return false;
             }
-            // Closing it deletes the file, whoever closes it and whenever: nothing else needs cleaning up.
-            UniqueKernelHandle file;
-            bool written = true;
-            const auto write = [&](const char* data, size_t size) {
-                if (!room.Take(size)) {
-                    shared->noRoom = true;
-                    return false;
-                }
-                DWORD done = 0;
-                return WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
-            };
-            // Pieces reach the file in larger writes, and whenever the body pauses.
-            std::string pending;
-            const auto flush = [&] {
-                if (pending.empty()) return true;
-                const bool ok = write(pending.data(), pending.size());
-                pending.clear();
-                return ok;
-            };
-            Http::Request request{L"GET", shared->url, {}, nullptr, {limitMs, limitMs, limitMs}};
-            request.allowHost = shared->allowHost;
-            request.keptCookies = true;
-            // While more of the body is awaited, what came of it is written. (Nothing else is done meanwhile: under
-            // Wine a file made while the request goes out delays the request more than it saves.)
-            request.whileWaiting = [&]() noexcept {
-                if (!file) return;
-                try {
-                    written = written && flush();
-                } catch (...) {
-                    written = false;  // out of memory, say: the next piece stops the transfer
-                }
-            };
+            DWORD done = 0;
+            return WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+        };
+        // Pieces reach the file in larger writes, and whenever the body pauses.
+        std::string pending;
+        const auto flush = [&] {
+            if (pending.empty()) return true;
+            const bool ok = write(pending.data(), pending.size());
+            pending.clear();
+            return ok;
+        };
+        Http::Request request{L"GET", shared->url, {}, nullptr, {limitMs, limitMs, limitMs}};
+        request.allowHost = shared->allowHost;
+        request.keptCookies = true;
+        // While more of the body is awaited, what came of it is written. (Nothing else is done meanwhile: under
+        // Wine a file made while the request goes out delays the request more than it saves.)
+        request.whileWaiting = [&]() noexcept {
+            if (!file) return;
             try {
-                shared->result = Http::Perform(
-                    request,
-                    [&](DWORD status, std::optional<std::uint64_t> length) {
-                        // Nothing of an error page, or of an answer given up on, reaches the disk.
-                        if (status < 200 || status >= 300 || control.Abandoned()) return false;
-                        if (length && !room.Fits(*length)) {
-                            shared->noRoom = true;
-                            return false;
-                        }
-                        file = CreatePartFile(shared->partName);
-                        return static_cast<bool>(file);
-                    },
-                    [&](const char* data, size_t size) {
-                        if (pending.empty() && size >= kWriteBytes) {
-                            written = write(data, size);
-                        } else {
-                            pending.append(data, size);
-                            written = pending.size() < kWriteBytes || flush();
-                        }
-                        return written;
-                    },
-                    &control);
-                if (shared->result.Success()) written = written && flush();
+                written = written && flush();
             } catch (...) {
-                written = false;  // out of memory, say: the photo failed and its file goes with its handle
+                written = false;  // out of memory, say: the next piece stops the transfer
             }
-            // An empty body is no photo.
-            const bool ok = file && written && shared->result.Success() && shared->result.received > 0;
-            if (ok) shared->file = std::move(file);  // handed over only when the waiting side still waits
-            if (!control.TryFinish()) shared->file.Reset();
-        },
-        TaskLimits{limitMs, INFINITE});
+        };
+        try {
+            shared->result = Http::Perform(
+                request,
+                [&](DWORD status, std::optional<std::uint64_t> length) {
+                    // Nothing of an error page, or of an answer given up on, reaches the disk.
+                    if (status < 200 || status >= 300 || control.Abandoned()) return false;
+                    if (length && !room.Fits(*length)) {
+                        shared->noRoom = true;
+                        return false;
+                    }
+                    file = CreatePartFile(shared->partName);
+                    return static_cast<bool>(file);
+                },
+                [&](const char* data, size_t size) {
+                    if (pending.empty() && size >= kWriteBytes) {
+                        written = write(data, size);
+                    } else {
+                        pending.append(data, size);
+                        written = pending.size() < kWriteBytes || flush();
+                    }
+                    return written;
+                },
+                &control);
+            if (shared->result.Success()) written = written && flush();
+        } catch (...) {
+            written = false;  // out of memory, say: the photo failed and its file goes with its handle
+        }
+        // An empty body is no photo.
+        const bool ok = file && written && shared->result.Success() && shared->result.received > 0;
+        if (ok) shared->file = std::move(file);  // handed over only when the waiting side still waits
+        if (!control.TryFinish()) shared->file.Reset();
+    };
+}
 
+PhotoDownload Outcome(PhotoShared& shared, TaskOutcome outcome) {
     PhotoDownload download;
     switch (outcome) {
         case TaskOutcome::Done:
-            download.status = shared->result.status;
-            if (shared->file) {
+            download.status = shared.result.status;
+            if (shared.file) {
                 download.outcome = PhotoOutcome::Saved;
-                download.file = std::move(shared->file);
-            } else if (shared->noRoom) {
+                download.file = std::move(shared.file);
+            } else if (shared.noRoom) {
                 download.outcome = PhotoOutcome::NoRoom;
             } else {
                 download.outcome =
-                    shared->result.failure == Http::Failure::TimedOut ? PhotoOutcome::TimedOut : PhotoOutcome::Failed;
+                    shared.result.failure == Http::Failure::TimedOut ? PhotoOutcome::TimedOut : PhotoOutcome::Failed;
             }
             break;
         case TaskOutcome::TimedOut: download.outcome = PhotoOutcome::TimedOut; break;
@@ -224,6 +217,61 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
         case TaskOutcome::NotStarted: download.outcome = PhotoOutcome::Failed; break;
     }
     return download;
+}
+
+}  // namespace
+
+struct PhotoRun::Queued {
+    Queued(const std::wstring& address, const PhotoRun& run)
+        : url(address),
+          shared(std::make_shared<PhotoShared>(
+              PhotoShared{address, run.folder_, NewPartName(run.folder_), run.reserve_, run.allowHost_, {}, {}, false})),
+          task(PhotoWork(shared, run.limitMs_), TaskLimits{run.limitMs_, INFINITE}) {}
+    std::wstring url;
+    std::shared_ptr<PhotoShared> shared;
+    QueuedTask task;
+};
+
+PhotoRun::PhotoRun(std::wstring folder, DWORD limitMs, std::vector<std::wstring> upcoming, std::uint64_t reserveBytes,
+                   Http::HostGuard allowHost)
+    : folder_(std::move(folder)),
+      limitMs_(limitMs),
+      upcoming_(std::move(upcoming)),
+      reserve_(reserveBytes),
+      allowHost_(allowHost) {}
+
+PhotoRun::~PhotoRun() = default;
+
+PhotoDownload PhotoRun::Download(const std::wstring& url) {
+    std::unique_ptr<Queued> current;
+    if (!ahead_.empty() && ahead_.front()->url == url) {
+        current = std::move(ahead_.front());
+        ahead_.pop_front();
+    } else {
+        ahead_.clear();  // the caller left the announced order: what was on its way is given up
+        current = std::make_unique<Queued>(url, *this);
+        while (nextUpcoming_ < upcoming_.size() && upcoming_[nextUpcoming_++] != url) {
+        }
+    }
+    while (ahead_.size() < kPhotosAhead && nextUpcoming_ < upcoming_.size()) {
+        auto next = std::make_unique<Queued>(upcoming_[nextUpcoming_++], *this);
+        const QueuedTask& before = ahead_.empty() ? current->task : ahead_.back()->task;
+        // The one before has already ended: nothing runs now, so this one starts here.
+        if (!next->task.Follow(before)) next->task.Start();
+        ahead_.push_back(std::move(next));
+    }
+    const TaskOutcome outcome = current->task.WaitPumping();
+    return Outcome(*current->shared, outcome);
+}
+
+void PhotoRun::Stop() noexcept {
+    nextUpcoming_ = upcoming_.size();
+    ahead_.clear();
+}
+
+PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
+                                 std::uint64_t reserveBytes, Http::HostGuard allowHost) {
+    return PhotoRun(folder, limitMs, {}, reserveBytes, allowHost).Download(url);
 }
 
 bool KeepPhoto(PhotoDownload& download, const std::wstring& path) {

@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "winmsg/win/Handles.h"
 #include "Http.h"
@@ -32,6 +35,37 @@ struct PhotoDownload {
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
                                  std::uint64_t reserveBytes = kDiskReserveBytes,
                                  Http::HostGuard allowHost = &Http::AllowedHost);
+
+// The photos of one run, one after another into one folder. While the caller names and keeps one photo, the
+// next ones are already on their way: the worker that brought a photo asks for the next at once, without a trip
+// through the waiting thread, at most kPhotosAhead ahead of the caller. Each photo keeps its own time limit,
+// counted from its own request.
+inline constexpr size_t kPhotosAhead = 2;
+
+class PhotoRun {
+public:
+    // `upcoming`: the photos the caller will ask for, in that order.
+    PhotoRun(std::wstring folder, DWORD limitMs, std::vector<std::wstring> upcoming = {},
+             std::uint64_t reserveBytes = kDiskReserveBytes, Http::HostGuard allowHost = &Http::AllowedHost);
+    ~PhotoRun();  // photos asked for ahead and never taken are given up, and their part files go
+    PhotoRun(const PhotoRun&) = delete;
+    PhotoRun& operator=(const PhotoRun&) = delete;
+
+    // `url`'s photo, as DownloadToTempFile brings it; asked for now unless it was on its way.
+    PhotoDownload Download(const std::wstring& url);
+    // Nothing more is asked for ahead, and what was is given up: the caller stops after the photo it waits for.
+    void Stop() noexcept;
+
+private:
+    struct Queued;
+    std::wstring folder_;
+    DWORD limitMs_;
+    std::vector<std::wstring> upcoming_;
+    size_t nextUpcoming_ = 0;
+    std::uint64_t reserve_;
+    Http::HostGuard allowHost_;
+    std::deque<std::unique_ptr<Queued>> ahead_;
+};
 
 // Gives a saved photo its name: the part file becomes `path`, replacing a file of that name, and is no longer
 // deleted when its handle closes. The handle stays open (for the Mark of the Web); false when the photo could

@@ -548,3 +548,40 @@ TEST(PhotoTransfer, AKeptConnectionLastsWhileAPhotoUsesItAndAKeptServerIsStillJu
 }
 
 }  // namespace
+
+TEST(PhotoTransfer, TheNextPhotosAreAskedForWhileOneIsKeptAtMostTwoAheadAndThoseNeverTakenGoAtOnce) {
+    std::mutex lock;
+    std::vector<std::string> asked;
+    loopback::Server server([&](Connection& c) {
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            asked.push_back(RequestLine(c.Request()));
+        }
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
+        c.Cut();
+    });
+    const auto askedSoFar = [&] {
+        const std::lock_guard<std::mutex> hold(lock);
+        return asked;
+    };
+    Folder folder;
+    {
+        PhotoRun run(folder.Path(), 5000, {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg"),
+                                           server.Url(L"/4.jpg")},
+                     0, &TestServerOnly);
+        PhotoDownload first = run.Download(server.Url(L"/1.jpg"));
+        ASSERT_EQ(first.outcome, PhotoOutcome::Saved);
+        for (int i = 0; i < 300 && askedSoFar().size() < 3; ++i) Sleep(10);
+        Sleep(300);
+        EXPECT_EQ(askedSoFar(), (std::vector<std::string>{"GET /1.jpg", "GET /2.jpg", "GET /3.jpg"}))
+            << "two photos ahead of the one taken, no more";
+        PhotoDownload second = run.Download(server.Url(L"/2.jpg"));
+        EXPECT_EQ(second.outcome, PhotoOutcome::Saved);
+        for (int i = 0; i < 300 && askedSoFar().size() < 4; ++i) Sleep(10);
+        EXPECT_EQ(askedSoFar().size(), 4u);
+        run.Stop();
+        for (int i = 0; i < 100 && folder.Files() > 2; ++i) Sleep(10);
+        EXPECT_EQ(folder.Files(), 2u) << "a stopped run gives up the photos asked for ahead at once";
+    }
+    EXPECT_EQ(folder.Files(), 0u) << "photos never taken, and those taken but not kept, leave nothing";
+}
