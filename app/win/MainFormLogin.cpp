@@ -3,6 +3,7 @@
 #include "services/win/CryptText.h"
 #include "services/FormEncoding.h"
 #include "services/win/Http.h"
+#include "services/win/HttpText.h"
 #include "app/LoginRules.h"
 #include "MainForm.h"
 #include "winmsg/win/MessagePump.h"

@@ -4,16 +4,14 @@
 #include <atomic>
 #include <cstdint>
 #include <cwctype>
-#include <list>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <utility>
 
 #include "services/AddressGuard.h"
-#include "services/FormEncoding.h"
 #include "winmsg/win/Handles.h"
+#include "HttpKept.h"
 
 namespace Http {
 namespace {
@@ -23,21 +21,9 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
                                 INTERNET_FLAG_NO_AUTO_REDIRECT;
 // The most one read takes: a whole photo of the usual size.
 constexpr DWORD kReadBytes = 256 * 1024;
-// Connect handles kept for later requests: the servers of one album and its pages, with room to spare.
-constexpr size_t kKeptConnections = 8;
-// How long the cookie store's answer for a folder serves requests there, unless another request came between;
-// the folders whose answers are kept.
-constexpr ULONGLONG kCookiesFreshMs = 10000;
-constexpr size_t kKeptCookieFolders = 64;
 // How long a worker that gave up waits for the platform to let go of the request: a call blocked in the socket
 // ends with the next byte or its time-out. Less than the waiting side's wind-up, which covers it.
 constexpr DWORD kLastNoticeMs = 2500;
-// Far above any real page or login answer: a server sending without end fails the transfer instead of
-// filling the memory.
-constexpr size_t kPageLimitBytes = 64u << 20;
-constexpr size_t kLoginAnswerLimitBytes = 4u << 20;
-// A probe's answer is read only to end the request cleanly.
-constexpr size_t kProbeLimitBytes = 1u << 20;
 
 // One request's link with the status callback. Asynchronous calls finish on the platform's own threads, maybe
 // after the transfer was given up: whatever such a call writes lives here, and the callback keeps a reference
@@ -93,59 +79,6 @@ HINTERNET Session() {
     }();
     return session;
 }
-
-void SetTimeouts(HINTERNET handle, const Timeouts& t) {
-    // Wine honours send and receive time-outs only on connect and request handles, not on the session, and
-    // only as they stand when the request is sent.
-    DWORD connect = t.connectMs, send = t.sendMs, receive = t.receiveMs;
-    InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-    InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
-    InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
-}
-
-// Connect handles kept for later requests to the same server, so that each photo of an album does not make and
-// close one of its own. The platform keeps the sockets themselves per server; this keeps the handles that lead to
-// them. Keyed by scheme, host, port and time-outs, since a handle carries its time-outs to its requests. Closing a
-// connect handle would close the requests made from it: each request holds a reference, and a handle leaves only
-// once the last one has ended. Like the session, it is never torn down with the other statics.
-class KeptConnections {
-public:
-    using Ref = std::shared_ptr<UniqueInternet>;
-
-    static KeptConnections& Instance() {
-        static auto* const kept = new KeptConnections;
-        return *kept;
-    }
-
-    // The handle for `host`, which the address rules have just judged; null when none could be made.
-    Ref Get(HINTERNET session, INTERNET_SCHEME scheme, const std::wstring& host, INTERNET_PORT port,
-            const Timeouts& t) {
-        std::wstring key = std::to_wstring(scheme) + L" " + std::to_wstring(port) + L" " +
-                           std::to_wstring(t.connectMs) + L" " + std::to_wstring(t.sendMs) + L" " +
-                           std::to_wstring(t.receiveMs) + L" " + host;
-        {
-            const std::lock_guard<std::mutex> hold(lock_);
-            for (auto it = kept_.begin(); it != kept_.end(); ++it) {
-                if (it->first != key) continue;
-                kept_.splice(kept_.begin(), kept_, it);  // most recently used first
-                return kept_.front().second;
-            }
-        }
-        UniqueInternet connection(
-            InternetConnectW(session, host.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-        if (!connection) return nullptr;
-        SetTimeouts(connection.Get(), t);
-        Ref ref = std::make_shared<UniqueInternet>(std::move(connection));
-        const std::lock_guard<std::mutex> hold(lock_);
-        kept_.emplace_front(std::move(key), ref);
-        if (kept_.size() > kKeptConnections) kept_.pop_back();  // closes once its last request has ended
-        return ref;
-    }
-
-private:
-    std::mutex lock_;
-    std::list<std::pair<std::wstring, Ref>> kept_;
-};
 
 // A header's whole text; empty when absent.
 std::wstring HeaderText(HINTERNET request, DWORD info) {
@@ -238,104 +171,6 @@ std::optional<std::wstring> Resolve(const std::wstring& base, const std::wstring
     }
     return std::nullopt;
 }
-
-// The session's cookies for requests with `keptCookies` (see Http.h). Any other request may change the store (an
-// answer's Set-Cookie is stored by the platform): it makes every kept answer stale. Never torn down with the other
-// statics.
-class KeptCookies {
-public:
-    static KeptCookies& Instance() {
-        static auto* const kept = new KeptCookies;
-        return *kept;
-    }
-
-    // "Cookie: ...\r\n" for the folder of `url`, or nothing.
-    std::wstring Header(const std::wstring& url) {
-        const std::wstring folder = FolderOf(url);
-        const ULONGLONG now = GetTickCount64();
-        const unsigned epoch = epoch_.load();
-        {
-            const std::lock_guard<std::mutex> hold(lock_);
-            const auto it = kept_.find(folder);
-            if (it != kept_.end() && it->second.epoch == epoch && now - it->second.at < kCookiesFreshMs)
-                return it->second.header;
-        }
-        std::wstring header = Ask(folder);
-        const std::lock_guard<std::mutex> hold(lock_);
-        if (kept_.size() >= kKeptCookieFolders) kept_.clear();
-        kept_[folder] = {header, epoch, now};
-        return header;
-    }
-
-    // The store may have changed.
-    void Changed() noexcept { ++epoch_; }
-
-    // An answer that the platform has read, and whose cookies it has stored: the kept answers are stale when it set
-    // any.
-    void Read(HINTERNET request) noexcept {
-        DWORD index = 0, size = 0;
-        if (HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, nullptr, &size, &index) ||
-            GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND)
-            Changed();
-    }
-
-    // Stores the cookies of an answer to `url` that the platform was told to leave alone.
-    void StoreFrom(HINTERNET request, const std::wstring& url) {
-        bool stored = false;
-        for (DWORD index = 0;;) {
-            const DWORD at = index;
-            std::wstring value(255, L'\0');
-            DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-            if (!HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, value.data(), &size, &index)) {
-                if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-                value.resize(size / sizeof(wchar_t));
-                size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-                index = at;
-                if (!HttpQueryInfoW(request, HTTP_QUERY_SET_COOKIE, value.data(), &size, &index)) break;
-            }
-            value.resize(size / sizeof(wchar_t));
-            stored |= InternetSetCookieExW(url.c_str(), nullptr, value.c_str(), INTERNET_COOKIE_HTTPONLY, 0) != 0;
-            if (index == at) break;  // a platform that does not move on would loop for ever
-        }
-        if (stored) Changed();
-    }
-
-private:
-    struct Kept {
-        std::wstring header;
-        unsigned epoch = 0;
-        ULONGLONG at = 0;
-    };
-
-    // The address up to the last "/" of its path: what the store answers for a file there is the same.
-    static std::wstring FolderOf(const std::wstring& url) {
-        const size_t authority = url.find(L"://");
-        const size_t pathStart = authority == std::wstring::npos ? std::wstring::npos : url.find(L'/', authority + 3);
-        if (pathStart == std::wstring::npos) return url.substr(0, url.find_first_of(L"?#")) + L"/";
-        const size_t end = url.find_first_of(L"?#", pathStart);
-        return url.substr(0, url.rfind(L'/', end == std::wstring::npos ? std::wstring::npos : end - 1) + 1);
-    }
-
-    static std::wstring Ask(const std::wstring& folder) {
-        std::wstring cookies(1024, L'\0');
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            DWORD size = static_cast<DWORD>(cookies.size());
-            if (InternetGetCookieExW(folder.c_str(), nullptr, cookies.data(), &size, INTERNET_COOKIE_HTTPONLY,
-                                     nullptr)) {
-                cookies.resize(wcsnlen(cookies.c_str(), cookies.size()));
-                return cookies.empty() ? std::wstring() : L"Cookie: " + cookies + L"\r\n";
-            }
-            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};  // none: ERROR_NO_MORE_ITEMS
-            cookies.assign(static_cast<size_t>(size) + 1, L'\0');
-        }
-        return {};
-    }
-
-    std::mutex lock_;
-    std::map<std::wstring, Kept> kept_;
-    std::atomic<unsigned> epoch_{0};
-};
-
 // A worker's view of one request: it alone calls anything on the handle, and waits for each call that the
 // platform finishes later together with the task's deadline and give-up. Closing the handle ends the request.
 class Call {
@@ -405,17 +240,6 @@ private:
 
 bool AllowedHost(std::wstring_view host) {
     return AddressGuard::IsAllowedHost(host);
-}
-
-Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs) {
-    return [body, limitBytes, limitMs, start = ULONGLONG{0}](const char* data, size_t size) mutable {
-        const ULONGLONG now = GetTickCount64();
-        if (start == 0) start = now;
-        if (body->size() + size > limitBytes) return false;
-        if (limitMs != 0 && now - start >= limitMs) return false;
-        body->append(data, size);
-        return true;
-    };
 }
 
 Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskControl* control) {
@@ -589,129 +413,6 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         result.failure = cut ? Failure::CutShort : Failure::None;
         return result;
     }
-}
-
-Result PostForm(const std::wstring& url, std::string_view body, std::string* response, const Timeouts& timeouts,
-                HostGuard allowHost) {
-    // A worker given up on may still write while the waiting side reads what arrived: both under the lock.
-    struct Shared {
-        std::mutex lock;
-        DWORD status = 0;
-        std::string answer;
-        Result result;
-    };
-    auto shared = std::make_shared<Shared>();
-    const TaskOutcome outcome = RunBlocking(
-        [shared, url, body = std::string(body), timeouts, allowHost](TaskControl& control) {
-            const Sink collect = Collect(&shared->answer, kLoginAnswerLimitBytes, 0);
-            Request request{L"POST", url, body, L"CONTENT-TYPE: application/x-www-form-urlencoded\r\n", timeouts};
-            request.allowHost = allowHost;
-            const Result result = Perform(
-                request,
-                [shared](DWORD status, std::optional<std::uint64_t>) {
-                    const std::lock_guard<std::mutex> hold(shared->lock);
-                    shared->status = status;
-                    return true;
-                },
-                [shared, &collect](const char* data, size_t size) {
-                    const std::lock_guard<std::mutex> hold(shared->lock);
-                    return collect(data, size);
-                },
-                &control);
-            shared->result = result;  // read only once this worker has ended
-        },
-        timeouts.Total());
-
-    Result result;
-    const std::lock_guard<std::mutex> hold(shared->lock);
-    if (outcome == TaskOutcome::Done) {
-        result = shared->result;
-    } else if (outcome == TaskOutcome::TimedOut) {
-        result.failure = Failure::TimedOut;
-        result.status = shared->status;
-        result.received = shared->answer.size();
-    }
-    if (response) *response = shared->answer;
-    return result;
-}
-
-std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& charset, TaskLimits limits,
-                              TaskCanceller* canceller, HostGuard allowHost) {
-    struct Shared {
-        std::string body;
-        Result result;
-    };
-    auto shared = std::make_shared<Shared>();
-    const TaskOutcome outcome = RunWhilePumping(
-        [shared, url, limits, allowHost](TaskControl& control) {
-            // WinINet's own receive time-out is the idle limit; the task's limits end the rest.
-            const Timeouts timeouts{10000, 10000, limits.idleMs};
-            Request request{L"GET", url, {}, nullptr, timeouts};
-            request.allowHost = allowHost;
-            shared->result = Perform(request, nullptr, Collect(&shared->body, kPageLimitBytes, 0), &control);
-        },
-        limits, canceller);
-    if (outcome != TaskOutcome::Done || !shared->result.Ok()) return std::nullopt;
-
-    Page page;
-    page.status = shared->result.status;
-    if (shared->body.empty()) return page;
-    auto text = BytesToText(shared->body, charset);
-    if (!text) return std::nullopt;
-    page.text = std::move(*text);
-    return page;
-}
-
-void SendAndForget(const std::wstring& url) {
-    (void)RunDetached([url] {
-        static constexpr Timeouts kProbeTimeouts{10000, 10000, 20000};
-        try {
-            size_t left = kProbeLimitBytes;
-            (void)Perform(
-                Request{L"GET", url, {}, nullptr, kProbeTimeouts}, nullptr,
-                [&left](const char*, size_t size) {
-                    if (size > left) return false;
-                    left -= size;
-                    return true;
-                },
-                nullptr);
-        } catch (const std::bad_alloc&) {
-            // Nobody waits for this answer, and nobody misses it.
-        }
-    });
-}
-
-std::optional<std::wstring> BytesToText(std::string_view bytes, const std::wstring& charset) {
-    UINT codePage = 0;
-    if (_wcsicmp(charset.c_str(), L"UTF-8") == 0 || _wcsicmp(charset.c_str(), L"UTF8") == 0) {
-        codePage = CP_UTF8;
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    } else if (_wcsicmp(charset.c_str(), L"GBK") == 0 || _wcsicmp(charset.c_str(), L"GB2312") == 0) {
-        codePage = 936;
-    } else {
-        return std::nullopt;
-    }
-    if (bytes.empty()) return std::wstring();
-    const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return std::nullopt;
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), length, text.data(), size);
-    return text;
-}
-
-std::wstring URLEncode(std::wstring_view text) {
-    std::wstring out;
-    out.reserve(text.size());
-    for (const wchar_t ch : text) {
-        unsigned char bytes[2] = {};
-        const int n = WideCharToMultiByte(CP_ACP, 0, &ch, 1, reinterpret_cast<char*>(bytes), 2, nullptr, nullptr);
-        int code = '?';
-        if (n == 1) code = bytes[0];
-        if (n == 2) code = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]));
-        out += FormEncoding::EncodeChar(n > 0 ? ch : L'?', code);
-    }
-    return out;
 }
 
 }  // namespace Http

@@ -109,11 +109,4 @@ inline constexpr TaskLimits kPageLimits{5 * 60 * 1000, 60 * 1000};
 // GET whose answer nobody waits for: it runs on the pool and ends on its own time-outs.
 void SendAndForget(const std::wstring& url);
 
-// Decodes bytes in a named character set ("UTF-8"; "GBK"/"GB2312" as code page 936). nullopt when the
-// set is unknown or the bytes are not valid in it.
-[[nodiscard]] std::optional<std::wstring> BytesToText(std::string_view bytes, const std::wstring& charset);
-
-// The login form body's encoding: double-byte characters become %XX%YY of their ANSI bytes.
-std::wstring URLEncode(std::wstring_view text);
-
 }  // namespace Http

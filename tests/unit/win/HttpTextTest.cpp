@@ -10,6 +10,7 @@
 
 #include "services/AddressGuard.h"
 #include "services/win/Http.h"
+#include "services/win/HttpText.h"
 #include "winmsg/win/MessagePump.h"
 
 namespace {
