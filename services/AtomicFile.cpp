@@ -1,7 +1,7 @@
+#include "AtomicFile.h"
+
 #include <cstdio>
 #include <string>
-
-#include "FileCFG.h"
 
 #ifdef _WIN32
 #include <windows.h>

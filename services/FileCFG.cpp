@@ -3,6 +3,8 @@
 #include <exception>
 #include <fstream>
 
+#include "AtomicFile.h"
+
 namespace {
 
 // Lower-cases ASCII letters only, stepping over double-byte characters of the ANSI code page: a trail byte

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "AtomicFile.h"  // FileCFG's users create the file with it
+
 class FileCFG {
 public:
     // The three lines of a freshly created settings file.
@@ -39,6 +41,3 @@ private:
 
     std::optional<std::vector<std::string>> lines_;
 };
-
-// Writes the bytes to a temporary file beside `file`, flushes it and renames it over `file`.
-[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
