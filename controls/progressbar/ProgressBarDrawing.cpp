@@ -90,10 +90,10 @@ std::wstring FormatNumber(double value, wchar_t decimalSeparator) {
 }
 
 std::optional<std::wstring> CaptionText(const ProgressBarModel& model, wchar_t decimalSeparator) {
-    switch (model.TextStyle()) {
+    switch (model.Props().TextStyle) {
         case 1: return std::to_wstring(model.Value());
-        case 2: return FormatNumber(Percentage(model.Value(), model.Max()), decimalSeparator) + L"%";
-        case 3: return model.Text();
+        case 2: return FormatNumber(Percentage(model.Value(), model.Props().Max), decimalSeparator) + L"%";
+        case 3: return model.Props().Text;
         default: return std::nullopt;
     }
 }
@@ -108,10 +108,10 @@ int Clamp(std::int64_t v) noexcept {
 
 BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const ThemeTable& c) noexcept {
     BarPlan plan;
-    const double p = Percentage(model.Value(), model.Max());
+    const double p = Percentage(model.Value(), model.Props().Max);
     const bool filled = model.Value() >= 1;
     auto add = [&plan](const GradientRect& r) { plan.rects[static_cast<size_t>(plan.count++)] = r; };
-    if (model.Orientations() == 1) {
+    if (model.Props().Orientations == 1) {
         const int m = Clamp(Nearest(height / 2.0));
         const int l = Clamp(Nearest(width * p / 100.0));
         plan.fillLength = l;
@@ -121,7 +121,7 @@ BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const Them
             add({1, c[F1], c[F2], 0, 0, l, m});
             add({1, c[F3], c[F4], 0, m, l, height});
         }
-    } else if (model.Orientations() == 2) {
+    } else if (model.Props().Orientations == 2) {
         const int m = Clamp(Nearest(width / 2.0));
         const int l = Clamp(Nearest(height * p / 100.0));
         plan.fillLength = l;

@@ -1,15 +1,37 @@
 #pragma once
-// The progress bar's properties with their range rules, and its persisted property set. Every setter stores
-// its value and then tells the change handler the property's name; the window side sends the container's
-// change notification and redraws from there.
+// The progress bar's properties with their range rules, and its persisted property set. Every change stores the
+// value and then tells the change handler the property's name; the window side sends the container's change
+// notification and redraws from there. What each property is persisted as, starts from and tells a screen
+// reader stands in one table (ProgressBarModel.cpp).
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "controls/host/HostTypes.h"
 #include "controls/host/PropertyBag.h"
+
+// As constructed, before a first placement or a persisted set gives the values.
+struct ProgressBarProperties {
+    std::int32_t Value = 0;
+    std::int32_t Max = 0;
+    std::int32_t Min = 0;
+    std::int32_t RoundedValue = 0;
+    bool Enabled = false;
+    std::int32_t Theme = 0;
+    std::int32_t TextStyle = 0;
+    std::int32_t Orientations = 0;
+    std::int32_t TextAlignment = 0;
+    std::wstring Text;
+    OleColor TextEffectColor = 0;
+    std::int32_t TextEffect = 0;
+    OleColor TextForeColor = 0;
+    FontDesc TextFont = DefaultControlFont();
+    OleColor PBSCustomeColor1 = 0;
+    OleColor PBSCustomeColor2 = 0;
+};
 
 class ProgressBarModel {
 public:
@@ -17,39 +39,23 @@ public:
 
     void SetChangeHandler(ChangeHandler handler) { onChange_ = std::move(handler); }
 
-    [[nodiscard]] std::int32_t Value() const noexcept { return value_; }
-    [[nodiscard]] std::int32_t Max() const noexcept { return max_; }
-    [[nodiscard]] std::int32_t Min() const noexcept { return min_; }
-    [[nodiscard]] std::int32_t RoundedValue() const noexcept { return roundedValue_; }
-    [[nodiscard]] bool Enabled() const noexcept { return enabled_; }
-    [[nodiscard]] std::int32_t Theme() const noexcept { return theme_; }
-    [[nodiscard]] std::int32_t TextStyle() const noexcept { return textStyle_; }
-    [[nodiscard]] std::int32_t Orientations() const noexcept { return orientations_; }
-    [[nodiscard]] std::int32_t TextAlignment() const noexcept { return textAlignment_; }
-    [[nodiscard]] const std::wstring& Text() const noexcept { return text_; }
-    [[nodiscard]] OleColor TextEffectColor() const noexcept { return textEffectColor_; }
-    [[nodiscard]] std::int32_t TextEffect() const noexcept { return textEffect_; }
-    [[nodiscard]] OleColor TextForeColor() const noexcept { return textForeColor_; }
-    [[nodiscard]] const FontDesc& TextFont() const noexcept { return textFont_; }
-    [[nodiscard]] OleColor PBSCustomeColor1() const noexcept { return customColor1_; }
-    [[nodiscard]] OleColor PBSCustomeColor2() const noexcept { return customColor2_; }
+    [[nodiscard]] const ProgressBarProperties& Props() const noexcept { return props_; }
 
-    void SetValue(std::int32_t value);
-    void SetMax(std::int32_t value);
-    void SetMin(std::int32_t value);
-    void SetRoundedValue(std::int32_t value);
-    void SetEnabled(bool value);
-    void SetTheme(std::int32_t value);
-    void SetTextStyle(std::int32_t value);
-    void SetOrientations(std::int32_t value);
-    void SetTextAlignment(std::int32_t value);
-    void SetText(std::wstring_view value);
-    void SetTextEffectColor(OleColor value);
-    void SetTextEffect(std::int32_t value);
-    void SetTextForeColor(OleColor value);
-    void SetTextFont(const FontDesc& value);
-    void SetPBSCustomeColor1(OleColor value);
-    void SetPBSCustomeColor2(OleColor value);
+    // Stores one property and notifies its name, even when the value did not change. Max, Min and Value keep
+    // their range first: Max at least 1 and above Min, Min from 0 to below Max, Value inside them; a moved bound
+    // pulls Value along, notified before the bound.
+    template <typename T>
+    void Set(T ProgressBarProperties::*member, std::type_identity_t<T> value);
+
+    // The bar's position, as its owner moves it.
+    [[nodiscard]] std::int32_t Value() const noexcept { return props_.Value; }
+    // Shorthands for callers outside the bar's own code (the main window, the screen-reader tests).
+    void SetValue(std::int32_t value) { Set(&ProgressBarProperties::Value, value); }
+    void SetMax(std::int32_t value) { Set(&ProgressBarProperties::Max, value); }
+    void SetEnabled(bool value) { Set(&ProgressBarProperties::Enabled, value); }
+    void SetText(std::wstring_view value) { Set(&ProgressBarProperties::Text, std::wstring(value)); }
+    void SetTextStyle(std::int32_t value) { Set(&ProgressBarProperties::TextStyle, value); }
+    void SetTextEffect(std::int32_t value) { Set(&ProgressBarProperties::TextEffect, value); }
 
     // A newly placed instance.
     void InitNew(const FontDesc& containerFont);
@@ -57,26 +63,14 @@ public:
     void Read(const PropertyBag& bag, std::wstring_view displayName, const FontDesc& containerFont);
     void Write(PropertyBag& bag, const FontDesc& containerFont) const;
 
+    // What a reader must be told when the property of that name changed.
+    [[nodiscard]] static unsigned ReaderChangesFor(std::wstring_view property) noexcept;
+
 private:
     void Changed(std::wstring_view name) const {
         if (onChange_) onChange_(name);
     }
 
     ChangeHandler onChange_;
-    std::int32_t value_ = 0;
-    std::int32_t max_ = 0;
-    std::int32_t min_ = 0;
-    std::int32_t roundedValue_ = 0;
-    bool enabled_ = false;
-    std::int32_t theme_ = 0;
-    std::int32_t textStyle_ = 0;
-    std::int32_t orientations_ = 0;
-    std::int32_t textAlignment_ = 0;
-    std::wstring text_;
-    OleColor textEffectColor_ = 0;
-    std::int32_t textEffect_ = 0;
-    OleColor textForeColor_ = 0;
-    FontDesc textFont_ = DefaultControlFont();
-    OleColor customColor1_ = 0;
-    OleColor customColor2_ = 0;
+    ProgressBarProperties props_;
 };

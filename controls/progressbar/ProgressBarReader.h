@@ -11,7 +11,5 @@ namespace progressbar {
 
 [[nodiscard]] reader::Description DescribeForReader(const ProgressBarModel& model, const reader::WindowFacts& facts,
                                                     wchar_t decimalSeparator = L'.');
-// What a reader must be told when the property of that name changed.
-[[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) noexcept;
 
 }  // namespace progressbar

@@ -53,17 +53,17 @@ std::optional<reader::Description> ProgressBar::Describe(const reader::WindowFac
 }
 
 unsigned ProgressBar::ReaderChangesFor(std::wstring_view property) const noexcept {
-    return progressbar::ReaderChangesFor(property);
+    return ProgressBarModel::ReaderChangesFor(property);
 }
 
 void ProgressBar::OnPropertyChanged(std::wstring_view name) {
-    if (name == L"TextFont") Surface().SetFont(model_.TextFont());
+    if (name == L"TextFont") Surface().SetFont(model_.Props().TextFont);
     Site().PropertyChanged(name);
     Redraw();
 }
 
 void ProgressBar::GradientTwoColor(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
-                                    int lTop, int lWidth, int lHeight) noexcept {
+                                   int lTop, int lWidth, int lHeight) noexcept {
     using namespace progressbar;
     // Any other mode would make GradientFill read the rectangle as a triangle, past the end of the mesh.
     if (direction != 0 && direction != 1) return;
@@ -84,8 +84,8 @@ void ProgressBar::GradientTwoColor(HDC objectHdc, int direction, OleColor startC
 }
 
 void ProgressBar::DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
-                                         OleColor topLeftColor, OleColor topRightColor, OleColor bottomLeftColor,
-                                         OleColor bottomRightColor) {
+                                        OleColor topLeftColor, OleColor topRightColor, OleColor bottomLeftColor,
+                                        OleColor bottomRightColor) {
     using namespace progressbar;
     if (lWidth <= 0 || lHeight <= 0) return;
     const OleColor tl = TranslateColor(topLeftColor), tr = TranslateColor(topRightColor);
@@ -133,12 +133,12 @@ void ProgressBar::Redraw() noexcept {
     if (!dc) return;
     const int w = surface.ScaleWidth();
     const int h = surface.ScaleHeight();
-    const int r = model_.RoundedValue();
-    const bool enabled = model_.Enabled();
+    const int r = model_.Props().RoundedValue;
+    const bool enabled = model_.Props().Enabled;
 
     ApplyRegion(w, h, r);
-    if (FillThemeTable(model_.Theme(), TranslateColor(model_.PBSCustomeColor1()),
-                       TranslateColor(model_.PBSCustomeColor2()), table_))
+    if (FillThemeTable(model_.Props().Theme, TranslateColor(model_.Props().PBSCustomeColor1),
+                       TranslateColor(model_.Props().PBSCustomeColor2), table_))
         tableGray_ = false;
     // The table itself turns grey: a value that is no theme keeps it as it is, grey included. Once only: grey
     // taken again of a light grey comes out one lighter, and every redraw would fade the bar towards white.
@@ -163,7 +163,7 @@ void ProgressBar::Redraw() noexcept {
 
     const std::optional<std::wstring> caption = CaptionText(model_, DecimalSeparator());
     std::wstring drawn;
-    if (caption && model_.TextEffect() >= 1 && model_.TextEffect() <= 5) {
+    if (caption && model_.Props().TextEffect >= 1 && model_.Props().TextEffect <= 5) {
         DrawCaption(*caption);
         drawn = *caption;
     }
@@ -174,13 +174,14 @@ void ProgressBar::Redraw() noexcept {
 void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
     using namespace progressbar;
     HDC dc = Surface().Dc();
-    const bool enabled = model_.Enabled();
+    const bool enabled = model_.Props().Enabled;
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    const Point at =
-        TextPosition(model_.TextAlignment(), Surface().ScaleWidth(), Surface().ScaleHeight(), extent.cx, extent.cy);
-    const EffectCopies copies = CopiesForEffect(model_.TextEffect(), at, DrawColor(model_.TextForeColor(), enabled),
-                                                DrawColor(model_.TextEffectColor(), enabled));
+    const Point at = TextPosition(model_.Props().TextAlignment, Surface().ScaleWidth(), Surface().ScaleHeight(),
+                                  extent.cx, extent.cy);
+    const EffectCopies copies =
+        CopiesForEffect(model_.Props().TextEffect, at, DrawColor(model_.Props().TextForeColor, enabled),
+                        DrawColor(model_.Props().TextEffectColor, enabled));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = GetTextColor(dc);
     for (int i = 0; i < copies.count; ++i) {

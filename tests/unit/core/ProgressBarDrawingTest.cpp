@@ -119,19 +119,19 @@ TEST(ProgressBarDrawing, PercentageIsWrittenWithUpToFifteenSignificantDigits) {
 TEST(ProgressBarDrawing, CaptionFollowsTextStyle) {
     ProgressBarModel model;
     model.InitNew(DefaultControlFont());
-    model.SetMax(3);
+    model.Set(&ProgressBarProperties::Max, 3);
     model.SetValue(1);
-    model.SetMin(1);  // Min plays no part in the percentage
-    model.SetText(L"下载");
-    model.SetTextStyle(1);
+    model.Set(&ProgressBarProperties::Min, 1);  // Min plays no part in the percentage
+    model.Set(&ProgressBarProperties::Text, L"下载");
+    model.Set(&ProgressBarProperties::TextStyle, 1);
     EXPECT_EQ(CaptionText(model), L"1");
-    model.SetTextStyle(2);
+    model.Set(&ProgressBarProperties::TextStyle, 2);
     EXPECT_EQ(CaptionText(model), L"33.3333333333333%");
-    model.SetTextStyle(3);
+    model.Set(&ProgressBarProperties::TextStyle, 3);
     EXPECT_EQ(CaptionText(model), L"下载");
-    model.SetTextStyle(0);
+    model.Set(&ProgressBarProperties::TextStyle, 0);
     EXPECT_FALSE(CaptionText(model).has_value());
-    model.SetTextStyle(4);
+    model.Set(&ProgressBarProperties::TextStyle, 4);
     EXPECT_FALSE(CaptionText(model).has_value());
 }
 
@@ -139,9 +139,9 @@ TEST(ProgressBarDrawing, CaptionFollowsTextStyle) {
 ProgressBarModel Bar(int value, int orientation = 1, int max = 100) {
     ProgressBarModel model;
     model.InitNew(DefaultControlFont());
-    model.SetMax(max);
+    model.Set(&ProgressBarProperties::Max, max);
     model.SetValue(value);
-    model.SetOrientations(orientation);
+    model.Set(&ProgressBarProperties::Orientations, orientation);
     return model;
 }
 
@@ -185,7 +185,7 @@ TEST(ProgressBarDrawing, FillDependsOnValueAtLeastOneNotOnLength) {
     EXPECT_EQ(tiny.fillLength, 0);
 
     ProgressBarModel ranged = Bar(20);
-    ranged.SetMin(20);
+    ranged.Set(&ProgressBarProperties::Min, 20);
     EXPECT_EQ(PlanBar(ranged, 200, 15, c).fillLength, 40);  // Value ÷ Max, not (Value − Min) ÷ (Max − Min)
 }
 

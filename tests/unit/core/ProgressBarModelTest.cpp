@@ -32,26 +32,26 @@ protected:
 using Names = std::vector<std::wstring>;
 
 TEST_F(ProgressBarModelTest, MaxIsAtLeastOneAndAboveMin) {
-    model.SetMax(0);
-    EXPECT_EQ(model.Max(), 1);
-    model.SetMax(-20);
-    EXPECT_EQ(model.Max(), 1);
+    model.Set(&ProgressBarProperties::Max, 0);
+    EXPECT_EQ(model.Props().Max, 1);
+    model.Set(&ProgressBarProperties::Max, -20);
+    EXPECT_EQ(model.Props().Max, 1);
 
-    model.SetMax(100);
-    model.SetMin(10);
-    model.SetMax(5);
-    EXPECT_EQ(model.Max(), 11);
-    model.SetMax(10);  // equal to Min is not enough either
-    EXPECT_EQ(model.Max(), 11);
+    model.Set(&ProgressBarProperties::Max, 100);
+    model.Set(&ProgressBarProperties::Min, 10);
+    model.Set(&ProgressBarProperties::Max, 5);
+    EXPECT_EQ(model.Props().Max, 11);
+    model.Set(&ProgressBarProperties::Max, 10);  // equal to Min is not enough either
+    EXPECT_EQ(model.Props().Max, 11);
 }
 
 TEST_F(ProgressBarModelTest, MinStaysBelowMaxAndIsNeverNegative) {
     model.SetValue(50);
-    model.SetMin(100);
-    EXPECT_EQ(model.Min(), 99);
+    model.Set(&ProgressBarProperties::Min, 100);
+    EXPECT_EQ(model.Props().Min, 99);
     EXPECT_EQ(model.Value(), 99);
-    model.SetMin(-5);
-    EXPECT_EQ(model.Min(), 0);
+    model.Set(&ProgressBarProperties::Min, -5);
+    EXPECT_EQ(model.Props().Min, 0);
     EXPECT_EQ(model.Value(), 99);  // raising the range pulls Value along, lowering it does not
 }
 
@@ -60,7 +60,7 @@ TEST_F(ProgressBarModelTest, ValueIsKeptInsideTheRange) {
     EXPECT_EQ(model.Value(), 100);
     model.SetValue(-1);
     EXPECT_EQ(model.Value(), 0);
-    model.SetMin(20);
+    model.Set(&ProgressBarProperties::Min, 20);
     EXPECT_EQ(model.Value(), 20);
     model.SetValue(7);
     EXPECT_EQ(model.Value(), 20);
@@ -69,45 +69,45 @@ TEST_F(ProgressBarModelTest, ValueIsKeptInsideTheRange) {
 TEST_F(ProgressBarModelTest, LoweringMaxBelowValueNotifiesValueBeforeMax) {
     model.SetValue(80);
     log.clear();
-    model.SetMax(60);
+    model.Set(&ProgressBarProperties::Max, 60);
     EXPECT_EQ(model.Value(), 60);
     EXPECT_EQ(log, (Names{L"Value", L"Max"}));
 
     log.clear();
-    model.SetMax(200);  // Value inside: only Max
+    model.Set(&ProgressBarProperties::Max, 200);  // Value inside: only Max
     EXPECT_EQ(log, (Names{L"Max"}));
 }
 
 TEST_F(ProgressBarModelTest, RaisingMinAboveValueNotifiesValueBeforeMin) {
     model.SetValue(10);
     log.clear();
-    model.SetMin(30);
+    model.Set(&ProgressBarProperties::Min, 30);
     EXPECT_EQ(log, (Names{L"Value", L"Min"}));
 }
 
 TEST_F(ProgressBarModelTest, EverySetterNotifiesByItsPersistedNameEvenWithoutChange) {
     model.SetValue(model.Value());
-    model.SetRoundedValue(-3);
+    model.Set(&ProgressBarProperties::RoundedValue, -3);
     model.SetEnabled(false);
-    model.SetTheme(42);
-    model.SetTextStyle(9);
-    model.SetOrientations(7);
-    model.SetTextAlignment(0);
-    model.SetText(L"");
-    model.SetTextEffectColor(0x123456);
-    model.SetTextEffect(-1);
-    model.SetTextForeColor(0x80000012);
-    model.SetTextFont(ContainerFont());
-    model.SetPBSCustomeColor1(1);
-    model.SetPBSCustomeColor2(2);
+    model.Set(&ProgressBarProperties::Theme, 42);
+    model.Set(&ProgressBarProperties::TextStyle, 9);
+    model.Set(&ProgressBarProperties::Orientations, 7);
+    model.Set(&ProgressBarProperties::TextAlignment, 0);
+    model.Set(&ProgressBarProperties::Text, L"");
+    model.Set(&ProgressBarProperties::TextEffectColor, 0x123456);
+    model.Set(&ProgressBarProperties::TextEffect, -1);
+    model.Set(&ProgressBarProperties::TextForeColor, 0x80000012);
+    model.Set(&ProgressBarProperties::TextFont, ContainerFont());
+    model.Set(&ProgressBarProperties::PBSCustomeColor1, 1);
+    model.Set(&ProgressBarProperties::PBSCustomeColor2, 2);
     EXPECT_EQ(log, (Names{L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextStyle", L"Orientations",
                           L"TextAlignment", L"Text", L"TextEffectColor", L"TextEffect", L"TextForeColor", L"TextFont",
                           L"PBSCustomeColor1", L"PBSCustomeColor2"}));
     // Out-of-table values are stored as given; only the range is corrected.
-    EXPECT_EQ(model.RoundedValue(), -3);
-    EXPECT_EQ(model.Theme(), 42);
-    EXPECT_EQ(model.TextEffect(), -1);
-    EXPECT_EQ(model.TextForeColor(), 0x80000012u);
+    EXPECT_EQ(model.Props().RoundedValue, -3);
+    EXPECT_EQ(model.Props().Theme, 42);
+    EXPECT_EQ(model.Props().TextEffect, -1);
+    EXPECT_EQ(model.Props().TextForeColor, 0x80000012u);
 }
 
 TEST(ProgressBarNewInstance, StartsWithItsOwnValuesInSetterOrder) {
@@ -120,20 +120,20 @@ TEST(ProgressBarNewInstance, StartsWithItsOwnValuesInSetterOrder) {
     EXPECT_EQ(log,
               (Names{L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextForeColor", L"Text",
                      L"TextAlignment", L"TextEffect", L"TextEffectColor", L"TextStyle", L"Orientations", L"TextFont"}));
-    EXPECT_EQ(model.Max(), 100);
-    EXPECT_EQ(model.Min(), 0);
+    EXPECT_EQ(model.Props().Max, 100);
+    EXPECT_EQ(model.Props().Min, 0);
     EXPECT_EQ(model.Value(), 50);
-    EXPECT_EQ(model.RoundedValue(), 5);
-    EXPECT_TRUE(model.Enabled());
-    EXPECT_EQ(model.Theme(), 1);
-    EXPECT_EQ(model.TextForeColor(), 0u);
-    EXPECT_EQ(model.Text(), L"Q7MX ProgressBar");
-    EXPECT_EQ(model.TextAlignment(), 5);
-    EXPECT_EQ(model.TextEffect(), 5);
-    EXPECT_EQ(model.TextEffectColor(), 0xFFFFFFu);
-    EXPECT_EQ(model.TextStyle(), 3);
-    EXPECT_EQ(model.Orientations(), 1);
-    EXPECT_EQ(model.TextFont(), font);
+    EXPECT_EQ(model.Props().RoundedValue, 5);
+    EXPECT_TRUE(model.Props().Enabled);
+    EXPECT_EQ(model.Props().Theme, 1);
+    EXPECT_EQ(model.Props().TextForeColor, 0u);
+    EXPECT_EQ(model.Props().Text, L"Q7MX ProgressBar");
+    EXPECT_EQ(model.Props().TextAlignment, 5);
+    EXPECT_EQ(model.Props().TextEffect, 5);
+    EXPECT_EQ(model.Props().TextEffectColor, 0xFFFFFFu);
+    EXPECT_EQ(model.Props().TextStyle, 3);
+    EXPECT_EQ(model.Props().Orientations, 1);
+    EXPECT_EQ(model.Props().TextFont, font);
 }
 
 TEST(ProgressBarPersistence, ANewInstanceSavesTheFourPropertiesWhoseDefaultsDiffer) {
@@ -159,22 +159,22 @@ TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
     font.Italic = true;
     ProgressBarModel model;
     model.InitNew(ContainerFont());
-    model.SetOrientations(2);
-    model.SetMax(400);
-    model.SetMin(3);
+    model.Set(&ProgressBarProperties::Orientations, 2);
+    model.Set(&ProgressBarProperties::Max, 400);
+    model.Set(&ProgressBarProperties::Min, 3);
     model.SetValue(7);
-    model.SetRoundedValue(0);
+    model.Set(&ProgressBarProperties::RoundedValue, 0);
     model.SetEnabled(false);
-    model.SetTheme(10);
-    model.SetTextStyle(2);
-    model.SetTextFont(font);
-    model.SetTextForeColor(0x0000FF);
-    model.SetTextAlignment(9);
-    model.SetText(L"下载 \"quoted\"\n");
-    model.SetTextEffectColor(0x80000005);
-    model.SetTextEffect(4);
-    model.SetPBSCustomeColor2(0x102030);
-    model.SetPBSCustomeColor1(0x405060);
+    model.Set(&ProgressBarProperties::Theme, 10);
+    model.Set(&ProgressBarProperties::TextStyle, 2);
+    model.Set(&ProgressBarProperties::TextFont, font);
+    model.Set(&ProgressBarProperties::TextForeColor, 0x0000FF);
+    model.Set(&ProgressBarProperties::TextAlignment, 9);
+    model.Set(&ProgressBarProperties::Text, L"下载 \"quoted\"\n");
+    model.Set(&ProgressBarProperties::TextEffectColor, 0x80000005);
+    model.Set(&ProgressBarProperties::TextEffect, 4);
+    model.Set(&ProgressBarProperties::PBSCustomeColor2, 0x102030);
+    model.Set(&ProgressBarProperties::PBSCustomeColor1, 0x405060);
 
     PropertyBag bag;
     model.Write(bag, ContainerFont());
@@ -199,22 +199,22 @@ TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
     EXPECT_EQ(log, (Names{L"Max", L"Value", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextStyle",
                           L"Orientations", L"Text", L"TextEffectColor", L"TextEffect", L"TextAlignment", L"TextFont",
                           L"TextForeColor", L"PBSCustomeColor2", L"PBSCustomeColor1"}));
-    EXPECT_EQ(restored.Orientations(), 2);
-    EXPECT_EQ(restored.Max(), 400);
-    EXPECT_EQ(restored.Min(), 3);
+    EXPECT_EQ(restored.Props().Orientations, 2);
+    EXPECT_EQ(restored.Props().Max, 400);
+    EXPECT_EQ(restored.Props().Min, 3);
     EXPECT_EQ(restored.Value(), 7);
-    EXPECT_EQ(restored.RoundedValue(), 0);
-    EXPECT_FALSE(restored.Enabled());
-    EXPECT_EQ(restored.Theme(), 10);
-    EXPECT_EQ(restored.TextStyle(), 2);
-    EXPECT_EQ(restored.TextFont(), font);
-    EXPECT_EQ(restored.TextForeColor(), 0x0000FFu);
-    EXPECT_EQ(restored.TextAlignment(), 9);
-    EXPECT_EQ(restored.Text(), L"下载 \"quoted\"\n");
-    EXPECT_EQ(restored.TextEffectColor(), 0x80000005u);
-    EXPECT_EQ(restored.TextEffect(), 4);
-    EXPECT_EQ(restored.PBSCustomeColor2(), 0x102030u);
-    EXPECT_EQ(restored.PBSCustomeColor1(), 0x405060u);
+    EXPECT_EQ(restored.Props().RoundedValue, 0);
+    EXPECT_FALSE(restored.Props().Enabled);
+    EXPECT_EQ(restored.Props().Theme, 10);
+    EXPECT_EQ(restored.Props().TextStyle, 2);
+    EXPECT_EQ(restored.Props().TextFont, font);
+    EXPECT_EQ(restored.Props().TextForeColor, 0x0000FFu);
+    EXPECT_EQ(restored.Props().TextAlignment, 9);
+    EXPECT_EQ(restored.Props().Text, L"下载 \"quoted\"\n");
+    EXPECT_EQ(restored.Props().TextEffectColor, 0x80000005u);
+    EXPECT_EQ(restored.Props().TextEffect, 4);
+    EXPECT_EQ(restored.Props().PBSCustomeColor2, 0x102030u);
+    EXPECT_EQ(restored.Props().PBSCustomeColor1, 0x405060u);
 }
 
 TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
@@ -222,20 +222,20 @@ TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
     bag.WriteInt(L"Theme", 8);
     ProgressBarModel model;
     model.Read(bag, L"Bar1", ContainerFont());
-    EXPECT_EQ(model.Theme(), 8);
+    EXPECT_EQ(model.Props().Theme, 8);
     EXPECT_EQ(model.Value(), 50);
-    EXPECT_EQ(model.Max(), 100);
-    EXPECT_EQ(model.Min(), 0);
-    EXPECT_EQ(model.RoundedValue(), 5);
-    EXPECT_TRUE(model.Enabled());
-    EXPECT_EQ(model.TextStyle(), 1);
-    EXPECT_EQ(model.Orientations(), 1);
-    EXPECT_EQ(model.TextEffect(), 1);
-    EXPECT_EQ(model.TextEffectColor(), 0xC8C8C8u);
-    EXPECT_EQ(model.TextAlignment(), 5);
-    EXPECT_EQ(model.TextForeColor(), 0u);
-    EXPECT_EQ(model.TextFont(), ContainerFont());
-    EXPECT_EQ(model.Text(), L"Bar1");
+    EXPECT_EQ(model.Props().Max, 100);
+    EXPECT_EQ(model.Props().Min, 0);
+    EXPECT_EQ(model.Props().RoundedValue, 5);
+    EXPECT_TRUE(model.Props().Enabled);
+    EXPECT_EQ(model.Props().TextStyle, 1);
+    EXPECT_EQ(model.Props().Orientations, 1);
+    EXPECT_EQ(model.Props().TextEffect, 1);
+    EXPECT_EQ(model.Props().TextEffectColor, 0xC8C8C8u);
+    EXPECT_EQ(model.Props().TextAlignment, 5);
+    EXPECT_EQ(model.Props().TextForeColor, 0u);
+    EXPECT_EQ(model.Props().TextFont, ContainerFont());
+    EXPECT_EQ(model.Props().Text, L"Bar1");
 
     // And it writes back as exactly that set, except for the text, which now differs from empty.
     PropertyBag again;
@@ -249,13 +249,13 @@ TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
 TEST(ProgressBarPersistence, AnEmptyTextSavesNothingAndReadsBackAsTheDisplayName) {
     ProgressBarModel model;
     model.InitNew(ContainerFont());
-    model.SetText(L"");
+    model.Set(&ProgressBarProperties::Text, L"");
     PropertyBag bag;
     model.Write(bag, ContainerFont());
     EXPECT_FALSE(bag.Has(L"Text"));
     ProgressBarModel restored;
     restored.Read(bag, L"NicePressBar", ContainerFont());
-    EXPECT_EQ(restored.Text(), L"NicePressBar");
+    EXPECT_EQ(restored.Props().Text, L"NicePressBar");
 }
 
 TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
@@ -265,8 +265,8 @@ TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
     bag.WriteInt(L"Max", 200);
     ProgressBarModel model;
     model.Read(bag, L"Bar", ContainerFont());
-    EXPECT_EQ(model.Max(), 200);
-    EXPECT_EQ(model.Min(), 120);
+    EXPECT_EQ(model.Props().Max, 200);
+    EXPECT_EQ(model.Props().Min, 120);
     EXPECT_EQ(model.Value(), 150);
 
     // A saved Min at or above the saved Max is pulled below it before Value is read.
@@ -276,15 +276,15 @@ TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
     odd.WriteInt(L"Value", 3);
     ProgressBarModel fresh;
     fresh.Read(odd, L"Bar", ContainerFont());
-    EXPECT_EQ(fresh.Max(), 10);
-    EXPECT_EQ(fresh.Min(), 9);
+    EXPECT_EQ(fresh.Props().Max, 10);
+    EXPECT_EQ(fresh.Props().Min, 9);
     EXPECT_EQ(fresh.Value(), 9);
 }
 
 TEST(ProgressBarPersistence, AnUnreadableEntryLeavesOnlyItsPropertyAsItWas) {
     ProgressBarModel model;
     model.InitNew(ContainerFont());
-    model.SetTheme(4);
+    model.Set(&ProgressBarProperties::Theme, 4);
     PropertyBag bag;
     bag.WriteRaw(L"Theme", L"eight");
     bag.WriteRaw(L"Enabled", L"maybe");
@@ -293,13 +293,13 @@ TEST(ProgressBarPersistence, AnUnreadableEntryLeavesOnlyItsPropertyAsItWas) {
     bag.WriteRaw(L"TextEffectColor", L"0xZZ");
     bag.WriteInt(L"TextAlignment", 3);
     model.Read(bag, L"Bar", ContainerFont());
-    EXPECT_EQ(model.Theme(), 4);
-    EXPECT_TRUE(model.Enabled());
-    EXPECT_EQ(model.Text(), L"Q7MX ProgressBar");
-    EXPECT_EQ(model.TextFont(), ContainerFont());
-    EXPECT_EQ(model.TextEffectColor(), 0xFFFFFFu);
-    EXPECT_EQ(model.TextAlignment(), 3);
-    EXPECT_EQ(model.TextStyle(), 1);  // missing: its reading default
+    EXPECT_EQ(model.Props().Theme, 4);
+    EXPECT_TRUE(model.Props().Enabled);
+    EXPECT_EQ(model.Props().Text, L"Q7MX ProgressBar");
+    EXPECT_EQ(model.Props().TextFont, ContainerFont());
+    EXPECT_EQ(model.Props().TextEffectColor, 0xFFFFFFu);
+    EXPECT_EQ(model.Props().TextAlignment, 3);
+    EXPECT_EQ(model.Props().TextStyle, 1);  // missing: its reading default
 }
 
 // The main window's own set, as compiled into the program.
@@ -316,25 +316,26 @@ TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
     ProgressBarModel model;
     model.Read(*bag, L"NicePressBar", windowFont);
     EXPECT_EQ(model.Value(), 0);
-    EXPECT_EQ(model.Max(), 100);
-    EXPECT_EQ(model.Min(), 0);
-    EXPECT_EQ(model.RoundedValue(), 5);
-    EXPECT_TRUE(model.Enabled());
-    EXPECT_EQ(model.Theme(), 8);
-    EXPECT_EQ(model.TextStyle(), 2);
-    EXPECT_EQ(model.Orientations(), 1);
-    EXPECT_EQ(model.Text(), L"NicePressBar");
-    EXPECT_EQ(model.TextEffect(), 1);
-    EXPECT_EQ(model.TextEffectColor(), 0xC8C8C8u);
-    EXPECT_EQ(model.TextAlignment(), 5);
-    EXPECT_EQ(model.TextForeColor(), 0u);
-    EXPECT_EQ(model.PBSCustomeColor1(), 0u);
-    EXPECT_EQ(model.PBSCustomeColor2(), 0u);
-    EXPECT_EQ(model.TextFont().Name, L"宋体");
-    EXPECT_EQ(model.TextFont().Size, 9.0);
-    EXPECT_EQ(model.TextFont().Weight, 400);
-    EXPECT_FALSE(model.TextFont().Italic || model.TextFont().Underline || model.TextFont().Strikethrough);
-    EXPECT_EQ(model.TextFont().Charset, 134);
+    EXPECT_EQ(model.Props().Max, 100);
+    EXPECT_EQ(model.Props().Min, 0);
+    EXPECT_EQ(model.Props().RoundedValue, 5);
+    EXPECT_TRUE(model.Props().Enabled);
+    EXPECT_EQ(model.Props().Theme, 8);
+    EXPECT_EQ(model.Props().TextStyle, 2);
+    EXPECT_EQ(model.Props().Orientations, 1);
+    EXPECT_EQ(model.Props().Text, L"NicePressBar");
+    EXPECT_EQ(model.Props().TextEffect, 1);
+    EXPECT_EQ(model.Props().TextEffectColor, 0xC8C8C8u);
+    EXPECT_EQ(model.Props().TextAlignment, 5);
+    EXPECT_EQ(model.Props().TextForeColor, 0u);
+    EXPECT_EQ(model.Props().PBSCustomeColor1, 0u);
+    EXPECT_EQ(model.Props().PBSCustomeColor2, 0u);
+    EXPECT_EQ(model.Props().TextFont.Name, L"宋体");
+    EXPECT_EQ(model.Props().TextFont.Size, 9.0);
+    EXPECT_EQ(model.Props().TextFont.Weight, 400);
+    EXPECT_FALSE(model.Props().TextFont.Italic || model.Props().TextFont.Underline ||
+                 model.Props().TextFont.Strikethrough);
+    EXPECT_EQ(model.Props().TextFont.Charset, 134);
 
     // Nothing else is stored: every other entry would be a default the set need not carry.
     PropertyBag written;

@@ -92,20 +92,20 @@ TEST_F(ProgressBarWindow, WindowTextHoldsTheCaptionItDraws) {
     EXPECT_EQ(WindowText(hwnd), L"0%");
     model.SetValue(42);
     EXPECT_EQ(WindowText(hwnd), L"42%");
-    model.SetMax(3);  // Value follows Max down
+    model.Set(&ProgressBarProperties::Max, 3);  // Value follows Max down
     EXPECT_EQ(WindowText(hwnd), L"100%");
     model.SetValue(1);
     EXPECT_EQ(WindowText(hwnd), L"33.3333333333333%");
-    model.SetTextStyle(1);
+    model.Set(&ProgressBarProperties::TextStyle, 1);
     EXPECT_EQ(WindowText(hwnd), L"1");
-    model.SetTextStyle(3);
+    model.Set(&ProgressBarProperties::TextStyle, 3);
     EXPECT_EQ(WindowText(hwnd), L"NicePressBar");
-    model.SetTextEffect(0);  // no caption at all, whatever the style
+    model.Set(&ProgressBarProperties::TextEffect, 0);  // no caption at all, whatever the style
     EXPECT_EQ(WindowText(hwnd), L"");
-    model.SetTextEffect(6);
+    model.Set(&ProgressBarProperties::TextEffect, 6);
     EXPECT_EQ(WindowText(hwnd), L"");
-    model.SetTextEffect(5);
-    model.SetTextStyle(0);
+    model.Set(&ProgressBarProperties::TextEffect, 5);
+    model.Set(&ProgressBarProperties::TextStyle, 0);
     EXPECT_EQ(WindowText(hwnd), L"");
 }
 
@@ -137,7 +137,7 @@ TEST_F(ProgressBarWindow, FillReachesLengthLAndNeedsAValueOfAtLeastOne) {
 TEST_F(ProgressBarWindow, PercentageIsValueOverMaxWhateverMin) {
     ProgressBarModel& model = Make().Model();
     const pb::ThemeTable c = Theme(8);
-    model.SetMin(20);
+    model.Set(&ProgressBarProperties::Min, 20);
     model.SetValue(20);  // 20 % of 449 = 89.8 → 90
     const Image image = Capture(hwnd);
     EXPECT_TRUE(Near(image.At(89, 4), Along(c[pb::F1], c[pb::F2], 4, 8), kGradientTolerance)) << image.At(89, 4);
@@ -176,7 +176,7 @@ TEST_F(ProgressBarWindow, WindowIsShapedByTheRoundedValue) {
     EXPECT_FALSE(PtInRegion(region.Get(), 0, 0));
     EXPECT_TRUE(PtInRegion(region.Get(), 224, 7));
     EXPECT_TRUE(PtInRegion(region.Get(), 2, 7));
-    model.SetRoundedValue(0);
+    model.Set(&ProgressBarProperties::RoundedValue, 0);
     ASSERT_NE(GetWindowRgn(hwnd, region.Get()), ERROR);
     EXPECT_TRUE(PtInRegion(region.Get(), 0, 0));
 }
@@ -184,9 +184,9 @@ TEST_F(ProgressBarWindow, WindowIsShapedByTheRoundedValue) {
 TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColors) {
     ProgressBarModel& model = Make().Model();
     const OleColor c1 = RGB(200, 30, 10), c2 = RGB(20, 100, 240);
-    model.SetPBSCustomeColor1(c1);
-    model.SetPBSCustomeColor2(c2);
-    model.SetTheme(10);
+    model.Set(&ProgressBarProperties::PBSCustomeColor1, c1);
+    model.Set(&ProgressBarProperties::PBSCustomeColor2, c2);
+    model.Set(&ProgressBarProperties::Theme, 10);
     Image image = Capture(hwnd);
     // B1..B4 = lighten(C2, 180), lighten(C2, 50), C2, lighten(C2, 80).
     ExpectHalves(image, 448, RGB(200, 255, 255), RGB(70, 150, 255), c2, RGB(100, 180, 255));
@@ -196,7 +196,7 @@ TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColors) {
     // F1..F4 = lighten(C1, 180), lighten(C1, 50), C1, lighten(C1, 80).
     ExpectHalves(Capture(hwnd), 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
 
-    model.SetTheme(11);  // not a theme: the colours stay
+    model.Set(&ProgressBarProperties::Theme, 11);  // not a theme: the colours stay
     image = Capture(hwnd);
     EXPECT_EQ(image.At(100, 0), Of(c1));
     ExpectHalves(image, 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
@@ -204,7 +204,7 @@ TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColors) {
 
 TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
     ProgressBarModel& model = Make().Model();
-    model.SetTextForeColor(RGB(200, 101, 0));
+    model.Set(&ProgressBarProperties::TextForeColor, RGB(200, 101, 0));
     model.SetValue(50);
     Image image = Capture(hwnd);
     EXPECT_GT(image.Count({200, 101, 0}), 0);
@@ -230,14 +230,14 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
 
     // A value that is no theme keeps the table as the last drawing left it, grey included, and redraws do not
     // grey it again: light greys would come out lighter each time.
-    model.SetTheme(11);
+    model.Set(&ProgressBarProperties::Theme, 11);
     const Rgb3 lightGray = Capture(hwnd).At(300, 3);
     EXPECT_GE(lightGray.r, 128);
     for (int value : {10, 20, 30, 40, 50}) model.SetValue(value);
     EXPECT_EQ(Capture(hwnd).At(300, 3), lightGray);
     model.SetEnabled(true);
     EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{125, 125, 125}));
-    model.SetTheme(8);
+    model.Set(&ProgressBarProperties::Theme, 8);
     EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{23, 139, 211}));
 }
 
@@ -247,7 +247,7 @@ TEST_F(ProgressBarWindow, NotifiesTheSiteAndWritesItsSet) {
     bar.Site().Subscribe([&heard](std::wstring_view name) { heard.emplace_back(name); });
     bar.Site().ClearChanged();
     bar.Model().SetValue(80);
-    bar.Model().SetMax(60);
+    bar.Model().Set(&ProgressBarProperties::Max, 60);
     EXPECT_EQ(heard, (std::vector<std::wstring>{L"Value", L"Value", L"Max"}));
     EXPECT_TRUE(bar.Site().Changed());
     EXPECT_EQ(WindowText(hwnd), L"100%");
@@ -263,11 +263,11 @@ TEST_F(ProgressBarWindow, NotifiesTheSiteAndWritesItsSet) {
 TEST_F(ProgressBarWindow, ANewInstanceTakesTheContainerFontAndItsOwnCaption) {
     UniqueFont font(CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
     ProgressBar& bar = Make(kWidth, kHeight, &kNew, font.Get());
-    EXPECT_EQ(bar.Model().TextFont().Name, L"Tahoma");
-    EXPECT_EQ(bar.Model().TextFont().Weight, FW_BOLD);
-    EXPECT_EQ(bar.Model().TextFont(), bar.Site().Ambient.Font);
+    EXPECT_EQ(bar.Model().Props().TextFont.Name, L"Tahoma");
+    EXPECT_EQ(bar.Model().Props().TextFont.Weight, FW_BOLD);
+    EXPECT_EQ(bar.Model().Props().TextFont, bar.Site().Ambient.Font);
     EXPECT_EQ(WindowText(hwnd), L"Q7MX ProgressBar");
-    EXPECT_EQ(bar.Model().Theme(), 1);
+    EXPECT_EQ(bar.Model().Props().Theme, 1);
     const Image image = Capture(hwnd);
     EXPECT_EQ(image.At(100, 0), (Rgb3{204, 168, 62}));  // theme 1's outline
 }
@@ -293,16 +293,16 @@ TEST_F(ProgressBarWindow, CaptionSitsWhereItsAlignmentCodeSays) {
     constexpr int w = 200, h = 60;
     ProgressBar& bar = Make(w, h);
     ProgressBarModel& model = bar.Model();
-    model.SetOrientations(0);  // no bar: only the outline and the caption
-    model.SetTextStyle(3);
-    model.SetText(L"Ag");
-    model.SetTextForeColor(RGB(255, 0, 0));
+    model.Set(&ProgressBarProperties::Orientations, 0);  // no bar: only the outline and the caption
+    model.Set(&ProgressBarProperties::TextStyle, 3);
+    model.Set(&ProgressBarProperties::Text, L"Ag");
+    model.Set(&ProgressBarProperties::TextForeColor, RGB(255, 0, 0));
     SIZE extent{};
     ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"Ag", 2, &extent));
     const int tw = extent.cx, th = extent.cy;
     const Rgb3 red{255, 0, 0};
 
-    model.SetTextAlignment(1);
+    model.Set(&ProgressBarProperties::TextAlignment, 1);
     const Box origin = CaptionBox(Capture(hwnd), red);
     ASSERT_GE(origin.right, 0) << "no caption pixels";
     EXPECT_GE(origin.left, 1);
@@ -313,12 +313,12 @@ TEST_F(ProgressBarWindow, CaptionSitsWhereItsAlignmentCodeSays) {
     const int columns[3] = {1, static_cast<int>(Nearest(w / 2.0 - tw / 2.0 - 1)), w - tw - 3};
     const int rows[3] = {0, static_cast<int>(Nearest(h / 2.0 - th / 2.0 - 1)), h - th - 1};
     for (int code = 2; code <= 9; ++code) {
-        model.SetTextAlignment(code);
+        model.Set(&ProgressBarProperties::TextAlignment, code);
         const Box box = CaptionBox(Capture(hwnd), red);
         EXPECT_EQ(box.left - origin.left, columns[(code - 1) / 3] - 1) << "code " << code;
         EXPECT_EQ(box.top - origin.top, rows[(code - 1) % 3]) << "code " << code;
     }
-    model.SetTextAlignment(0);  // the surface's top-left corner
+    model.Set(&ProgressBarProperties::TextAlignment, 0);  // the surface's top-left corner
     const Box corner = CaptionBox(Capture(hwnd), red);
     EXPECT_EQ(corner.left, origin.left - 1);
     EXPECT_EQ(corner.top, origin.top);
@@ -328,16 +328,16 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     constexpr int w = 120, h = 40;
     ProgressBar& bar = Make(w, h);
     ProgressBarModel& model = bar.Model();
-    model.SetOrientations(0);
-    model.SetTextStyle(3);
-    model.SetText(L"HX");
+    model.Set(&ProgressBarProperties::Orientations, 0);
+    model.Set(&ProgressBarProperties::TextStyle, 3);
+    model.Set(&ProgressBarProperties::Text, L"HX");
     const COLORREF text = RGB(255, 0, 0), effect = RGB(0, 160, 0), gray = RGB(128, 128, 128);
-    model.SetTextForeColor(text);
-    model.SetTextEffectColor(effect);
+    model.Set(&ProgressBarProperties::TextForeColor, text);
+    model.Set(&ProgressBarProperties::TextEffectColor, effect);
     SIZE extent{};
     ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"HX", 2, &extent));
     const Point at = pb::TextPosition(5, w, h, extent.cx, extent.cy);
-    UniqueFont font = CreatePlatformFont(model.TextFont(), ScreenDpi(), FontRules::Control);
+    UniqueFont font = CreatePlatformFont(model.Props().TextFont, ScreenDpi(), FontRules::Control);
 
     struct Copy {
         int dx, dy;
@@ -346,7 +346,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     // The bar without a caption, then the caption's copies drawn by hand in the order given. Glyph edges are
     // smoothed, so only drawing the same copies in the same order gives the same pixels.
     auto expected = [&](const std::vector<Copy>& copies) {
-        model.SetTextEffect(0);
+        model.Set(&ProgressBarProperties::TextEffect, 0);
         MemoryCanvas canvas(w, h);
         SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
         SelectGuard selected(canvas.Dc(), font.Get());
@@ -365,7 +365,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     };
     auto check = [&](int effectCode, const std::vector<Copy>& copies) {
         const Image want = expected(copies);
-        model.SetTextEffect(effectCode);
+        model.Set(&ProgressBarProperties::TextEffect, effectCode);
         const Image got = Capture(hwnd);
         EXPECT_EQ(differing(got, want), 0) << "effect " << effectCode;
         return got;
@@ -411,7 +411,7 @@ TEST(ProgressBarGradients, FourColorRowsEndOneStepShortOfTheBottomColors) {
     MemoryCanvas canvas(8, 6);
     ASSERT_TRUE(canvas.Ok());
     ProgressBar::DrawGradientFourColor(canvas.Dc(), 1, 1, 4, 3, RGB(0, 0, 0), RGB(200, 0, 0), RGB(0, 0, 120),
-                                        RGB(200, 0, 120));
+                                       RGB(200, 0, 120));
     const Image image = canvas.Read();
     EXPECT_EQ(image.At(1, 1), (Rgb3{0, 0, 0}));
     EXPECT_EQ(image.At(4, 1), (Rgb3{150, 0, 0}));  // 3 of 4 steps towards 200
@@ -424,7 +424,7 @@ TEST(ProgressBarGradients, FourColorRowsEndOneStepShortOfTheBottomColors) {
     // An odd width pads each row to whole words; every pixel still lands in place.
     MemoryCanvas odd(6, 2);
     ProgressBar::DrawGradientFourColor(odd.Dc(), 0, 0, 5, 2, RGB(0, 0, 0), RGB(0, 250, 0), RGB(0, 0, 0),
-                                        RGB(0, 250, 0));
+                                       RGB(0, 250, 0));
     const Image oddImage = odd.Read();
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(oddImage.At(x, y), (Rgb3{0, 50 * x, 0})) << x << "," << y;
