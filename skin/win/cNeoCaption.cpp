@@ -62,8 +62,13 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
         engine_.reset();
         return false;
     }
-    cNCCalcSize::Display(window_);
-    if (visible) {
+    if (!visible) {
+        // A hidden window paints nothing yet and is activated when it is shown: only its frame is measured again.
+        // Activating it here would cost a round of activation and focus messages for a window nobody sees.
+        SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+    } else {
+        cNCCalcSize::Display(window_);
         SetForegroundWindow(window_);
         SetFocus(window_);
         SendMessageW(window_, WM_NCACTIVATE, TRUE, 0);
