@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "ButtonTypes.h"
 #include "controls/host/PropertyBag.h"
@@ -14,6 +15,8 @@ namespace button {
 
 inline constexpr const wchar_t* kVersion = L"3.4.0";
 
+// A new button's values, but for the caption and the colours that its site gives (see InitProperties); the set's
+// defaults stand in the property table.
 struct ButtonProperties {
     std::int32_t Style = StyleEdge3D;
     std::wstring Caption;
@@ -116,33 +119,17 @@ public:
     void ReadProperties(const PropertyBag& bag);
     void WriteProperties(PropertyBag& bag) const;
 
-    // Property setters: store, notify by name, then re-layout / repaint as each property needs.
-    void SetStyle(std::int32_t v);
-    void SetCaption(const std::wstring& v);
-    void SetIcon(PictureRefPtr v);
-    void SetIconAlign(std::int32_t v);
-    void SetIconSize(std::int32_t v);
-    void SetCaptionAlign(std::int32_t v);
-    void SetNonThemeStyle(std::int32_t v);
-    void SetEnabled(bool v);
-    void SetShowFocus(bool v);
-    void SetUseCustomColors(bool v);
-    void SetBackColor(OleColor v);
-    void SetHighlightColor(OleColor v);
-    void SetFontColor(OleColor v);
-    void SetFontHighlightColor(OleColor v);
-    void SetToolTipText(const std::wstring& v);
-    void SetToolTipTitle(const std::wstring& v);
-    void SetToolTipIcon(std::int32_t v);
-    void SetToolTipType(std::int32_t v);
-    void SetToolTipBackColor(OleColor v);
-    void SetToolTipForeColor(OleColor v);
-    void SetFont(const FontDesc& v);
-    void SetButtonType(std::int32_t v);
-    void SetMousePointer(std::int16_t v);
-    void SetValue(bool v);
-    void SetMaskColor(OleColor v);
-    void SetUseMaskColor(bool v);
+    // Stores one property, notifies its name, then redoes what the property needs (lay out, repaint, the
+    // surface's font or pointer, the tooltip, the window's enabling), as the table in ButtonPropertyTable.cpp says.
+    template <typename T>
+    void Set(T ButtonProperties::*member, std::type_identity_t<T> value);
+    // Shorthands for callers outside the button's own code (the screen-reader tests).
+    void SetEnabled(bool v) { Set(&ButtonProperties::Enabled, v); }
+    void SetValue(bool v) { Set(&ButtonProperties::Value, v); }
+    void SetBackColor(OleColor v) { Set(&ButtonProperties::BackColor, v); }
+
+    // What a reader must be told when the property of that name changed.
+    [[nodiscard]] static unsigned ReaderChangesFor(std::wstring_view property) noexcept;
 
     // Painting without a visual style: style 6 gives way to `NonThemeStyle`, with no notification.
     void FallBackFromTheme() { props_.Style = props_.NonThemeStyle; }
@@ -180,7 +167,7 @@ public:
 private:
     // False when the control went with its window during Click.
     bool ClickAction();
-    void Changed(std::wstring_view name, bool relayout);
+    void Changed(std::wstring_view name, unsigned redo);
 
     ButtonSite& site_;
     ButtonProperties props_;

@@ -31,10 +31,4 @@ reader::Description DescribeForReader(const ButtonCore& core, const reader::Wind
     return d;
 }
 
-unsigned ReaderChangesFor(std::wstring_view property) noexcept {
-    if (property == L"Caption") return reader::kNameChange;
-    if (property == L"Enabled" || property == L"Value" || property == L"ButtonType") return reader::kStateChange;
-    return reader::kNoChange;
-}
-
 }  // namespace button

@@ -10,7 +10,5 @@
 namespace button {
 
 [[nodiscard]] reader::Description DescribeForReader(const ButtonCore& core, const reader::WindowFacts& facts);
-// What a reader must be told when the property of that name changed.
-[[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) noexcept;
 
 }  // namespace button

@@ -49,7 +49,7 @@ void isButton::OnResize() {
 }
 
 void isButton::SetIcon(HICON icon) {
-    core_.SetIcon(icon ? std::make_shared<IconPicture>(icon) : nullptr);
+    core_.Set(&ButtonProperties::Icon, icon ? std::make_shared<IconPicture>(icon) : nullptr);
 }
 
 // ---- messages ------------------------------------------------------------------------------------------------
@@ -140,12 +140,12 @@ bool isButton::OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
             result = DefWindowProcW(Hwnd(), msg, wParam, lParam);
             if (result && lParam) {
                 const std::wstring text = reinterpret_cast<const wchar_t*>(lParam);
-                if (text != core_.Props().Caption) core_.SetCaption(text);
+                if (text != core_.Props().Caption) core_.Set(&ButtonProperties::Caption, text);
             }
             return true;
         case WM_ENABLE:
             // EnableWindow from outside: the button's Enabled follows, and with it the look.
-            if (Ready() && core_.Props().Enabled != (wParam != 0)) core_.SetEnabled(wParam != 0);
+            if (Ready() && core_.Props().Enabled != (wParam != 0)) core_.Set(&ButtonProperties::Enabled, wParam != 0);
             return true;
         case WM_DESTROY: OnDestroy(); return false;
         default: return false;
@@ -159,7 +159,7 @@ std::optional<reader::Description> isButton::Describe(const reader::WindowFacts&
 }
 
 unsigned isButton::ReaderChangesFor(std::wstring_view property) const noexcept {
-    return button::ReaderChangesFor(property);
+    return ButtonCore::ReaderChangesFor(property);
 }
 
 HRESULT isButton::PostDefaultAction() noexcept {

@@ -40,7 +40,7 @@ TEST_F(ButtonPersistence, NewButtonStartsAsStyleZeroNamedAfterItsInstance) {
 
 TEST_F(ButtonPersistence, WritesInItsOrderUnderItsOwnNamesAndOmitsDefaults) {
     core.InitProperties();
-    core.SetCaption(L"");
+    core.Set(&ButtonProperties::Caption, L"");
     PropertyBag bag;
     bag.WriteText(L"Caption", L"from an earlier set");  // written whole: nothing of this stays
     core.WriteProperties(bag);
@@ -65,32 +65,32 @@ TEST_F(ButtonPersistence, WritesInItsOrderUnderItsOwnNamesAndOmitsDefaults) {
 
 TEST_F(ButtonPersistence, EverythingChangedIsWrittenInTheFixedOrder) {
     core.InitProperties();
-    core.SetStyle(StyleGradientBevel);
-    core.SetCaption(L"登 录");
-    core.SetIconSize(24);
-    core.SetIconAlign(IconRight);
-    core.SetCaptionAlign(CaptionBottom);
-    core.SetNonThemeStyle(2);
-    core.SetEnabled(false);
-    core.SetShowFocus(true);
-    core.SetUseCustomColors(true);
-    core.SetBackColor(Rgb(1, 2, 3));
-    core.SetHighlightColor(Rgb(4, 5, 6));
-    core.SetFontColor(Rgb(7, 8, 9));
-    core.SetFontHighlightColor(Rgb(10, 11, 12));
+    core.Set(&ButtonProperties::Style, StyleGradientBevel);
+    core.Set(&ButtonProperties::Caption, L"登 录");
+    core.Set(&ButtonProperties::IconSize, 24);
+    core.Set(&ButtonProperties::IconAlign, IconRight);
+    core.Set(&ButtonProperties::CaptionAlign, CaptionBottom);
+    core.Set(&ButtonProperties::NonThemeStyle, 2);
+    core.Set(&ButtonProperties::Enabled, false);
+    core.Set(&ButtonProperties::ShowFocus, true);
+    core.Set(&ButtonProperties::UseCustomColors, true);
+    core.Set(&ButtonProperties::BackColor, Rgb(1, 2, 3));
+    core.Set(&ButtonProperties::HighlightColor, Rgb(4, 5, 6));
+    core.Set(&ButtonProperties::FontColor, Rgb(7, 8, 9));
+    core.Set(&ButtonProperties::FontHighlightColor, Rgb(10, 11, 12));
     site.extenderToolTip = L"tip";
-    core.SetToolTipTitle(L"Title");
-    core.SetToolTipIcon(2);
-    core.SetToolTipType(0);
-    core.SetToolTipBackColor(Rgb(20, 20, 20));
-    core.SetToolTipForeColor(Rgb(30, 30, 30));
-    core.SetFont(FontDesc{L"微软雅黑", 9, 400, false, false, false, 134});
-    core.SetButtonType(ButtonCheck);
-    core.SetValue(true);
-    core.SetMaskColor(Rgb(255, 0, 255));
-    core.SetUseMaskColor(true);
-    core.SetMousePointer(11);
-    core.SetIcon(std::make_shared<TextPicture>(L"pic:7"));
+    core.Set(&ButtonProperties::ToolTipTitle, L"Title");
+    core.Set(&ButtonProperties::ToolTipIcon, 2);
+    core.Set(&ButtonProperties::ToolTipType, 0);
+    core.Set(&ButtonProperties::ToolTipBackColor, Rgb(20, 20, 20));
+    core.Set(&ButtonProperties::ToolTipForeColor, Rgb(30, 30, 30));
+    core.Set(&ButtonProperties::Font, FontDesc{L"微软雅黑", 9, 400, false, false, false, 134});
+    core.Set(&ButtonProperties::ButtonType, ButtonCheck);
+    core.Set(&ButtonProperties::Value, true);
+    core.Set(&ButtonProperties::MaskColor, Rgb(255, 0, 255));
+    core.Set(&ButtonProperties::UseMaskColor, true);
+    core.Set(&ButtonProperties::MousePointer, 11);
+    core.Set(&ButtonProperties::Icon, std::make_shared<TextPicture>(L"pic:7"));
 
     PropertyBag bag;
     core.WriteProperties(bag);
@@ -143,7 +143,7 @@ TEST_F(ButtonPersistence, EverythingChangedIsWrittenInTheFixedOrder) {
 
 TEST_F(ButtonPersistence, MissingEntriesReadAsTheSetDefaults) {
     core.InitProperties();
-    core.SetCaption(L"old");
+    core.Set(&ButtonProperties::Caption, L"old");
     core.Fields().ButtonState = kStatePressed;
     core.ReadProperties(PropertyBag{});
     const ButtonProperties& p = core.Props();
@@ -167,7 +167,7 @@ TEST_F(ButtonPersistence, ASetWithoutAFontKeepsTheFontTheSurfaceHolds) {
 
 TEST_F(ButtonPersistence, ToolTipTextIsReadTwiceForTheExtenderAndForTheButton) {
     core.InitProperties();
-    core.SetToolTipText(L"mine");
+    core.Set(&ButtonProperties::ToolTipText, L"mine");
     PropertyBag bag;
     bag.WriteText(L"ToolTipText", L"stored");
     core.ReadProperties(bag);
@@ -175,7 +175,7 @@ TEST_F(ButtonPersistence, ToolTipTextIsReadTwiceForTheExtenderAndForTheButton) {
     EXPECT_EQ(core.Props().ToolTipText, L"stored");
 
     // Without the entry the extender keeps the button's own text, and the button's own becomes "".
-    core.SetToolTipText(L"mine");
+    core.Set(&ButtonProperties::ToolTipText, L"mine");
     site.extenderToolTip = L"other";
     core.ReadProperties(PropertyBag{});
     EXPECT_EQ(site.extenderToolTip, L"mine");
@@ -208,11 +208,11 @@ TEST(ButtonSetters, NotifyByTheirNamesThenLayOutOrRepaint) {
     ButtonCore core(site);
     core.InitProperties();
     site.log.clear();
-    core.SetToolTipTitle(L"t");
-    core.SetToolTipIcon(1);
-    core.SetCaption(L"c");
-    core.SetUseCustomColors(true);
-    core.SetMousePointer(2);
+    core.Set(&ButtonProperties::ToolTipTitle, L"t");
+    core.Set(&ButtonProperties::ToolTipIcon, 1);
+    core.Set(&ButtonProperties::Caption, L"c");
+    core.Set(&ButtonProperties::UseCustomColors, true);
+    core.Set(&ButtonProperties::MousePointer, 2);
     const std::vector<std::wstring> expected{L"notify TooltipTitle", L"repaint",  L"notify TooltipIcon",     L"repaint",
                                              L"notify Caption",      L"relayout", L"notify UseCustomColors", L"repaint",
                                              L"notify MousePointer", L"pointer"};
@@ -220,7 +220,7 @@ TEST(ButtonSetters, NotifyByTheirNamesThenLayOutOrRepaint) {
 
     core.Fields().ButtonState = kStateHover;
     site.log.clear();
-    core.SetEnabled(false);
+    core.Set(&ButtonProperties::Enabled, false);
     EXPECT_EQ(core.Fields().ButtonState, kStateNormal);
     EXPECT_EQ(site.log, (std::vector<std::wstring>{L"notify Enabled", L"repaint", L"disable"}));
 }
@@ -315,7 +315,7 @@ TEST(ButtonInput, EachWayOfClickingClicksOnceAndTogglesACheckButton) {
             RecordingSite site;
             ButtonCore core(site);
             core.InitProperties();
-            core.SetButtonType(type);
+            core.Set(&ButtonProperties::ButtonType, type);
             way.click(core);
             EXPECT_EQ(site.Count(L"Click"), 1);
             EXPECT_EQ(core.Props().Value, type == ButtonCheck);
@@ -363,11 +363,11 @@ TEST(ButtonLayout, CaptionFlagsAndTextRectFollowTheAlignment) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
-    core.SetCaptionAlign(CaptionRight);
+    core.Set(&ButtonProperties::CaptionAlign, CaptionRight);
     core.Layout(57, 25);
     EXPECT_EQ(core.Fields().TextRect, (Rect{4, 4, 53, 21}));
     EXPECT_EQ(core.Fields().CaptionFormat, dt::kRight | dt::kVCenter | dt::kSingleLine);
-    core.SetCaptionAlign(9);
+    core.Set(&ButtonProperties::CaptionAlign, 9);
     core.Layout(57, 25);
     EXPECT_EQ(core.Fields().CaptionFormat, dt::kRight | dt::kVCenter | dt::kSingleLine) << "unknown value keeps";
     EXPECT_EQ(CaptionFormatFor(CaptionTop, 0), dt::kCenter | dt::kSingleLine);

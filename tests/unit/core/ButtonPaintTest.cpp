@@ -19,7 +19,7 @@ class GradientBevel : public ::testing::Test {
 protected:
     GradientBevel() : core(site), canvas(kW, kH) {
         core.InitProperties();
-        core.SetStyle(StyleGradientBevel);
+        core.Set(&ButtonProperties::Style, StyleGradientBevel);
         core.Layout(kW, kH);
         core.Fields().IsShown = true;
     }
@@ -109,7 +109,7 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
     const OleColor hoverRow = canvas.At(10, 12);
     EXPECT_EQ(canvas.captions.back(), Rgb(0, 0, 0));
 
-    core.SetEnabled(false);
+    core.Set(&ButtonProperties::Enabled, false);
     Paint(kStateNormal);
     EXPECT_EQ(core.Fields().ButtonState, kStateDisabled);
     EXPECT_EQ(canvas.At(10, 12), hoverRow);
@@ -119,17 +119,17 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
 TEST_F(GradientBevel, TheNextPaintStartsFromTheBackgroundTheLastOneLeft) {
     Paint(kStateHover);
     EXPECT_EQ(core.Fields().SurfaceBackColor, GrayLevel(255));  // the hover base, face + 15
-    core.Fields().IsShown = false;                         // a hidden button only clears its surface
+    core.Fields().IsShown = false;                              // a hidden button only clears its surface
     Paint(kStateNormal);
     EXPECT_EQ(canvas.At(30, 12), GrayLevel(255));
 }
 
 TEST_F(GradientBevel, CustomColorsTakeTheFaceFromTheStateButTheBorderAlwaysFromBackColor) {
-    core.SetUseCustomColors(true);
-    core.SetBackColor(Rgb(100, 150, 200));
-    core.SetHighlightColor(Rgb(50, 60, 70));
-    core.SetFontColor(Rgb(1, 1, 1));
-    core.SetFontHighlightColor(Rgb(2, 2, 2));
+    core.Set(&ButtonProperties::UseCustomColors, true);
+    core.Set(&ButtonProperties::BackColor, Rgb(100, 150, 200));
+    core.Set(&ButtonProperties::HighlightColor, Rgb(50, 60, 70));
+    core.Set(&ButtonProperties::FontColor, Rgb(1, 1, 1));
+    core.Set(&ButtonProperties::FontHighlightColor, Rgb(2, 2, 2));
 
     Paint(kStateNormal);
     EXPECT_EQ(canvas.At(10, 2), Rgb(115, 165, 215));
@@ -158,7 +158,7 @@ TEST(ButtonRefresh, StateOverridesAreAppliedInOrderAndKept) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
-    core.SetStyle(StyleGradientBevel);
+    core.Set(&ButtonProperties::Style, StyleGradientBevel);
     core.Layout(kW, kH);
     RasterCanvas canvas(kW, kH);
 
@@ -171,13 +171,13 @@ TEST(ButtonRefresh, StateOverridesAreAppliedInOrderAndKept) {
     Refresh(core, canvas, PaintInput{kW, kH, false});
     EXPECT_EQ(core.Fields().ButtonState, kStateHover) << "design time shows the hover look";
 
-    core.SetButtonType(ButtonCheck);
-    core.SetValue(true);
+    core.Set(&ButtonProperties::ButtonType, ButtonCheck);
+    core.Set(&ButtonProperties::Value, true);
     core.Fields().ButtonState = kStateHover;
     Refresh(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(core.Fields().ButtonState, kStatePressed) << "a checked button shows pressed even under the pointer";
 
-    core.SetEnabled(false);
+    core.Set(&ButtonProperties::Enabled, false);
     core.Fields().ButtonState = kStateHover;
     Refresh(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(core.Fields().ButtonState, kStateDisabled) << "disabled wins over checked";
@@ -187,8 +187,8 @@ TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
-    core.SetNonThemeStyle(StyleGradientBevel);
-    core.SetStyle(StyleThemed);
+    core.Set(&ButtonProperties::NonThemeStyle, StyleGradientBevel);
+    core.Set(&ButtonProperties::Style, StyleThemed);
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
 
@@ -209,7 +209,7 @@ TEST(ButtonRefresh, StyleWithoutRendererPaintsOnlyTheCaption) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
-    core.SetStyle(42);
+    core.Set(&ButtonProperties::Style, 42);
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
     Refresh(core, canvas, PaintInput{kW, kH, true});
@@ -227,11 +227,11 @@ TEST(ButtonIcon, PlacementFollowsTheAlignmentAndMovesWhenPressed) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
-    core.SetStyle(StyleGradientBevel);
+    core.Set(&ButtonProperties::Style, StyleGradientBevel);
     auto icon = std::make_shared<PictureRef>();
     icon->handle = 1;
-    core.SetIcon(icon);
-    core.SetIconAlign(IconLeft);
+    core.Set(&ButtonProperties::Icon, icon);
+    core.Set(&ButtonProperties::IconAlign, IconLeft);
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
     core.Fields().ButtonState = kStatePressed;
@@ -248,11 +248,11 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
         RecordingSite site;
         ButtonCore core(site);
         core.InitProperties();
-        core.SetStyle(style);
+        core.Set(&ButtonProperties::Style, style);
         auto icon = std::make_shared<PictureRef>();
         icon->handle = 1;
-        core.SetIcon(icon);
-        core.SetIconAlign(IconRight);
+        core.Set(&ButtonProperties::Icon, icon);
+        core.Set(&ButtonProperties::IconAlign, IconRight);
         core.Layout(kW, kH);
         core.Fields().IsShown = true;
         RasterCanvas canvas(kW, kH);
@@ -270,7 +270,7 @@ TEST(ButtonSkin, WithoutCustomColorsTheSystemColorsChangeNothing) {
             site.face = i == 0 ? GrayLevel(240) : Rgb(90, 20, 160);
             ButtonCore core(site);
             core.InitProperties();
-            core.SetStyle(StyleSkinned);
+            core.Set(&ButtonProperties::Style, StyleSkinned);
             core.Layout(kW, kH);
             core.Fields().IsShown = true;
             core.Fields().ButtonState = state;

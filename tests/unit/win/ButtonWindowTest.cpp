@@ -185,7 +185,7 @@ TEST_F(ButtonWindow, HookSeesMouseEnterOncePerEntryAndRunsTheTooltip) {
     EXPECT_EQ(button.HookMessages().BeforeCount(), 0);
 
     button.Site().Extender.ToolTipText = L"提示";
-    button.Core().SetToolTipTitle(L"");
+    button.Core().Set(&ButtonProperties::ToolTipTitle, L"");
     int enters = 0, leaves = 0;
     button.MouseEnter = [&enters] { ++enters; };
     button.MouseLeave = [&leaves] { ++leaves; };
@@ -230,7 +230,7 @@ TEST_F(ButtonWindow, WindowTextAndCaptionStayTheSameAndTheButtonRepaints) {
     EXPECT_NE(before, after) << "the new caption is painted";
     EXPECT_EQ(after[0 + 57 * 0], before[0]);
 
-    Button(b).Core().SetCaption(L"下 载");
+    Button(b).Core().Set(&ButtonProperties::Caption, L"下 载");
     wchar_t text[16]{};
     GetWindowTextW(b, text, 16);
     EXPECT_STREQ(text, L"下 载");
@@ -341,7 +341,7 @@ TEST_F(ButtonWindow, SmallButtonGrowsToTheMinimumAndNewOnesStartFromTheirName) {
 
 TEST_F(ButtonWindow, EnabledFollowsTheWindowBothWays) {
     HWND b = MakeStyle8();
-    Button(b).Core().SetEnabled(false);
+    Button(b).Core().Set(&ButtonProperties::Enabled, false);
     EXPECT_FALSE(IsWindowEnabled(b));
     EXPECT_EQ(State(b), kStateDisabled);
     EnableWindow(b, TRUE);
@@ -423,7 +423,7 @@ HICON MakeIcon(const std::vector<COLORREF>& colors) {
 }
 
 TEST(ButtonIconGray, KeptLevelsStayAndOtherColorsBecomeTheirLuminance) {
-    const std::vector<COLORREF> in{GrayLevel(0),   GrayLevel(128), GrayLevel(144),          GrayLevel(240),
+    const std::vector<COLORREF> in{GrayLevel(0),   GrayLevel(128), GrayLevel(144),     GrayLevel(240),
                                    GrayLevel(100), GrayLevel(255), RGB(255, 255, 250), RGB(10, 20, 30)};
     const std::vector<COLORREF> out{GrayLevel(0),   GrayLevel(128), GrayLevel(148), GrayLevel(240),
                                     GrayLevel(103), GrayLevel(255), GrayLevel(255), GrayLevel(18)};
