@@ -7,11 +7,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "winmsg/win/BaseWindow.h"
+#include "FakeCaptionPainter.h"
 #include "GdiObjects.h"
 #include "winmsg/win/Handles.h"
 #include "winmsg/win/Picture.h"
@@ -46,33 +46,6 @@ protected:
     }
 };
 
-struct FakePainter : INCAreaModifier {
-    HWND window = nullptr;
-    int left = 7, top = 40, right = 5, bottom = 9;
-    int forcedCode = 0;
-    bool throwOnPaint = false;
-    int paints = 0;
-
-    HWND hwnd() const noexcept override { return window; }
-    void GetTopMarginHeight(int& v) noexcept override { v = top; }
-    void GetLeftMarginWidth(int& v) noexcept override { v = left; }
-    void GetRightMarginWidth(int& v) noexcept override { v = right; }
-    void GetBottomMarginHeight(int& v) noexcept override { v = bottom; }
-    bool NCPaint(HDC, int, int, int, int) override {
-        ++paints;
-        if (throwOnPaint) throw std::runtime_error("no surface");
-        return true;
-    }
-    void HitTest(int, int, int& code) override {
-        if (forcedCode) code = forcedCode;
-    }
-    void NCMouseDown(int, int, bool&, HDC, int, int, int, int) override {}
-    void NCMouseUp(int, int, HDC, int, int, int, int) override {}
-    void InitMenuPopup(WPARAM, LPARAM) override {}
-    void ExitMenuLoop() override {}
-    bool AltKeyAccelerator(UINT) override { return false; }
-};
-
 void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -97,7 +70,7 @@ RECT WindowRectOf(HWND hwnd) {
 class FrameEngine : public ::testing::Test {
 protected:
     FrameProbe window{WS_OVERLAPPEDWINDOW};
-    FakePainter painter;
+    FakeCaptionPainter painter;
     cNCCalcSize engine;
 
     void SetUp() override {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "FakeCaptionPainter.h"
 #include "winmsg/win/BaseWindow.h"
 #include "winmsg/win/Handles.h"
 #include "skin/win/cMenuBar.h"
@@ -187,25 +188,7 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     EXPECT_EQ(bar.PressedItem(), -1) << "the item is drawn up again";
 
     // The keyboard hook exists while an engine is attached.
-    struct Painter : INCAreaModifier {
-        HWND window = nullptr;
-        std::vector<UINT> altKeys;
-        HWND hwnd() const noexcept override { return window; }
-        void GetTopMarginHeight(int&) noexcept override {}
-        void GetLeftMarginWidth(int&) noexcept override {}
-        void GetRightMarginWidth(int&) noexcept override {}
-        void GetBottomMarginHeight(int&) noexcept override {}
-        bool NCPaint(HDC, int, int, int, int) override { return false; }
-        void HitTest(int, int, int&) override {}
-        void NCMouseDown(int, int, bool&, HDC, int, int, int, int) override {}
-        void NCMouseUp(int, int, HDC, int, int, int, int) override {}
-        void InitMenuPopup(WPARAM, LPARAM) override {}
-        void ExitMenuLoop() override {}
-        bool AltKeyAccelerator(UINT vKey) override {
-            altKeys.push_back(vKey);
-            return true;
-        }
-    } painter;
+    FakeCaptionPainter painter;
     painter.window = window.Hwnd();
     cNCCalcSize first, second;
     EXPECT_FALSE(mDeclares::KeyboardHookInstalled());
