@@ -145,11 +145,8 @@ ProgressBarModel Bar(int value, int orientation = 1, int max = 100) {
     return model;
 }
 
-ThemeTable Eight() {
-    ThemeTable table{};
-    FillThemeTable(8, 0, 0, table);
-    return table;
-}
+// The plan only passes colours on: slot i holds i + 1, so each rectangle shows which slots it took.
+constexpr ThemeTable kSlots{1, 2, 3, 4, 5, 6, 7, 8, 9};
 
 void ExpectRect(const GradientRect& r, int direction, OleColor start, OleColor end, int left, int top, int right,
                 int bottom) {
@@ -163,7 +160,7 @@ void ExpectRect(const GradientRect& r, int direction, OleColor start, OleColor e
 }
 
 TEST(ProgressBarDrawing, HorizontalBarIsTwoHalvesWithTheFillUpToL) {
-    const ThemeTable c = Eight();
+    const ThemeTable& c = kSlots;
     const BarPlan plan = PlanBar(Bar(42), 449, 15, c);
     ASSERT_EQ(plan.count, 4);
     EXPECT_EQ(plan.fillLength, 189);  // nearest(449 × 42 ÷ 100 = 188.58)
@@ -177,7 +174,7 @@ TEST(ProgressBarDrawing, HorizontalBarIsTwoHalvesWithTheFillUpToL) {
 }
 
 TEST(ProgressBarDrawing, FillDependsOnValueAtLeastOneNotOnLength) {
-    const ThemeTable c = Eight();
+    const ThemeTable& c = kSlots;
     EXPECT_EQ(PlanBar(Bar(0), 100, 15, c).count, 2);  // background only
     const BarPlan tiny = PlanBar(Bar(1, 1, 1000), 100, 15, c);
     ASSERT_EQ(tiny.count, 4);  // a fill call of length 0 all the same
@@ -190,7 +187,7 @@ TEST(ProgressBarDrawing, FillDependsOnValueAtLeastOneNotOnLength) {
 }
 
 TEST(ProgressBarDrawing, VerticalBarFillsFromTheTopInLeftAndRightHalves) {
-    const ThemeTable c = Eight();
+    const ThemeTable& c = kSlots;
     const BarPlan plan = PlanBar(Bar(25, 2), 15, 200, c);
     ASSERT_EQ(plan.count, 4);
     EXPECT_EQ(plan.fillLength, 50);

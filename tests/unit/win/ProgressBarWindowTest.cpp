@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -33,17 +34,16 @@ Rgb3 Of(OleColor c) {
     return {Red(c), Green(c), Blue(c)};
 }
 
-// Row y of an n-row GradientFill from start to end: the end colour itself is never painted.
+// Row y of an n-row GradientFill from start to end (halves up): the end colour itself is never painted.
 Rgb3 Along(OleColor start, OleColor end, int y, int n) {
-    auto channel = [&](int a, int b) { return static_cast<int>(Nearest(a + (b - a) * static_cast<double>(y) / n)); };
+    auto channel = [&](int a, int b) { return (2 * (a * n + (b - a) * y) + n) / (2 * n); };
     return {channel(Red(start), Red(end)), channel(Green(start), Green(end)), channel(Blue(start), Blue(end))};
 }
 
-pb::ThemeTable Theme(int theme, OleColor c1 = 0, OleColor c2 = 0) {
-    pb::ThemeTable table{};
-    pb::FillThemeTable(theme, c1, c2, table);
-    return table;
-}
+// Theme 8, the main window's, slot by slot: B1 B2 B3 B4, F1 F2 F3 F4 and the outline O.
+constexpr pb::ThemeTable kTheme8 = {RGB(250, 253, 254), RGB(228, 243, 252), RGB(199, 230, 249),
+                                    RGB(237, 247, 253), RGB(225, 247, 255), RGB(67, 208, 255),
+                                    RGB(63, 112, 233),  RGB(63, 226, 246),  RGB(23, 139, 211)};
 
 std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[256]{};
@@ -81,6 +81,9 @@ protected:
         }
     }
 
+    // Centred along one side: halves go to the even neighbour, as the platform rounds by default.
+    static int Centered(int outer, int inner) { return static_cast<int>(std::lrint(outer / 2.0 - inner / 2.0 - 1)); }
+
     static inline const PropertyBag kNew{};
     LayoutSet nicePressBar = LayoutSet::Parse(kNicePressBar);
     ParentWindow parent;
@@ -111,7 +114,7 @@ TEST_F(ProgressBarWindow, WindowTextHoldsTheCaptionItDraws) {
 
 TEST_F(ProgressBarWindow, FillReachesLengthLAndNeedsAValueOfAtLeastOne) {
     ProgressBarModel& model = Make().Model();
-    const pb::ThemeTable c = Theme(8);
+    const pb::ThemeTable& c = kTheme8;
     model.SetValue(42);  // L = nearest(449 × 0.42 = 188.58) = 189: columns 0 to 188
     Image image = Capture(hwnd);
     for (int y : {4, 10}) {
@@ -136,7 +139,7 @@ TEST_F(ProgressBarWindow, FillReachesLengthLAndNeedsAValueOfAtLeastOne) {
 
 TEST_F(ProgressBarWindow, PercentageIsValueOverMaxWhateverMin) {
     ProgressBarModel& model = Make().Model();
-    const pb::ThemeTable c = Theme(8);
+    const pb::ThemeTable& c = kTheme8;
     model.Set(&ProgressBarProperties::Min, 20);
     model.SetValue(20);  // 20 % of 449 = 89.8 → 90
     const Image image = Capture(hwnd);
@@ -147,7 +150,7 @@ TEST_F(ProgressBarWindow, PercentageIsValueOverMaxWhateverMin) {
 
 TEST_F(ProgressBarWindow, ThemeEightHalvesSplitAtRowEight) {
     ProgressBarModel& model = Make().Model();
-    const pb::ThemeTable c = Theme(8);
+    const pb::ThemeTable& c = kTheme8;
     ExpectHalves(Capture(hwnd), 448, c[pb::B1], c[pb::B2], c[pb::B3], c[pb::B4]);
     model.SetValue(100);
     const Image full = Capture(hwnd);
@@ -211,13 +214,12 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
 
     model.SetEnabled(false);
     image = Capture(hwnd);
-    const pb::ThemeTable c = Theme(8);
-    // Exact divisions: the outline 23,139,211 greys to 125, the caption 200,101,0 to 101.
+    // Exact divisions: the outline 23,139,211 greys to 125, the caption 200,101,0 to 101, B1 250,253,254 to 253.
     EXPECT_EQ(image.At(100, 0), (Rgb3{125, 125, 125}));
     EXPECT_GT(image.Count({101, 101, 101}), 0);
     EXPECT_EQ(image.Count({200, 101, 0}), 0);
-    ExpectHalves(image, 448, pb::Gray(c[pb::B1]), pb::Gray(c[pb::B2]), pb::Gray(c[pb::B3]), pb::Gray(c[pb::B4]));
-    ExpectHalves(image, 20, pb::Gray(c[pb::F1]), pb::Gray(c[pb::F2]), pb::Gray(c[pb::F3]), pb::Gray(c[pb::F4]), 1, 13);
+    ExpectHalves(image, 448, RGB(253, 253, 253), RGB(242, 242, 242), RGB(227, 227, 227), RGB(246, 246, 246));
+    ExpectHalves(image, 20, RGB(243, 243, 243), RGB(177, 177, 177), RGB(136, 136, 136), RGB(179, 179, 179), 1, 13);
 
     // Nothing keeps a hue except the container's background where the rounded corners leave it showing.
     const Rgb3 back = FromColorRef(GetSysColor(COLOR_BTNFACE));
@@ -310,8 +312,8 @@ TEST_F(ProgressBarWindow, CaptionSitsWhereItsAlignmentCodeSays) {
     EXPECT_GE(origin.top, 0);
     EXPECT_LT(origin.bottom, th);
 
-    const int columns[3] = {1, static_cast<int>(Nearest(w / 2.0 - tw / 2.0 - 1)), w - tw - 3};
-    const int rows[3] = {0, static_cast<int>(Nearest(h / 2.0 - th / 2.0 - 1)), h - th - 1};
+    const int columns[3] = {1, Centered(w, tw), w - tw - 3};
+    const int rows[3] = {0, Centered(h, th), h - th - 1};
     for (int code = 2; code <= 9; ++code) {
         model.Set(&ProgressBarProperties::TextAlignment, code);
         const Box box = CaptionBox(Capture(hwnd), red);
@@ -336,7 +338,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     model.Set(&ProgressBarProperties::TextEffectColor, effect);
     SIZE extent{};
     ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"HX", 2, &extent));
-    const Point at = pb::TextPosition(5, w, h, extent.cx, extent.cy);
+    const Point at{Centered(w, extent.cx), Centered(h, extent.cy)};
     UniqueFont font = CreatePlatformFont(model.Props().TextFont, ScreenDpi(), FontRules::Control);
 
     struct Copy {
