@@ -168,6 +168,29 @@ void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int w, int h) {
     canvas.Line(w - 3, h - 1, w, h - 4, corner);
 }
 
+namespace {
+
+// The painter of each plain style and the margin its frame leaves the icon; an unknown style paints nothing.
+struct StylePainter {
+    std::int32_t style;
+    void (*paint)(ButtonCore& core, Canvas& canvas, int width, int height);
+    int margin;
+};
+constexpr StylePainter kStylePainters[] = {
+    {StyleEdge3D, PaintEdge3D, 4},
+    {StyleThinEdge, PaintThinEdge, 4},
+    {StyleFlatHover, PaintFlatHover, 4},
+    {StyleDoubleFrame, PaintDoubleFrame, 4},
+    {StyleHighlightTint, PaintHighlightTint, 4},
+    {StyleSkinned, PaintSkinned, 5},
+    {StyleGlossy, PaintGlossy, 5},
+    {StyleGradientBevel, PaintGradientBevel, 4},
+    {StyleCapsule, PaintCapsule, 7},
+    {StyleRounded, PaintRounded, 7},
+};
+
+}  // namespace
+
 bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     ButtonFields& f = core.Fields();
     const ButtonProperties& p = core.Props();
@@ -196,30 +219,11 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
             fellBack = true;
         }
     } else {
-        switch (p.Style) {
-            case StyleEdge3D: PaintEdge3D(core, canvas, w, h); break;
-            case StyleThinEdge: PaintThinEdge(core, canvas, w, h); break;
-            case StyleFlatHover: PaintFlatHover(core, canvas, w, h); break;
-            case StyleDoubleFrame: PaintDoubleFrame(core, canvas, w, h); break;
-            case StyleHighlightTint: PaintHighlightTint(core, canvas, w, h); break;
-            case StyleSkinned:
-                PaintSkinned(core, canvas, w, h);
-                margin = 5;
-                break;
-            case StyleGlossy:
-                PaintGlossy(core, canvas, w, h);
-                margin = 5;
-                break;
-            case StyleGradientBevel: PaintGradientBevel(core, canvas, w, h); break;
-            case StyleCapsule:
-                PaintCapsule(core, canvas, w, h);
-                margin = 7;
-                break;
-            case StyleRounded:
-                PaintRounded(core, canvas, w, h);
-                margin = 7;
-                break;
-            default: break;
+        for (const StylePainter& painter : kStylePainters) {
+            if (painter.style != p.Style) continue;
+            painter.paint(core, canvas, w, h);
+            margin = painter.margin;
+            break;
         }
     }
 

@@ -38,6 +38,20 @@ void Pixels(Canvas& canvas, std::initializer_list<Point> points, OleColor c) {
     for (const Point& p : points) canvas.Pixel(p.x, p.y, c);
 }
 
+// A thin raised edge, sunken while pressed; the flat style shows it only under the mouse. A frame in the face colour
+// stands where no edge is drawn.
+void PaintThin(ButtonCore& core, Canvas& canvas, int w, int h, bool flatAtRest) {
+    const Look l = ReadLook(core);
+    const OleColor face = ThinFace(l);
+    SetSurfaceBackground(core, canvas, face);
+    if (l.state == kStatePressed)
+        canvas.Edge(kEdgeThinSunken);
+    else if (l.state == kStateHover || (!flatAtRest && l.state != kStateDisabled))
+        canvas.Edge(kEdgeThinRaised);
+    else
+        Frame(canvas, 0, 0, w - 1, h - 1, face);
+}
+
 }  // namespace
 
 void PaintEdge3D(ButtonCore& core, Canvas& canvas, int w, int h) {
@@ -51,27 +65,11 @@ void PaintEdge3D(ButtonCore& core, Canvas& canvas, int w, int h) {
 }
 
 void PaintThinEdge(ButtonCore& core, Canvas& canvas, int w, int h) {
-    const Look l = ReadLook(core);
-    const OleColor face = ThinFace(l);
-    SetSurfaceBackground(core, canvas, face);
-    if (l.state == kStatePressed)
-        canvas.Edge(kEdgeThinSunken);
-    else if (l.state == kStateDisabled)
-        Frame(canvas, 0, 0, w - 1, h - 1, face);
-    else
-        canvas.Edge(kEdgeThinRaised);
+    PaintThin(core, canvas, w, h, false);
 }
 
 void PaintFlatHover(ButtonCore& core, Canvas& canvas, int w, int h) {
-    const Look l = ReadLook(core);
-    const OleColor face = ThinFace(l);
-    SetSurfaceBackground(core, canvas, face);
-    if (l.state == kStateHover)
-        canvas.Edge(kEdgeThinRaised);
-    else if (l.state == kStatePressed)
-        canvas.Edge(kEdgeThinSunken);
-    else
-        Frame(canvas, 0, 0, w - 1, h - 1, face);
+    PaintThin(core, canvas, w, h, true);
 }
 
 void PaintDoubleFrame(ButtonCore& core, Canvas& canvas, int w, int h) {
