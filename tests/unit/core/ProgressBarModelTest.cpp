@@ -330,12 +330,7 @@ TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
     EXPECT_EQ(model.Props().TextForeColor, 0u);
     EXPECT_EQ(model.Props().PBSCustomeColor1, 0u);
     EXPECT_EQ(model.Props().PBSCustomeColor2, 0u);
-    EXPECT_EQ(model.Props().TextFont.Name, L"宋体");
-    EXPECT_EQ(model.Props().TextFont.Size, 9.0);
-    EXPECT_EQ(model.Props().TextFont.Weight, 400);
-    EXPECT_FALSE(model.Props().TextFont.Italic || model.Props().TextFont.Underline ||
-                 model.Props().TextFont.Strikethrough);
-    EXPECT_EQ(model.Props().TextFont.Charset, 134);
+    EXPECT_EQ(model.Props().TextFont, (FontDesc{L"宋体", 9.0, 400, false, false, false, 134}));
 
     // Nothing else is stored: every other entry would be a default the set need not carry.
     PropertyBag written;
