@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "AtomicFile.h"  // FileCFG's users create the file with it
-
 class FileCFG {
 public:
     // The three lines of a freshly created settings file.

@@ -10,9 +10,6 @@
 
 namespace skin {
 
-// The caption painter's old name for the one rectangle, as cNeoCaption.cpp still spells it.
-using Box = ::Rect;
-
 // The two pictures and the six numbers a skin is attached with.
 struct SkinMetrics {
     int captionWidth = 0;  // the caption picture; its height is the caption's

@@ -19,9 +19,3 @@ namespace skin {
 }
 
 }  // namespace skin
-
-// The skin's default font by type, as the caption painter's constructor still makes its two fonts; skin::NewFont()
-// is the one way for everything else.
-struct SkinFont : FontDesc {
-    SkinFont() : FontDesc(skin::DefaultFont()) {}
-};

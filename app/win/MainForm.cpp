@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "services/AtomicFile.h"
 #include "services/win/CryptText.h"
 #include "controls/progressbar/win/ProgressBar.h"
 #include "app/SiteAddresses.h"

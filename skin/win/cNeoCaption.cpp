@@ -15,7 +15,7 @@ skin::ButtonSet ButtonsOf(LONG_PTR style) noexcept {
 
 }  // namespace
 
-cNeoCaption::cNeoCaption() : captionFont_(std::make_shared<SkinFont>()), menuFont_(std::make_shared<SkinFont>()) {}
+cNeoCaption::cNeoCaption() : captionFont_(skin::NewFont()), menuFont_(skin::NewFont()) {}
 
 void cNeoCaption::Detach() noexcept {
     // The engine takes a standard menu bar away from the window; it goes back with the window's frame.
@@ -108,7 +108,7 @@ void cNeoCaption::RunPlan(const std::vector<skin::Blit>& blits, HDC window) noex
     }
 }
 
-void cNeoCaption::DrawTitle(const skin::Box& place) noexcept {
+void cNeoCaption::DrawTitle(const Rect& place) noexcept {
     const HDC strip = stripSurface_->hdc();
     SetBkMode(strip, TRANSPARENT);
     const bool active = engine_->WindowActive();
@@ -148,7 +148,7 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
         LOGFONTW regular = logFont;
         regular.lfWeight = FW_NORMAL;
         const UniqueFont menuFont(CreateFontIndirectW(&regular));
-        const skin::Box& band = plan.menuBand;
+        const Rect& band = plan.menuBand;
         menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
     }
     RunPlan(plan.afterText, hdc);
