@@ -5,9 +5,10 @@
 // --same-settings: the same per-request settings as Verdaly's photos: the cookie sent as given instead of the
 // platform's own lookup per request, reads of up to 256 KB, each photo into a part file marked for deletion that
 // is renamed and unmarked once whole. Everything else (the worker, the deadline, the waiting window) is left out.
-// --same-design: the same, in the plainest form of Verdaly's design: each photo on a thread of the pool with an
-// asynchronous session (the worker waits for each late call; reads take what has arrived), while the main thread
-// waits for it on an event as a window's thread does, and keeps the photo once it is whole.
+// --same-design: the same, in the plainest form of Verdaly's design: the photos one after another on a thread of
+// the pool with an asynchronous session (the worker waits for each late call; reads take what has arrived, and
+// it goes on to the next photo at once), while the main thread waits for each on an event as a window's thread
+// does, and keeps the photo once it is whole.
 #include <windows.h>
 #include <wininet.h>
 
@@ -150,15 +151,27 @@ void CALLBACK Work(PTP_CALLBACK_INSTANCE, void* context) {
     SetEvent(job->done);
 }
 
-bool SaveByDesign(HINTERNET session, const std::wstring& url, const std::wstring& headers, const std::wstring& path) {
-    Job job{session, url, headers, path};
-    if (!TrySubmitThreadpoolCallback(&Work, &job, nullptr)) return false;
-    MsgWaitForMultipleObjectsEx(1, &job.done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    WaitForSingleObject(job.done, INFINITE);
-    CloseHandle(job.done);
-    bool ok = job.ok && Rename(job.file, path) && Mark(job.file, false);
-    if (job.file != INVALID_HANDLE_VALUE) CloseHandle(job.file);
-    return ok;
+// The worker's side: every photo in turn, each one's end told on its own event.
+void CALLBACK WorkAll(PTP_CALLBACK_INSTANCE instance, void* context) {
+    for (Job& job : *static_cast<std::vector<Job>*>(context)) Work(instance, &job);
+}
+
+// The waiting side: each photo kept as soon as it is whole; the number kept.
+int SaveAllByDesign(HINTERNET session, const std::vector<std::wstring>& urls, const std::wstring& headers,
+                    const std::wstring& folder) {
+    std::vector<Job> jobs;
+    for (size_t i = 0; i < urls.size(); ++i)
+        jobs.push_back(Job{session, urls[i], headers, folder + L"\\" + std::to_wstring(i + 1) + L".jpg"});
+    if (!TrySubmitThreadpoolCallback(&WorkAll, &jobs, nullptr)) return 0;
+    int saved = 0;
+    for (Job& job : jobs) {
+        MsgWaitForMultipleObjectsEx(1, &job.done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        WaitForSingleObject(job.done, INFINITE);
+        CloseHandle(job.done);
+        saved += job.ok && Rename(job.file, job.path) && Mark(job.file, false) ? 1 : 0;
+        if (job.file != INVALID_HANDLE_VALUE) CloseHandle(job.file);
+    }
+    return saved;
 }
 
 }  // namespace
@@ -180,11 +193,11 @@ int wmain(int argc, wchar_t** argv) {
                                       INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, design ? INTERNET_FLAG_ASYNC : 0);
     if (design) InternetSetStatusCallbackW(session, &OnStatus);
     int saved = 0;
-    for (size_t i = 0; i < urls.size(); ++i) {
-        const std::wstring path = folder + L"\\" + std::to_wstring(i + 1) + L".jpg";
-        saved += (design ? SaveByDesign(session, urls[i], headers, path) : Save(session, urls[i], headers, path, same))
-                     ? 1
-                     : 0;
+    if (design) {
+        saved = SaveAllByDesign(session, urls, headers, folder);
+    } else {
+        for (size_t i = 0; i < urls.size(); ++i)
+            saved += Save(session, urls[i], headers, folder + L"\\" + std::to_wstring(i + 1) + L".jpg", same) ? 1 : 0;
     }
     InternetCloseHandle(session);
     printf("%d\n", saved);
