@@ -91,18 +91,10 @@ struct FramePlan {
 
 // Hit-test codes as the platform numbers them.
 enum HitCode : int {
-    kHtClient = 1,
-    kHtCaption = 2,
-    kHtSysMenu = 3,
-    kHtMenu = 5,
-    kHtLeft = 10,
-    kHtRight = 11,
-    kHtTop = 12,
-    kHtTopLeft = 13,
-    kHtTopRight = 14,
-    kHtBottom = 15,
-    kHtBottomLeft = 16,
-    kHtBottomRight = 17,
+    kHtClient = 1, kHtCaption = 2, kHtSysMenu = 3, kHtMenu = 5,
+    // The sizing borders and corners.
+    kHtLeft = 10, kHtRight = 11, kHtTop = 12, kHtTopLeft = 13, kHtTopRight = 14,
+    kHtBottom = 15, kHtBottomLeft = 16, kHtBottomRight = 17,
 };
 
 // The engine's own zones for the point (x, y) of a window of W x H with the given margins. The top sizing band is
