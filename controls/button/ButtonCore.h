@@ -123,10 +123,6 @@ public:
     // surface's font or pointer, the tooltip, the window's enabling), as the table in ButtonPropertyTable.cpp says.
     template <typename T>
     void Set(T ButtonProperties::*member, std::type_identity_t<T> value);
-    // Shorthands for callers outside the button's own code (the screen-reader tests).
-    void SetEnabled(bool v) { Set(&ButtonProperties::Enabled, v); }
-    void SetValue(bool v) { Set(&ButtonProperties::Value, v); }
-    void SetBackColor(OleColor v) { Set(&ButtonProperties::BackColor, v); }
 
     // What a reader must be told when the property of that name changed.
     [[nodiscard]] static unsigned ReaderChangesFor(std::wstring_view property) noexcept;

@@ -49,13 +49,9 @@ public:
 
     // The bar's position, as its owner moves it.
     [[nodiscard]] std::int32_t Value() const noexcept { return props_.Value; }
-    // Shorthands for callers outside the bar's own code (the main window, the screen-reader tests).
+    // Shorthands for callers outside the bar's own code (the main window, the tools, the bar's tests).
     void SetValue(std::int32_t value) { Set(&ProgressBarProperties::Value, value); }
-    void SetMax(std::int32_t value) { Set(&ProgressBarProperties::Max, value); }
     void SetEnabled(bool value) { Set(&ProgressBarProperties::Enabled, value); }
-    void SetText(std::wstring_view value) { Set(&ProgressBarProperties::Text, std::wstring(value)); }
-    void SetTextStyle(std::int32_t value) { Set(&ProgressBarProperties::TextStyle, value); }
-    void SetTextEffect(std::int32_t value) { Set(&ProgressBarProperties::TextEffect, value); }
 
     // A newly placed instance.
     void InitNew(const FontDesc& containerFont);

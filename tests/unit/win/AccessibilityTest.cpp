@@ -191,7 +191,7 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
         {"disabled itself",
          [](Accessibility& t) {
              isButton& b = t.Button(L"目 录");
-             b.Core().SetEnabled(false);
+             b.Core().Set(&button::ButtonProperties::Enabled, false);
              return b.Hwnd();
          },
          ROLE_SYSTEM_PUSHBUTTON, L"目 录", none, kUnavailable, kFocusable, none, L"Press"},
@@ -213,7 +213,7 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
          [](Accessibility& t) {
              return t
                  .Bar([](ProgressBarModel& m) {
-                     m.SetMax(3);
+                     m.Set(&ProgressBarProperties::Max, 3);
                      m.SetValue(1);
                  })
                  .Hwnd();
@@ -223,8 +223,8 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
          [](Accessibility& t) {
              return t
                  .Bar([](ProgressBarModel& m) {
-                     m.SetTextStyle(3);
-                     m.SetTextEffect(5);
+                     m.Set(&ProgressBarProperties::TextStyle, 3);
+                     m.Set(&ProgressBarProperties::TextEffect, 5);
                      m.SetValue(100);
                  })
                  .Hwnd();
@@ -234,8 +234,8 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
          [](Accessibility& t) {
              return t
                  .Bar([](ProgressBarModel& m) {
-                     m.SetTextStyle(3);
-                     m.SetTextEffect(1);
+                     m.Set(&ProgressBarProperties::TextStyle, 3);
+                     m.Set(&ProgressBarProperties::TextEffect, 1);
                  })
                  .Hwnd();
          },
@@ -244,14 +244,16 @@ TEST_F(Accessibility, EveryOwnControlReadsItsRoleNameValueStateShortcutAndAction
          [](Accessibility& t) {
              return t
                  .Bar([](ProgressBarModel& m) {
-                     m.SetTextStyle(3);
-                     m.SetTextEffect(0);
+                     m.Set(&ProgressBarProperties::TextStyle, 3);
+                     m.Set(&ProgressBarProperties::TextEffect, 0);
                  })
                  .Hwnd();
          },
          ROLE_SYSTEM_PROGRESSBAR, none, L"0%", kReadOnly, kUnavailable, none, none},
         {"the bar disabled",
-         [](Accessibility& t) { return t.Bar([](ProgressBarModel& m) { m.SetEnabled(false); }).Hwnd(); },
+         [](Accessibility& t) {
+             return t.Bar([](ProgressBarModel& m) { m.Set(&ProgressBarProperties::Enabled, false); }).Hwnd();
+         },
          ROLE_SYSTEM_PROGRESSBAR, none, L"0%", kUnavailable | kReadOnly, 0, none, none},
         {"the bar inside a disabled container",
          [](Accessibility& t) {
@@ -313,13 +315,13 @@ TEST_F(Accessibility, ReadersHearOfNameStateAndValueChangesAndOfTheContainerArou
 
     SetWindowTextW(down, L"停 止");
     EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, down), 1);
-    isButton::FromHwnd(down)->Core().SetEnabled(false);
+    isButton::FromHwnd(down)->Core().Set(&button::ButtonProperties::Enabled, false);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1);
-    isButton::FromHwnd(down)->Core().SetEnabled(true);
+    isButton::FromHwnd(down)->Core().Set(&button::ButtonProperties::Enabled, true);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1);
-    isButton::FromHwnd(down)->Core().SetValue(true);
+    isButton::FromHwnd(down)->Core().Set(&button::ButtonProperties::Value, true);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1) << "checked, for a check button";
-    isButton::FromHwnd(down)->Core().SetBackColor(0x00FF00);
+    isButton::FromHwnd(down)->Core().Set(&button::ButtonProperties::BackColor, 0x00FF00);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 0) << "a colour is nothing a reader hears";
     EnableWindow(container, FALSE);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, down), 1) << "the container's button hears of it";
@@ -329,13 +331,13 @@ TEST_F(Accessibility, ReadersHearOfNameStateAndValueChangesAndOfTheContainerArou
     EXPECT_EQ(heard(EVENT_OBJECT_VALUECHANGE, bar.Hwnd()), 1);
     bar.Model().SetValue(42);
     EXPECT_EQ(heard(EVENT_OBJECT_VALUECHANGE, bar.Hwnd()), 0) << "a tick that changes nothing is not told";
-    bar.Model().SetMax(200);
+    bar.Model().Set(&ProgressBarProperties::Max, 200);
     EXPECT_EQ(heard(EVENT_OBJECT_VALUECHANGE, bar.Hwnd()), 1) << "21% now";
-    bar.Model().SetTextStyle(3);
+    bar.Model().Set(&ProgressBarProperties::TextStyle, 3);
     EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, bar.Hwnd()), 1) << "the bar shows its text now";
-    bar.Model().SetText(L"almost");
+    bar.Model().Set(&ProgressBarProperties::Text, L"almost");
     EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, bar.Hwnd()), 1);
-    bar.Model().SetEnabled(false);
+    bar.Model().Set(&ProgressBarProperties::Enabled, false);
     EXPECT_EQ(heard(EVENT_OBJECT_STATECHANGE, bar.Hwnd()), 1);
     UnhookWinEvent(hook);
 }
