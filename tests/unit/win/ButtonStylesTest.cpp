@@ -16,7 +16,6 @@
 namespace {
 
 using namespace pixel_test;
-using button::Shift;
 
 constexpr int kW = 57;
 constexpr int kH = 25;
@@ -31,8 +30,8 @@ Rgb3 Of(COLORREF c) {
 Rgb3 Sys(int index) {
     return Of(GetSysColor(index));
 }
-Rgb3 Face(int shift) {
-    return Of(Shift(GetSysColor(COLOR_BTNFACE), shift));
+Rgb3 Gray(int level) {
+    return {level, level, level};
 }
 
 // Every listed pixel of `image` is `colour`.
@@ -158,22 +157,23 @@ TEST_F(ButtonStyles, SkinnedKeepsItsOwnPaletteAndShape) {
 }
 
 TEST_F(ButtonStyles, GlossyFramesItsFaceAndSoftensTheCorners) {
+    ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(245, 245, 245)) << "Wine's face, which the levels here start from";
     const Image rest = Shot(7, 1);
-    Expect(rest, Of(Shift(Shift(GetSysColor(COLOR_BTNFACE), 8), -96)),
+    Expect(rest, Gray(157),
            {{2, 0}, {kW - 3, 0}, {0, 2}, {0, kH - 3}, {10, kH - 1}, {kW - 1, 10}, {1, 1}, {kW - 2, kH - 2}});
-    Expect(rest, Face(-21), {{1, 0}, {0, 1}, {kW - 2, kH - 1}, {kW - 1, kH - 2}});
-    Expect(rest, Face(21), {{10, 1}});
-    Expect(rest, Face(-37), {{10, kH - 2}});
+    Expect(rest, Gray(224), {{1, 0}, {0, 1}, {kW - 2, kH - 1}, {kW - 1, kH - 2}}, "soft corners: face - 21");
+    Expect(rest, Gray(255), {{10, 1}}, "face + 21, held at white");
+    Expect(rest, Gray(208), {{10, kH - 2}}, "face - 37");
     EXPECT_FALSE(InShape(kW - 1, 0));
 }
 
 TEST_F(ButtonStyles, CapsuleHasItsTopHighlight) {
-    const COLORREF b = Shift(GetSysColor(COLOR_BTNFACE), -15);
+    ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(245, 245, 245)) << "Wine's face, which the levels here start from";
     const Image rest = Shot(9, 1);
-    Expect(rest, Of(Shift(b, 48)), {{3, 0}, {kW - 4, 0}, {1, 1}, {4, 1}, {kW - 5, 1}, {kW - 2, 1}});
-    Expect(rest, Of(b), {{5, 1}, {kW - 6, 1}});
-    Expect(rest, Of(Shift(b, 128)), {{6, 3}});
-    Expect(rest, Of(Shift(b, -128)), {{10, kH - 2}});
+    Expect(rest, Gray(255), {{3, 0}, {kW - 4, 0}, {1, 1}, {4, 1}, {kW - 5, 1}, {kW - 2, 1}}, "base (face - 15) + 48");
+    Expect(rest, Gray(230), {{5, 1}, {kW - 6, 1}}, "its base");
+    Expect(rest, Gray(255), {{6, 3}}, "base + 128");
+    Expect(rest, Gray(102), {{10, kH - 2}}, "base - 128");
     EXPECT_FALSE(InShape(1, 0));
     EXPECT_TRUE(InShape(2, 0));
 }
