@@ -1,11 +1,21 @@
 #include "ColorTranslate.h"
 
-#include <ole2.h>
-#include <olectl.h>
-
 static_assert(CLR_INVALID == kFailedColor);
 
+// The platform's OleTranslateColor with no palette, done here so that oleaut32 need not load before the first
+// paint: a plain colour, a palette entry and a palette-relative colour pass through; a system reference is
+// read by its low byte, valid up to the menu bar's colour; any other high byte names no colour.
 COLORREF TranslateColor(OleColor color) noexcept {
-    COLORREF out = 0;
-    return SUCCEEDED(OleTranslateColor(color, nullptr, &out)) ? out : CLR_INVALID;
+    switch (color >> 24) {
+    case 0x00:
+    case 0x01:
+    case 0x02:
+        return color;
+    case 0x80: {
+        const int index = static_cast<int>(color & 0xFF);
+        return index <= COLOR_MENUBAR ? GetSysColor(index) : CLR_INVALID;
+    }
+    default:
+        return CLR_INVALID;
+    }
 }

@@ -22,6 +22,14 @@ TEST(DrawingSurface, ColorsTranslateSystemReferencesAndRefuseBadOnes) {
     EXPECT_EQ(TranslateColor(0x800000FF), static_cast<COLORREF>(-1));
     // Neither a plain colour nor a system colour: refused, not drawn as the colour in its low bytes.
     EXPECT_EQ(TranslateColor(0x05FF0000), static_cast<COLORREF>(-1));
+    EXPECT_EQ(TranslateColor(0x81000005), static_cast<COLORREF>(-1));
+    // A system reference is read by its low byte alone; 31 (past the menu bar's 30) is no system colour.
+    EXPECT_EQ(TranslateColor(0x80FFFF05), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(TranslateColor(0x8000001E), GetSysColor(COLOR_MENUBAR));
+    EXPECT_EQ(TranslateColor(0x8000001F), static_cast<COLORREF>(-1));
+    // Palette entries and palette-relative colours pass through unchanged when there is no palette.
+    EXPECT_EQ(TranslateColor(0x01000007), 0x01000007u);
+    EXPECT_EQ(TranslateColor(0x02123456), 0x02123456u);
 }
 
 TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
