@@ -1,5 +1,7 @@
 #include "cMenuBar.h"
 
+#include <optional>
+
 #include "winmsg/win/CaughtException.h"
 #include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/ComponentError.h"
@@ -29,13 +31,15 @@ void cMenuBar::SetColors(OleColor normal, OleColor over, OleColor inactive, OleC
 }
 
 void cMenuBar::Attach(HWND lHwnd) {
-    const WindowUpdateLock lock(lHwnd);
+    // Only a visible window has anything to hold back from the screen; locking a hidden one costs a frame.
+    std::optional<WindowUpdateLock> lock;
+    if (IsWindowVisible(lHwnd)) lock.emplace(lHwnd);
     Detach();
     window_ = lHwnd;
     try {
         tracker_ = std::make_shared<cToolbarMenu>();
         tracker_->Start(window_, this);
-        for (UINT message : kMessages) MSubclass::AttachMessage(this, window_, message);
+        MSubclass::AttachMessages(this, window_, kMessages);
     } catch (...) {
         Detach();
         throw;

@@ -112,9 +112,13 @@ void cNCCalcSize::Detach() noexcept {
 }
 
 void cNCCalcSize::SubscribeAll() {
-    for (UINT message : kMessages) MSubclass::AttachMessage(this, window_, message);
-    if (isMdiChild_) MSubclass::AttachMessage(this, window_, WM_SIZE);
-    MSubclass::AttachMessage(this, window_, WM_DESTROY);
+    // In one batch: the router checks the window and counts the subscriptions once, not once per message.
+    UINT messages[std::size(kMessages) + 2];
+    size_t n = 0;
+    for (UINT message : kMessages) messages[n++] = message;
+    if (isMdiChild_) messages[n++] = WM_SIZE;
+    messages[n++] = WM_DESTROY;
+    MSubclass::AttachMessages(this, window_, {messages, n});
 }
 
 void cNCCalcSize::UnsubscribeAll() noexcept {

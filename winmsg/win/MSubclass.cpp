@@ -1,6 +1,7 @@
 #include "MSubclass.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -254,15 +255,40 @@ void ReleaseWindowCount(HWND hwnd) noexcept {
 namespace MSubclass {
 
 void AttachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) {
+    AttachMessages(iwp, hwnd, {&iMsg, 1});
+}
+
+void AttachMessages(ISubclass* iwp, HWND hwnd, std::span<const UINT> messages) {
     if (!IsWindow(hwnd)) throw ComponentError(ComponentErrorCode::InvalidWindow);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
     if (owner != GetCurrentProcessId()) throw ComponentError(ComponentErrorCode::ExternalWindow);
+    if (messages.empty()) return;
 
+    // Every message's subscribers are read, and a repeated subscription refused, before anything is written.
+    std::vector<std::vector<ISubclass*>> lists(messages.size());
+    for (size_t k = 0; k < messages.size(); ++k) {
+        const UINT iMsg = messages[k];
+        if (std::find(messages.begin(), messages.begin() + static_cast<std::ptrdiff_t>(k), iMsg) !=
+            messages.begin() + static_cast<std::ptrdiff_t>(k))
+            throw ComponentError(ComponentErrorCode::AlreadyHandled);
+        const LONG_PTR n = Read(hwnd, PropName::MessageCount(hwnd, iMsg));
+        std::vector<ISubclass*>& subscribers = lists[k];
+        subscribers.reserve(static_cast<size_t>(std::max<LONG_PTR>(n, 0)) + 1);
+        for (LONG_PTR i = 1; i <= n; ++i) {
+            const LONG_PTR entry = Read(hwnd, PropName::Entry(hwnd, iMsg, i));
+            if (entry == reinterpret_cast<LONG_PTR>(iwp)) throw ComponentError(ComponentErrorCode::AlreadyHandled);
+            subscribers.push_back(reinterpret_cast<ISubclass*>(entry));
+        }
+        subscribers.push_back(iwp);
+    }
+
+    // The window's count rises by the whole batch in one write.
+    const LONG_PTR added = static_cast<LONG_PTR>(messages.size());
     const PropName countName = PropName::WindowCount(hwnd);
     if (const LONG_PTR count = Read(hwnd, countName); count != 0) {
-        Write(hwnd, countName, count + 1);
-        Index().SetCount(hwnd, count + 1);
+        Write(hwnd, countName, count + added);
+        Index().SetCount(hwnd, count + added);
     } else {
         const LONG_PTR previous = SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Router));
         if (previous == 0) throw ComponentError(ComponentErrorCode::CantSubclass);
@@ -273,7 +299,7 @@ void AttachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) {
             RemovePropW(hwnd, procName.Get());
             RemovePropW(hwnd, countName.Get());
         };
-        if (!Write(hwnd, procName, previous) || !Write(hwnd, countName, 1)) {
+        if (!Write(hwnd, procName, previous) || !Write(hwnd, countName, added)) {
             undo();
             throw ComponentError(ComponentErrorCode::CantSubclass);
         }
@@ -283,34 +309,23 @@ void AttachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) {
             undo();
             throw;
         }
+        Index().SetCount(hwnd, added);
     }
 
-    // The window's count was raised above; a refused subscription must not keep it raised, or the window could
-    // never be given its procedure back.
-    const PropName messageCountName = PropName::MessageCount(hwnd, iMsg);
-    const LONG_PTR n = Read(hwnd, messageCountName);
-    bool duplicate = false;
-    try {
-        std::vector<ISubclass*> subscribers;
-        for (LONG_PTR i = 1; i <= n && !duplicate; ++i) {
-            const LONG_PTR entry = Read(hwnd, PropName::Entry(hwnd, iMsg, i));
-            duplicate = entry == reinterpret_cast<LONG_PTR>(iwp);
-            subscribers.push_back(reinterpret_cast<ISubclass*>(entry));
+    for (size_t k = 0; k < messages.size(); ++k) {
+        const UINT iMsg = messages[k];
+        const LONG_PTR n = static_cast<LONG_PTR>(lists[k].size());
+        try {
+            Index().SetSubscribers(hwnd, iMsg, std::move(lists[k]));
+        } catch (...) {
+            // Out of memory: the messages not yet subscribed give their counts back, those before are taken off.
+            for (size_t rest = k; rest < messages.size(); ++rest) ReleaseWindowCount(hwnd);
+            for (size_t done = 0; done < k; ++done) DetachMessage(iwp, hwnd, messages[done]);
+            throw;
         }
-        if (!duplicate) {
-            subscribers.push_back(iwp);
-            Index().SetSubscribers(hwnd, iMsg, std::move(subscribers));
-        }
-    } catch (...) {
-        ReleaseWindowCount(hwnd);
-        throw;
+        Write(hwnd, PropName::MessageCount(hwnd, iMsg), n);
+        Write(hwnd, PropName::Entry(hwnd, iMsg, n), reinterpret_cast<LONG_PTR>(iwp));
     }
-    if (duplicate) {
-        ReleaseWindowCount(hwnd);
-        throw ComponentError(ComponentErrorCode::AlreadyHandled);
-    }
-    Write(hwnd, messageCountName, n + 1);
-    Write(hwnd, PropName::Entry(hwnd, iMsg, n + 1), reinterpret_cast<LONG_PTR>(iwp));
 }
 
 void DetachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg) noexcept {

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <map>
+#include <span>
 #include <string>
 
 #include "ISubclass.h"
@@ -24,6 +25,10 @@ namespace MSubclass {
 // Throws ComponentError: InvalidWindow, ExternalWindow (another process's window), CantSubclass, AlreadyHandled
 // (this subscriber already has this message on this window; nothing is changed).
 void AttachMessage(ISubclass* iwp, HWND hwnd, UINT iMsg);
+
+// The same for several messages at once, all or none: the window and every subscription are checked before
+// anything changes, and the window's count is written once. The properties end as after one AttachMessage each.
+void AttachMessages(ISubclass* iwp, HWND hwnd, std::span<const UINT> messages);
 
 /// Stop subclassing for a particular message.
 // A subscriber that is not subscribed to the message is left alone: nothing changes.

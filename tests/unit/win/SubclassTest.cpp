@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <span>
 #include <memory>
 #include <atomic>
 #include <functional>
@@ -237,6 +238,32 @@ TEST_F(Router, AnotherThreadsWindowDispatchesItsOwnMessagesMeanwhile) {
     EXPECT_EQ(right, 500);
     EXPECT_EQ(answered, sent);
     EXPECT_EQ(mine.wrong + theirs.wrong, 0);
+    EXPECT_EQ(Procedure(), original);
+}
+
+TEST_F(Router, ABatchEndsAsOneAttachEachOrIsRefusedWhole) {
+    HWND hwnd = window.Get();
+    Subscriber a("a"), b("b");
+    Attach(&b, hwnd);
+    const UINT both[] = {kMsg, kNegativeMsg};
+    MSubclass::AttachMessages(&a, hwnd, both);
+    ExpectIndexAgrees(hwnd);
+    const PropertyList batched = Properties(hwnd);
+    Detach(&a, hwnd);
+    Detach(&a, hwnd, kNegativeMsg);
+    Attach(&a, hwnd);
+    Attach(&a, hwnd, kNegativeMsg);
+    EXPECT_EQ(Properties(hwnd), batched);
+
+    // One message already taken, or one message twice: nothing of the batch is subscribed.
+    const UINT taken[] = {kMsg + 1, kMsg}, twice[] = {kMsg + 1, kMsg + 1};
+    for (std::span<const UINT> batch : {std::span<const UINT>(taken), std::span<const UINT>(twice)}) {
+        EXPECT_THROW(MSubclass::AttachMessages(&a, hwnd, batch), ComponentError);
+        EXPECT_EQ(Properties(hwnd), batched);
+        ExpectIndexAgrees(hwnd);
+    }
+    for (UINT m : both) Detach(&a, hwnd, m);
+    Detach(&b, hwnd);
     EXPECT_EQ(Procedure(), original);
 }
 
