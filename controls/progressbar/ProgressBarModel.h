@@ -49,9 +49,8 @@ public:
 
     // The bar's position, as its owner moves it.
     [[nodiscard]] std::int32_t Value() const noexcept { return props_.Value; }
-    // Shorthands for callers outside the bar's own code (the main window, the tools, the bar's tests).
+    // The one shorthand, for the owner that moves the bar (the main window, the tools).
     void SetValue(std::int32_t value) { Set(&ProgressBarProperties::Value, value); }
-    void SetEnabled(bool value) { Set(&ProgressBarProperties::Enabled, value); }
 
     // A newly placed instance.
     void InitNew(const FontDesc& containerFont);

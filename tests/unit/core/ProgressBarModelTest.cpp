@@ -88,7 +88,7 @@ TEST_F(ProgressBarModelTest, RaisingMinAboveValueNotifiesValueBeforeMin) {
 TEST_F(ProgressBarModelTest, EverySetterNotifiesByItsPersistedNameEvenWithoutChange) {
     model.SetValue(model.Value());
     model.Set(&ProgressBarProperties::RoundedValue, -3);
-    model.SetEnabled(false);
+    model.Set(&ProgressBarProperties::Enabled, false);
     model.Set(&ProgressBarProperties::Theme, 42);
     model.Set(&ProgressBarProperties::TextStyle, 9);
     model.Set(&ProgressBarProperties::Orientations, 7);
@@ -164,7 +164,7 @@ TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
     model.Set(&ProgressBarProperties::Min, 3);
     model.SetValue(7);
     model.Set(&ProgressBarProperties::RoundedValue, 0);
-    model.SetEnabled(false);
+    model.Set(&ProgressBarProperties::Enabled, false);
     model.Set(&ProgressBarProperties::Theme, 10);
     model.Set(&ProgressBarProperties::TextStyle, 2);
     model.Set(&ProgressBarProperties::TextFont, font);

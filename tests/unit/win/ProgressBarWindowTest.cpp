@@ -212,7 +212,7 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
     Image image = Capture(hwnd);
     EXPECT_GT(image.Count({200, 101, 0}), 0);
 
-    model.SetEnabled(false);
+    model.Set(&ProgressBarProperties::Enabled, false);
     image = Capture(hwnd);
     // Exact divisions: the outline 23,139,211 greys to 125, the caption 200,101,0 to 101, B1 250,253,254 to 253.
     EXPECT_EQ(image.At(100, 0), (Rgb3{125, 125, 125}));
@@ -237,7 +237,7 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
     EXPECT_GE(lightGray.r, 128);
     for (int value : {10, 20, 30, 40, 50}) model.SetValue(value);
     EXPECT_EQ(Capture(hwnd).At(300, 3), lightGray);
-    model.SetEnabled(true);
+    model.Set(&ProgressBarProperties::Enabled, true);
     EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{125, 125, 125}));
     model.Set(&ProgressBarProperties::Theme, 8);
     EXPECT_EQ(Capture(hwnd).At(100, 0), (Rgb3{23, 139, 211}));
