@@ -170,7 +170,9 @@ void HostedControl::DisconnectReaders() noexcept {
 }
 
 void HostedControl::Refresh() noexcept {
-    if (!Hwnd()) return;
+    // Hidden (or under a hidden window, as while the main window builds its controls), the copy would land
+    // nowhere; showing the window asks for a paint, which copies the surface then.
+    if (!Hwnd() || !IsWindowVisible(Hwnd())) return;
     WindowDC dc(Hwnd());
     if (dc.Get()) surface_.CopyTo(dc.Get());
     ValidateRect(Hwnd(), nullptr);
