@@ -1,12 +1,19 @@
 #include "DrawingSurface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 int ScreenDpi() noexcept {
+    // The screen's DPI stays as the session started for the process's whole life, and every control asks for
+    // it several times while it is made: it is read from the screen once (a round trip to the display under Wine).
+    static std::atomic<int> known{0};
+    if (const int dpi = known.load(std::memory_order_relaxed)) return dpi;
     WindowDC screen(nullptr);
     const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? dpi : 96;
+    if (dpi <= 0) return 96;
+    known.store(dpi, std::memory_order_relaxed);
+    return dpi;
 }
 
 FontDesc DescribeFont(HFONT font) noexcept {
