@@ -112,20 +112,21 @@ TEST_F(ButtonStyles, DoubleFrameHasTwoFramesBlendedCornersAndTheStateInItsTextRe
     Expect(rest, s, {{0, 0}, {kW - 2, 0}, {0, kH - 2}});
     Expect(rest, Sys(COLOR_WINDOW), {{1, 1}, {kW - 1, kH - 1}, {kW - 1, 5}});
     Expect(rest, face, {{kW - 1, 0}, {0, kH - 1}, {2, 2}});
-    Expect(rest, Of(button::Blend(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNSHADOW))),
-           {{kW - 2, 1}, {1, kH - 2}});
+    // Halfway between Wine's window white and its shadow (166): 210.5, a half, to the even 210.
+    Expect(rest, {210, 210, 210}, {{kW - 2, 1}, {1, kH - 2}});
     const Image pressed = Shot(3, 3);
     Expect(pressed, s, {{4, 4}, {kW - 5, kH - 5}, {kW - 1, 0}}, "pressed");
     Expect(pressed, face, {{3, 3}, {kW - 4, kH - 4}}, "pressed");
 }
 
 TEST_F(ButtonStyles, HighlightTintTintsTheFaceOnlyAtRestAndFramesItUnderThePointer) {
-    const COLORREF hl = GetSysColor(COLOR_HIGHLIGHT);
-    EXPECT_EQ(Shot(4, 1).Count(Of(button::Tint(GetSysColor(COLOR_BTNFACE), 32))), kW * kH) << "no frame at rest";
+    // Tint level L takes a channel v to L + (255 - L) * v / 255, cut down: Wine's face 245 at 32 gives 246, its
+    // highlight (48, 150, 250) at 176 gives (190, 222, 253) and at 128 (151, 202, 252).
+    EXPECT_EQ(Shot(4, 1).Count({246, 246, 246}), kW * kH) << "no frame at rest";
     const Image hover = Shot(4, 2);
-    Expect(hover, Of(button::Tint(hl, 176)), {{5, 5}, {kW - 2, kH - 2}});
-    Expect(hover, Of(hl), {{0, 0}, {kW - 1, kH - 1}});
-    Expect(Shot(4, 3), Of(button::Tint(hl, 128)), {{5, 5}}, "pressed");
+    Expect(hover, {190, 222, 253}, {{5, 5}, {kW - 2, kH - 2}});
+    Expect(hover, Of(GetSysColor(COLOR_HIGHLIGHT)), {{0, 0}, {kW - 1, kH - 1}});
+    Expect(Shot(4, 3), {151, 202, 252}, {{5, 5}}, "pressed");
 }
 
 TEST_F(ButtonStyles, SkinnedKeepsItsOwnPaletteAndShape) {
