@@ -40,8 +40,9 @@ bool Rename(HANDLE file, const std::wstring& path) {
     return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size()));
 }
 
-bool Save(HINTERNET session, const std::wstring& url, const std::wstring& headers, const std::wstring& path,
-          bool same) {
+// A GET of `url` on a connect handle of its own (left in `connection`, null when none could be made).
+HINTERNET OpenGet(HINTERNET session, const std::wstring& url, DWORD flags, DWORD_PTR context,
+                  HINTERNET* connection) {
     wchar_t host[256], object[2048];
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
@@ -49,11 +50,17 @@ bool Save(HINTERNET session, const std::wstring& url, const std::wstring& header
     parts.dwHostNameLength = 256;
     parts.lpszUrlPath = object;
     parts.dwUrlPathLength = 2048;
-    if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts)) return false;
-    HINTERNET connection =
-        InternetConnectW(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    HINTERNET request = HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr,
-                                         kFlags | (same ? INTERNET_FLAG_NO_COOKIES : 0), 0);
+    *connection = InternetCrackUrlW(url.c_str(), 0, 0, &parts)
+                      ? InternetConnectW(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
+                      : nullptr;
+    return *connection ? HttpOpenRequestW(*connection, L"GET", object, nullptr, nullptr, nullptr, flags, context)
+                       : nullptr;
+}
+
+bool Save(HINTERNET session, const std::wstring& url, const std::wstring& headers, const std::wstring& path,
+          bool same) {
+    HINTERNET connection = nullptr;
+    HINTERNET request = OpenGet(session, url, kFlags | (same ? INTERNET_FLAG_NO_COOKIES : 0), 0, &connection);
     bool ok = request && HttpSendRequestW(request, headers.c_str(), static_cast<DWORD>(headers.size()), nullptr, 0);
     const std::wstring name = same ? path + L".part" : path;
     HANDLE file = ok ? CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, same ? FILE_SHARE_DELETE : 0, nullptr,
@@ -107,21 +114,9 @@ bool Wait(Design& design, BOOL ok) {
 void CALLBACK Work(PTP_CALLBACK_INSTANCE, void* context) {
     auto* job = static_cast<Job*>(context);
     static Design design;
-    wchar_t host[256], object[2048];
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = 256;
-    parts.lpszUrlPath = object;
-    parts.dwUrlPathLength = 2048;
-    HINTERNET connection = InternetCrackUrlW(job->url.c_str(), 0, 0, &parts)
-                               ? InternetConnectW(job->session, host, parts.nPort, nullptr, nullptr,
-                                                  INTERNET_SERVICE_HTTP, 0, 0)
-                               : nullptr;
-    HINTERNET request = connection ? HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr,
-                                                      kFlags | INTERNET_FLAG_NO_COOKIES,
-                                                      reinterpret_cast<DWORD_PTR>(&design))
-                                   : nullptr;
+    HINTERNET connection = nullptr;
+    HINTERNET request = OpenGet(job->session, job->url, kFlags | INTERNET_FLAG_NO_COOKIES,
+                                reinterpret_cast<DWORD_PTR>(&design), &connection);
     bool ok = request && Wait(design, HttpSendRequestW(request, job->headers.c_str(),
                                                         static_cast<DWORD>(job->headers.size()), nullptr, 0));
     const std::wstring name = job->path + L".part";

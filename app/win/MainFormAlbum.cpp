@@ -1,6 +1,8 @@
 // The album group's buttons and the download run: fetch the album page, then every photo on it, one after
 // another, into the save folder; report in the bar, the status line, the button and the tray.
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "services/AddressGuard.h"
 #include "app/AlbumPage.h"
@@ -22,12 +24,11 @@ constexpr const wchar_t* kDownCaption = L"下 载";
 constexpr const wchar_t* kStopCaption = L"停 止";
 
 // The photos a run will fetch, in order: up to the first piece without an address, which ends the run.
-std::vector<std::wstring> PhotosToFetch(const std::vector<std::wstring_view>& pieces) {
+std::vector<std::wstring> PhotosToFetch(const std::vector<std::optional<std::wstring>>& addresses) {
     std::vector<std::wstring> photos;
-    for (const std::wstring_view piece : pieces) {
-        auto address = PhotoAddress(piece);
+    for (const auto& address : addresses) {
         if (!address) break;
-        if (AddressGuard::IsAllowedAddress(*address)) photos.push_back(std::move(*address));
+        if (AddressGuard::IsAllowedAddress(*address)) photos.push_back(*address);
     }
     return photos;
 }
@@ -106,13 +107,15 @@ void MainForm::DownloadAlbum() {
     controls_.SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
     runNames_ = RunFileNames();
 
-    PhotoRun photos(SaveDir, kPhotoLimitMs, PhotosToFetch(pieces));
+    std::vector<std::optional<std::wstring>> addresses;
+    for (const std::wstring_view piece : pieces) addresses.push_back(PhotoAddress(piece));
+    PhotoRun photos(SaveDir, kPhotoLimitMs, PhotosToFetch(addresses));
     photoRun_ = &photos;
     const struct Forget {
         PhotoRun*& run;
         ~Forget() { run = nullptr; }
     } forget{photoRun_};
-    for (const std::wstring_view piece : pieces) {
+    for (const auto& address : addresses) {
         if (DownFlag == L"F") {
             progressTimer_.Stop();
             SetProgressValue(0);
@@ -121,7 +124,6 @@ void MainForm::DownloadAlbum() {
             controls_.Enable(kNewModeContainer, true);
             return;
         }
-        const auto address = PhotoAddress(piece);
         if (!address) return FailRun();
         DownloadPhoto(photos, *address);
         if (!Hwnd()) return;

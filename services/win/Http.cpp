@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cwctype>
 #include <memory>
-#include <mutex>
-#include <new>
 #include <utility>
 
 #include "services/AddressGuard.h"

@@ -109,7 +109,6 @@ private:
     std::wstring key_;
 };
 
-
 // Written by the worker, read by the waiting side only once the worker has finished.
 struct PhotoShared {
     std::wstring url;
@@ -223,12 +222,10 @@ PhotoDownload Outcome(PhotoShared& shared, TaskOutcome outcome) {
 
 struct PhotoRun::Queued {
     Queued(const std::wstring& address, const PhotoRun& run)
-        : url(address),
-          shared(std::make_shared<PhotoShared>(
+        : shared(std::make_shared<PhotoShared>(
               PhotoShared{address, run.folder_, NewPartName(run.folder_), run.reserve_, run.allowHost_, {}, {}, false})),
           task(PhotoWork(shared, run.limitMs_), TaskLimits{run.limitMs_, INFINITE}) {}
-    std::wstring url;
-    std::shared_ptr<PhotoShared> shared;
+    std::shared_ptr<PhotoShared> shared;  // its address too
     QueuedTask task;
 };
 
@@ -244,7 +241,7 @@ PhotoRun::~PhotoRun() = default;
 
 PhotoDownload PhotoRun::Download(const std::wstring& url) {
     std::unique_ptr<Queued> current;
-    if (!ahead_.empty() && ahead_.front()->url == url) {
+    if (!ahead_.empty() && ahead_.front()->shared->url == url) {
         current = std::move(ahead_.front());
         ahead_.pop_front();
     } else {
