@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ButtonCore.h"
+#include "ButtonPaint.h"
 #include "controls/host/PropertyTable.h"
 #include "controls/host/ReaderDescription.h"
 
@@ -100,7 +101,7 @@ const wchar_t* Persisted(const Row<T>& row) {
 template <typename T>
 T Default(const Row<T>& row, ButtonSite& site) {
     if constexpr (std::is_same_v<T, OleColor>)
-        return row.def & kSystemColorFlag ? site.SysColor(static_cast<int>(row.def & ~kSystemColorFlag)) : row.def;
+        return Translate(row.def, site);
     else if constexpr (std::is_same_v<T, FontDesc>)
         return row.flags & kFont ? site.SurfaceFont() : row.def;
     else
@@ -205,11 +206,7 @@ void ButtonCore::ReadProperties(const PropertyBag& bag) {
 }
 
 unsigned ButtonCore::ReaderChangesFor(std::wstring_view property) noexcept {
-    unsigned changes = reader::kNoChange;
-    proptable::ForEach(Table(), [&](const auto& row) {
-        if (property == row.name) changes = row.reader;
-    });
-    return changes;
+    return proptable::ReaderChanges(Table(), property);
 }
 
 }  // namespace button

@@ -2,7 +2,6 @@
 // The button as a screen reader hears it: push or check button, its caption as name, its shortcut and default
 // action, and its states from the model, the container and the window.
 
-#include <string_view>
 
 #include "ButtonCore.h"
 #include "controls/host/ReaderDescription.h"

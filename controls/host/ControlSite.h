@@ -34,7 +34,7 @@ public:
     int Subscribe(Listener listener);
     void Unsubscribe(int token);
 
-    // Called by the control's setters; marks the container's set as changed, so a saving tool knows to write.
+    // Called when one of the control's properties changes; marks the container's set as changed, so a saving tool knows to write.
     void PropertyChanged(std::wstring_view propertyName);
     [[nodiscard]] bool Changed() const noexcept { return changed_; }
     void ClearChanged() noexcept { changed_ = false; }

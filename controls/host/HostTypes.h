@@ -1,5 +1,6 @@
 #pragma once
-// Value types that a hosted control and its container share: colours and font descriptions.
+// What a hosted control and its container share beside the bottom layer's colour and font types: the controls'
+// default font.
 
 #include "winmsg/Color.h"
 #include "winmsg/FontDesc.h"

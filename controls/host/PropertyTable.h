@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "PropertyBag.h"
+#include "ReaderDescription.h"
 
 namespace proptable {
 
@@ -37,6 +38,16 @@ void ForMember(const Table& table, Member member, Fn&& fn) {
         if constexpr (std::is_same_v<decltype(row.member), Member>)
             if (row.member == member) fn(row);
     });
+}
+
+// What a reader is told when the property `name` changes (its row's `reader` column); nothing for another name.
+template <typename Table>
+unsigned ReaderChanges(const Table& table, std::wstring_view name) {
+    unsigned changes = reader::kNoChange;
+    ForEach(table, [&](const auto& row) {
+        if (name == row.name) changes = row.reader;
+    });
+    return changes;
 }
 
 // One entry by the type of its property: a missing entry reads as the default, one that does not parse as nothing.

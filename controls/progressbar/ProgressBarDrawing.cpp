@@ -69,7 +69,7 @@ bool FillThemeTable(int theme, OleColor customColor1, OleColor customColor2, The
 }
 
 double Percentage(std::int32_t value, std::int32_t max) noexcept {
-    // Max is at least 1 through its setter; a model that never had one set draws as empty.
+    // Max is at least 1 through Set's range rule; a model that never had one set draws as empty.
     if (max == 0) return 0.0;
     return static_cast<double>(value) * 100.0 / static_cast<double>(max);
 }

@@ -9,7 +9,6 @@
 
 #include "winmsg/Color.h"
 #include "winmsg/Geometry.h"
-#include "controls/host/HostTypes.h"
 
 class ProgressBarModel;
 

@@ -132,9 +132,5 @@ void ProgressBarModel::Write(PropertyBag& bag, const FontDesc& containerFont) co
 }
 
 unsigned ProgressBarModel::ReaderChangesFor(std::wstring_view property) noexcept {
-    unsigned changes = reader::kNoChange;
-    proptable::ForEach(Table(), [&](const auto& row) {
-        if (property == row.name) changes = row.reader;
-    });
-    return changes;
+    return proptable::ReaderChanges(Table(), property);
 }

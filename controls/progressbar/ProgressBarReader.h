@@ -2,7 +2,6 @@
 // The progress bar as a screen reader hears it: its value is the percentage the bar's drawing computes, its name
 // the bar's own text when the bar shows that text.
 
-#include <string_view>
 
 #include "ProgressBarModel.h"
 #include "controls/host/ReaderDescription.h"

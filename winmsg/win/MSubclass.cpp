@@ -71,12 +71,12 @@ public:
         return message->subscribers[static_cast<size_t>(position - 1)];
     }
 
-    // The router was installed: {h} = previous and C{h} = 1, nothing subscribed yet. Whatever an earlier window of
-    // the same handle left is replaced. Throws only when memory runs out, changing nothing.
-    void Install(HWND hwnd, LONG_PTR previous) {
+    // The router was installed: {h} = previous and C{h} = count, nothing subscribed yet. Whatever an earlier window
+    // of the same handle left is replaced. Throws only when memory runs out, changing nothing.
+    void Install(HWND hwnd, LONG_PTR previous, LONG_PTR count) {
         WindowEntry fresh;
         fresh.previous = previous;
-        fresh.count = 1;
+        fresh.count = count;
         const ExclusiveLock held(lock_);
         windows_.insert_or_assign(hwnd, std::move(fresh));
     }
@@ -304,12 +304,11 @@ void AttachMessages(ISubclass* iwp, HWND hwnd, std::span<const UINT> messages) {
             throw ComponentError(ComponentErrorCode::CantSubclass);
         }
         try {
-            Index().Install(hwnd, previous);
+            Index().Install(hwnd, previous, added);
         } catch (...) {
             undo();
             throw;
         }
-        Index().SetCount(hwnd, added);
     }
 
     for (size_t k = 0; k < messages.size(); ++k) {

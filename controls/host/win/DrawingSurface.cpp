@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cmath>
 
+#include "winmsg/win/PlatformFont.h"
+
 int ScreenDpi() noexcept {
     // The screen's DPI stays as the session started for the process's whole life, and every control asks for
     // it several times while it is made: it is read from the screen once (a round trip to the display under Wine).

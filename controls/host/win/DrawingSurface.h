@@ -7,7 +7,6 @@
 
 #include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Handles.h"
-#include "winmsg/win/PlatformFont.h"
 #include "controls/host/HostTypes.h"
 
 // Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.

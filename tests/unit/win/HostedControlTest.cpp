@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls/host/win/DrawingSurface.h"
+#include "winmsg/win/PlatformFont.h"
 #include "HostTestSupport.h"
 #include "controls/host/win/HostedControl.h"
 

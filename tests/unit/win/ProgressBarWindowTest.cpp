@@ -11,6 +11,7 @@
 #include "HostTestSupport.h"
 #include "controls/host/LayoutSet.h"
 #include "controls/progressbar/win/ProgressBar.h"
+#include "winmsg/win/PlatformFont.h"
 
 namespace {
 
