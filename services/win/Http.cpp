@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cwctype>
 #include <memory>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "services/AddressGuard.h"
 #include "winmsg/win/Handles.h"
@@ -23,6 +25,47 @@ constexpr DWORD kReadBytes = 256 * 1024;
 // ends with the next byte or its time-out. Less than the waiting side's wind-up, which covers it.
 constexpr DWORD kLastNoticeMs = 2500;
 
+// Read buffers kept between requests: a fresh one per request costs a page fault for every page the body lands
+// in, and its return to the system a flush on every core, for every photo. A buffer comes back only with its
+// request's last notice, so no late read lands in one that serves another request.
+class ReadBuffers {
+public:
+    static std::unique_ptr<char[]> Take() {
+        {
+            const std::lock_guard<std::mutex> hold(Kept().lock);
+            auto& free = Kept().free;
+            if (!free.empty()) {
+                std::unique_ptr<char[]> buffer = std::move(free.back());
+                free.pop_back();
+                return buffer;
+            }
+        }
+        return std::unique_ptr<char[]>(new char[kReadBytes]);
+    }
+    static void Give(std::unique_ptr<char[]> buffer) noexcept {
+        if (!buffer) return;
+        try {
+            const std::lock_guard<std::mutex> hold(Kept().lock);
+            if (Kept().free.size() < kKeptBuffers) Kept().free.push_back(std::move(buffer));
+        } catch (...) {
+            // not kept: it goes here
+        }
+    }
+
+private:
+    // One per request at a time; a few for the requests that overlap (a photo given up while the next starts).
+    static constexpr size_t kKeptBuffers = 3;
+    struct Shared {
+        std::mutex lock;
+        std::vector<std::unique_ptr<char[]>> free;
+    };
+    // Never torn down with the other statics: a request's last notice may come while the program exits.
+    static Shared& Kept() {
+        static auto* const kept = new Shared;
+        return *kept;
+    }
+};
+
 // One request's link with the status callback. Asynchronous calls finish on the platform's own threads, maybe
 // after the transfer was given up: whatever such a call writes lives here, and the callback keeps a reference
 // until the handle's last notice.
@@ -34,9 +77,11 @@ struct Exchange {
     std::atomic<DWORD> error{ERROR_SUCCESS};
     std::string body;                  // what the request sends
     std::wstring headers;              // and its headers
-    std::unique_ptr<char[]> buffer;    // where reads land
+    std::unique_ptr<char[]> buffer = ReadBuffers::Take();  // where reads land
     INTERNET_BUFFERSW read{};          // a read's request and, should the platform finish it late, its answer
     DWORD count = 0;                   // bytes available, as a late call reports them
+
+    ~Exchange() { ReadBuffers::Give(std::move(buffer)); }
 };
 using ExchangeRef = std::shared_ptr<Exchange>;
 
@@ -275,7 +320,6 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         exchange->body.assign(sent);
         if (headers) exchange->headers = headers;
         if (r.keptCookies) exchange->headers += KeptCookies::Instance().Header(url);
-        exchange->buffer.reset(new char[kReadBytes]);
         auto context = std::make_unique<ExchangeRef>(exchange);
         const wchar_t* accept[] = {L"*/*", nullptr};
         const DWORD flags = kRequestFlags | (target->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0) |

@@ -175,12 +175,14 @@ std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared,
                     return static_cast<bool>(file);
                 },
                 [&](const char* data, size_t size) {
-                    if (pending.empty() && size >= kWriteBytes) {
-                        written = write(data, size);
-                    } else {
+                    // A write that failed while the body paused has lost a piece already: the photo is lost.
+                    if (!written) return false;
+                    if (pending.size() + size < kWriteBytes) {
                         pending.append(data, size);
-                        written = pending.size() < kWriteBytes || flush();
+                        return true;
                     }
+                    // A large piece goes to the file as it is, not through another copy.
+                    written = flush() && write(data, size);
                     return written;
                 },
                 &control);

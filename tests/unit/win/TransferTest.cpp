@@ -261,6 +261,23 @@ TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
         EXPECT_EQ(folder.Files(), 0u) << c.name;
         EXPECT_EQ(server.Requests(), c.requests) << c.name << ": a full disk fails the photo before it is asked for";
     }
+
+    // A piece refused while the body pauses is lost, even when room comes back for the rest: no photo with a hole.
+    const std::wstring filler = folder.Path() + L"\\filler";
+    std::ofstream(std::filesystem::path(filler), std::ios::binary) << std::string(8u << 20, 'f');
+    const std::uint64_t reserve = folder.Free() - (32u << 10);
+    loopback::Server server([&](Connection& connection) {
+        connection.Send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+        connection.Send(std::string(64u << 10, 'a'));
+        Sleep(300);
+        std::filesystem::remove(filler);
+        connection.Send(std::string(192u << 10, 'b'));
+        connection.Cut();
+    });
+    const PhotoDownload download =
+        DownloadToTempFile(server.Url(L"/paused.jpg"), folder.Path(), 20000, reserve, &TestServerOnly);
+    EXPECT_EQ(download.outcome, PhotoOutcome::NoRoom);
+    EXPECT_EQ(folder.Files(), 0u);
 }
 
 TEST(Transfer, EveryRedirectIsJudgedBeforeItIsFollowedAndAtMostFiveAre) {
