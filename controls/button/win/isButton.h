@@ -123,5 +123,7 @@ private:
     bool pressed_ = false;          // the primary button went down here and the mouse is captured
     bool pressedByDouble_ = false;  // the second press of a double click: its release raises no Click
     bool painting_ = false;
-    ShapeCache shape_;
+    // The shape key of every style that is the whole window.
+    static constexpr int kWholeWindow = -1;
+    ShapeCache shape_ = ShapeCache::Holding(kWholeWindow, 0, 0);
 };

@@ -24,7 +24,7 @@ UniqueRegion RegionFor(const Shape& shape) {
                                                    shape.ellipse, shape.ellipse));
         case Shape::Kind::Rectangle: break;
     }
-    return UniqueRegion(CreateRectRgn(shape.rect.left, shape.rect.top, shape.rect.right, shape.rect.bottom));
+    return UniqueRegion();  // the whole window needs none
 }
 
 }  // namespace
@@ -77,9 +77,13 @@ void isButton::ReLayout() {
 
 void isButton::ApplyShape(int width, int height) noexcept {
     const Shape shape = ShapeFor(core_.Props().Style, width, height);
-    // Every style without a shape of its own has the same rectangle.
-    const int style = shape.kind == Shape::Kind::Rectangle ? -1 : core_.Props().Style;
+    // Every style without a shape of its own is the whole window at any size, which needs no region: a new window
+    // holds it already, so most buttons never pay for a region (a round trip and a repaint of the parent).
+    if (shape.kind == Shape::Kind::Rectangle) {
+        shape_.Apply(kWholeWindow, 0, 0, [] { return UniqueRegion(); }, [this](UniqueRegion) { return ClearShape(); });
+        return;
+    }
     shape_.Apply(
-        style, width, height, [&shape] { return RegionFor(shape); },
+        core_.Props().Style, width, height, [&shape] { return RegionFor(shape); },
         [this](UniqueRegion region) { return SetShape(std::move(region)); });
 }

@@ -184,6 +184,10 @@ bool HostedControl::SetShape(UniqueRegion region) noexcept {
     return true;
 }
 
+bool HostedControl::ClearShape() noexcept {
+    return Hwnd() && SetWindowRgn(Hwnd(), nullptr, TRUE);
+}
+
 LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
     if (OnControlMessage(msg, wParam, lParam, result)) return result;

@@ -96,6 +96,8 @@ protected:
     void Refresh() noexcept;
     // Gives the window this shape. The system owns a region it accepted; one it refused is deleted here.
     bool SetShape(UniqueRegion region) noexcept;
+    // The window's own rectangle again, without a region.
+    bool ClearShape() noexcept;
     // True once the control's properties are initialised or read.
     [[nodiscard]] bool Ready() const noexcept { return ready_; }
 

@@ -275,6 +275,9 @@ TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
     EXPECT_FALSE(PtInRegion(region, 56, 24));
     EXPECT_FALSE(PtInRegion(region, 0, 24));
     EXPECT_TRUE(PtInRegion(region, 28, 12));
+    // A plain style is the whole window again, which holds no region.
+    Button(b).Core().Set(&ButtonProperties::Style, std::int32_t{StyleEdge3D});
+    EXPECT_EQ(GetWindowRgn(b, region), ERROR);
     DeleteObject(region);
 }
 
