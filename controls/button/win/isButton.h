@@ -63,6 +63,12 @@ protected:
     void OnResize() override;
     void OnAmbientChanged(std::wstring_view name) noexcept override { core_.AmbientChanged(name); }
     bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
+    bool BeforeMessage(UINT& msg, WPARAM& wParam, LPARAM& lParam, LRESULT& result) noexcept override {
+        return hook_.Before(Hwnd(), msg, wParam, lParam, result);
+    }
+    void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override {
+        hook_.After(Hwnd(), msg, wParam, lParam, result);
+    }
     [[nodiscard]] std::optional<reader::Description> Describe(const reader::WindowFacts& facts) const override;
     [[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) const noexcept override;
     HRESULT PostDefaultAction() noexcept override;

@@ -189,6 +189,15 @@ bool HostedControl::ClearShape() noexcept {
 }
 
 LRESULT HostedControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    const HWND hwnd = Hwnd();
+    LRESULT result = 0;
+    if (!BeforeMessage(msg, wParam, lParam, result)) result = Handle(msg, wParam, lParam);
+    // The handling may have destroyed the window, and this object with it.
+    if (IsWindow(hwnd)) AfterMessage(msg, wParam, lParam, result);
+    return result;
+}
+
+LRESULT HostedControl::Handle(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
     if (OnControlMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {

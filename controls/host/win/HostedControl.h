@@ -79,6 +79,11 @@ protected:
     virtual void OnAmbientChanged(std::wstring_view) noexcept {}
     // Messages the host does not handle itself (input, focus, timers...). Return true when handled.
     virtual bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept;
+    // Around all the window's handling of every message, for a control that hears some messages before or after
+    // it: BeforeMessage may change the message or answer it (true, with `result`, and the handling is skipped);
+    // AfterMessage sees the answer, unless the handling destroyed the window.
+    virtual bool BeforeMessage(UINT&, WPARAM&, LPARAM&, LRESULT&) noexcept { return false; }
+    virtual void AfterMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {}
     // The control's answers to screen readers: its description (nothing: the platform's), what a change of the
     // property of that name tells them, and its default action (only posted here, see RequestDefaultAction).
     [[nodiscard]] virtual std::optional<reader::Description> Describe(const reader::WindowFacts&) const {
@@ -104,6 +109,7 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept final;
 
 private:
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     void OnPaint() noexcept;
     void OnSize(int width, int height) noexcept;
     bool OnSetCursor() noexcept;
