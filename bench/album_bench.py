@@ -299,11 +299,11 @@ def main():
     router = router_costs()
     if router:
         send, idle, subscribed = router
-        print("router             +%.2f µs per message nobody subscribed, +%.2f µs with one subscriber (a plain"
+        print("router             %+.2f µs per message nobody subscribed, %+.2f µs with one subscriber (a plain"
               " send %.2f µs)" % (idle / 1000, subscribed / 1000, send / 1000), flush=True)
-        table.append(("router, message nobody subscribed", "+%.2f µs" % (idle / 1000),
+        table.append(("router, message nobody subscribed", "%+.2f µs" % (idle / 1000),
                       "a plain send %.2f µs" % (send / 1000), ""))
-        table.append(("router, one subscriber", "+%.2f µs" % (subscribed / 1000), "", ""))
+        table.append(("router, one subscriber", "%+.2f µs" % (subscribed / 1000), "", ""))
     for what, control, low, median in paint_figures(workdir):
         name = what + (" " + control if control else "")
         print("paint              %-40s min %6.1f µs, median %6.1f µs" % (name, low, median), flush=True)

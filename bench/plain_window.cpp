@@ -34,7 +34,6 @@ void MakeControls(HWND form, HINSTANCE instance) {
     };
     const HFONT fonts[] = {font(L"微软雅黑", 90, GB2312_CHARSET), font(L"Courier New", 105, DEFAULT_CHARSET),
                            font(L"宋体", 105, GB2312_CHARSET)};
-    HWND made[kNicePressBar + 1] = {};
     for (const ControlSpec& c : kControls) {
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
@@ -63,7 +62,6 @@ void MakeControls(HWND form, HINSTANCE instance) {
         HWND hwnd = CreateWindowExW(exStyle, cls, c.text, style, MulDiv(left, dpi, 1440), MulDiv(top, dpi, 1440),
                                     MulDiv(c.width, dpi, 1440), MulDiv(c.height, dpi, 1440), form,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-        made[c.id] = hwnd;
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<int>(c.font)]), FALSE);
     }
 }
