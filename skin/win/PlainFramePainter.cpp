@@ -2,8 +2,7 @@
 
 void PlainFramePainter::Prepare() {
     captionSurface_ = std::make_unique<cMemDC>();
-    captionSurface_->Width(GetSystemMetrics(SM_CXSCREEN));
-    captionSurface_->Height(4 * GetSystemMetrics(SM_CYCAPTION));
+    captionSurface_->Grow(GetSystemMetrics(SM_CXSCREEN), 4 * GetSystemMetrics(SM_CYCAPTION));
 }
 
 void PlainFramePainter::Paint(HWND window, HDC hdc, int lLeft, int lTop, int lRight, int lBottom,

@@ -1,5 +1,7 @@
 #include "cMemDC.h"
 
+#include <algorithm>
+
 namespace {
 
 // The display driver's DC: a bitmap made compatible with it has the screen's colour depth, which a bitmap made
@@ -36,18 +38,21 @@ void cMemDC::DestroySurface() noexcept {
 }
 
 void cMemDC::Width(int v) noexcept {
-    if (width_ < v) CreateSurface(v, height_);
+    Grow(v, height_);
 }
 
 void cMemDC::Height(int v) noexcept {
-    if (height_ < v) CreateSurface(width_, v);
+    Grow(width_, v);
+}
+
+void cMemDC::Grow(int w, int h) noexcept {
+    if (width_ < w || height_ < h) CreateSurface(std::max(width_, w), std::max(height_, h));
 }
 
 bool cMemDC::CreateFromPicture(const Picture& sPic) noexcept {
     BITMAP header{};
     if (!sPic.Bitmap() || GetObjectW(sPic.Bitmap(), sizeof(header), &header) != sizeof(header)) return false;
-    Width(header.bmWidth);
-    Height(header.bmHeight);
+    Grow(header.bmWidth, header.bmHeight);
     if (width_ < header.bmWidth || height_ < header.bmHeight) return false;
 
     const UniqueMemDC display = DisplayDC();

@@ -31,6 +31,8 @@ public:
     // changes nothing.
     void Height(int v) noexcept;
     [[nodiscard]] int Height() const noexcept { return height_; }
+    // Width and Height at once: a surface that must grow both ways is made once, not twice.
+    void Grow(int w, int h) noexcept;
 
 private:
     void CreateSurface(int w, int h) noexcept;

@@ -128,10 +128,8 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
         skin::PlanFrame(metrics_, lLeft, lTop, lRight, lBottom, engine_->WindowActive(), maximized_, present_);
     buttons_ = plan.buttons;
 
-    stripSurface_->Width(plan.stripWidth);
-    stripSurface_->Height(plan.stripHeight);
-    columnsSurface_->Width(plan.columnsWidth);
-    columnsSurface_->Height(plan.columnsHeight);
+    stripSurface_->Grow(plan.stripWidth, plan.stripHeight);
+    columnsSurface_->Grow(plan.columnsWidth, plan.columnsHeight);
     if (!stripSurface_->hdc() || !columnsSurface_->hdc() || !captionSurface_->hdc() || !borderSurface_->hdc())
         return false;
 

@@ -50,6 +50,9 @@ TEST(MemorySurface, GrowsOnlyAndGrowingDiscardsTheContent) {
     EXPECT_EQ(surface.Width(), 10);
     EXPECT_EQ(surface.Height(), 8);
     EXPECT_NE(GetPixel(surface.hdc(), 9, 4), kGray) << "the grown surface kept the old content";
+    surface.Grow(6, 9);
+    EXPECT_EQ(surface.Width(), 10);
+    EXPECT_EQ(surface.Height(), 9);
 }
 
 TEST(MemorySurface, TakesAPrivateCopyOfAPictureAndKeepsALargerSize) {
