@@ -2,21 +2,15 @@
 
 #include <algorithm>
 
-namespace {
-
-// The display driver's DC: a bitmap made compatible with it has the screen's colour depth, which a bitmap made
-// on a fresh memory DC (one monochrome pixel) would not.
-UniqueMemDC DisplayDC() noexcept {
-    return UniqueMemDC(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
-}
-
-}  // namespace
+#include "winmsg/win/ScreenDC.h"
 
 void cMemDC::CreateSurface(int w, int h) noexcept {
     DestroySurface();
-    const UniqueMemDC display = DisplayDC();
-    dc_.Reset(CreateCompatibleDC(display.Get()));
-    if (dc_) bitmap_.Reset(CreateCompatibleBitmap(display.Get(), w, h));
+    // A bitmap made compatible with the display's DC has the screen's colour depth, which a bitmap made on a
+    // fresh memory DC (one monochrome pixel) would not.
+    const HDC display = ScreenDC();
+    dc_.Reset(CreateCompatibleDC(display));
+    if (dc_) bitmap_.Reset(CreateCompatibleBitmap(display, w, h));
     previous_ = bitmap_ ? SelectObject(dc_.Get(), bitmap_.Get()) : nullptr;
     if (previous_) {
         width_ = w;
@@ -55,8 +49,7 @@ bool cMemDC::CreateFromPicture(const Picture& sPic) noexcept {
     Grow(header.bmWidth, header.bmHeight);
     if (width_ < header.bmWidth || height_ < header.bmHeight) return false;
 
-    const UniqueMemDC display = DisplayDC();
-    const UniqueMemDC source(CreateCompatibleDC(display.Get()));
+    const UniqueMemDC source(CreateCompatibleDC(ScreenDC()));
     if (!source) return false;
     const SelectGuard picture(source.Get(), sPic.Bitmap());
     if (!picture.Selected()) return false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "winmsg/win/Handles.h"
+#include "winmsg/win/ScreenDC.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ std::vector<BYTE> Rows(HBITMAP bitmap, int width, int height, WORD bits, size_t 
     } info{};
     info.header = {sizeof(BITMAPINFOHEADER), width, height, 1, bits, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<BYTE> rows(stride * static_cast<size_t>(height));
-    WindowDC screen(nullptr);
-    if (!screen.Get() || GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(height), rows.data(),
+    const HDC screen = ScreenDC();
+    if (!screen || GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), rows.data(),
                                    reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != height)
         return {};
     return rows;

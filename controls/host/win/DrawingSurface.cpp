@@ -5,14 +5,15 @@
 #include <cmath>
 
 #include "winmsg/win/PlatformFont.h"
+#include "winmsg/win/ScreenDC.h"
 
 int ScreenDpi() noexcept {
     // The screen's DPI stays as the session started for the process's whole life, and every control asks for
     // it several times while it is made: it is read from the screen once (a round trip to the display under Wine).
     static std::atomic<int> known{0};
     if (const int dpi = known.load(std::memory_order_relaxed)) return dpi;
-    WindowDC screen(nullptr);
-    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    const HDC screen = ScreenDC();
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (dpi <= 0) return 96;
     known.store(dpi, std::memory_order_relaxed);
     return dpi;
@@ -65,9 +66,9 @@ bool DrawingSurface::Resize(int width, int height) noexcept {
     height = std::max(height, 1);
     if (dc_ && width == width_ && height == height_) return true;
 
-    WindowDC screen(nullptr);
-    UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
-    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    const HDC screen = ScreenDC();
+    UniqueMemDC dc(CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     if (!dc || !bitmap) return false;
     HGDIOBJ oldBitmap = SelectObject(dc.Get(), bitmap.Get());
     FillWith(dc.Get(), width, height, backColor_);
