@@ -8,8 +8,8 @@
 
 #include "services/AtomicFile.h"
 #include "services/win/CryptText.h"
-#include "controls/host/win/DrawingSurface.h"
 #include "controls/progressbar/win/ProgressBar.h"
+#include "winmsg/win/ScreenDC.h"
 #include "app/SiteAddresses.h"
 #include "SkinLook.h"
 #include "services/win/modTray.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The message lists of the hook on a button's own window: messages the callback hears before the window's
-// previous procedure runs, and messages it hears after. A count of -1 covers every message.
+// The message lists of the hook on a button's own window: messages the callback hears before the window handles
+// them, and messages it hears after. A count of -1 covers every message.
 
 #include <cstdint>
 #include <vector>

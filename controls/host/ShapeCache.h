@@ -7,9 +7,6 @@
 
 class ShapeCache {
 public:
-    // When (style, width, height) is not the shape the window holds, builds a region with `make` and hands it to
-    // `give`, which says whether the window took it. Only a region taken is remembered: one the window refused is
-    // built and offered again next time.
     // A cache for a window that holds (style, width, height) already, as a new window holds its own rectangle.
     static ShapeCache Holding(int style, int width, int height) {
         ShapeCache cache;
@@ -17,6 +14,9 @@ public:
         return cache;
     }
 
+    // When (style, width, height) is not the shape the window holds, builds a region with `make` and hands it to
+    // `give`, which says whether the window took it. Only a region taken is remembered: one the window refused is
+    // built and offered again next time.
     template <typename Make, typename Give>
     void Apply(int style, int width, int height, Make&& make, Give&& give) {
         const Key key{style, width, height};

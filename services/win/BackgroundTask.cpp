@@ -186,7 +186,10 @@ QueuedTask::QueuedTask(std::function<void(TaskControl&)> work, TaskLimits limits
     : state_(Make(std::move(work), limits, false)) {}
 
 QueuedTask::~QueuedTask() {
-    if (!waited_) Drop();
+    if (!state_) return;
+    // Unstarted, it is claimed here so that no worker starts it; started, its worker is told to give up (which
+    // changes nothing once it has finished).
+    if (!state_->control.Begin()) state_->control.TryAbandon();
 }
 
 bool QueuedTask::Follow(const QueuedTask& before) {
@@ -203,14 +206,7 @@ void QueuedTask::Start() {
     if (state_ && state_->control.Begin()) (void)Launch(state_);
 }
 
-void QueuedTask::Drop() noexcept {
-    if (!state_) return;
-    // Unstarted, it is claimed here so that no worker starts it; started, its worker is told to give up.
-    if (!state_->control.Begin()) state_->control.TryAbandon();
-}
-
 TaskOutcome QueuedTask::WaitPumping(TaskCanceller* canceller) {
-    waited_ = true;
     const auto& state = state_;
     if (!state) return TaskOutcome::NotStarted;
     if (state->control.Begin() && !Launch(state)) return TaskOutcome::NotStarted;

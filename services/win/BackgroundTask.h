@@ -98,23 +98,21 @@ private:
 class QueuedTask {
 public:
     QueuedTask(std::function<void(TaskControl&)> work, TaskLimits limits);
-    ~QueuedTask();  // a task nobody waited for is given up: Drop
+    // A task still unstarted is never run; one still running is told to give up. A task waited for has ended.
+    ~QueuedTask();
     QueuedTask(const QueuedTask&) = delete;
     QueuedTask& operator=(const QueuedTask&) = delete;
 
     // Asks the worker of `before` to run this task once it has finished (not given up) its own work; false when
-    // `before` has ended already or never started.
+    // `before` has ended already or could not be made.
     bool Follow(const QueuedTask& before);
     // Starts the task on the pool now, unless it has started.
     void Start();
     // Waits with window messages processed, as RunWhilePumping does; starts the task first unless a worker has.
     [[nodiscard]] TaskOutcome WaitPumping(TaskCanceller* canceller = nullptr);
-    // Gives the task up without waiting: never run if it has not started, told to give up if it runs.
-    void Drop() noexcept;
 
 private:
     std::shared_ptr<TaskState> state_;
-    bool waited_ = false;
 };
 
 // `work` runs on a thread of the pool and must keep everything it needs alive itself (capture shared_ptrs):

@@ -177,8 +177,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
     const int width = item.rcItem.right - item.rcItem.left;
     const int height = item.rcItem.bottom - item.rcItem.top;
     if (width <= 0 || height <= 0) return;
-    surface_.Width(width + 1);
-    surface_.Height(height + 1);
+    surface_.Grow(width + 1, height + 1);
     const HDC s = surface_.hdc();
     if (!s) return;
     const UniqueFont font = MakeFont(menuFont_, s);

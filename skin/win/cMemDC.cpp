@@ -31,14 +31,6 @@ void cMemDC::DestroySurface() noexcept {
     dc_.Reset();
 }
 
-void cMemDC::Width(int v) noexcept {
-    Grow(v, height_);
-}
-
-void cMemDC::Height(int v) noexcept {
-    Grow(width_, v);
-}
-
 void cMemDC::Grow(int w, int h) noexcept {
     if (width_ < w || height_ < h) CreateSurface(std::max(width_, w), std::max(height_, h));
 }

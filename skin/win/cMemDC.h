@@ -23,15 +23,10 @@ public:
     // The memory DC to draw into or copy from; null while no surface exists. Reading it creates nothing.
     [[nodiscard]] HDC hdc() const noexcept { return dc_.Get(); }
 
-    // Grows the surface to at least this width; a larger surface discards the content, a smaller request
-    // changes nothing.
-    void Width(int v) noexcept;
     [[nodiscard]] int Width() const noexcept { return width_; }
-    // Grows the surface to at least this height; a larger surface discards the content, a smaller request
-    // changes nothing.
-    void Height(int v) noexcept;
     [[nodiscard]] int Height() const noexcept { return height_; }
-    // Width and Height at once: a surface that must grow both ways is made once, not twice.
+    // Grows the surface to at least this width and height, in one new surface that discards the content; a
+    // smaller request changes nothing.
     void Grow(int w, int h) noexcept;
 
 private:

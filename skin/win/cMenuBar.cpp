@@ -31,9 +31,7 @@ void cMenuBar::SetColors(OleColor normal, OleColor over, OleColor inactive, OleC
 }
 
 void cMenuBar::Attach(HWND lHwnd) {
-    // Only a visible window has anything to hold back from the screen; locking a hidden one costs a frame.
-    std::optional<WindowUpdateLock> lock;
-    if (IsWindowVisible(lHwnd)) lock.emplace(lHwnd);
+    const WindowUpdateLock lock(lHwnd);
     Detach();
     window_ = lHwnd;
     try {
@@ -81,8 +79,7 @@ std::vector<std::wstring> cMenuBar::BarTexts(std::vector<int>* positions) const 
 void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight) noexcept {
     if (!menu_) return;
     try {
-        surface_.Width(lWidth);
-        surface_.Height(lHeight);
+        surface_.Grow(lWidth, lHeight);
         const HDC s = surface_.hdc();
         if (!s) return;
         const SelectGuard font(s, hFnt);

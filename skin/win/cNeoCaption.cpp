@@ -1,6 +1,5 @@
 #include "cNeoCaption.h"
 
-#include <optional>
 #include <string>
 
 #include "winmsg/win/ComponentError.h"
@@ -33,8 +32,7 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
                          int lInactiveOffset) {
     const bool visible = IsWindowVisible(f) != FALSE;
     // A visible window changes its whole frame at once. The lock is released however Attach ends.
-    std::optional<WindowUpdateLock> lock;
-    if (visible) lock.emplace(f);
+    const WindowUpdateLock lock(f);
     Detach();
 
     auto caption = std::make_unique<cMemDC>();

@@ -11,7 +11,7 @@ COLORREF TranslateColor(OleColor color) noexcept {
     case 0x01:
     case 0x02:
         return color;
-    case 0x80: {
+    case kSystemColorFlag >> 24: {
         const int index = static_cast<int>(color & 0xFF);
         return index <= COLOR_MENUBAR ? GetSysColor(index) : CLR_INVALID;
     }

@@ -5,6 +5,6 @@
 
 #include "winmsg/Color.h"
 
-// The platform's colour for a colour value (0x00BBGGRR or kSystemColorFlag + a system colour index);
-// kFailedColor (CLR_INVALID) when it is no colour the platform knows.
+// The platform's colour for a colour value (0x00BBGGRR, a palette entry or palette-relative colour, or
+// kSystemColorFlag + a system colour index); kFailedColor (CLR_INVALID) when it is no colour the platform knows.
 [[nodiscard]] COLORREF TranslateColor(OleColor color) noexcept;

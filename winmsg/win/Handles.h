@@ -214,11 +214,13 @@ private:
     HDC dc_;
 };
 
-// LockWindowUpdate for one scope. Only one window of the system can be locked: a lock someone else holds is left
-// alone, and only a lock taken here is released.
+// LockWindowUpdate for one scope, for a visible window: a hidden one has nothing to hold back from the screen, and
+// locking it costs a frame. Only one window of the system can be locked: a lock someone else holds is left alone,
+// and only a lock taken here is released.
 class WindowUpdateLock {
 public:
-    explicit WindowUpdateLock(HWND hwnd) noexcept : locked_(LockWindowUpdate(hwnd) != FALSE) {}
+    explicit WindowUpdateLock(HWND hwnd) noexcept
+        : locked_(IsWindowVisible(hwnd) && LockWindowUpdate(hwnd) != FALSE) {}
     WindowUpdateLock(const WindowUpdateLock&) = delete;
     WindowUpdateLock& operator=(const WindowUpdateLock&) = delete;
     ~WindowUpdateLock() {

@@ -12,6 +12,7 @@ using namespace button;
 
 namespace {
 
+// The region of a shaped style; a rectangle is the whole window, which needs none.
 UniqueRegion RegionFor(const Shape& shape) {
     switch (shape.kind) {
         case Shape::Kind::Polygon: {
@@ -24,7 +25,7 @@ UniqueRegion RegionFor(const Shape& shape) {
                                                    shape.ellipse, shape.ellipse));
         case Shape::Kind::Rectangle: break;
     }
-    return UniqueRegion();  // the whole window needs none
+    return UniqueRegion();
 }
 
 }  // namespace

@@ -1,23 +1,10 @@
 #include "DrawingSurface.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 
 #include "winmsg/win/PlatformFont.h"
 #include "winmsg/win/ScreenDC.h"
-
-int ScreenDpi() noexcept {
-    // The screen's DPI stays as the session started for the process's whole life, and every control asks for
-    // it several times while it is made: it is read from the screen once (a round trip to the display under Wine).
-    static std::atomic<int> known{0};
-    if (const int dpi = known.load(std::memory_order_relaxed)) return dpi;
-    const HDC screen = ScreenDC();
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (dpi <= 0) return 96;
-    known.store(dpi, std::memory_order_relaxed);
-    return dpi;
-}
 
 FontDesc DescribeFont(HFONT font) noexcept {
     FontDesc desc = DefaultControlFont();

@@ -7,11 +7,11 @@
 
 #include "winmsg/win/ColorTranslate.h"
 #include "winmsg/win/Handles.h"
+#include "winmsg/win/ScreenDC.h"
 #include "controls/host/HostTypes.h"
 
 // Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.
 [[nodiscard]] FontDesc DescribeFont(HFONT font) noexcept;
-[[nodiscard]] int ScreenDpi() noexcept;
 
 class DrawingSurface {
 public:

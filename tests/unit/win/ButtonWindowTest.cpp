@@ -246,25 +246,24 @@ TEST_F(ButtonWindow, SystemColorsTranslateThroughThePlatformAndUnknownOnesFail) 
 
 TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
     HWND b = MakeStyle8(kButtonId, L"");
-    ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(245, 245, 245)) << "Wine's face, which the levels here start from";
+    ASSERT_EQ(GetSysColor(COLOR_BTNFACE), GrayLevel(245)) << "Wine's face, which the levels here start from";
     auto at = [](const std::vector<COLORREF>& px, int x, int y) { return px[static_cast<size_t>(y * 57 + x)]; };
-    auto gray = [](int level) { return RGB(level, level, level); };
 
     auto px = Print(b, 57, 25);
-    EXPECT_EQ(at(px, 10, 2), gray(255)) << "face + 15, held at white";
-    EXPECT_EQ(at(px, 10, 21), gray(230));
-    EXPECT_EQ(at(px, 20, 1), gray(255));
-    EXPECT_EQ(at(px, 10, 0), gray(197)) << "face - 48";
-    EXPECT_EQ(at(px, 10, 24), gray(218)) << "the border + 21";
-    EXPECT_EQ(at(px, 55, 23), gray(233)) << "the shadow + 15";
+    EXPECT_EQ(at(px, 10, 2), GrayLevel(255)) << "face + 15, held at white";
+    EXPECT_EQ(at(px, 10, 21), GrayLevel(230));
+    EXPECT_EQ(at(px, 20, 1), GrayLevel(255));
+    EXPECT_EQ(at(px, 10, 0), GrayLevel(197)) << "face - 48";
+    EXPECT_EQ(at(px, 10, 24), GrayLevel(218)) << "the border + 21";
+    EXPECT_EQ(at(px, 55, 23), GrayLevel(233)) << "the shadow + 15";
     // GDI's lines leave out their end pixel, as the renderer expects: the border stops short of the corners.
-    EXPECT_EQ(at(px, 54, 0), gray(245));
-    EXPECT_EQ(at(px, 0, 22), gray(245));
+    EXPECT_EQ(at(px, 54, 0), GrayLevel(245));
+    EXPECT_EQ(at(px, 0, 22), GrayLevel(245));
 
     SetFocus(b);
     ASSERT_EQ(GetFocus(), b);
     px = Print(b, 57, 25);
-    EXPECT_EQ(at(px, 10, 0), gray(149)) << "focus darkens the border: face - 96";
+    EXPECT_EQ(at(px, 10, 0), GrayLevel(149)) << "focus darkens the border: face - 96";
 
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(GetWindowRgn(b, region), ERROR);
@@ -310,16 +309,16 @@ TEST_F(ButtonWindow, AccessKeyFromTheContainerClicksOnce) {
 
 TEST_F(ButtonWindow, APaintRequestRepaintsInThePresentState) {
     HWND b = MakeStyle8(kButtonId, L"");
-    ASSERT_EQ(GetSysColor(COLOR_BTNFACE), RGB(245, 245, 245)) << "Wine's face, which the levels here start from";
+    ASSERT_EQ(GetSysColor(COLOR_BTNFACE), GrayLevel(245)) << "Wine's face, which the levels here start from";
     Button(b).Core().Fields().ButtonState = kStateHover;
     InvalidateRect(b, nullptr, FALSE);
     UpdateWindow(b);
-    EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], RGB(240, 240, 240)) << "hover runs down from face + 15, held at 255";
+    EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], GrayLevel(240)) << "hover runs down from face + 15, held at 255";
     // As after an access key: the state changes without a repaint, and the next uncovering shows it.
     Button(b).Core().Fields().ButtonState = kStateNormal;
     InvalidateRect(b, nullptr, FALSE);
     UpdateWindow(b);
-    EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], RGB(230, 230, 230));
+    EXPECT_EQ(Print(b, 57, 25)[21 * 57 + 10], GrayLevel(230));
 }
 
 TEST_F(ButtonWindow, ASetWithoutAFontTakesTheContainerFont) {
@@ -372,7 +371,7 @@ TEST_F(ButtonWindow, ThemedStyleDrawsTheVisualStyleOrTakesTheFallBack) {
     EXPECT_FALSE(PtInRegion(region, 0, 0)) << "the fall-back style's shape";
     DeleteObject(region);
     const auto px = Print(b, 57, 25);
-    EXPECT_EQ(px[10], RGB(197, 197, 197)) << "and its look: Wine's face 245 less 48";
+    EXPECT_EQ(px[10], GrayLevel(197)) << "and its look: Wine's face 245 less 48";
 }
 
 TEST_F(ButtonWindow, AboutPanelIsATopmostWindowWithTheVersionAndACloseButton) {

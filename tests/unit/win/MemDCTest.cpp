@@ -35,18 +35,17 @@ void ExpectPicture(const cMemDC& surface) {
 
 TEST(MemorySurface, GrowsOnlyAndGrowingDiscardsTheContent) {
     cMemDC surface;
-    surface.Height(-3);
+    surface.Grow(0, -3);
     EXPECT_EQ(surface.hdc(), nullptr);
-    surface.Width(10);
+    surface.Grow(10, 0);
     EXPECT_NE(surface.hdc(), nullptr);
     EXPECT_EQ(surface.Height(), 0);
-    surface.Height(5);
+    surface.Grow(10, 5);
     Fill(surface, kGray);
 
-    surface.Width(4);
-    surface.Height(5);
+    surface.Grow(4, 5);
     EXPECT_EQ(GetPixel(surface.hdc(), 9, 4), kGray) << "a smaller request lost the content";
-    surface.Height(8);
+    surface.Grow(10, 8);
     EXPECT_EQ(surface.Width(), 10);
     EXPECT_EQ(surface.Height(), 8);
     EXPECT_NE(GetPixel(surface.hdc(), 9, 4), kGray) << "the grown surface kept the old content";
@@ -68,8 +67,7 @@ TEST(MemorySurface, TakesAPrivateCopyOfAPictureAndKeepsALargerSize) {
     ExpectPicture(fresh);
 
     cMemDC larger;
-    larger.Width(20);
-    larger.Height(10);
+    larger.Grow(20, 10);
     Fill(larger, kGray);
     ASSERT_TRUE(larger.CreateFromPicture(MakePicture()));
     EXPECT_EQ(larger.Width(), 20);
@@ -86,8 +84,8 @@ TEST(MemorySurface, AThousandSurfacesLeaveNoGdiObjectBehind) {
     ASSERT_GT(before, 0u) << "GDI objects cannot be counted here";
     for (int i = 0; i < 1000; ++i) {
         cMemDC surface;
-        surface.Width(8);
-        surface.Height(4 + i % 3);
+        surface.Grow(8, 0);
+        surface.Grow(8, 4 + i % 3);  // the first surface replaced
         ASSERT_TRUE(surface.CreateFromPicture(picture));
     }
     EXPECT_EQ(GdiObjectCount(), before);
