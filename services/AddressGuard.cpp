@@ -36,9 +36,33 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view lowerPrefix) {
     return EndsWithNoCase(text.substr(0, lowerPrefix.size()), lowerPrefix);
 }
 
-// The resolver answers "localhost" and names under it from this machine, without asking any server.
-bool IsLocalName(std::wstring_view name) {
-    return name.size() == 9 ? EndsWithNoCase(name, L"localhost") : EndsWithNoCase(name, L".localhost");
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](wchar_t x, wchar_t y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// The resolver takes a name with one trailing dot for the same name.
+std::wstring_view WithoutTrailingDot(std::wstring_view name) {
+    if (name.ends_with(L'.')) name.remove_suffix(1);
+    return name;
+}
+
+// Names the resolver answers from this machine without asking any server: "localhost", the names under it, and
+// the loopback names that hosts files carry.
+bool IsLoopbackName(std::wstring_view name) {
+    static constexpr std::wstring_view kNames[] = {L"localhost",     L"localhost.localdomain",
+                                                   L"ip6-localhost", L"ip6-loopback",
+                                                   L"localhost6",    L"localhost6.localdomain6"};
+    return EndsWithNoCase(name, L".localhost") ||
+           std::any_of(std::begin(kNames), std::end(kNames),
+                       [name](std::wstring_view n) { return EqualsNoCase(name, n); });
+}
+
+bool IsOwnName(std::wstring_view name, OwnNames ownNames) {
+    return std::any_of(ownNames.begin(), ownNames.end(), [name](const std::wstring& own) {
+        const std::wstring_view bare = WithoutTrailingDot(own);
+        return !bare.empty() && EqualsNoCase(name, bare);
+    });
 }
 
 // 0 to 15 for a hexadecimal digit, -1 for anything else.
@@ -49,10 +73,12 @@ int DigitValue(wchar_t c) {
     return -1;
 }
 
-bool IsLocalIpv4(std::uint32_t a) {
+// This network, private networks, loopback, link-local, CGNAT, the benchmark range (198.18/15, where test
+// rigs and some appliances sit), multicast and the reserved range up to the broadcast address.
+bool IsRefusedIpv4(std::uint32_t a) {
     const auto in = [a](std::uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
     return in(0x00000000, 8) || in(0x0A000000, 8) || in(0x7F000000, 8) || in(0xA9FE0000, 16) || in(0xAC100000, 12) ||
-           in(0xC0A80000, 16) || in(0x64400000, 10);
+           in(0xC0A80000, 16) || in(0x64400000, 10) || in(0xC6120000, 15) || in(0xE0000000, 4) || in(0xF0000000, 4);
 }
 
 // Eight 16-bit groups, with "::" and a dotted IPv4 tail; nullopt for anything else, a zone id too.
@@ -103,17 +129,18 @@ std::optional<std::array<std::uint16_t, 8>> ParseIpv6(std::wstring_view text) {
     return groups;
 }
 
-bool IsLocalIpv6(const std::array<std::uint16_t, 8>& g) {
+bool IsRefusedIpv6(const std::array<std::uint16_t, 8>& g) {
     const auto zero = [&g](int from, int to) {
         return std::all_of(g.begin() + from, g.begin() + to, [](std::uint16_t x) { return x == 0; });
     };
     const std::uint32_t v4 = static_cast<std::uint32_t>(g[6]) << 16 | g[7];
     // ::, ::1, and IPv4 inside (mapped ::ffff:a.b.c.d, compatible ::a.b.c.d) are judged as that IPv4 address, as
     // is the one a NAT64 gateway (64:ff9b::a.b.c.d) would reach in its own network.
-    if (zero(0, 5) && (g[5] == 0xFFFF || g[5] == 0)) return IsLocalIpv4(v4);
-    if (g[0] == 0x64 && g[1] == 0xFF9B && zero(2, 6)) return IsLocalIpv4(v4);
-    // Link-local, site-local and unique local.
-    return (g[0] & 0xFFC0) == 0xFE80 || (g[0] & 0xFFC0) == 0xFEC0 || (g[0] & 0xFE00) == 0xFC00;
+    if (zero(0, 5) && (g[5] == 0xFFFF || g[5] == 0)) return IsRefusedIpv4(v4);
+    if (g[0] == 0x64 && g[1] == 0xFF9B && zero(2, 6)) return IsRefusedIpv4(v4);
+    // Link-local, site-local, unique local and multicast.
+    return (g[0] & 0xFFC0) == 0xFE80 || (g[0] & 0xFFC0) == 0xFEC0 || (g[0] & 0xFE00) == 0xFC00 ||
+           (g[0] & 0xFF00) == 0xFF00;
 }
 
 }  // namespace
@@ -181,7 +208,7 @@ std::optional<std::wstring_view> HostOf(std::wstring_view address) {
     return platform;
 }
 
-bool IsAllowedHost(std::wstring_view host) {
+bool IsAllowedHost(std::wstring_view host, OwnNames ownNames) {
     // An IPv6 literal: WinINet leaves the brackets on, other callers may take them off.
     if (host.starts_with(L'[') || host.find(L':') != npos) {
         if (host.starts_with(L'[')) {
@@ -189,24 +216,26 @@ bool IsAllowedHost(std::wstring_view host) {
             host = host.substr(1, host.size() - 2);
         }
         const auto groups = ParseIpv6(host);
-        return groups && !IsLocalIpv6(*groups);
+        return groups && !IsRefusedIpv6(*groups);
     }
     if (host.empty() || !std::all_of(host.begin(), host.end(), IsNameCharacter)) return false;
-    // The resolver takes a name with one trailing dot for the same name.
-    if (host.ends_with(L'.')) host.remove_suffix(1);
+    host = WithoutTrailingDot(host);
     const size_t lastDot = host.rfind(L'.');
     const std::wstring_view lastLabel = lastDot == npos ? host : host.substr(lastDot + 1);
-    if (lastLabel.empty() || IsLocalName(host)) return false;
-    // A name whose last label starts with a digit is read as an IPv4 literal by the platform.
-    if (lastLabel[0] < L'0' || lastLabel[0] > L'9') return true;
-    const auto v4 = ParseIpv4(host);
-    return v4 && !IsLocalIpv4(*v4);
+    if (lastLabel.empty() || IsLoopbackName(host) || IsOwnName(host, ownNames)) return false;
+    // A name whose last label starts with a digit is read as an IPv4 literal by the platform, dots or not.
+    if (lastLabel[0] >= L'0' && lastLabel[0] <= L'9') {
+        const auto v4 = ParseIpv4(host);
+        return v4 && !IsRefusedIpv4(*v4);
+    }
+    // A name without a dot is an intranet name: the platform logs on to it with the user's own credentials.
+    return lastDot != npos;
 }
 
-bool IsAllowedAddress(std::wstring_view address) {
+bool IsAllowedAddress(std::wstring_view address, OwnNames ownNames) {
     if (std::any_of(address.begin(), address.end(), IsBlankOrControl)) return false;
     const auto host = HostOf(address);
-    return host && IsAllowedHost(*host);
+    return host && IsAllowedHost(*host, ownNames);
 }
 
 }  // namespace AddressGuard

@@ -1,22 +1,32 @@
 #pragma once
-// The address rules: what a page or a redirect may point the program at. Only web addresses of other machines:
-// http or https, and no host that is an IP literal of this machine, a private network, a link, CGNAT or the
-// unspecified address, in any notation the platform reads.
+// The address rules: what a page or a redirect may point the program at. Only web addresses of other machines on
+// the internet: http or https, and no host that names this machine (an IP literal in any notation the platform
+// reads, a loopback name, one of the machine's own names), an intranet name without a dot, or a literal of a
+// private network, a link, CGNAT, the benchmark range, multicast, the reserved range or the unspecified address.
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace AddressGuard {
 
+// The names the platform reports for this machine (DNS host name, fully qualified DNS name, NetBIOS name), read
+// once by the caller. Empty ones are ignored; one trailing dot does not count.
+using OwnNames = std::span<const std::wstring>;
+
 // A whole address: http or https, no blank or control character, a host that every reading of the address
 // agrees on (see HostOf), and that host allowed by IsAllowedHost.
-[[nodiscard]] bool IsAllowedAddress(std::wstring_view address);
+[[nodiscard]] bool IsAllowedAddress(std::wstring_view address, OwnNames ownNames);
 
 // A host exactly as it goes to InternetConnectW: letters, digits, '-', '_' and dots, or an IPv6 literal with
-// or without its brackets; not "localhost"; a name whose last label starts with a digit must be an IPv4
-// literal, and no literal may name this machine, a private network or a link.
-[[nodiscard]] bool IsAllowedHost(std::wstring_view host);
+// or without its brackets. A name, compared without ASCII case and with or without one trailing dot, may not be
+// "localhost", a name under it or another loopback name of hosts files, nor one of `ownNames`, and must hold a
+// dot: the platform takes a dotless name for the intranet and logs on to it with the user's credentials. A name
+// whose last label starts with a digit must be an IPv4 literal (a dotless one too: "134744072"), and no literal
+// may fall in a range named at the top of this file, an IPv4 one inside an IPv6 form included.
+[[nodiscard]] bool IsAllowedHost(std::wstring_view host, OwnNames ownNames);
 
 // The host of an http or https address as InternetCrackUrlW cuts it (user information up to the first '@',
 // the port after the last ':', the brackets of an IPv6 literal kept), when the standard reading (user

@@ -8,9 +8,13 @@
 #include "services/AddressGuard.h"
 #include "app/AlbumPage.h"
 #include "app/PhotoNames.h"
+#include "services/UrlEscape.h"
 #include "services/ZoneIdentifier.h"
 
 namespace {
+
+// This machine's names as the platform could report them: host name, fully qualified name, NetBIOS name.
+const std::wstring kOwnNames[] = {L"Box", L"", L"box.Corp.example.", L"BOX-NB"};
 
 TEST(HostileInput, APastedAddressLosesControlCharactersAtItsEndsAndIsRefusedWithOneInside) {
     const std::wstring page = L"http://photo.renren.com/photo/1/album-2";
@@ -30,7 +34,8 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
     const wchar_t* const allowedAddresses[] = {
         L"http://hdn.xnimg.cn/fmn001/large.jpg", L"HTTPS://a.xnimg.cn:8080/x.jpg", L"http://user@hdn.xnimg.cn/x.jpg",
         L"http://u:p@1x.example:81/x.jpg", L"http://a.example/x@127.0.0.1/y.jpg", L"http://a.example?@127.0.0.1/",
-        L"http://a.example#@127.0.0.1/", L"http://8.8.8.8/x.jpg", L"http://[2001:db8::1]:80/x.jpg"};
+        L"http://a.example#@127.0.0.1/", L"http://8.8.8.8/x.jpg", L"http://[2001:db8::1]:80/x.jpg",
+        L"http://box.corp.example.com/x.jpg"};
     // Loopback in every notation the platform reads, a foreign scheme, and addresses that would smuggle
     // something past the check: where WinINet and the standard read different hosts, the address is refused
     // ("[2001:db8::1]" without a port is one: WinINet cuts "[2001:db8:" out of it).
@@ -41,19 +46,29 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
         L"http://[2001:db8::1]/x.jpg", L"http://[::1/x.jpg", L"http://%31%32%37.0.0.1/x.jpg",
         L"ftp://hdn.xnimg.cn/x.jpg", L"file:///C:/x.jpg", L"hdn.xnimg.cn/x.jpg", L"http\u017F://hdn.xnimg.cn/x.jpg",
         L"http://hdn.xnimg.cn/a b.jpg", L"http://hdn.xnimg.cn/a.jpg\r\nHost: x", L"http://hdn.xnimg.cn/\u0080.jpg",
-        L"http://hdn.xnimg.cn/\x7f.jpg", L"http:///x.jpg"};
-    // The host as the transfer hands it to the connection, brackets and all.
+        L"http://hdn.xnimg.cn/\x7f.jpg", L"http:///x.jpg", L"http://intranet/x.jpg",
+        L"http://BOX.corp.example./x.jpg", L"http://224.0.0.1/x.jpg"};
+    // The host as the transfer hands it to the connection, brackets and all. Only an own name as a whole is
+    // refused, not one that holds it as a label or a suffix.
     const wchar_t* const allowedHosts[] = {
-        L"a0-z_9.AZ.example", L"HDN.XNIMG.CN.", L"localhost.example", L"xlocalhost", L"1.0.0.0", L"9.255.255.255",
+        L"a0-z_9.AZ.example", L"HDN.XNIMG.CN.", L"localhost.example", L"xlocalhost.x", L"1.0.0.0", L"9.255.255.255",
         L"11.0.0.0", L"1.65536", L"126.255.255.255", L"128.0.0.0", L"100.63.255.255", L"100.128.0.0",
         L"169.253.255.255", L"169.255.0.0", L"172.15.255.255", L"172.32.0.0", L"192.167.255.255", L"192.169.0.0",
         L"[2001:db8::1]", L"2001:db8::1", L"[1::]", L"[1:2:3:4:5:6:7:8]", L"[1:2:3:4:5:6:8.8.8.8]",
         L"[::ffff:8.8.8.8]", L"[64:ff9b::8.8.8.8]", L"[fe00::1]", L"[fbff::1]", L"[::1:0:0:1]", L"[aAfF::1]",
-        L"0x8.0X8.010.8", L"[64::10.0.0.1]"};
+        L"0x8.0X8.010.8", L"[64::10.0.0.1]", L"134744072", L"198.17.255.255", L"198.20.0.0", L"223.255.255.255",
+        L"[::ffff:223.255.255.255]", L"[64:ff9b::198.20.0.0]", L"localhost.localdomain.x", L"ip6-localhost.x",
+        L"x.localhost6", L"box.example.com", L"corp.example", L"a.box.corp.example", L"box.corp.example.com",
+        L"box.corp.exampl", L"box-nb.x"};
     const wchar_t* const refusedHosts[] = {
         L"127.1", L"0x7f.1", L"0X7F.0x0.0.1", L"2130706433", L"0177.0.0.1", L"0", L"0.255.255.255", L"10.0.0.0",
         L"10.255.255.255", L"172.16.0.9", L"172.31.255.255", L"192.168.1.1", L"169.254.169.254", L"100.64.0.0",
-        L"100.127.255.255", L"localhost", L"LocalHost.", L"a.localhost", L"", L".", L"a..", L"example.1x",
+        L"100.127.255.255", L"localhost", L"LocalHost.", L"a.localhost", L"localhost.localdomain",
+        L"LOCALHOST.LocalDomain.", L"ip6-localhost", L"IP6-Loopback.", L"localhost6", L"Localhost6.Localdomain6.",
+        L"xlocalhost", L"intranet", L"Intranet.", L"wpad", L"box", L"BOX.", L"box-nb", L"box.corp.example",
+        L"BOX.CORP.EXAMPLE.", L"198.18.0.0", L"198.19.255.255", L"224.0.0.0", L"239.255.255.255", L"240.0.0.0",
+        L"255.255.255.255", L"4294967295", L"3758096384", L"[::ffff:224.0.0.1]", L"[::198.18.0.1]",
+        L"[64:ff9b::255.255.255.255]", L"[ff00::]", L"[ff02::1]", L"ffff::1", L"", L".", L"a..", L"example.1x",
         L"1a.0.0.1", L"08.0.0.1", L"4294967296", L"256.1.1.1", L"1.16777216", L"1.2.3.4.5", L"1..2",
         L"0x", L"b@127.0.0.1", L"a.example\\x", L"a/b", L"a`b", L"a{b", L"a[b", L"a b", L"a\tb",
         L"\uFF11\uFF12\uFF17.0.0.1", L"\u4F8B.cn", L"h.example:80", L"[::1]", L"::1", L"[::]",
@@ -62,10 +77,31 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
         L"::1]", L"[]", L"[[::1]]", L"[1::8.8.8]", L"[1::8.8.8.x]", L"[12345::]", L"[1:2:3:4:5:6:7]",
         L"[1:2:3:4:5:6:7:8:9]", L"[1::2::3]", L"[1:2:3:4:5:6:7:8::]", L"[:1::]", L"[1:]", L"[1:2:3:4:5:6:1.2.3.4:5]"};
     // clang-format on
-    for (const wchar_t* address : allowedAddresses) EXPECT_TRUE(AddressGuard::IsAllowedAddress(address)) << address;
-    for (const wchar_t* address : refusedAddresses) EXPECT_FALSE(AddressGuard::IsAllowedAddress(address)) << address;
-    for (const wchar_t* host : allowedHosts) EXPECT_TRUE(AddressGuard::IsAllowedHost(host)) << host;
-    for (const wchar_t* host : refusedHosts) EXPECT_FALSE(AddressGuard::IsAllowedHost(host)) << host;
+    for (const wchar_t* address : allowedAddresses)
+        EXPECT_TRUE(AddressGuard::IsAllowedAddress(address, kOwnNames)) << address;
+    for (const wchar_t* address : refusedAddresses)
+        EXPECT_FALSE(AddressGuard::IsAllowedAddress(address, kOwnNames)) << address;
+    for (const wchar_t* host : allowedHosts) EXPECT_TRUE(AddressGuard::IsAllowedHost(host, kOwnNames)) << host;
+    for (const wchar_t* host : refusedHosts) EXPECT_FALSE(AddressGuard::IsAllowedHost(host, kOwnNames)) << host;
+}
+
+TEST(HostileInput, APhotoAddressGoesOutWithItsPathInUtf8Escapes) {
+    const std::wstring pair = L"\xD83D\xDE00";  // U+1F600 as UTF-16 on every platform
+    const struct {
+        std::wstring address;
+        std::wstring expected;
+    } cases[] = {
+        {L"http://fmn.rrimg.com/u/\u76F8\u7247\u4E00.jpg", L"http://fmn.rrimg.com/u/%E7%9B%B8%E7%89%87%E4%B8%80.jpg"},
+        {L"http://fmn.rrimg.com/u/\uAC00\uC871.jpg", L"http://fmn.rrimg.com/u/%EA%B0%80%EC%A1%B1.jpg"},
+        {L"http://a.example?q=\u00E9#\u00FF", L"http://a.example?q=%C3%A9#%C3%BF"},
+        {L"http://a.example/%E7%9B%B8%zz%\u76F8", L"http://a.example/%E7%9B%B8%zz%%E7%9B%B8"},
+        {L"https://u:p@a.example:81/a%20b?c=d#e", L"https://u:p@a.example:81/a%20b?c=d#e"},
+        {L"http://\u00E9@\u4F8B.cn:80\u00E9/\u00E9", L"http://\u00E9@\u4F8B.cn:80\u00E9/%C3%A9"},
+        {L"http://a.example/" + pair + L"x", L"http://a.example/%F0%9F%98%80x"},
+        {L"http://a.example/\xD83D" + pair + L"\xDE00", L"http://a.example/%EF%BF%BD%F0%9F%98%80%EF%BF%BD"},
+        {L"\u76F8/\u76F8", L"\u76F8/\u76F8"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EscapeNonAscii(c.address), c.expected) << c.expected;
 }
 
 TEST(HostileInput, NamesThatTheFileSystemTakesForOneAreNumberedApart) {
