@@ -58,7 +58,9 @@ private:
 
     // The album run
     void DownloadAlbum();
-    void DownloadPhoto(PhotoRun& photos, const std::wstring& address);
+    // False when the run was stopped while it waited for the photo.
+    bool DownloadPhoto(PhotoRun& photos, const std::wstring& address);
+    void StopRun();
     void FailRun();
     [[nodiscard]] NamingScheme SelectedScheme() const;
     void RunActivateIfPending();

@@ -4,7 +4,6 @@
 #include <optional>
 #include <vector>
 
-#include "services/AddressGuard.h"
 #include "app/AlbumPage.h"
 #include "services/win/Clipboard.h"
 #include "services/win/DirPath.h"
@@ -28,7 +27,7 @@ std::vector<std::wstring> PhotosToFetch(const std::vector<std::optional<std::wst
     std::vector<std::wstring> photos;
     for (const auto& address : addresses) {
         if (!address) break;
-        if (AddressGuard::IsAllowedAddress(*address)) photos.push_back(*address);
+        if (Http::AllowedAddress(*address)) photos.push_back(*address);
     }
     return photos;
 }
@@ -81,8 +80,6 @@ void MainForm::DownloadAlbum() {
     SuccessCount = 0;
     FailCount = 0;
     pageAbandoned_ = false;
-    // The scheme of the run is the one chosen when it started: the radio buttons may be gone by its last photo.
-    runScheme_ = SelectedScheme();
     const auto pageAddress = AlbumPageAddress(controls_.Text(kAlbumURLTxt), Site::kPhotoHost);
     if (!pageAddress) return FailRun();
     pageLoading_ = true;
@@ -102,6 +99,9 @@ void MainForm::DownloadAlbum() {
     SetProgressValue(0);
     progressTimer_.Start(Hwnd(), kProgressTimerId, kProgressIntervalMs);
     controls_.Enable(kNewModeContainer, false);
+    // The scheme of the run is the one chosen when the naming group locks: the radio buttons may be gone by its
+    // last photo.
+    runScheme_ = SelectedScheme();
     const auto pieces = PhotoPieces(page->text);
     PhotoCount = static_cast<int>(pieces.size());
     controls_.SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
@@ -116,17 +116,12 @@ void MainForm::DownloadAlbum() {
         ~Forget() { run = nullptr; }
     } forget{photoRun_};
     for (const auto& address : addresses) {
-        if (DownFlag == L"F") {
-            progressTimer_.Stop();
-            SetProgressValue(0);
-            controls_.SetText(kDownInfo, L"相册下载中断…");
-            // A stopped run gives the naming scheme back, as an ended one does.
-            controls_.Enable(kNewModeContainer, true);
-            return;
-        }
+        if (DownFlag == L"F") return StopRun();
         if (!address) return FailRun();
-        DownloadPhoto(photos, *address);
+        const bool stopped = !DownloadPhoto(photos, *address);
         if (!Hwnd()) return;
+        // Stopped while the photo paused between tries: no try starts, and the run stops at once.
+        if (stopped) return StopRun();
         ++PhotoIndex;
     }
 
@@ -140,29 +135,46 @@ void MainForm::DownloadAlbum() {
     Http::SendAndForget(Site::kProbeUrl);
 }
 
-void MainForm::DownloadPhoto(PhotoRun& photos, const std::wstring& address) {
+void MainForm::StopRun() {
+    progressTimer_.Stop();
+    SetProgressValue(0);
+    controls_.SetText(kDownInfo, L"相册下载中断…");
+    // A stopped run gives the naming scheme back, as an ended one does.
+    controls_.Enable(kNewModeContainer, true);
+}
+
+bool MainForm::DownloadPhoto(PhotoRun& photos, const std::wstring& address) {
     // A page may name any address: only a photo on the internet is fetched.
-    if (!AddressGuard::IsAllowedAddress(address)) {
+    if (!Http::AllowedAddress(address)) {
         ++FailCount;
-        return;
+        return true;
     }
     PhotoDownload download = photos.Download(address);
-    if (download.outcome == PhotoOutcome::Quit) return;
+    // Quit: the program ends; Stopped: the run is stopping, and this photo is not counted.
+    if (download.outcome == PhotoOutcome::Quit) return true;
+    if (download.outcome == PhotoOutcome::Stopped) return false;
     if (download.outcome != PhotoOutcome::Saved) {
         ++FailCount;
-        return;
+        return true;
     }
-    const std::wstring name =
-        runNames_.Unique(MakeSafeFileName(PhotoFileName(runScheme_, address, PhotoIndex, PhotoCount), PhotoIndex));
+    const std::wstring safeName = MakeSafeFileName(PhotoFileName(runScheme_, address, PhotoIndex, PhotoCount), PhotoIndex);
+    std::wstring name = runNames_.Unique(safeName);
+    // A name that the file system reads as the short alias of another file would replace that file: such a name
+    // is passed over like a taken one. Bounded, as each pass takes one more name.
+    for (int passes = 0; passes < 100 && NamesAnotherFile(SaveDir, name); ++passes) {
+        runNames_.Take(name);
+        name = runNames_.Unique(safeName);
+    }
     const std::wstring path = SaveDir + L"\\" + name;
     // Only a complete photo replaces a file of that name; one that cannot be kept goes with its handle.
-    if (KeepPhoto(download, path)) {
+    if (KeepPhoto(download, path, SystemFileSteps())) {
         runNames_.Take(name);
         MarkFromInternet(path, address);
         ++SuccessCount;
     } else {
         ++FailCount;
     }
+    return true;
 }
 
 void MainForm::FailRun() {
@@ -181,8 +193,8 @@ void MainForm::OnTimer() {
     } else if (PhotoCount != 0) {
         SetProgressValue(ProgressPercent(PhotoIndex, PhotoCount));
     } else if (!runActive_) {
-        // An album without photos: nothing will move the bar, so the ended run stops the timer here.
+        // An album without photos: nothing will move the bar or finish the run, so the ended run stops the timer
+        // quietly here, without the completion balloon.
         progressTimer_.Stop();
-        ShowTrayBalloon(Hwnd(), L"相册下载完成", L"Verdaly", 0);
     }
 }

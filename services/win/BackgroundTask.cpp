@@ -172,6 +172,21 @@ DWORD TaskControl::RemainingMs() const noexcept {
     return left >= INFINITE ? INFINITE : static_cast<DWORD>(left);
 }
 
+bool TaskControl::Rest(DWORD ms, const std::atomic<bool>* stop) noexcept {
+    if (!bell_) return false;
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        // Read before the conditions: a ring after them ends the wait at once.
+        const std::uint64_t seen = bell_->Rings();
+        if (Abandoned() || (stop && stop->load())) return false;
+        const DWORD left = RemainingMs();
+        const ULONGLONG now = GetTickCount64();
+        if (left == 0) return false;
+        if (now >= end) return true;
+        bell_->WaitPast(seen, static_cast<DWORD>(std::min<ULONGLONG>(end - now, left)));
+    }
+}
+
 bool TaskControl::TryAbandon() noexcept {
     if (!Settle(kAbandoned)) return false;
     bell_->Ring();
@@ -186,10 +201,35 @@ QueuedTask::QueuedTask(std::function<void(TaskControl&)> work, TaskLimits limits
     : state_(Make(std::move(work), limits, false)) {}
 
 QueuedTask::~QueuedTask() {
+    Cancel();
+}
+
+void QueuedTask::Cancel() noexcept {
     if (!state_) return;
-    // Unstarted, it is claimed here so that no worker starts it; started, its worker is told to give up (which
-    // changes nothing once it has finished).
-    if (!state_->control.Begin()) state_->control.TryAbandon();
+    // Unstarted, it is claimed here so that no worker starts it, and has ended; started, its worker is told to
+    // give up (which changes nothing once it has finished).
+    const bool claimed = state_->control.Begin();
+    state_->control.TryAbandon();
+    if (claimed) SetEvent(state_->done.Get());
+}
+
+void QueuedTask::Wake() noexcept {
+    if (state_ && state_->control.Ready()) state_->control.Bell()->Ring();
+}
+
+bool QueuedTask::HasEnded() const noexcept {
+    return !state_ || WaitForSingleObject(state_->done.Get(), 0) == WAIT_OBJECT_0;
+}
+
+bool QueuedTask::WaitEnded(DWORD ms) noexcept {
+    if (!state_) return true;
+    const HANDLE done = state_->done.Get();
+    switch (MessagePump::WaitFor(done, ms)) {
+        case MessagePump::WaitResult::Signalled: return true;
+        // The program is ending: its windows are gone, so this wait need not process messages.
+        case MessagePump::WaitResult::Quit: return WaitForSingleObject(done, ms) == WAIT_OBJECT_0;
+        default: return false;
+    }
 }
 
 bool QueuedTask::Follow(const QueuedTask& before) {

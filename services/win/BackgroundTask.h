@@ -54,6 +54,9 @@ public:
     // Milliseconds left before a limit is reached (0 once one is), INFINITE when none applies.
     [[nodiscard]] DWORD RemainingMs() const noexcept;
     [[nodiscard]] bool Abandoned() const noexcept { return phase_.load() == kAbandoned; }
+    // Worker: waits `ms` without burning the processor; false, and at once, when the task is given up, runs out
+    // of time or, if given, `stop` is set (whoever sets it rings the bell).
+    [[nodiscard]] bool Rest(DWORD ms, const std::atomic<bool>* stop = nullptr) noexcept;
     // Rung once the waiting side has given up: the worker waits on it for its own calls too.
     [[nodiscard]] const std::shared_ptr<TaskBell>& Bell() const noexcept { return bell_; }
     [[nodiscard]] bool Ready() const noexcept { return static_cast<bool>(bell_); }
@@ -108,6 +111,15 @@ public:
     bool Follow(const QueuedTask& before);
     // Starts the task on the pool now, unless it has started.
     void Start();
+    // As the destructor does: an unstarted task never runs, a running one is told to give up.
+    void Cancel() noexcept;
+    // Rings the task's bell: a worker resting between tries looks again at its reasons to stop.
+    void Wake() noexcept;
+    // Whether a task that was started or cancelled has ended.
+    [[nodiscard]] bool HasEnded() const noexcept;
+    // Waits up to `ms`, with window messages processed, until a task that was started or cancelled has ended;
+    // false when it has not.
+    bool WaitEnded(DWORD ms) noexcept;
     // Waits with window messages processed, as RunWhilePumping does; starts the task first unless a worker has.
     [[nodiscard]] TaskOutcome WaitPumping(TaskCanceller* canceller = nullptr);
 

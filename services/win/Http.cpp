@@ -6,12 +6,16 @@
 #include <cwctype>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "services/AddressGuard.h"
+#include "services/RetryPolicy.h"
+#include "services/UrlEscape.h"
 #include "winmsg/win/Handles.h"
 #include "HttpKept.h"
+#include "MachineNames.h"
 
 namespace Http {
 namespace {
@@ -21,9 +25,9 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
                                 INTERNET_FLAG_NO_AUTO_REDIRECT;
 // The most one read takes: a whole photo of the usual size.
 constexpr DWORD kReadBytes = 256 * 1024;
-// How long a worker that gave up waits for the platform to let go of the request: a call blocked in the socket
-// ends with the next byte or its time-out. Less than the waiting side's wind-up, which covers it.
-constexpr DWORD kLastNoticeMs = 2500;
+// How long past its receive time-out a request's end waits for the platform to let go of it: a call blocked in
+// the socket ends with the next byte or that time-out.
+constexpr DWORD kLastNoticeSlackMs = 1000;
 
 // Read buffers kept between requests: a fresh one per request costs a page fault for every page the body lands
 // in, and its return to the system a flush on every core, for every photo. A buffer comes back only with its
@@ -85,22 +89,64 @@ struct Exchange {
 };
 using ExchangeRef = std::shared_ptr<Exchange>;
 
+// The requests the status callback serves, by the context value each handle was given. A pointer handed to the
+// platform would have two owners when HttpOpenRequestW fails after its object took the value (its own clean-up
+// sends the handle's last notice): an entry here is dropped by whichever comes first, and only once.
+class Exchanges {
+public:
+    static DWORD_PTR Add(ExchangeRef exchange) {
+        const std::lock_guard<std::mutex> hold(Kept().lock);
+        const DWORD_PTR id = ++Kept().last;
+        Kept().live.emplace(id, std::move(exchange));
+        return id;
+    }
+    static ExchangeRef Find(DWORD_PTR id) noexcept {
+        const std::lock_guard<std::mutex> hold(Kept().lock);
+        const auto it = Kept().live.find(id);
+        return it == Kept().live.end() ? nullptr : it->second;
+    }
+    static void Drop(DWORD_PTR id) noexcept {
+        ExchangeRef gone;  // freed outside the lock
+        const std::lock_guard<std::mutex> hold(Kept().lock);
+        const auto it = Kept().live.find(id);
+        if (it == Kept().live.end()) return;
+        gone = std::move(it->second);
+        Kept().live.erase(it);
+    }
+
+private:
+    struct Shared {
+        std::mutex lock;
+        DWORD_PTR last = 0;
+        std::unordered_map<DWORD_PTR, ExchangeRef> live;
+    };
+    // Never torn down with the other statics: a request's last notice may come while the program exits.
+    static Shared& Kept() {
+        static auto* const kept = new Shared;
+        return *kept;
+    }
+};
+
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD) noexcept {
-    auto* ref = reinterpret_cast<ExchangeRef*>(context);
-    if (!ref) return;
+    if (context == 0) return;
     switch (status) {
-        case INTERNET_STATUS_CONNECTION_CLOSED: (*ref)->connectionClosed.store(true); break;
-        case INTERNET_STATUS_REQUEST_COMPLETE: {
-            const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
-            (*ref)->error.store(result && !result->dwResult ? result->dwError : ERROR_SUCCESS);
-            ++(*ref)->completions;
-            (*ref)->bell->Ring();
+        case INTERNET_STATUS_CONNECTION_CLOSED:
+            if (const ExchangeRef x = Exchanges::Find(context)) x->connectionClosed.store(true);
             break;
-        }
+        case INTERNET_STATUS_REQUEST_COMPLETE:
+            if (const ExchangeRef x = Exchanges::Find(context)) {
+                const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(info);
+                x->error.store(result && !result->dwResult ? result->dwError : ERROR_SUCCESS);
+                ++x->completions;
+                x->bell->Ring();
+            }
+            break;
         case INTERNET_STATUS_HANDLE_CLOSING:
-            (*ref)->closed.store(true);
-            (*ref)->bell->Ring();
-            delete ref;
+            if (const ExchangeRef x = Exchanges::Find(context)) {
+                x->closed.store(true);
+                x->bell->Ring();
+            }
+            Exchanges::Drop(context);
             break;
         default: break;
     }
@@ -218,7 +264,12 @@ std::optional<std::wstring> Resolve(const std::wstring& base, const std::wstring
 // platform finishes later together with the task's deadline and give-up. Closing the handle ends the request.
 class Call {
 public:
-    Call(TaskControl& task, ExchangeRef exchange) : task_(task), exchange_(std::move(exchange)) {}
+    Call(TaskControl& task, ExchangeRef exchange, DWORD receiveMs)
+        : task_(task), exchange_(std::move(exchange)), lastNoticeMs_(receiveMs + kLastNoticeSlackMs) {}
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+    // Whatever way the request ends, nothing else starts before the platform has let go of it.
+    ~Call() { Close(); }
 
     // Why a call failed, after one did.
     [[nodiscard]] Failure Why(Failure failure) const noexcept {
@@ -228,13 +279,14 @@ public:
     [[nodiscard]] HINTERNET Handle() const noexcept { return request_.Get(); }
     void Adopt(UniqueInternet request) noexcept { request_ = std::move(request); }
     // Ends the request. A call the platform is still finishing holds its connection until then: waiting for the
-    // handle's last notice means the socket is gone when the task ends, as far as the platform lets it go.
+    // handle's last notice means the socket is gone when the task ends. Under Wine a pending receive ends only at
+    // its time-out, which bounds this wait.
     void Close() noexcept {
         if (!request_) return;
         TaskBell& bell = *exchange_->bell;
         std::uint64_t seen = bell.Rings();
         request_.Reset();
-        const ULONGLONG end = GetTickCount64() + kLastNoticeMs;
+        const ULONGLONG end = GetTickCount64() + lastNoticeMs_;
         for (ULONGLONG now = GetTickCount64(); !exchange_->closed.load() && now < end; now = GetTickCount64()) {
             bell.WaitPast(seen, static_cast<DWORD>(end - now));
             seen = bell.Rings();
@@ -274,6 +326,7 @@ public:
 private:
     TaskControl& task_;
     ExchangeRef exchange_;
+    DWORD lastNoticeMs_;
     UniqueInternet request_;
     unsigned expected_ = 0;
     bool expired_ = false;
@@ -282,7 +335,30 @@ private:
 }  // namespace
 
 bool AllowedHost(std::wstring_view host) {
-    return AddressGuard::IsAllowedHost(host);
+    return AddressGuard::IsAllowedHost(host, MachineNames());
+}
+
+bool AllowedAddress(std::wstring_view address) {
+    return AddressGuard::IsAllowedAddress(address, MachineNames());
+}
+
+bool FailedInPassing(const Result& result) {
+    if (result.Success()) return false;
+    if (Retry::IsPassingStatus(result.status)) return result.failure != Failure::TimedOut;
+    switch (result.failure) {
+        case Failure::Connect:
+        case Failure::Send:
+        case Failure::Read:
+        case Failure::CutShort: return true;
+        default: return false;
+    }
+}
+
+bool TryAgain(const Result& result, int triesMade, TaskControl& control, const std::atomic<bool>* stop) {
+    if (!FailedInPassing(result) || (stop && stop->load())) return false;
+    const DWORD left = control.RemainingMs();
+    const auto pause = Retry::PauseMs(triesMade, result.retryAfter, left == INFINITE ? UINT64_MAX : left);
+    return pause && control.Rest(*pause, stop);
 }
 
 Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskControl* control) {
@@ -305,7 +381,9 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         }
     } watch;
     for (int hop = 0;; ++hop) {
-        // Every hop is judged where it is connected to, by the host the connection gets.
+        // Every hop is judged where it is connected to, by the host the connection gets. A control character is
+        // judged before escaping, which would hide it.
+        if (!HasBlankOrControl(url)) url = EscapeNonAscii(url);
         const auto target = HasBlankOrControl(url) ? std::nullopt : Crack(url);
         if (!target || !r.allowHost || !r.allowHost(target->host)) {
             result.failure = Failure::BadAddress;
@@ -320,15 +398,17 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
         exchange->body.assign(sent);
         if (headers) exchange->headers = headers;
         if (r.keptCookies) exchange->headers += KeptCookies::Instance().Header(url);
-        auto context = std::make_unique<ExchangeRef>(exchange);
+        const DWORD_PTR context = Exchanges::Add(exchange);
         const wchar_t* accept[] = {L"*/*", nullptr};
         const DWORD flags = kRequestFlags | (target->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0) |
                             (r.keptCookies ? INTERNET_FLAG_NO_COOKIES : 0);
-        Call call(task, exchange);
-        call.Adopt(UniqueInternet(HttpOpenRequestW(connection->Get(), method, target->path.c_str(), nullptr, nullptr,
-                                                   accept, flags, reinterpret_cast<DWORD_PTR>(context.get()))));
-        if (!call.Handle()) return result;
-        context.release();  // the callback frees it with the handle's last notice
+        Call call(task, exchange, r.timeouts.receiveMs);
+        call.Adopt(UniqueInternet(
+            HttpOpenRequestW(connection->Get(), method, target->path.c_str(), nullptr, nullptr, accept, flags, context)));
+        if (!call.Handle()) {
+            Exchanges::Drop(context);  // unless the platform's clean-up has already
+            return result;
+        }
         SetTimeouts(call.Handle(), r.timeouts);
         if (call.Over()) {
             call.MarkExpired();
@@ -360,12 +440,15 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
 
         DWORD status = 0;
         DWORD size = sizeof(status);
+        // Wine reads a connection closed before any answer as an answer with status 0: it was dropped.
         if (!HttpQueryInfoW(call.Handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                            nullptr)) {
+                            nullptr) ||
+            status < 100) {
             result.failure = call.Why(Failure::Read);
             return result;
         }
         result.status = status;
+        if (Retry::IsPassingStatus(status)) result.retryAfter = HeaderText(call.Handle(), HTTP_QUERY_RETRY_AFTER);
         if (IsRedirect(status)) {
             const std::wstring location = HeaderText(call.Handle(), HTTP_QUERY_LOCATION);
             if (!location.empty()) {

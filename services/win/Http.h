@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,6 +32,7 @@ struct [[nodiscard]] Result {
     Failure failure = Failure::Connect;
     DWORD status = 0;
     std::uint64_t received = 0;
+    std::wstring retryAfter;  // an answer's Retry-After, kept for the statuses that are tried again
     [[nodiscard]] bool Ok() const { return failure == Failure::None; }
     [[nodiscard]] bool Success() const { return Ok() && status >= 200 && status < 300; }
 };
@@ -48,8 +50,22 @@ Sink Collect(std::string* body, size_t limitBytes, ULONGLONG limitMs);
 // Judges the host of every hop, exactly as it goes to the connection, before anything is sent there.
 using HostGuard = bool (*)(std::wstring_view host);
 
-// The address rules: no host that is an IP literal of this machine, a private network or a link.
+// The address rules: no host that is this machine (by an IP literal or by one of its names), a private network,
+// a link or an intranet name.
 bool AllowedHost(std::wstring_view host);
+// The same rules for a whole address, as a page gives it.
+bool AllowedAddress(std::wstring_view address);
+
+// Whether a transfer that ended with `result` failed for a passing reason, which another try may not meet: no
+// connection, one dropped or cut before the answer was whole, a body or header stalled past the receive
+// time-out, a 5xx or 429 answer. Never a refused address, too many redirects, the transfer's own deadline, its
+// sink's refusal of a 2xx body or any other answer.
+[[nodiscard]] bool FailedInPassing(const Result& result);
+// After `triesMade` tries, the last of which failed in passing: pauses as the retry rules say (the answer's
+// Retry-After honoured) and answers whether another try starts. None does once the task is given up or out of
+// time, or, while it pauses or before, once `stop` is set (a null `stop` never is).
+[[nodiscard]] bool TryAgain(const Result& result, int triesMade, TaskControl& control,
+                            const std::atomic<bool>* stop = nullptr);
 
 // Redirects a transfer follows before it fails.
 inline constexpr int kMaxRedirects = 5;
@@ -75,7 +91,9 @@ struct Request {
 };
 
 // One request on the calling thread, ended by `control`'s limits or its give-up (without `control`, by the
-// time-outs added up). Redirects are followed here, at most kMaxRedirects, each hop judged by the address
+// time-outs added up). It returns only once the platform has let go of the request (its last notice), so its
+// connection is gone when it failed, or at most its receive time-out later (the platform ends a pending receive
+// only then). Characters outside ASCII in an address go as UTF-8 percent-escapes, as browsers send them. Redirects are followed here, at most kMaxRedirects, each hop judged by the address
 // rules (http or https, no blank or control character, a host `allowHost` takes) before anything is sent
 // there; 301, 302 and 303 turn a post into a GET without a body. `control` gets a sign of life per piece. The
 // body is read in pieces of what has arrived, all of it up to 256 KB a piece. A body shorter than its
@@ -97,7 +115,8 @@ struct Page {
     std::wstring text;
 };
 
-// An album page fails after a minute without progress, and five minutes after it was asked for.
+// An album page fails after a minute without progress, and five minutes after it was asked for. A page that
+// failed in passing is asked for again, as the retry rules say, within those limits.
 inline constexpr TaskLimits kPageLimits{5 * 60 * 1000, 60 * 1000};
 
 // GET and decode, waiting with window messages processed. nullopt on a failed transfer, past `limits`, when

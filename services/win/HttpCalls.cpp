@@ -89,7 +89,11 @@ std::optional<Page> FetchHTML(const std::wstring& url, const std::wstring& chars
             const Timeouts timeouts{10000, 10000, limits.idleMs};
             Request request{L"GET", url, {}, nullptr, timeouts};
             request.allowHost = allowHost;
-            shared->result = Perform(request, nullptr, Collect(&shared->body, kPageLimitBytes, 0), &control);
+            for (int tries = 1;; ++tries) {
+                shared->body.clear();
+                shared->result = Perform(request, nullptr, Collect(&shared->body, kPageLimitBytes, 0), &control);
+                if (!TryAgain(shared->result, tries, control)) break;
+            }
         },
         limits, canceller);
     if (outcome != TaskOutcome::Done || !shared->result.Ok()) return std::nullopt;

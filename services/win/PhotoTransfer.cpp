@@ -1,5 +1,6 @@
 #include "PhotoTransfer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -11,6 +12,8 @@
 
 #include "BackgroundTask.h"
 #include "services/DiskRoom.h"
+#include "services/RetryPolicy.h"
+#include "winmsg/win/MessagePump.h"
 #include "winmsg/win/Handles.h"
 #include "Http.h"
 #include "services/KeptAnswer.h"
@@ -109,90 +112,124 @@ private:
     std::wstring key_;
 };
 
+// The longest a photo request waits on its socket: under Wine a request given up ends only when its pending
+// receive does, so this bounds how long a given-up photo keeps its connection.
+constexpr DWORD kReceiveMs = 5000;
+// How long the run waits for a given-up photo's worker to end: its receive time-out and the platform's slack.
+constexpr DWORD kWorkerEndMs = kReceiveMs + 5000;
+
 // Written by the worker, read by the waiting side only once the worker has finished.
 struct PhotoShared {
     std::wstring url;
     std::wstring folder;
-    std::wstring partName;
     std::uint64_t reserve = 0;
     Http::HostGuard allowHost = nullptr;
+    std::shared_ptr<std::atomic<bool>> stopped;  // the run's: no try starts once it is set
     Http::Result result;
     UniqueKernelHandle file;  // the whole photo, handed over when the worker finished first
+    std::wstring partName;
     bool noRoom = false;
+    bool outOfTime = false;  // failed in passing with no time left for another try
+    bool stoppedBetweenTries = false;
 };
 
-std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared, DWORD limitMs) {
-    return [shared, limitMs](TaskControl& control) {
+// One try: the answer's body into a new part file. The file comes back only when it holds a whole photo.
+UniqueKernelHandle TryOnce(PhotoShared& shared, FolderRoom& room, TaskControl& control, const std::wstring& partName) {
+    // Closing it deletes the file, whoever closes it and whenever: nothing else needs cleaning up.
+    UniqueKernelHandle file;
+    bool written = true;
+    const auto write = [&](const char* data, size_t size) {
+        if (!room.Take(size)) {
+            shared.noRoom = true;
+            return false;
+        }
+        DWORD done = 0;
+        return WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
+    };
+    // Pieces reach the file in larger writes, and whenever the body pauses.
+    std::string pending;
+    const auto flush = [&] {
+        if (pending.empty()) return true;
+        const bool ok = write(pending.data(), pending.size());
+        pending.clear();
+        return ok;
+    };
+    // Each try's socket waits kReceiveMs at most, and never past the photo's limit.
+    const DWORD receiveMs = std::min(kReceiveMs, control.RemainingMs());
+    Http::Request request{L"GET", shared.url, {}, nullptr, {receiveMs, receiveMs, receiveMs}};
+    request.allowHost = shared.allowHost;
+    request.keptCookies = true;
+    // While more of the body is awaited, what came of it is written. (Nothing else is done meanwhile: under
+    // Wine a file made while the request goes out delays the request more than it saves.)
+    request.whileWaiting = [&]() noexcept {
+        if (!file) return;
+        try {
+            written = written && flush();
+        } catch (...) {
+            written = false;  // out of memory, say: the next piece stops the transfer
+        }
+    };
+    try {
+        shared.result = Http::Perform(
+            request,
+            [&](DWORD status, std::optional<std::uint64_t> length) {
+                // Nothing of an error page, or of an answer given up on, reaches the disk.
+                if (status < 200 || status >= 300 || control.Abandoned()) return false;
+                if (length && !room.Fits(*length)) {
+                    shared.noRoom = true;
+                    return false;
+                }
+                file = CreatePartFile(partName);
+                return static_cast<bool>(file);
+            },
+            [&](const char* data, size_t size) {
+                // A write that failed while the body paused has lost a piece already: the photo is lost.
+                if (!written) return false;
+                if (pending.size() + size < kWriteBytes) {
+                    pending.append(data, size);
+                    return true;
+                }
+                // A large piece goes to the file as it is, not through another copy.
+                written = flush() && write(data, size);
+                return written;
+            },
+            &control);
+        if (shared.result.Success()) written = written && flush();
+    } catch (...) {
+        written = false;  // out of memory, say: the photo failed and its file goes with its handle
+    }
+    // An empty body is no photo.
+    if (file && written && shared.result.Success() && shared.result.received > 0) return file;
+    return {};
+}
+
+std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared) {
+    return [shared](TaskControl& control) {
         FolderRoom room(shared->folder, shared->reserve);
         // A full disk fails the photo before it is asked for, so the rest of an album fails fast.
         if (!room.Any()) {
             shared->noRoom = true;
             return;
         }
-        // Closing it deletes the file, whoever closes it and whenever: nothing else needs cleaning up.
         UniqueKernelHandle file;
-        bool written = true;
-        const auto write = [&](const char* data, size_t size) {
-            if (!room.Take(size)) {
-                shared->noRoom = true;
-                return false;
+        std::wstring partName;
+        for (int tries = 1;; ++tries) {
+            // A stop lets the try under way finish, and no further one start.
+            if (shared->stopped->load()) {
+                shared->stoppedBetweenTries = tries > 1;
+                break;
             }
-            DWORD done = 0;
-            return WriteFile(file.Get(), data, static_cast<DWORD>(size), &done, nullptr) && done == size;
-        };
-        // Pieces reach the file in larger writes, and whenever the body pauses.
-        std::string pending;
-        const auto flush = [&] {
-            if (pending.empty()) return true;
-            const bool ok = write(pending.data(), pending.size());
-            pending.clear();
-            return ok;
-        };
-        Http::Request request{L"GET", shared->url, {}, nullptr, {limitMs, limitMs, limitMs}};
-        request.allowHost = shared->allowHost;
-        request.keptCookies = true;
-        // While more of the body is awaited, what came of it is written. (Nothing else is done meanwhile: under
-        // Wine a file made while the request goes out delays the request more than it saves.)
-        request.whileWaiting = [&]() noexcept {
-            if (!file) return;
-            try {
-                written = written && flush();
-            } catch (...) {
-                written = false;  // out of memory, say: the next piece stops the transfer
-            }
-        };
-        try {
-            shared->result = Http::Perform(
-                request,
-                [&](DWORD status, std::optional<std::uint64_t> length) {
-                    // Nothing of an error page, or of an answer given up on, reaches the disk.
-                    if (status < 200 || status >= 300 || control.Abandoned()) return false;
-                    if (length && !room.Fits(*length)) {
-                        shared->noRoom = true;
-                        return false;
-                    }
-                    file = CreatePartFile(shared->partName);
-                    return static_cast<bool>(file);
-                },
-                [&](const char* data, size_t size) {
-                    // A write that failed while the body paused has lost a piece already: the photo is lost.
-                    if (!written) return false;
-                    if (pending.size() + size < kWriteBytes) {
-                        pending.append(data, size);
-                        return true;
-                    }
-                    // A large piece goes to the file as it is, not through another copy.
-                    written = flush() && write(data, size);
-                    return written;
-                },
-                &control);
-            if (shared->result.Success()) written = written && flush();
-        } catch (...) {
-            written = false;  // out of memory, say: the photo failed and its file goes with its handle
+            partName = NewPartName(shared->folder);
+            file = TryOnce(*shared, room, control, partName);
+            // The failed try's part file went with its handle, before the pause.
+            if (file || shared->noRoom || !Http::TryAgain(shared->result, tries, control, shared->stopped.get())) break;
         }
-        // An empty body is no photo.
-        const bool ok = file && written && shared->result.Success() && shared->result.received > 0;
-        if (ok) shared->file = std::move(file);  // handed over only when the waiting side still waits
+        shared->outOfTime = !file && Http::FailedInPassing(shared->result) && control.RemainingMs() < Retry::kMinLeftMs;
+        if (!file && shared->stopped->load() && Http::FailedInPassing(shared->result)) shared->stoppedBetweenTries = true;
+        if (file) {  // handed over only when the waiting side still waits
+            shared->file = std::move(file);
+            shared->partName = std::move(partName);
+        }
         if (!control.TryFinish()) shared->file.Reset();
     };
 }
@@ -205,11 +242,15 @@ PhotoDownload Outcome(PhotoShared& shared, TaskOutcome outcome) {
             if (shared.file) {
                 download.outcome = PhotoOutcome::Saved;
                 download.file = std::move(shared.file);
+                download.partName = shared.partName;
             } else if (shared.noRoom) {
                 download.outcome = PhotoOutcome::NoRoom;
+            } else if (shared.stoppedBetweenTries) {
+                download.outcome = PhotoOutcome::Stopped;
+            } else if (shared.result.failure == Http::Failure::TimedOut || shared.outOfTime) {
+                download.outcome = PhotoOutcome::TimedOut;
             } else {
-                download.outcome =
-                    shared.result.failure == Http::Failure::TimedOut ? PhotoOutcome::TimedOut : PhotoOutcome::Failed;
+                download.outcome = PhotoOutcome::Failed;
             }
             break;
         case TaskOutcome::TimedOut: download.outcome = PhotoOutcome::TimedOut; break;
@@ -220,13 +261,21 @@ PhotoDownload Outcome(PhotoShared& shared, TaskOutcome outcome) {
     return download;
 }
 
+class SystemSteps final : public PartFileSteps {
+public:
+    bool Mark(HANDLE file, bool deleteOnClose) override { return MarkForDeletion(file, deleteOnClose); }
+    bool Rename(HANDLE file, const std::wstring& path) override { return RenameOpenFile(file, path); }
+    bool Delete(const std::wstring& path) override { return DeleteFileW(path.c_str()) != 0; }
+};
+
 }  // namespace
 
 struct PhotoRun::Queued {
     Queued(const std::wstring& address, const PhotoRun& run)
         : shared(std::make_shared<PhotoShared>(
-              PhotoShared{address, run.folder_, NewPartName(run.folder_), run.reserve_, run.allowHost_, {}, {}, false})),
-          task(PhotoWork(shared, run.limitMs_), TaskLimits{run.limitMs_, INFINITE}) {}
+              PhotoShared{address, run.folder_, run.reserve_, run.allowHost_, run.stopped_, {}, {}, {}, false, false,
+                          false})),
+          task(PhotoWork(shared), TaskLimits{run.limitMs_, INFINITE}) {}
     std::shared_ptr<PhotoShared> shared;  // its address too
     QueuedTask task;
 };
@@ -237,17 +286,40 @@ PhotoRun::PhotoRun(std::wstring folder, DWORD limitMs, std::vector<std::wstring>
       limitMs_(limitMs),
       upcoming_(std::move(upcoming)),
       reserve_(reserveBytes),
-      allowHost_(allowHost) {}
+      allowHost_(allowHost),
+      stopped_(std::make_shared<std::atomic<bool>>(false)) {}
 
-PhotoRun::~PhotoRun() = default;
+PhotoRun::~PhotoRun() {
+    DropAhead();
+    for (const auto& gone : dropped_) (void)gone->task.WaitEnded(kWorkerEndMs);
+}
+
+void PhotoRun::DropAhead() noexcept {
+    for (auto& gone : ahead_) {
+        gone->task.Cancel();
+        // One that has ended goes now, and its part file with it.
+        if (gone->task.HasEnded()) continue;
+        try {
+            dropped_.push_back(std::move(gone));
+        } catch (...) {
+            // not waited for at the end: it goes now, told to give up all the same
+        }
+    }
+    ahead_.clear();
+}
 
 PhotoDownload PhotoRun::Download(const std::wstring& url) {
+    // A click on 停 止 that waited while the photos came is honoured before one is taken.
+    if (!MessagePump::PumpPending()) return PhotoDownload{PhotoOutcome::Quit, {}, {}, 0};
+    if (stopped_->load()) return PhotoDownload{PhotoOutcome::Stopped, {}, {}, 0};
     std::unique_ptr<Queued> current;
     if (!ahead_.empty() && ahead_.front()->shared->url == url) {
         current = std::move(ahead_.front());
         ahead_.pop_front();
     } else {
-        ahead_.clear();  // the caller left the announced order: what was on its way is given up
+        DropAhead();  // the caller left the announced order: what was on its way is given up
+        for (const auto& gone : dropped_) (void)gone->task.WaitEnded(kWorkerEndMs);
+        dropped_.clear();
         current = std::make_unique<Queued>(url, *this);
         while (nextUpcoming_ < upcoming_.size() && upcoming_[nextUpcoming_++] != url) {
         }
@@ -259,13 +331,20 @@ PhotoDownload PhotoRun::Download(const std::wstring& url) {
         if (!next->task.Follow(before)) next->task.Start();
         ahead_.push_back(std::move(next));
     }
+    current_ = current.get();
     const TaskOutcome outcome = current->task.WaitPumping();
+    current_ = nullptr;
+    // A photo given up by this wait still holds its connection until its worker ends: the next one starts only
+    // then (the worker starts those that follow only after a photo it finished).
+    if (outcome != TaskOutcome::Done) (void)current->task.WaitEnded(kWorkerEndMs);
     return Outcome(*current->shared, outcome);
 }
 
 void PhotoRun::Stop() noexcept {
+    stopped_->store(true);
     nextUpcoming_ = upcoming_.size();
-    ahead_.clear();
+    DropAhead();
+    if (current_) current_->task.Wake();
 }
 
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
@@ -273,14 +352,26 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
     return PhotoRun(folder, limitMs, {}, reserveBytes, allowHost).Download(url);
 }
 
-bool KeepPhoto(PhotoDownload& download, const std::wstring& path) {
+PartFileSteps& SystemFileSteps() {
+    static SystemSteps steps;
+    return steps;
+}
+
+bool KeepPhoto(PhotoDownload& download, const std::wstring& path, PartFileSteps& steps) {
     if (!download.file) return false;
     const HANDLE file = download.file.Get();
-    // Renamed while still marked: a process that dies between the steps leaves nothing behind. A system that
-    // will not rename a file marked for deletion gets the mark taken off first.
-    if (RenameOpenFile(file, path)) return MarkForDeletion(file, false);
-    if (!MarkForDeletion(file, false)) return false;
-    if (RenameOpenFile(file, path)) return true;
-    MarkForDeletion(file, true);
+    // The mark goes first: a rename that replaced an older photo must never be followed by a step that can still
+    // take the new one away with its handle.
+    if (!steps.Mark(file, false)) return false;
+    if (steps.Rename(file, path)) return true;
+    // Not renamed: the part file must go again, by its mark or, failing that, by its name.
+    if (!steps.Mark(file, true)) (void)steps.Delete(download.partName);
     return false;
+}
+
+bool NamesAnotherFile(const std::wstring& folder, const std::wstring& name) {
+    WIN32_FIND_DATAW found{};
+    if (!UniqueFind(FindFirstFileW((folder + L"\\" + name).c_str(), &found))) return false;
+    // The file system answers an alias with the long name of the file it stands for.
+    return CompareStringOrdinal(found.cFileName, -1, name.c_str(), static_cast<int>(name.size()), TRUE) != CSTR_EQUAL;
 }

@@ -5,9 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
-#include <memory>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,19 +18,24 @@
 // Free space a photo must leave on the folder's volume: the disk is never filled by an album.
 inline constexpr std::uint64_t kDiskReserveBytes = 256ull << 20;
 
-// NoRoom: the photo would have left less than the reserve free.
-enum class PhotoOutcome { Saved, TimedOut, Failed, NoRoom, Quit };
+// NoRoom: the photo would have left less than the reserve free. Stopped: the run was stopped before the photo
+// was taken, or while it paused between tries; it is not kept.
+enum class PhotoOutcome { Saved, TimedOut, Failed, NoRoom, Quit, Stopped };
 
 struct PhotoDownload {
     PhotoOutcome outcome = PhotoOutcome::Failed;
-    // Saved: the open part file, whole, still marked for deletion; KeepPhoto gives it its name.
+    // Saved: the open part file, whole, still marked for deletion, and its name; KeepPhoto gives it the photo's.
     UniqueKernelHandle file;
+    std::wstring partName;
     DWORD status = 0;
 };
 
 // Waits with window messages processed. The time limit counts from the start of the transfer and holds even
 // while the waiting thread sits in a modal loop: at the limit (or when the program quits) the request is
-// closed and the part file goes. Only a 2xx answer with a non-empty, complete body is Saved; nothing of any
+// closed and the part file goes, and the wait returns once the request's connection is gone. A photo that
+// failed in passing (see Http::FailedInPassing) is asked for again, as the retry rules say, each try with a
+// receive time-out of 5 s at most, so that a given-up try lets go of its connection soon; each try's part file
+// is gone before the next starts. Only a 2xx answer with a non-empty, complete body is Saved; nothing of any
 // other answer reaches the disk. Without `reserveBytes` free on the folder's volume, before the request or
 // while writing, the photo fails with NoRoom.
 PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
@@ -38,8 +44,9 @@ PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& fo
 
 // The photos of one run, one after another into one folder. While the caller names and keeps one photo, the
 // next ones are already on their way: the worker that brought a photo asks for the next at once, without a trip
-// through the waiting thread, at most kPhotosAhead ahead of the caller. Each photo keeps its own time limit,
-// counted from its own request.
+// through the waiting thread, at most kPhotosAhead ahead of the caller; a photo's tries all come before the next
+// photo, and nothing starts before the connection of what came before it is gone. Each photo keeps its own time
+// limit, counted from its own request.
 inline constexpr size_t kPhotosAhead = 2;
 
 class PhotoRun {
@@ -51,23 +58,50 @@ public:
     PhotoRun(const PhotoRun&) = delete;
     PhotoRun& operator=(const PhotoRun&) = delete;
 
-    // `url`'s photo, as DownloadToTempFile brings it; asked for now unless it was on its way.
+    // `url`'s photo, as DownloadToTempFile brings it; asked for now unless it was on its way. Input waiting in
+    // the window's queue is handled first, so a stop clicked while photos were ready comes before the next is
+    // taken: that one is Stopped.
     PhotoDownload Download(const std::wstring& url);
-    // Nothing more is asked for ahead, and what was is given up: the caller stops after the photo it waits for.
+    // Nothing more is asked for ahead, what was is given up, and no further try starts: the caller stops after
+    // the photo it waits for, which ends at once (Stopped) if it was pausing between tries.
     void Stop() noexcept;
 
 private:
     struct Queued;
+    // Gives up the photos asked for ahead; they end, with their connections, before the run does.
+    void DropAhead() noexcept;
     std::wstring folder_;
     DWORD limitMs_;
     std::vector<std::wstring> upcoming_;
     size_t nextUpcoming_ = 0;
     std::uint64_t reserve_;
     Http::HostGuard allowHost_;
+    std::shared_ptr<std::atomic<bool>> stopped_;
     std::deque<std::unique_ptr<Queued>> ahead_;
+    std::vector<std::unique_ptr<Queued>> dropped_;  // given up, ended before the run ends
+    Queued* current_ = nullptr;                     // the photo waited for
 };
 
+// The file steps of keeping a photo, one call each, so that every step's failure can be met.
+class PartFileSteps {
+public:
+    virtual ~PartFileSteps() = default;
+    // Sets or clears the open file's mark for deletion when its last handle closes.
+    virtual bool Mark(HANDLE file, bool deleteOnClose) = 0;
+    // Gives the open file the name `path`, replacing a file of that name.
+    virtual bool Rename(HANDLE file, const std::wstring& path) = 0;
+    // Deletes the file of that name (once its last handle closes).
+    virtual bool Delete(const std::wstring& path) = 0;
+};
+// The platform's own steps.
+[[nodiscard]] PartFileSteps& SystemFileSteps();
+
 // Gives a saved photo its name: the part file becomes `path`, replacing a file of that name, and is no longer
-// deleted when its handle closes. The handle stays open (for the Mark of the Web); false when the photo could
-// not be kept, and then it still goes with its handle.
-[[nodiscard]] bool KeepPhoto(PhotoDownload& download, const std::wstring& path);
+// deleted when its handle closes. The handle stays open (for the Mark of the Web). False when the photo could
+// not be kept: then a file of that name is as it was and the part file goes with its handle (a step that fails
+// is met by another). The mark is cleared just before the rename: a process that dies between those two calls
+// leaves the whole photo under its part name.
+[[nodiscard]] bool KeepPhoto(PhotoDownload& download, const std::wstring& path, PartFileSteps& steps);
+
+// Whether `name` in `folder` is another file's short (8.3) alias, which replacing it would replace.
+[[nodiscard]] bool NamesAnotherFile(const std::wstring& folder, const std::wstring& name);

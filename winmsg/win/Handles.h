@@ -64,6 +64,12 @@ struct Kernel {
     static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
+struct Find {
+    using Handle = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
 struct Internet {
     using Handle = HINTERNET;
     static HINTERNET Invalid() { return nullptr; }
@@ -116,6 +122,7 @@ using UniqueIcon = UniqueHandle<handle_traits::Icon>;
 // A DC made by CreateCompatibleDC or CreateDC: both go with DeleteDC.
 using UniqueMemDC = UniqueHandle<handle_traits::MemDC>;
 using UniqueKernelHandle = UniqueHandle<handle_traits::Kernel>;
+using UniqueFind = UniqueHandle<handle_traits::Find>;
 using UniqueInternet = UniqueHandle<handle_traits::Internet>;
 using UniqueHook = UniqueHandle<handle_traits::Hook>;
 using UniqueWindow = UniqueHandle<handle_traits::Window>;

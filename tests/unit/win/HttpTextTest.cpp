@@ -6,6 +6,8 @@
 #include <mstcpip.h>
 #include <wininet.h>
 
+#include <cstring>
+#include <cwctype>
 #include <string>
 
 #include "services/AddressGuard.h"
@@ -127,10 +129,28 @@ TEST(AddressGuard, CutsTheHostWhereInternetCrackUrlCutsItOrRefusesTheAddress) {
             EXPECT_EQ(*portable, std::wstring_view(host)) << c.address;
         }
         // What the address check lets through connects only where the transfer's host check agrees.
-        if (AddressGuard::IsAllowedAddress(c.address)) {
-            EXPECT_TRUE(AddressGuard::IsAllowedHost(host)) << c.address;
+        if (Http::AllowedAddress(c.address)) {
+            EXPECT_TRUE(Http::AllowedHost(host)) << c.address;
         }
     }
+}
+
+TEST(AddressGuard, ThisMachinesOwnNameIsRefusedInAnySpelling) {
+    // As the sockets layer reads it, not as the program does.
+    char name[256] = {};
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    ASSERT_EQ(gethostname(name, sizeof name), 0);
+    WSACleanup();
+    std::wstring host(name, name + std::strlen(name));
+    ASSERT_FALSE(host.empty());
+    std::wstring upper = host;
+    for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    for (const std::wstring& spelling : {host, upper, host + L"."}) {
+        EXPECT_FALSE(Http::AllowedHost(spelling)) << spelling;
+        EXPECT_FALSE(Http::AllowedAddress(L"http://" + spelling + L"/x.jpg")) << spelling;
+    }
+    EXPECT_TRUE(Http::AllowedHost(host + L".example.com")) << "a name under it is another machine's";
 }
 
 TEST(MessagePump, AWaitThatCannotWaitFailsAtOnce) {

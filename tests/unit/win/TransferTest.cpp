@@ -396,26 +396,240 @@ TEST(Transfer, AnAlbumPageEndsAtItsTotalLimitOrWhenGivenUpEvenIfItKeepsSending) 
     }
 }
 
-TEST(PhotoTransfer, AWholePhotoIsKeptUnderItsNameReplacingAnOlderFileAndNothingElseStays) {
+// What a server saw: each request's text and when it came.
+struct Asked {
+    std::mutex lock;
+    std::vector<std::string> requests;
+    std::vector<ULONGLONG> at;
+    size_t Note(const Connection& c) {
+        const std::lock_guard<std::mutex> hold(lock);
+        requests.push_back(c.Request());
+        at.push_back(GetTickCount64());
+        return requests.size() - 1;
+    }
+};
+
+TEST(PhotoTransfer, APassingFailureIsAskedForAgainAfterItsPauseAndNothingElseIs) {
+    const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
+    const std::string busy = "HTTP/1.1 503 Busy\r\nContent-Length: 0\r\n";
+    const struct {
+        const char* name;
+        std::function<void(Connection&, size_t)> script;  // given the request's number, from 0
+        const wchar_t* path;
+        PhotoOutcome outcome;
+        size_t requests;
+        std::vector<ULONGLONG> minGapsMs;  // between one request and the next
+        const char* requestLine;           // of the first request, when it matters
+    } cases[] = {
+        {"503 with Retry-After: 1, once", [&](Connection& c, size_t n) { c.Send(n ? ok : busy + "Retry-After: 1\r\n\r\n"); },
+         L"/a.jpg", PhotoOutcome::Saved, 2, {1000}, nullptr},
+        {"429 once", [&](Connection& c, size_t n) { c.Send(n ? ok : "HTTP/1.1 429 Slow\r\nContent-Length: 0\r\n\r\n"); },
+         L"/a.jpg", PhotoOutcome::Saved, 2, {500}, nullptr},
+        {"cut short of its length, once",
+         [&](Connection& c, size_t n) {
+             if (n) return (void)c.Send(ok);
+             c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhe");
+             c.Cut();
+         },
+         L"/a.jpg", PhotoOutcome::Saved, 2, {500}, nullptr},
+        {"dropped before its answer, once",
+         [&](Connection& c, size_t n) { n ? (void)c.Send(ok) : c.Cut(); }, L"/a.jpg", PhotoOutcome::Saved, 2, {500},
+         nullptr},
+        {"503 every time", [&](Connection& c, size_t) { c.Send(busy + "\r\n"); }, L"/a.jpg", PhotoOutcome::Failed, 3,
+         {500, 1000}, nullptr},
+        {"Retry-After longer than 5 s", [&](Connection& c, size_t) { c.Send(busy + "Retry-After: 6\r\n\r\n"); },
+         L"/a.jpg", PhotoOutcome::Failed, 1, {}, nullptr},
+        {"Retry-After as a date",
+         [&](Connection& c, size_t) { c.Send(busy + "Retry-After: Fri, 31 Dec 1999 23:59:59 GMT\r\n\r\n"); },
+         L"/a.jpg", PhotoOutcome::Failed, 1, {}, nullptr},
+        {"404", [&](Connection& c, size_t) { c.Send("HTTP/1.1 404 Gone\r\nContent-Length: 0\r\n\r\n"); }, L"/a.jpg",
+         PhotoOutcome::Failed, 1, {}, nullptr},
+        // No credentials go to a challenge of any kind: the photo fails after one request.
+        {"401 with challenges",
+         [&](Connection& c, size_t) {
+             c.Send("HTTP/1.1 401 Who\r\nWWW-Authenticate: Negotiate\r\nWWW-Authenticate: NTLM\r\n"
+                    "WWW-Authenticate: Basic realm=\"x\"\r\nContent-Length: 0\r\n\r\n");
+         },
+         L"/a.jpg", PhotoOutcome::Failed, 1, {}, nullptr},
+        {"a name outside ASCII", [&](Connection& c, size_t) { c.Send(ok); }, L"/u/\u76F8\u7247\u4E00.jpg",
+         PhotoOutcome::Saved, 1, {}, "GET /u/%E7%9B%B8%E7%89%87%E4%B8%80.jpg"},
+    };
+    Folder folder;
+    for (const auto& c : cases) {
+        Asked asked;
+        loopback::Server server([&](Connection& connection) { c.script(connection, asked.Note(connection)); });
+        PhotoDownload download = DownloadToTempFile(server.Url(c.path), folder.Path(), 10000, 0, &TestServerOnly);
+        EXPECT_EQ(download.outcome, c.outcome) << c.name;
+        EXPECT_EQ(download.status, c.outcome == PhotoOutcome::Saved ? 200u : download.status) << c.name;
+        download.file.Reset();
+        const std::lock_guard<std::mutex> hold(asked.lock);
+        ASSERT_EQ(asked.requests.size(), c.requests) << c.name;
+        for (size_t i = 0; i < c.minGapsMs.size(); ++i)
+            EXPECT_GE(asked.at[i + 1] - asked.at[i], c.minGapsMs[i]) << c.name << ", pause " << i + 1;
+        for (const std::string& request : asked.requests)
+            EXPECT_EQ(request.find("Authorization:"), std::string::npos) << c.name;
+        if (c.requestLine) {
+            EXPECT_EQ(RequestLine(asked.requests[0]), c.requestLine) << c.name;
+        }
+        EXPECT_EQ(folder.Files(), 0u) << c.name << ": no try leaves its part file";
+    }
+    // The album page too.
+    Asked asked;
+    loopback::Server page([&](Connection& c) {
+        c.Send(asked.Note(c) ? "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage" : busy + "\r\n");
+    });
+    const auto fetched = Http::FetchHTML(page.Url(L"/photo/1/album-2"), L"UTF-8", Http::kPageLimits, nullptr,
+                                         &TestServerOnly);
+    ASSERT_TRUE(fetched.has_value());
+    EXPECT_EQ(fetched->status, 200u);
+    EXPECT_EQ(fetched->text, L"page");
+}
+
+TEST(PhotoTransfer, AGivenUpPhotoLetsGoOfItsConnectionBeforeTheNextIsAskedFor) {
+    // Bytes for 3 s, then silence: the photo's 6 s pass while a receive is pending, which under Wine ends only at
+    // the request's 5 s receive time-out.
+    loopback::Server stalled([](Connection& c) {
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        c.Dribble(std::string(100000, 'x'), 200, 3000);
+        c.AwaitClose(20000);
+    });
+    Asked asked;
+    loopback::Server next([&](Connection& c) {
+        asked.Note(c);
+        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+    });
+    constexpr DWORD kLimitMs = 6000;
+    Folder folder;
+    PhotoRun run(folder.Path(), kLimitMs, {stalled.Url(L"/late.jpg"), next.Url(L"/next.jpg")}, 0, &TestServerOnly);
+    const ULONGLONG start = GetTickCount64();
+    const PhotoDownload late = run.Download(stalled.Url(L"/late.jpg"));
+    const ULONGLONG returned = GetTickCount64();
+    EXPECT_EQ(late.outcome, PhotoOutcome::TimedOut);
+    for (int i = 0; i < 50 && !stalled.ClientGone(); ++i) Sleep(10);
+    ASSERT_NE(stalled.ClientGone(), 0u);
+    std::printf("late stall: given up at %llu ms, its connection went at %llu ms, the wait returned at %llu ms\n",
+                static_cast<unsigned long long>(kLimitMs), stalled.ClientGone() - start, returned - start);
+    EXPECT_LE(stalled.ClientGone() - start, kLimitMs + 5000 + 1000) << "within the receive time-out and a second";
+    {
+        const std::lock_guard<std::mutex> hold(asked.lock);
+        EXPECT_TRUE(asked.at.empty()) << "the next photo waits for the connection before it";
+    }
+    EXPECT_EQ(run.Download(next.Url(L"/next.jpg")).outcome, PhotoOutcome::Saved);
+    const std::lock_guard<std::mutex> hold(asked.lock);
+    ASSERT_EQ(asked.at.size(), 1u);
+    EXPECT_GE(asked.at[0], stalled.ClientGone());
+}
+
+namespace {
+PhotoRun* g_stopRun = nullptr;
+}  // namespace
+
+TEST(PhotoTransfer, AStopEndsAPauseBetweenTriesAtOnceAndComesBeforeAPhotoThatWasReady) {
+    Asked asked;
+    loopback::Server server([&](Connection& c) {
+        asked.Note(c);
+        c.Send(RequestLine(c.Request()) == "GET /busy.jpg"
+                   ? "HTTP/1.1 503 Busy\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"
+                   : "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+    });
+    const auto requests = [&] {
+        const std::lock_guard<std::mutex> hold(asked.lock);
+        return asked.requests.size();
+    };
+    Folder folder;
+    const auto stopSoon = [](UINT ms) {
+        return SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            g_stopRun->Stop();
+        });
+    };
+    {
+        // A click while the photo pauses for its Retry-After: the wait ends at once, and nothing more is asked.
+        PhotoRun run(folder.Path(), 20000, {}, 0, &TestServerOnly);
+        g_stopRun = &run;
+        stopSoon(700);
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(run.Download(server.Url(L"/busy.jpg")).outcome, PhotoOutcome::Stopped);
+        EXPECT_LT(Since(start), 2500u) << "not the 5 s pause";
+    }
+    {
+        // Photos 2 and 3 are ready while 1 is kept; a click that waits in the queue comes before 2 is taken.
+        PhotoRun run(folder.Path(), 20000, {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg")}, 0,
+                     &TestServerOnly);
+        g_stopRun = &run;
+        EXPECT_EQ(run.Download(server.Url(L"/1.jpg")).outcome, PhotoOutcome::Saved);
+        for (int i = 0; i < 300 && requests() < 4; ++i) Sleep(10);
+        stopSoon(1);
+        Sleep(100);
+        EXPECT_EQ(run.Download(server.Url(L"/2.jpg")).outcome, PhotoOutcome::Stopped);
+    }
+    g_stopRun = nullptr;
+    const std::lock_guard<std::mutex> hold(asked.lock);
+    ASSERT_EQ(asked.requests.size(), 4u);
+    EXPECT_EQ(RequestLine(asked.requests[0]), "GET /busy.jpg");
+    EXPECT_EQ(folder.Files(), 0u);
+}
+
+TEST(PhotoTransfer, KeepingAPhotoNeverLosesAnOlderFileWhicheverStepFails) {
+    // Every step of the platform's, but the one told to fail.
+    struct Failing final : PartFileSteps {
+        int failMark = -1;  // 0: clearing the mark fails, 1: setting it again fails
+        bool failRename = false;
+        std::vector<std::string> calls;
+        bool Mark(HANDLE file, bool on) override {
+            calls.push_back(on ? "mark" : "unmark");
+            return failMark != (on ? 1 : 0) && SystemFileSteps().Mark(file, on);
+        }
+        bool Rename(HANDLE file, const std::wstring& path) override {
+            calls.push_back("rename");
+            return !failRename && SystemFileSteps().Rename(file, path);
+        }
+        bool Delete(const std::wstring& path) override {
+            calls.push_back("delete");
+            return SystemFileSteps().Delete(path);
+        }
+    };
+    const struct {
+        const char* name;
+        int failMark;
+        bool failRename;
+        bool kept;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"no step fails", -1, false, true, {"unmark", "rename"}},
+        {"clearing the mark fails", 0, false, false, {"unmark"}},
+        {"the rename fails", -1, true, false, {"unmark", "rename", "mark"}},
+        {"the rename and the new mark fail", 1, true, false, {"unmark", "rename", "mark", "delete"}},
+    };
     loopback::Server server([](Connection& c) { c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"); });
     Folder folder;
     const std::wstring path = folder.Path() + L"\\photo.jpg";
-    std::ofstream(std::filesystem::path(path), std::ios::binary) << "older";
-    for (int round = 0; round < 2; ++round) {
+    for (const auto& c : cases) {
+        std::ofstream(std::filesystem::path(path), std::ios::binary) << "older";
         PhotoDownload download = DownloadToTempFile(server.Url(L"/p.jpg"), folder.Path(), 5000, 0, &TestServerOnly);
-        ASSERT_EQ(download.outcome, PhotoOutcome::Saved);
-        EXPECT_EQ(folder.Files(), 2u) << "the part file beside the older photo";
-        if (round == 0) {
-            download.file.Reset();  // not kept: it goes
-            EXPECT_EQ(folder.Files(), 1u);
-            continue;
-        }
-        ASSERT_TRUE(KeepPhoto(download, path));
+        ASSERT_EQ(download.outcome, PhotoOutcome::Saved) << c.name;
+        Failing steps;
+        steps.failMark = c.failMark;
+        steps.failRename = c.failRename;
+        EXPECT_EQ(KeepPhoto(download, path, steps), c.kept) << c.name;
+        EXPECT_EQ(steps.calls, c.calls) << c.name;
         download.file.Reset();
+        EXPECT_EQ(folder.Files(), 1u) << c.name << ": the photo, and no part file";
+        std::ifstream kept(std::filesystem::path(path), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), c.kept ? "hello" : "older") << c.name;
     }
-    EXPECT_EQ(folder.Files(), 1u);
-    std::ifstream kept(std::filesystem::path(path), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "hello");
+    // A name the file system reads as another file's short alias would replace that file.
+    const std::wstring longName = L"photograph of the lake.jpg";
+    std::ofstream(std::filesystem::path(folder.Path() + L"\\" + longName)) << "lake";
+    wchar_t alias[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameW((folder.Path() + L"\\" + longName).c_str(), alias, MAX_PATH), 0u);
+    const std::wstring aliasName = std::filesystem::path(alias).filename().wstring();
+    ASSERT_NE(aliasName, longName);
+    EXPECT_TRUE(NamesAnotherFile(folder.Path(), aliasName)) << aliasName;
+    EXPECT_FALSE(NamesAnotherFile(folder.Path(), longName));
+    EXPECT_FALSE(NamesAnotherFile(folder.Path(), L"PHOTOGRAPH OF THE LAKE.JPG")) << "the same file, in other case";
+    EXPECT_FALSE(NamesAnotherFile(folder.Path(), L"photo.jpg"));
+    EXPECT_FALSE(NamesAnotherFile(folder.Path(), L"nothing.jpg"));
 }
 
 TEST(PhotoTransfer, TheDeadlineHoldsWhileTheWaitingThreadSitsInAModalLoop) {
