@@ -14,7 +14,7 @@
 namespace {
 
 // This machine's names as the platform could report them: host name, fully qualified name, NetBIOS name.
-const std::wstring kOwnNames[] = {L"Box", L"", L"box.Corp.example.", L"BOX-NB"};
+const std::wstring kOwnNames[] = {L"Box", L"", L"box.Zed.example.", L"BOX-NB"};
 
 TEST(HostileInput, APastedAddressLosesControlCharactersAtItsEndsAndIsRefusedWithOneInside) {
     const std::wstring page = L"http://photo.renren.com/photo/1/album-2";
@@ -35,7 +35,7 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
         L"http://hdn.xnimg.cn/fmn001/large.jpg", L"HTTPS://a.xnimg.cn:8080/x.jpg", L"http://user@hdn.xnimg.cn/x.jpg",
         L"http://u:p@1x.example:81/x.jpg", L"http://a.example/x@127.0.0.1/y.jpg", L"http://a.example?@127.0.0.1/",
         L"http://a.example#@127.0.0.1/", L"http://8.8.8.8/x.jpg", L"http://[2001:db8::1]:80/x.jpg",
-        L"http://box.corp.example.com/x.jpg"};
+        L"http://box.zed.example.com/x.jpg", L"http://hdn.xnimg.cn/\u00A0.jpg"};
     // Loopback in every notation the platform reads, a foreign scheme, and addresses that would smuggle
     // something past the check: where WinINet and the standard read different hosts, the address is refused
     // ("[2001:db8::1]" without a port is one: WinINet cuts "[2001:db8:" out of it).
@@ -47,7 +47,7 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
         L"ftp://hdn.xnimg.cn/x.jpg", L"file:///C:/x.jpg", L"hdn.xnimg.cn/x.jpg", L"http\u017F://hdn.xnimg.cn/x.jpg",
         L"http://hdn.xnimg.cn/a b.jpg", L"http://hdn.xnimg.cn/a.jpg\r\nHost: x", L"http://hdn.xnimg.cn/\u0080.jpg",
         L"http://hdn.xnimg.cn/\x7f.jpg", L"http:///x.jpg", L"http://intranet/x.jpg",
-        L"http://BOX.corp.example./x.jpg", L"http://224.0.0.1/x.jpg"};
+        L"http://BOX.zed.example./x.jpg", L"http://hdn.xnimg.cn/\u009F.jpg", L"http://224.0.0.1/x.jpg"};
     // The host as the transfer hands it to the connection, brackets and all. Only an own name as a whole is
     // refused, not one that holds it as a label or a suffix.
     const wchar_t* const allowedHosts[] = {
@@ -58,15 +58,15 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
         L"[::ffff:8.8.8.8]", L"[64:ff9b::8.8.8.8]", L"[fe00::1]", L"[fbff::1]", L"[::1:0:0:1]", L"[aAfF::1]",
         L"0x8.0X8.010.8", L"[64::10.0.0.1]", L"134744072", L"198.17.255.255", L"198.20.0.0", L"223.255.255.255",
         L"[::ffff:223.255.255.255]", L"[64:ff9b::198.20.0.0]", L"localhost.localdomain.x", L"ip6-localhost.x",
-        L"x.localhost6", L"box.example.com", L"corp.example", L"a.box.corp.example", L"box.corp.example.com",
-        L"box.corp.exampl", L"box-nb.x"};
+        L"x.localhost6", L"box.example.com", L"zed.example", L"a.box.zed.example", L"box.zed.example.com",
+        L"box.zed.exampl", L"box-nb.x"};
     const wchar_t* const refusedHosts[] = {
         L"127.1", L"0x7f.1", L"0X7F.0x0.0.1", L"2130706433", L"0177.0.0.1", L"0", L"0.255.255.255", L"10.0.0.0",
         L"10.255.255.255", L"172.16.0.9", L"172.31.255.255", L"192.168.1.1", L"169.254.169.254", L"100.64.0.0",
         L"100.127.255.255", L"localhost", L"LocalHost.", L"a.localhost", L"localhost.localdomain",
         L"LOCALHOST.LocalDomain.", L"ip6-localhost", L"IP6-Loopback.", L"localhost6", L"Localhost6.Localdomain6.",
-        L"xlocalhost", L"intranet", L"Intranet.", L"wpad", L"box", L"BOX.", L"box-nb", L"box.corp.example",
-        L"BOX.CORP.EXAMPLE.", L"198.18.0.0", L"198.19.255.255", L"224.0.0.0", L"239.255.255.255", L"240.0.0.0",
+        L"xlocalhost", L"intranet", L"Intranet.", L"wpad", L"box", L"BOX.", L"box-nb", L"box.zed.example",
+        L"BOX.ZED.EXAMPLE.", L"198.18.0.0", L"198.19.255.255", L"224.0.0.0", L"239.255.255.255", L"240.0.0.0",
         L"255.255.255.255", L"4294967295", L"3758096384", L"[::ffff:224.0.0.1]", L"[::198.18.0.1]",
         L"[64:ff9b::255.255.255.255]", L"[ff00::]", L"[ff02::1]", L"ffff::1", L"", L".", L"a..", L"example.1x",
         L"1a.0.0.1", L"08.0.0.1", L"4294967296", L"256.1.1.1", L"1.16777216", L"1.2.3.4.5", L"1..2",
@@ -83,6 +83,12 @@ TEST(HostileInput, PhotoAddressesMustBeWebAddressesOfOtherMachines) {
         EXPECT_FALSE(AddressGuard::IsAllowedAddress(address, kOwnNames)) << address;
     for (const wchar_t* host : allowedHosts) EXPECT_TRUE(AddressGuard::IsAllowedHost(host, kOwnNames)) << host;
     for (const wchar_t* host : refusedHosts) EXPECT_FALSE(AddressGuard::IsAllowedHost(host, kOwnNames)) << host;
+}
+
+TEST(HostileInput, AnIpv4LiteralIsReadUpToItsLargestValueAndNoFurtherThanItsHost) {
+    EXPECT_EQ(AddressGuard::ParseIpv4(L"4294967295"), 0xFFFFFFFFu);
+    // A host cut out of a longer text: what follows it is not read, even when it would make a hexadecimal part.
+    EXPECT_EQ(AddressGuard::ParseIpv4(std::wstring_view(L"10.0x1", 4)), 0x0A000000u);
 }
 
 TEST(HostileInput, APhotoAddressGoesOutWithItsPathInUtf8Escapes) {
