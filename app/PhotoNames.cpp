@@ -7,6 +7,7 @@
 
 namespace {
 
+// The file calls take plain paths, limited to 260 characters: a name of 120 leaves its folder about 130.
 constexpr size_t kMaxNameLength = 120;
 
 std::wstring_view TrimBlanks(std::wstring_view text) {

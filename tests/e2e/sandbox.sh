@@ -62,6 +62,15 @@ trap cleanup EXIT
 trap 'exit 143' TERM INT
 
 ip link set lo up
+# The other names of this machine, and a dotless intranet name, lead to the site too: a program that asked
+# one of them for a photo would reach it and show in its log. Read before the hosts file below replaces
+# the machine's; there is no DNS in this namespace, hence the bound on the lookup.
+self_host=$(hostname)
+self_fqdn=$(timeout 5 hostname -f 2>/dev/null || true)
+case "$self_fqdn" in *.*) ;; *) self_fqdn= ;; esac
+[ "$self_fqdn" != "$self_host" ] || self_fqdn=
+local_names="localhost.localdomain ip6-localhost ip6-loopback localhost6 localhost6.localdomain6 $self_host \
+$self_fqdn photos-intranet"
 {
     echo "127.0.0.1 localhost"
     echo "::1 localhost"
@@ -69,8 +78,17 @@ ip link set lo up
         a.xnimg.cn s.xnimg.cn head.xnimg.cn fmn.xnpic.com control.test; do
         echo "127.0.0.1 $name"
     done
+    for name in localhost.localdomain ip6-localhost ip6-loopback localhost6 localhost6.localdomain6 \
+        photos-intranet; do
+        echo "127.0.0.1 $name"
+    done
+    # The full name first: it is the short one's canonical name, as "hostname -f" reads it back.
+    echo "127.0.0.1 $self_fqdn $self_host"
 } >"$work/hosts"
 mount --bind "$work/hosts" /etc/hosts
+# For tests: every name above that is this machine's, or dotless, one blank between them.
+VERDALY_LOCAL_NAMES=$(echo $local_names)
+export VERDALY_LOCAL_NAMES
 # Wine's server sockets live under /tmp/.wine-UID: a private copy keeps this run's wineserver (and the
 # desktop it serves) apart from any other Wine on the machine that uses the same prefix.
 mkdir -p "/tmp/.wine-$(id -u)"

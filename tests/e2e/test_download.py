@@ -165,7 +165,8 @@ class StopAndClose(AlbumRun):
         urls = [p["url"] for p in site.album_photos(key, albums[key])]
         third = urls[2].split("://", 1)[1].partition("/")[2]
         faults = {"/photo/11/album-22": {"kind": "delay", "ms": 2500, "times": 1},
-                  "/" + third: {"kind": "delay", "ms": 6000}}
+                  # About 8 s in pieces, never silent as long as a photo request's 5 s receive time-out.
+                  "/" + third: {"kind": "slow", "chunk": 100, "ms": 400}}
         self.start(albums, faults)
         folder = self.folder("stopped")
         self.configure(album_address(11, 22), folder)
@@ -356,9 +357,12 @@ class FaultyPhotos(AlbumRun):
         self.window_screenshot("main-42")
 
         self.wait_finished(timeout=60)
+        # A stall is a passing failure: three tries, each given up by its 5 s receive time-out.
         after = self.site.requests(path="/f/g/CON.jpg")[0]
-        waited = after["t"] - stalled["t"]
-        self.assertTrue(19.0 <= waited <= 24.0, "the stalled photo was given up after %.1f s" % waited)
+        tries = self.site.requests(path="/f/f/stall.jpg")
+        self.assertEqual(len(tries), 3)
+        waited = after["t"] - tries[-1]["t"]
+        self.assertTrue(4.5 <= waited <= 7.0, "the stalled photo's last try was given up after %.1f s" % waited)
         self.assertEqual(self.controls(DOWN_INFO)[0].text, result(8, 4))
 
         expected = {"same.jpg": urls[0], "SAME (2).jpg": urls[3], ".._.._escape.jpg": urls[4],
@@ -367,12 +371,16 @@ class FaultyPhotos(AlbumRun):
         # The stalled transfer's worker tidies up when its own receive time-out ends it.
         wait_until(lambda: listing(folder) == sorted(list(expected) + ["keep.jpg"]), 30,
                    what="exactly the good photos and the earlier keep.jpg (have %r)" % listing(folder))
-        # The site saw the photos in page order (WinINet folds "..\\" out of the escaping one's path).
-        served = [(r.get("photo") or {}).get("sha1") for r in self.site.requests(host="fmn.rrimg.com")]
-        self.assertEqual(len(served), 12)
+        # The site saw the photos in page order, the cut and the stalled one (passing failures) three times each
+        # (WinINet folds "..\\" out of the escaping one's path).
+        asked = self.site.requests(host="fmn.rrimg.com")
+        paths = [r["path"] for r in asked]
+        self.assertEqual([paths.count(p) for p in dict.fromkeys(paths)], [1, 1, 3, 1, 1, 3, 1, 1, 1, 1, 1, 1])
+        served = {r["path"]: (r.get("photo") or {}).get("sha1") for r in asked}
         for name, url in expected.items():
             data = read(os.path.join(folder, name))
-            self.assertEqual(hashlib.sha1(data).hexdigest(), served[urls.index(url)], name)
+            self.assertEqual(hashlib.sha1(data).hexdigest(), served[list(dict.fromkeys(paths))[urls.index(url)]],
+                             name)
         self.assertEqual(read(os.path.join(folder, "keep.jpg")), b"an earlier keep.jpg")
         self.assertFalse([n for n in os.listdir(self.h.workdir) if "escape" in n])
 
@@ -394,14 +402,16 @@ class FaultyPhotos(AlbumRun):
         # server said, so the shortened one stands.
         self.wait_info(result(3, 1))
         self.assertEqual(listing(folder), ["chunked.jpg", "nolength.jpg", "nolengthcut.jpg"])
+        self.assertEqual(len(self.site.requests(path="/w/b/chunkcut.jpg")), 3, "a cut is a passing failure")
         self.assertEqual(read(os.path.join(folder, "chunked.jpg")), self.site.photo_bytes(urls[0]))
         self.assertEqual(read(os.path.join(folder, "nolength.jpg")), self.site.photo_bytes(urls[2]))
         self.assertEqual(read(os.path.join(folder, "nolengthcut.jpg")), self.site.photo_bytes(urls[3])[:3000])
 
+        asked = len(self.photo_requests())
         self.configure(album_address(5, 7))
         self.press_down()
         self.wait_info(RUN_FAILED, timeout=120)
-        self.assertEqual(len(self.photo_requests()), 4, "no photo of the oversized page was asked for")
+        self.assertEqual(len(self.photo_requests()), asked, "no photo of the oversized page was asked for")
 
     def test_redirects_are_judged_hop_by_hop_and_never_lead_to_this_machine(self):
         # The site answers on 127.0.0.1 too, so a followed loopback hop would save a photo.
@@ -445,7 +455,9 @@ class StalledPhotos(AlbumRun):
         self.configure(album_address(8, 9), folder)
         self.press_down()
 
-        # Each time the next photo is asked for, the one before has been given up: count what is left.
+        # Each time the next photo is asked for, the one before has been given up: count what is left. A silent or
+        # stalled photo fails in passing three times, each try given up by its 5 s receive time-out; the dribbled
+        # one never stalls that long and runs into its 20 s limit.
         seen = []
         for name, following in zip(names, names[1:]):
             asked = self.site.wait_request(path="/s/" + name, timeout=30)
@@ -453,16 +465,23 @@ class StalledPhotos(AlbumRun):
             parts = [n for n in listing(folder) if n.endswith(".part")]
             seen.append({"photo": name, "after": given_up["t"] - asked["t"], "threads": self.app.threads(),
                          "sockets": self.h.client_sockets(), "parts": len(parts),
-                         "open": len(self.h.open_files(folder))})
-            event = wait_until(lambda: self.site.events("/s/" + name), 10, what="the end of %s's answer" % name)[0]
-            seen[-1]["socket went"] = event["end"] - asked["t"]
-            self.assertEqual(event["outcome"], "client closed", name)
+                         "open": len(self.h.open_files(folder)),
+                         "tries": len(self.site.requests(path="/s/" + name))})
+            tries = seen[-1]["tries"]
+            events = wait_until(lambda: len(self.site.events("/s/" + name)) >= tries and self.site.events(
+                "/s/" + name), 10, what="the end of each of %s's answers" % name)
+            seen[-1]["socket went"] = max(e["end"] for e in events) - asked["t"]
+            self.assertEqual({e["outcome"] for e in events}, {"client closed"}, name)
         print("\nstalled photos: " + "; ".join(
-            "%(photo)s given up after %(after).1f s, its socket went after %(socket went).1f s, then threads "
-            "%(threads)d, sockets %(sockets)d, part files %(parts)d, open files %(open)d" % s for s in seen))
+            "%(photo)s given up after %(after).1f s and %(tries)d tries, its last socket went after "
+            "%(socket went).1f s, then threads %(threads)d, sockets %(sockets)d, part files %(parts)d, "
+            "open files %(open)d" % s for s in seen))
         for s in seen:
-            self.assertTrue(19.0 <= s["after"] <= 24.0, s)
-            self.assertLessEqual(s["socket went"], s["after"] + 1.0, s)
+            dribbled = s["photo"] == "dribbled.jpg"
+            self.assertEqual(s["tries"], 1 if dribbled else 3, s)
+            self.assertTrue(19.0 <= s["after"] <= 24.0 if dribbled else 15.0 <= s["after"] <= 19.5, s)
+            # The site notices a close within its 0.2 s watch: nothing of the next photo came before it.
+            self.assertLessEqual(s["socket went"], s["after"] + 0.3, s)
             self.assertLessEqual(s["parts"], 1, s)  # the next photo's, if any
             self.assertLessEqual(s["open"], 2, s)  # the same, in the program and in Wine's server
             self.assertLessEqual(s["sockets"], seen[0]["sockets"], s)

@@ -49,16 +49,24 @@ DEFAULT_CONFIG = {
     # "owner/album": {"photos": [url or {"url", "size" or "file", "fault"}]} or {"count": N, "host": H, "size": S}
     # or {"page": "raw text served as is"}.
     "albums": {},
-    # path or full address -> {"kind": 404|500|status|redirect|stall|cut|delay|slow|never_finish|empty|dribble|
-    # chunked|nolength|oversize, ...} (empty: the normal status with an empty body; "delay_ms" makes any of them
-    # late). redirect: "status" (302; 301, 303, 307 too) with "Location: " + "location" exactly as given (relative
-    # or absolute) and an empty body.
+    # path or full address (a photo's as configured: Unicode, not percent-escaped) -> {"kind": 404|500|status|
+    # redirect|stall|cut|drop|delay|slow|never_finish|empty|dribble|chunked|nolength|oversize, ...} (empty: the
+    # normal status with an empty body; "delay_ms" makes any of them late; "times": N gives the fault to the first
+    # N requests only, counted anew when the fault is changed, and the normal answer after). status: "status"
+    # (500; any code, also given as the kind itself: "404", "503"). "headers": [[name, value], ...] are added to
+    # the answer, fault or normal (Retry-After, several WWW-Authenticate lines); a fault with "headers" and no
+    # kind is the normal answer with them (for a stall, "headers": false means not even the header is sent).
+    # redirect: "status" (302; 301, 303, 307 too) with "Location: " + "location" exactly as given (relative
+    # or absolute) and an empty body. drop: the connection closes as soon as the request is read, no byte of an
+    # answer sent ("reset": true closes it with RST).
     # dribble: one byte every "ms" (2000) from the header's first byte, or with "from": "body" from the body's
-    # byte "prefix" (0) on, for "seconds" (60) at most, then the connection is cut; chunked: chunks of "chunk"
-    # bytes (1024), with "cut" the connection closes after "partial" bytes (half) and before the last chunk;
-    # nolength: neither a length nor chunking, the connection closes after "partial" bytes (all); oversize: the
-    # body padded with blanks to "bytes", announced by its length unless "length" is false.
-    # Stalls and dribbles note in /events when they ended and why (the client closed, their bound, the end).
+    # byte "prefix" (0) on, for "seconds" (60) at most, then the connection is cut, or with "then": "silent"
+    # held open without a byte for "hold" (60) seconds more, watching for the client to close it; chunked:
+    # chunks of "chunk" bytes (1024), with "cut" the connection closes after "partial" bytes (half) and before
+    # the last chunk; nolength: neither a length nor chunking, the connection closes after "partial" bytes (all);
+    # oversize: the body padded with blanks to "bytes", announced by its length unless "length" is false.
+    # Stalls and dribbles note in /events when they ended and why (the client closed, their bound, the end), a
+    # silent dribble also when its silence began ("silent").
     "faults": {},
     "photo_size": 0,
     "photo_delay_ms": 0,
@@ -153,6 +161,27 @@ def split_url(url):
     return host, path
 
 
+def path_text(path):
+    """The path a request names, its escapes and raw UTF-8 bytes (read by the HTTP parser as Latin-1) decoded:
+    "/u/%E7%9B%B8.jpg" -> "/u/相.jpg"."""
+    try:
+        path = path.encode("latin-1").decode("utf-8")
+    except (UnicodeEncodeError, UnicodeDecodeError):
+        pass
+    return urllib.parse.unquote(path)
+
+
+def path_forms(path):
+    """The spellings a request path may match a configured one by: as sent, then decoded."""
+    return list(dict.fromkeys([path, urllib.parse.unquote(path), path_text(path)]))
+
+
+def fault_headers(fault):
+    """The extra header lines a fault adds to its answer, as (name, value) pairs."""
+    extra = (fault or {}).get("headers")
+    return [(str(k), str(v)) for k, v in extra] if isinstance(extra, list) else []
+
+
 def photo_key(url):
     host, path = split_url(url)
     return host + path
@@ -238,6 +267,7 @@ class SiteState:
 
     def configure(self, config):
         with self.lock:
+            previous = getattr(self, "faults", {})
             self.config = merge_config(DEFAULT_CONFIG, config)
             self.photos = {}
             self.faults = {}
@@ -253,6 +283,10 @@ class SiteState:
                         self.faults[photo_key(entry["url"])] = entry["fault"]
             for key, fault in self.config["faults"].items():
                 self.faults[key] = fault
+            # A changed or removed fault's "times" counts from its first request again.
+            for key in list(self.fault_hits):
+                if self.faults.get(key) != previous.get(key):
+                    del self.fault_hits[key]
 
     def clear_stats(self):
         with self.lock:
@@ -278,12 +312,12 @@ class SiteState:
             self.stats["last_photo_sent"] = time.time()
 
     def find_fault(self, host, path):
+        forms = path_forms(path)
         with self.lock:
-            for key in (host + path, host + urllib.parse.unquote(path), path, urllib.parse.unquote(path)):
+            for key in [host + p for p in forms] + forms + ["http://" + host + p for p in forms]:
                 fault = self.faults.get(key)
-                if fault is None and key.startswith("/"):
-                    fault = self.faults.get("http://" + host + key)
                 if fault is not None:
+                    # Counted under the configured key, so every spelling of the path shares one count.
                     times = fault.get("times")
                     hits = self.fault_hits.get(key, 0) + 1
                     self.fault_hits[key] = hits
@@ -294,7 +328,11 @@ class SiteState:
 
     def find_photo(self, host, path):
         with self.lock:
-            return self.photos.get((host, path)) or self.photos.get((host, urllib.parse.unquote(path)))
+            for p in path_forms(path):
+                entry = self.photos.get((host, p))
+                if entry is not None:
+                    return entry
+        return None
 
     def note(self, event):
         """One held answer (a stall or a dribble) has ended; "outcome" says how."""
@@ -324,7 +362,9 @@ class Response:
 
 
 REASONS = {200: "OK", 301: "Moved Permanently", 302: "Found", 303: "See Other", 307: "Temporary Redirect",
-           400: "Bad Request", 404: "Not Found", 500: "Internal Server Error"}
+           400: "Bad Request", 401: "Unauthorized", 403: "Forbidden", 404: "Not Found", 408: "Request Timeout",
+           429: "Too Many Requests", 500: "Internal Server Error", 502: "Bad Gateway", 503: "Service Unavailable",
+           504: "Gateway Timeout"}
 
 
 def html_page(title, text, extra=""):
@@ -392,15 +432,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "target": self.path,
             "version": self.request_version,
             "headers": [[k, v] for k, v in self.headers.items()],
+            # "path" is the path exactly as sent (escapes and all); "path_text" the one it names.
+            "path_text": path_text(path),
             "cookie": self.headers.get("Cookie") or "",
+            # The scheme of an Authorization header ("Basic", "NTLM", ...), None without one.
+            "authorization": (self.headers.get("Authorization") or "").split(" ", 1)[0] or None,
             "body_text": body.decode("utf-8", errors="replace"),
             "body_hex": body.hex(),
         }
         fault = st.find_fault(host, path)
-        if fault is not None and fault.get("kind") in ("404", 404, "500", 500, "status"):
-            code = int(fault.get("status") or (500 if fault["kind"] == "status" else fault["kind"]))
+        kind = str((fault or {}).get("kind", ""))
+        if kind == "drop":
+            record["status"] = None
+            record["fault"] = fault
+            st.log(record)
+            return self.drop(fault)
+        if kind == "status" or kind.isdigit():
+            code = int(fault.get("status") or (500 if kind == "status" else kind))
             response = Response(code, html_page("%d" % code, "<h1>%d %s</h1>" % (code, REASONS.get(code, ""))))
-        elif fault is not None and fault.get("kind") == "redirect":
+        elif kind == "redirect":
             response = Response(int(fault.get("status") or 302), b"", headers=[("Location", fault["location"])])
         elif host in LOGIN_HOSTS:
             response = self.login_site(path, query, body, record)
@@ -410,10 +460,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             st.photo_requested()
             response = self.photo_site(host, path, record)
             response.photo = True
+        response.headers += fault_headers(fault)
         record["status"] = response.status
         record["fault"] = fault
         st.log(record)
         self.write(response, fault)
+
+    def drop(self, fault):
+        """Closes the connection with no byte of an answer: FIN, or with "reset" RST alone."""
+        self.close_connection = True
+        if fault.get("reset"):
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            # Closed here, before the server's own shutdown would send a FIN ahead of the RST.
+            os.close(self.connection.detach())
 
     # ------------------------------------------------------------ www.renren.com
 
@@ -577,7 +636,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             st.stopping.wait(int(fault["delay_ms"]) / 1000.0)
         if kind == "empty":
             response = Response(response.status, b"", response.ctype, response.headers)
-        if kind == "stall" and not fault.get("headers", True):
+        if kind == "stall" and fault.get("headers") is False:
             self.close_connection = True
             self.hold(seconds, kind)
             return
@@ -644,19 +703,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             return True
 
-    def hold(self, seconds, kind, started=None):
-        """Sends nothing for up to seconds, watching the client; notes how the wait ended."""
+    def watch(self, seconds):
+        """Sends nothing for up to seconds; "client closed" when the client closed its end first, else "bound"."""
         st = self.server.state
-        started = started or time.time()
-        outcome = "bound"
+        until = time.time() + seconds
         while not st.stopping.is_set():
-            left = started + seconds - time.time()
+            left = until - time.time()
             if left <= 0:
                 break
             if self.client_gone(min(left, 0.2)):
-                outcome = "client closed"
-                break
-        st.note({"path": self.path, "kind": kind, "start": started, "end": time.time(), "outcome": outcome})
+                return "client closed"
+        return "bound"
+
+    def hold(self, seconds, kind):
+        """Sends nothing for up to seconds, watching the client; notes how the wait ended."""
+        started = time.time()
+        outcome = self.watch(seconds)
+        self.server.state.note({"path": self.path, "kind": kind, "start": started, "end": time.time(),
+                                "outcome": outcome})
 
     def write_shaped(self, response, fault, kind):
         """Answers whose framing or pace is the fault: dribble, chunked, nolength, oversize."""
@@ -664,6 +728,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         body = response.body if response.parts is None else b"".join(response.parts)
         started = time.time()
         outcome = "done"
+        silent = None
         try:
             if kind == "chunked":
                 size = max(1, int(fault.get("chunk", 1024)))
@@ -706,6 +771,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
                         break
                     self.wfile.write(raw[i:i + 1])
                     self.wfile.flush()
+                if outcome == "bound" and fault.get("then") == "silent" and not st.stopping.is_set():
+                    # Not cut: the connection stays open without a byte, as a server that hangs mid-answer.
+                    silent = time.time()
+                    outcome = self.watch(float(fault.get("hold", 60)))
                 if outcome != "done":
                     self.close_connection = True
             self.wfile.flush()
@@ -713,7 +782,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             outcome = "client closed"
             self.close_connection = True
         if kind == "dribble":
-            st.note({"path": self.path, "kind": kind, "start": started, "end": time.time(), "outcome": outcome})
+            event = {"path": self.path, "kind": kind, "start": started, "end": time.time(), "outcome": outcome}
+            if silent is not None:
+                event["silent"] = silent
+            st.note(event)
 
     def write_parts(self, raw_head, response):
         try:

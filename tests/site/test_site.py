@@ -344,6 +344,109 @@ class RunningSite(unittest.TestCase):
             self.assertIn(b'class="login"', page[:2000])
             self.assertEqual(page[-100:], b" " * 100)
 
+    def raw(self, request, timeout=5):
+        """A fresh socket that has sent request, to read the answer as it comes."""
+        s = socket.create_connection(("127.0.0.1", self.port), timeout=timeout)
+        self.addCleanup(s.close)
+        s.sendall(request)
+        return s
+
+    def outcome(self, path):
+        """(status, body, Retry-After) of one request, or the name of the error that ended it."""
+        try:
+            resp, body = self.request("fmn.rrimg.com", "GET", path)
+            return resp.status, body, resp.getheader("Retry-After")
+        except (http.client.HTTPException, OSError) as e:
+            return type(e).__name__
+
+    def test_faults_and_normal_answers_carry_the_configured_header_lines(self):
+        challenges = [["WWW-Authenticate", "Negotiate"], ["WWW-Authenticate", "NTLM"],
+                      ["WWW-Authenticate", 'Basic realm="photos"']]
+        one = site.photo_bytes("fmn.rrimg.com/fmn/p/one.jpg")
+        date = "Wed, 21 Oct 2015 07:28:00 GMT"
+        for fault, status, retry_after, authenticate in (
+                ({"kind": "status", "status": 503, "headers": [["Retry-After", "1"]]}, 503, "1", []),
+                ({"kind": "429"}, 429, None, []),
+                ({"kind": "status", "status": 401, "headers": challenges}, 401, None,
+                 ["Negotiate", "NTLM", 'Basic realm="photos"']),
+                ({"headers": [["Retry-After", date]]}, 200, date, [])):
+            self.fault("/fmn/p/one.jpg", fault)
+            resp, body = self.request("fmn.rrimg.com", "GET", "/fmn/p/one.jpg")
+            self.assertEqual((resp.status, resp.getheader("Retry-After"), resp.msg.get_all("WWW-Authenticate") or []),
+                             (status, retry_after, authenticate), fault)
+            self.assertEqual(body == one, status == 200, fault)
+
+    def test_drop_closes_before_any_answer_byte_with_fin_or_rst(self):
+        request = b"GET /fmn/p/one.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\n\r\n"
+        self.fault("/fmn/p/one.jpg", {"kind": "drop"})
+        self.assertEqual(self.raw(request).recv(4096), b"")
+        self.fault("/fmn/p/one.jpg", {"kind": "drop", "reset": True})
+        with self.assertRaises(ConnectionResetError):  # no end of stream comes first
+            self.raw(request).recv(4096)
+        self.assertEqual([(r["path"], r["status"]) for r in self.records()], [("/fmn/p/one.jpg", None)] * 2)
+
+    def test_times_limits_every_kind_of_fault_to_its_first_requests(self):
+        faults = ({"kind": "404"}, {"kind": "status", "status": 503, "headers": [["Retry-After", "1"]]},
+                  {"kind": "drop"}, {"kind": "drop", "reset": True}, {"kind": "cut", "partial": 100},
+                  {"kind": "stall", "seconds": 0.2}, {"kind": "stall", "headers": False, "seconds": 0.2},
+                  {"kind": "never_finish", "seconds": 0.2}, {"kind": "empty"},
+                  {"kind": "redirect", "location": "/elsewhere"}, {"kind": "dribble", "ms": 10, "seconds": 0.1},
+                  {"kind": "dribble", "ms": 10, "seconds": 0.1, "then": "silent", "hold": 0.1},
+                  {"kind": "chunked", "cut": True}, {"kind": "nolength", "partial": 50},
+                  {"headers": [["Retry-After", "2"]]})
+        for n, fault in enumerate(faults):
+            path = "/fmn/p/times%d.jpg" % n
+            normal = (200, site.photo_bytes("fmn.rrimg.com" + path), None)
+            self.fault(path, dict(fault, times=2))
+            got = [self.outcome(path) for _ in range(3)]
+            self.assertEqual(got[0], got[1], fault)
+            self.assertNotEqual(got[0], normal, fault)
+            self.assertEqual(got[2], normal, fault)
+        # A fault changed in place counts its requests anew; the same fault posted again goes on counting.
+        self.fault(path, {"kind": "404", "times": 1})
+        self.assertEqual(self.outcome(path)[0], 404)
+        self.fault(path, {"kind": "404", "times": 1})
+        self.assertEqual(self.outcome(path)[0], 200)
+
+    def test_escaped_or_raw_utf8_paths_find_what_is_configured_in_unicode_and_the_log_keeps_them_as_sent(self):
+        self.server.state.configure(site.merge_config(self.server.state.config, {"albums": {"4/4": {"photos": [
+            {"url": "http://fmn.rrimg.com/u/相片一.jpg", "size": 3000, "fault": {"kind": "503", "times": 1}},
+            "http://fmn.rrimg.com/u/가족.jpg"]}}}))
+        first = site.photo_bytes("fmn.rrimg.com/u/相片一.jpg", 3000)
+        escaped = "/u/%E7%9B%B8%E7%89%87%E4%B8%80.jpg"
+        self.assertEqual(self.outcome(escaped)[0], 503)
+        self.assertEqual(self.outcome(escaped), (200, first, None))
+        s = self.raw("GET /u/가족.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\nConnection: close\r\n"
+                     "Authorization: NTLM TlRMTVNTUAABAAAA\r\n\r\n".encode("utf-8"))
+        answer = b""
+        while not answer.endswith(b"\xff\xd9"):
+            answer += s.recv(65536) or self.fail(answer)
+        self.assertTrue(answer.endswith(b"\r\n\r\n" + site.photo_bytes("fmn.rrimg.com/u/가족.jpg")))
+        logged = [(r["path"], r["path_text"], r["photo"]["known"] if "photo" in r else None, r["authorization"])
+                  for r in self.records()]
+        self.assertEqual(logged, [(escaped, "/u/相片一.jpg", None, None), (escaped, "/u/相片一.jpg", True, None),
+                                  ("/u/가족.jpg".encode("utf-8").decode("latin-1"), "/u/가족.jpg", True, "NTLM")])
+
+    def test_a_silent_dribble_goes_quiet_without_cutting_and_notes_when_the_client_closed(self):
+        self.fault("/fmn/p/big.jpg", {"kind": "dribble", "from": "body", "prefix": 10, "ms": 50, "seconds": 0.3,
+                                      "then": "silent", "hold": 30})
+        s = self.raw(b"GET /fmn/p/big.jpg HTTP/1.1\r\nHost: fmn.rrimg.com\r\n\r\n", timeout=1.0)
+        received = b""
+        with self.assertRaises(socket.timeout):  # quiet, not closed
+            while True:
+                data = s.recv(65536)
+                self.assertTrue(data, "the connection was cut")
+                received += data
+        body = received.partition(b"\r\n\r\n")[2]
+        self.assertTrue(12 <= len(body) <= 17, len(body))
+        s.close()
+        closed = time.time()
+        wait_until_true(lambda: self.events("/fmn/p/big.jpg"))
+        event = self.events("/fmn/p/big.jpg")[0]
+        self.assertEqual(event["outcome"], "client closed")
+        self.assertTrue(event["start"] + 0.3 <= event["silent"] <= event["start"] + 0.6, event)
+        self.assertLess(abs(event["end"] - closed), 0.3)
+
     def test_control_host_changes_faults_and_is_not_logged(self):
         resp, _ = self.request("control.test", "POST", "/faults", json.dumps({"/late.jpg": {"kind": "404"}}))
         self.assertEqual(resp.status, 200)
