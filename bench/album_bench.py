@@ -277,10 +277,26 @@ class Bench:
         self.h.stop()
 
 
+def album_only():
+    """Verdaly's album alone, bare and with 20 ms per photo: for builds compared by turns, one run of this each."""
+    bench = Bench()
+    try:
+        for delay in (0, 20):
+            bench.site.control("/config", {"photo_delay_ms": delay})
+            best, low, high = alternating((bench.verdaly_album,))[0]
+            print("album, %-15s %6.2f s (runs %.2f-%.2f)  between %.2f ms"
+                  % ("bare loopback" if delay == 0 else "%d ms per photo" % delay, best.seconds, low, high,
+                     best.gap_ms), flush=True)
+    finally:
+        bench.stop()
+
+
 def main():
     table = []
     workdir = tempfile.mkdtemp(prefix="verdaly-bench-")
     print("Each timed figure is the minimum of %d runs, the contenders taking turns." % RUNS, flush=True)
+    if "--album-only" in sys.argv[1:]:
+        return album_only()
     # The window figures first, while no other program of ours runs.
     plain, floor, ours = cold_start(workdir)
     if plain and floor and ours:

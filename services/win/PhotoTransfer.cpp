@@ -213,19 +213,16 @@ std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared)
         }
         UniqueKernelHandle file;
         std::wstring partName;
-        for (int tries = 1;; ++tries) {
-            // A stop lets the try under way finish, and no further one start.
-            if (shared->stopped->load()) {
-                shared->stoppedBetweenTries = tries > 1;
-                break;
-            }
+        // A stop lets the try under way finish, and no further one start.
+        for (int tries = 1; !shared->stopped->load(); ++tries) {
             partName = NewPartName(shared->folder);
             file = TryOnce(*shared, room, control, partName);
             // The failed try's part file went with its handle, before the pause.
             if (file || shared->noRoom || !Http::TryAgain(shared->result, tries, control, shared->stopped.get())) break;
         }
-        shared->outOfTime = !file && Http::FailedInPassing(shared->result) && control.RemainingMs() < Retry::kMinLeftMs;
-        if (!file && shared->stopped->load() && Http::FailedInPassing(shared->result)) shared->stoppedBetweenTries = true;
+        const bool passing = !file && !shared->noRoom && Http::FailedInPassing(shared->result);
+        shared->stoppedBetweenTries = passing && shared->stopped->load();
+        shared->outOfTime = passing && control.RemainingMs() < Retry::kMinLeftMs;
         if (file) {  // handed over only when the waiting side still waits
             shared->file = std::move(file);
             shared->partName = std::move(partName);
@@ -370,6 +367,9 @@ bool KeepPhoto(PhotoDownload& download, const std::wstring& path, PartFileSteps&
 }
 
 bool NamesAnotherFile(const std::wstring& folder, const std::wstring& name) {
+    // Every short alias the file system makes holds a '~': other names need no look at the folder, which costs
+    // several round trips to Wine's server a photo.
+    if (name.find(L'~') == std::wstring::npos) return false;
     WIN32_FIND_DATAW found{};
     if (!UniqueFind(FindFirstFileW((folder + L"\\" + name).c_str(), &found))) return false;
     // The file system answers an alias with the long name of the file it stands for.
