@@ -5,6 +5,7 @@
 #include "controls/host/win/LayoutResource.h"
 #include "controls/progressbar/win/ProgressBar.h"
 #include "winmsg/Utf8.h"
+#include "winmsg/win/PlatformFont.h"
 #include "winmsg/win/WindowText.h"
 #include "controls/button/win/isButton.h"
 #include "app/resource.h"
@@ -13,9 +14,12 @@ namespace {
 
 constexpr UINT_PTR kEditSubclassId = 1;
 
-UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, int dpi, BYTE charset) {
-    return UniqueFont(CreateFontW(-MulDiv(tenthsOfPoint, dpi, 720), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
+UniqueFont MakeFont(const wchar_t* face, double points, int dpi, BYTE charset) {
+    FontDesc font;
+    font.Name = face;
+    font.Size = points;
+    font.Charset = charset;
+    return CreatePlatformFont(font, dpi, FontRules::Control);
 }
 
 // Read once, when the window creates its first control of ours.
@@ -42,9 +46,9 @@ void ControlTable::Create(HWND form, int dpi, std::function<void()> onPasswordEn
     form_ = form;
     dpi_ = dpi;
     onPasswordEnter_ = std::move(onPasswordEnter);
-    windowFont_ = MakeFont(L"微软雅黑", 90, dpi_, GB2312_CHARSET);
-    courierFont_ = MakeFont(L"Courier New", 105, dpi_, DEFAULT_CHARSET);
-    songFont_ = MakeFont(L"宋体", 105, dpi_, GB2312_CHARSET);
+    windowFont_ = MakeFont(L"微软雅黑", 9, dpi_, GB2312_CHARSET);
+    courierFont_ = MakeFont(L"Courier New", 10.5, dpi_, DEFAULT_CHARSET);
+    songFont_ = MakeFont(L"宋体", 10.5, dpi_, GB2312_CHARSET);
 
     for (const ControlSpec& entry : kControls) {
         HWND parent = entry.parent == kNone ? form_ : Ctl(entry.parent);

@@ -9,7 +9,7 @@
 #include "services/AtomicFile.h"
 #include "services/win/CryptText.h"
 #include "controls/progressbar/win/ProgressBar.h"
-#include "winmsg/win/ScreenDC.h"
+#include "winmsg/win/Dpi.h"
 #include "app/SiteAddresses.h"
 #include "SkinLook.h"
 #include "services/win/modTray.h"
@@ -40,7 +40,7 @@ bool MainForm::CreateMain(int showCommand) {
                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
     smallIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERDALY), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
-    dpi_ = ScreenDpi();
+    dpi_ = SystemDpi();
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
     // The system's frame until the skin takes over (Load sizes the window again from the skin's margins).

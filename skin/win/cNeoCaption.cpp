@@ -131,9 +131,9 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
     if (!stripSurface_->hdc() || !columnsSurface_->hdc() || !captionSurface_->hdc() || !borderSurface_->hdc())
         return false;
 
-    LOGFONTW logFont;
-    if (!FontToLogFont(*captionFont_, hdc, logFont)) return false;
-    const UniqueFont font(CreateFontIndirectW(&logFont));
+    const int dpi = GetDeviceCaps(hdc, LOGPIXELSY);
+    const UniqueFont font = CreatePlatformFont(*captionFont_, dpi, FontRules::Skin);
+    if (!font) return false;
     const SelectGuard selected(stripSurface_->hdc(), font.Get());
 
     RunPlan(plan.beforeText, hdc);
@@ -141,9 +141,9 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
     if (menuBar_) {
         // The menu in a regular-weight copy of the caption font.
         menuBar_->hMenu(engine_->hMenu());
-        LOGFONTW regular = logFont;
-        regular.lfWeight = FW_NORMAL;
-        const UniqueFont menuFont(CreateFontIndirectW(&regular));
+        FontDesc regular = *captionFont_;
+        regular.Weight = FW_NORMAL;
+        const UniqueFont menuFont = CreatePlatformFont(regular, dpi, FontRules::Skin);
         const Rect& band = plan.menuBand;
         menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
     }

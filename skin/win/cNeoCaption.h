@@ -61,10 +61,6 @@ public:
 
     // The platform's colour for a colour property; CLR_INVALID when it is no colour the platform knows.
     [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept { return ::TranslateColor(oColor); }
-    // The font as a LOGFONT at the DC's vertical resolution. False when the name does not fit the LOGFONT.
-    [[nodiscard]] static bool FontToLogFont(const FontDesc& font, HDC dc, LOGFONTW& out) noexcept {
-        return ::FontToLogFont(font, GetDeviceCaps(dc, LOGPIXELSY), FontRules::Skin, out);
-    }
 
     // INCAreaModifier
     [[nodiscard]] HWND hwnd() const noexcept override { return window_; }

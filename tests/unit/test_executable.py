@@ -49,19 +49,47 @@ class PeFile:
         at = self.offset(rva)
         return self.data[at:self.data.index(b"\0", at)].decode("ascii").lower()
 
-    def imported_dlls(self):
-        """The DLLs of the import directory, which the loader resolves before the program runs."""
+    def imports(self):
+        """The import directory, which the loader resolves before the program runs: DLL -> the names it gives."""
         rva, _ = self.directories[1]
-        names = []
+        found = {}
         if not rva:
-            return names
+            return found
         at = self.offset(rva)
         while True:
             entry = self.data[at:at + 20]
             if entry == bytes(20):
-                return names
-            names.append(self.text(struct.unpack_from("<I", entry, 12)[0]))
+                return found
+            lookup, name = struct.unpack_from("<I8xI", entry, 0)
+            functions = found.setdefault(self.text(name), set())
+            thunk = self.offset(lookup or struct.unpack_from("<I", entry, 16)[0])
+            while True:
+                value = struct.unpack_from("<Q", self.data, thunk)[0]
+                if not value:
+                    break
+                if not value & (1 << 63):  # by name: a hint, then the name
+                    functions.add(self.text((value & 0x7FFFFFFF) + 2))
+                thunk += 8
             at += 20
+
+    def imported_dlls(self):
+        return list(self.imports())
+
+    def resource(self, type_id):
+        """The first resource of a numbered type, as bytes."""
+        base = self.offset(self.directories[2][0])
+
+        def entries(at):
+            named, numbered = struct.unpack_from("<12xHH", self.data, at)
+            return [struct.unpack_from("<II", self.data, at + 16 + 8 * i) for i in range(named + numbered)]
+        level = [e for e in entries(base) if e[0] == type_id]
+        if not level:
+            return None
+        at = level[0][1]
+        while at & 0x80000000:  # a directory: take its first entry, down to the data
+            at = entries(base + (at & 0x7FFFFFFF))[0][1]
+        data_rva, size = struct.unpack_from("<II", self.data, base + at)
+        return self.data[self.offset(data_rva):self.offset(data_rva) + size]
 
 
 class Executable(unittest.TestCase):
@@ -91,6 +119,23 @@ class Executable(unittest.TestCase):
         # The others are named only for the delay-load helper, which loads them on first use.
         for dll in LATE | LATE_FOR_SPEED:
             self.assertIn(b"\0" + dll.encode() + b"\0", self.pe.data.lower(), dll)
+
+    def test_declares_its_dpi_awareness_and_the_systems_it_knows_and_needs_none_of_their_new_functions(self):
+        manifest = self.pe.resource(24)  # RT_MANIFEST
+        self.assertIsNotNone(manifest)
+        text = manifest.decode("utf-8")
+        # Per-monitor v2, then per-monitor, then system awareness for the systems before each.
+        self.assertRegex(text, r"<dpiAwareness[^>]*>\s*PerMonitorV2\s*,\s*PerMonitor\s*</dpiAwareness>")
+        self.assertRegex(text, r"<dpiAware[^>]*>\s*true/pm\s*</dpiAware>")
+        self.assertIn("Microsoft.Windows.Common-Controls", text)
+        for system in ("35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                       "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"):
+            self.assertIn("{%s}" % system, text.lower())  # Windows 7, 8, 8.1, 10 (and 11)
+        # What Windows 7 lacks is looked up at run time, so the program still starts there.
+        imported = set().union(*self.pe.imports().values())
+        for function in ("getdpiforwindow", "getsystemmetricsfordpi", "adjustwindowrectexfordpi", "getdpiformonitor"):
+            self.assertNotIn(function, imported)
+        self.assertNotIn("shcore.dll", self.pe.imports())
 
 
 if __name__ == "__main__":

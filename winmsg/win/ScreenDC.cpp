@@ -1,7 +1,5 @@
 #include "ScreenDC.h"
 
-#include <atomic>
-
 #include "Handles.h"
 
 HDC ScreenDC() noexcept {
@@ -9,14 +7,4 @@ HDC ScreenDC() noexcept {
     thread_local UniqueMemDC display;
     if (!display) display.Reset(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
     return display.Get();
-}
-
-int ScreenDpi() noexcept {
-    static std::atomic<int> known{0};
-    if (const int dpi = known.load(std::memory_order_relaxed)) return dpi;
-    const HDC screen = ScreenDC();
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (dpi <= 0) return 96;
-    known.store(dpi, std::memory_order_relaxed);
-    return dpi;
 }

@@ -7,5 +7,3 @@
 
 // Null when the display gives none.
 [[nodiscard]] HDC ScreenDC() noexcept;
-// The screen's vertical DPI, read once: it stays as the session started for the process's whole life.
-[[nodiscard]] int ScreenDpi() noexcept;

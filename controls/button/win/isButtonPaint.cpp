@@ -1,4 +1,5 @@
 // The button's face on screen: painting it whole on the drawing surface, and its size and window shape.
+#include "winmsg/win/Dpi.h"
 #include "isButton.h"
 
 #include <algorithm>
@@ -61,7 +62,7 @@ void isButton::ReLayout() {
     if (!Hwnd()) return;
     RECT window{};
     GetWindowRect(Hwnd(), &window);
-    const int minimum = MinimumSidePixels(ScreenDpi());
+    const int minimum = MinimumSidePixels(SystemDpi());
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
     if (width < minimum || height < minimum) {

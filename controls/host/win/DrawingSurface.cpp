@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "winmsg/win/PlatformFont.h"
-#include "winmsg/win/ScreenDC.h"
+#include "winmsg/win/Dpi.h"
 
 FontDesc DescribeFont(HFONT font) noexcept {
     FontDesc desc = DefaultControlFont();
@@ -12,7 +12,7 @@ FontDesc DescribeFont(HFONT font) noexcept {
     if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return desc;
     desc.Name = lf.lfFaceName;
     // Points to a quarter, as a property sheet would show them.
-    const double points = std::abs(lf.lfHeight) * 72.0 / ScreenDpi();
+    const double points = std::abs(lf.lfHeight) * 72.0 / SystemDpi();
     desc.Size = lf.lfHeight == 0 ? desc.Size : std::round(points * 4.0) / 4.0;
     desc.Weight = lf.lfWeight == 0 ? FW_NORMAL : static_cast<int>(lf.lfWeight);
     desc.Italic = lf.lfItalic != 0;
@@ -85,7 +85,7 @@ void DrawingSurface::SetFont(const FontDesc& font) noexcept {
     font_ = font;
     fontSet_ = true;
     if (!dc_) return;
-    UniqueFont created = CreatePlatformFont(font, ScreenDpi(), FontRules::Control);
+    UniqueFont created = CreatePlatformFont(font, SystemDpi(), FontRules::Control);
     if (!created) return;
     HGDIOBJ previous = SelectObject(dc_.Get(), created.Get());
     if (!oldFont_) oldFont_ = previous;

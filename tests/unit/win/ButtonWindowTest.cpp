@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "winmsg/win/Dpi.h"
 #include "controls/button/win/ButtonCanvas.h"
 #include "controls/button/win/IconText.h"
 #include "controls/button/win/isButton.h"
@@ -334,7 +335,7 @@ TEST_F(ButtonWindow, SmallButtonGrowsToTheMinimumAndNewOnesStartFromTheirName) {
     HWND b = Make(kButtonId, nullptr, RECT{0, 0, 10, 12});
     RECT r{};
     GetWindowRect(b, &r);
-    const int minimum = MinimumSidePixels(ScreenDpi());
+    const int minimum = MinimumSidePixels(SystemDpi());
     EXPECT_EQ(r.right - r.left, minimum);
     EXPECT_EQ(r.bottom - r.top, minimum);
     EXPECT_EQ(Button(b).Core().Props().Caption, L"NBtnTest");

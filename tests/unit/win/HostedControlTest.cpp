@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "winmsg/win/Dpi.h"
 #include "controls/host/win/DrawingSurface.h"
 #include "winmsg/win/PlatformFont.h"
 #include "HostTestSupport.h"
@@ -40,11 +41,11 @@ TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
     desc.Weight = 700;
     desc.Italic = true;
     desc.Charset = 134;
-    UniqueFont font = CreatePlatformFont(desc, ScreenDpi(), FontRules::Control);
+    UniqueFont font = CreatePlatformFont(desc, SystemDpi(), FontRules::Control);
     ASSERT_TRUE(font);
     LOGFONTW lf{};
     ASSERT_EQ(GetObjectW(font.Get(), sizeof lf, &lf), static_cast<int>(sizeof lf));
-    EXPECT_EQ(lf.lfHeight, -MulDiv(9, ScreenDpi(), 72));
+    EXPECT_EQ(lf.lfHeight, -MulDiv(9, SystemDpi(), 72));
     EXPECT_EQ(DescribeFont(font.Get()), desc);
 }
 
