@@ -39,6 +39,16 @@ if [ ! -f "$WINEPREFIX/.verdaly-headless" ]; then
     wineserver -w </dev/null >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.verdaly-headless"
 fi
+# Another scale: the session's DPI in both places Wine reads it, then a new server, which reads it at start.
+if [ "$VERDALY_DPI" != 96 ] && [ ! -f "$WINEPREFIX/.verdaly-dpi-$VERDALY_DPI" ]; then
+    for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$VERDALY_DPI" /f </dev/null >/dev/null 2>&1 || true
+    done
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "$VERDALY_DESKTOP" /f </dev/null >/dev/null 2>&1 || true
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.verdaly-dpi-$VERDALY_DPI"
+fi
 # Keep the server warm for the runs that follow, and let Wine's background services start here, detached:
 # started by a test instead, they would inherit its output pipe and keep the test runner waiting.
 wineserver -p </dev/null >/dev/null 2>&1 || true

@@ -76,7 +76,8 @@ try:
         time.sleep(0.5)
         left, top, right, bottom = app.tree().top["rect"]
         full = h.screenshot("-screen")
-        shot = os.path.join(demo, "verdaly-demo.png")
+        dpi = os.environ.get("VERDALY_DPI", "96")
+        shot = os.path.join(demo, "verdaly-demo%s.png" % ("" if dpi == "96" else "-dpi" + dpi))
         subprocess.run(["convert", full, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
                         "+repage", shot], check=True)
         print("Logged in as %s, downloaded %s" % (email, album))

@@ -384,7 +384,7 @@ class App:
         return self
 
     def launch(self, timeout):
-        self.proc = subprocess.Popen([WINE, "explorer", "/desktop=shell,1024x768", self.exe], cwd=self.cwd,
+        self.proc = subprocess.Popen([WINE, "explorer", "/desktop=shell," + os.environ.get("VERDALY_DESKTOP", "1024x768"), self.exe], cwd=self.cwd,
                                      stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
         return self.harness.inspect("find", "--title", self.title, "--timeout", int(timeout * 1000),
                                     check=False, timeout=timeout + 60)

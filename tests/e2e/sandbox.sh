@@ -99,7 +99,10 @@ if [ -n "${VERDALY_DISPLAY:-}" ]; then
     export DISPLAY=$VERDALY_DISPLAY
 else
     # Xvfb picks a free display itself and writes its number to fd 5.
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" </dev/null >"$work/xvfb.log" 2>&1 &
+    # As large as the Wine desktop at the run's scale (VERDALY_DPI).
+    dpi=${VERDALY_DPI:-96}
+    Xvfb -displayfd 5 -screen 0 "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" -nolisten tcp 5>"$work/display" \
+        </dev/null >"$work/xvfb.log" 2>&1 &
     xpid=$!
     for _ in $(seq 1 100); do
         [ -s "$work/display" ] && break
