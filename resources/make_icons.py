@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the window icon (Verdaly.ico: 16, 32, 48, 64 px) and the tray icon (AppTray.ico: 16, 32 px).
+"""Draws the window icon (Verdaly.ico: 16, 32, 48, 64 px) and the tray icon (AppTray.ico: 16, 20, 24, 32, 40, 48 px).
 
 A blue rounded tile with a white downward arrow over a tray line: the program saves photos.
-Run again after changing the drawing; the .ico files are committed.
+Run again after changing the drawing; the .ico files are committed. The tray icon is a small icon, whose size
+follows the screen's scale (16 px at 100 %, 20 at 125 %, 24 at 150 %, 32 at 200 %, 40 at 250 %, 48 at 300 %):
+each has its own image, drawn at that size rather than stretched from another.
 """
 import struct
 import sys
@@ -82,4 +84,4 @@ def write_ico(path, sizes):
 if __name__ == "__main__":
     here = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).parent
     write_ico(here / "Verdaly.ico", [16, 32, 48, 64])
-    write_ico(here / "AppTray.ico", [16, 32])
+    write_ico(here / "AppTray.ico", [16, 20, 24, 32, 40, 48])

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the two skin pictures of the main window's frame.
+"""Draws the two skin pictures of the main window's frame, at 100 % and at 200 %.
 
 SkinCaption.bmp (640 x 48, 24 bits): the caption. Columns 0-89 the left piece with the program's emblem in the
 window-menu square, 91-142 the middle tile, 140-240 the right piece, the caption buttons (19 x 20; close at 241,
@@ -7,6 +7,11 @@ restore 259, maximise 278, minimise 297; normal rows 0-19, pressed rows 20-39), 
 background 400 columns further right.
 SkinBorder.bmp (70 x 10, 8 bits with a palette): 10 x 10 tiles; left side at 0, bottom-left corner at 20, bottom
 edge at 30, right side at 40, bottom-right corner at 60.
+
+SkinCaption200.bmp (1280 x 96) and SkinBorder200.bmp (140 x 20) are the same design drawn at 200 %, every piece at
+twice its place: the masters the program scales from for every DPI but 96 (down to 120 and 144, up past 200 %).
+Bands and lines a whole pixel wide at 100 % are two wide there; the emblem, the button symbols and the panel's
+gradient are drawn anew on the finer grid, not enlarged.
 
 The look: a deep blue frame ring around a blue title panel in the blue of the icons, white text reading on it; the
 inactive panel turns slate grey while the ring stays. Run again after changing the drawing; the .bmp files are
@@ -45,13 +50,19 @@ def ring(d):
     return OUTER if d == 0 else RING_BODY[min(d, len(RING_BODY)) - 1]
 
 
-def panel(y, colors):
+def centre(p, scale):
+    """Where the centre of pixel p of a picture at `scale` lies, in pixels of the 100 % picture."""
+    return (p + 0.5) / scale - 0.5
+
+
+def panel(y, colors, scale=1):
     top, bottom = colors
-    if y == RING:  # a highlight along the panel's top edge
+    row = y // scale  # the highlight and the edge line are whole rows of the 100 % picture
+    if row == RING:  # a highlight along the panel's top edge
         return mix(top, WHITE, 0.3)
-    if y == CAPTION_H - 1:
+    if row == CAPTION_H - 1:
         return INNER
-    return mix(top, bottom, (y - RING - 1) / (CAPTION_H - RING - 3))
+    return mix(top, bottom, (centre(y, scale) - RING - 1) / (CAPTION_H - RING - 3))
 
 
 # ------------------------------------------------------------------------------- the emblem
@@ -81,25 +92,28 @@ def emblem_sample(x, y, active):
     return tile if active else mix(tile, (140, 146, 156), 0.7)
 
 
-def coverage(sample, px, py, under, n=4):
-    """Supersampled pixel: sample(x, y) gives a colour or None (then `under` shows)."""
+def coverage(sample, px, py, under, scale=1, n=4):
+    """Supersampled pixel of a picture at `scale`: sample(x, y), in 100 % pixels, gives a colour or None (then
+    `under` shows)."""
     acc = [0, 0, 0]
     for sy in range(n):
         for sx in range(n):
-            c = sample(px + (sx + 0.5) / n, py + (sy + 0.5) / n) or under
+            c = sample((px + (sx + 0.5) / n) / scale, (py + (sy + 0.5) / n) / scale) or under
             for i in range(3):
                 acc[i] += c[i]
     return tuple(round(a / (n * n)) for a in acc)
 
 
-def background(col, y, active):
-    """Column col (0-240) of a background copy; the window shows col 0 at its left edge and col 239 at its right."""
-    d = min(col, max(RIGHT_END - 1 - col, 0), y)
+def background(x, y, active, scale=1):
+    """Pixel (x, y) of a background copy at `scale`; at 100 % the window shows col 0 at its left edge and col 239 at
+    its right."""
+    col, row = x // scale, y // scale  # the ring's bands are whole pixels of the 100 % picture
+    d = min(col, max(RIGHT_END - 1 - col, 0), row)
     if d < RING:
         return ring(d)
-    under = panel(y, ACTIVE if active else INACTIVE)
-    if 11 <= col <= 43 and 10 <= y <= 44:
-        return coverage(lambda sx, sy: emblem_sample(sx, sy, active), col, y, under)
+    under = panel(y, ACTIVE if active else INACTIVE, scale)
+    if 11 <= col <= 43 and 10 <= row <= 44:
+        return coverage(lambda sx, sy: emblem_sample(sx, sy, active), x, y, under, scale)
     return under
 
 
@@ -132,11 +146,12 @@ def glyph(kind, x, y):
 FILLS = {"close": ((214, 96, 84), (160, 48, 40)), "other": ((104, 158, 226), (50, 98, 172))}
 
 
-def button_pixel(kind, px, py, pressed):
+def button_pixel(kind, x, y, pressed, scale=1):
+    px, py = x // scale, y // scale  # the border and the edge lines are whole pixels of the 100 % picture
     if px in (0, BUTTON_W - 1) or py in (0, BUTTON_H - 1):
         return OUTER
     top, bottom = FILLS["close" if kind == "close" else "other"]
-    t = (py - 1) / (BUTTON_H - 3)
+    t = (centre(y, scale) - 1) / (BUTTON_H - 3)
     if pressed:  # sunk: darker, lit from below, with a shadow along the top and left
         fill = mix(mix(bottom, (0, 0, 0), 0.25), top, t * 0.6)
         if px == 1 or py == 1:
@@ -146,28 +161,31 @@ def button_pixel(kind, px, py, pressed):
         if py == 1:
             fill = mix(fill, WHITE, 0.45)
     shift = 1 if pressed else 0
-    return coverage(lambda x, y: WHITE if glyph(kind, x - shift, y - shift) else None, px, py, fill)
+    return coverage(lambda gx, gy: WHITE if glyph(kind, gx - shift, gy - shift) else None, x, y, fill, scale)
 
 
 # ------------------------------------------------------------------------------- the pictures
 
-def caption():
-    rows = [[ring(1)] * CAPTION_W for _ in range(CAPTION_H)]
-    for y in range(CAPTION_H):
-        for col in range(RIGHT_END + 1):
-            rows[y][col] = background(col, y, True)
-            if INACTIVE_OFFSET + col < CAPTION_W:
-                rows[y][INACTIVE_OFFSET + col] = background(col, y, False)
+def caption(scale=1):
+    width, height = CAPTION_W * scale, CAPTION_H * scale
+    rows = [[ring(1)] * width for _ in range(height)]
+    for y in range(height):
+        for x in range((RIGHT_END + 1) * scale):
+            rows[y][x] = background(x, y, True, scale)
+            if INACTIVE_OFFSET * scale + x < width:
+                rows[y][INACTIVE_OFFSET * scale + x] = background(x, y, False, scale)
     for kind, left in BUTTON_COLUMNS.items():
         # Close ends where restore begins (column 259): the shared column is close's border and restore's.
         for pressed in (False, True):
-            for py in range(BUTTON_H):
-                for px in range(BUTTON_W):
-                    rows[py + (BUTTON_H if pressed else 0)][left + px] = button_pixel(kind, px, py, pressed)
+            top = BUTTON_H * scale if pressed else 0
+            for y in range(BUTTON_H * scale):
+                for x in range(BUTTON_W * scale):
+                    rows[top + y][left * scale + x] = button_pixel(kind, x, y, pressed, scale)
     return rows
 
 
-def border():
+def border(scale=1):
+    """The tiles' rings are bands of whole 100 % pixels: at 200 % each is two pixels wide."""
     tiles = {}
     for x in range(TILE):
         for y in range(TILE):
@@ -182,7 +200,9 @@ def border():
             tiles[(6, x, y)] = INNER if (x, y) == (0, 0) else ring(corner_right)
             for unused in (1, 5):
                 tiles[(unused, x, y)] = ring(1)
-    return [[tiles[(px // TILE, px % TILE, y)] for px in range(BORDER_W)] for y in range(TILE)]
+    tile = TILE * scale
+    return [[tiles[(px // tile, px % tile // scale, y // scale)] for px in range(BORDER_W * scale)]
+            for y in range(tile)]
 
 
 def bmp(path, rows, bits):
@@ -211,3 +231,5 @@ if __name__ == "__main__":
     here = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).parent
     bmp(here / "SkinCaption.bmp", caption(), 24)
     bmp(here / "SkinBorder.bmp", border(), 8)
+    bmp(here / "SkinCaption200.bmp", caption(2), 24)
+    bmp(here / "SkinBorder200.bmp", border(2), 8)

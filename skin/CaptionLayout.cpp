@@ -2,19 +2,11 @@
 
 #include <algorithm>
 
+#include "winmsg/DpiScale.h"
+
 namespace skin {
 
 namespace {
-
-// Fixed places of the caption design: the button images start after column 240 (close at 241), the middle tiles
-// are 52 columns wide and laid from column 90, the title starts at column 92 and stops 96 short of the right edge,
-// and the buttons sit 5 rows down.
-constexpr int kButtonColumnBase = 240;
-constexpr int kMiddleTileWidth = 52;
-constexpr int kMiddleStart = 90;
-constexpr int kTitleLeft = 92;
-constexpr int kTitleRightGap = 96;
-constexpr int kButtonTop = 5;
 
 // A copy out of a picture, cut to the picture: the inactive right piece of the standard skin would otherwise read
 // one column past the caption picture's right edge (400 + 240 = 640).
@@ -28,6 +20,117 @@ void AddFromPicture(std::vector<Blit>& out, Surface picture, int pictureWidth, i
 
 }  // namespace
 
+SkinMetrics ScaleSkin(const SkinMetrics& at96, int dpi) noexcept {
+    const auto scale = [dpi](int value) { return ScaleToDpi(value, dpi); };
+    // The numbers that scale on their own, a row each.
+    static constexpr int SkinMetrics::*kMetrics[] = {
+        &SkinMetrics::captionWidth,   &SkinMetrics::captionHeight,  &SkinMetrics::borderHeight,
+        &SkinMetrics::buttonHeight,   &SkinMetrics::activeLeftEnd,  &SkinMetrics::activeRightStart,
+        &SkinMetrics::activeRightEnd, &SkinMetrics::inactiveOffset,
+    };
+    static constexpr int CaptionDesign::*kDesign[] = {
+        &CaptionDesign::hairline,        &CaptionDesign::buttonColumnBase, &CaptionDesign::middleStart,
+        &CaptionDesign::middleTileWidth, &CaptionDesign::titleLeft,        &CaptionDesign::titleRightGap,
+        &CaptionDesign::buttonTop,
+    };
+    SkinMetrics out = at96;
+    for (int SkinMetrics::*field : kMetrics) out.*field = scale(at96.*field);
+    for (int CaptionDesign::*field : kDesign) out.design.*field = scale(at96.design.*field);
+    const Rect& square = at96.design.systemMenuSquare;
+    out.design.systemMenuSquare = {scale(square.left), scale(square.top), scale(square.right), scale(square.bottom)};
+
+    const CaptionDesign& d = at96.design;
+    const int hairline = out.design.hairline;
+    // A button's place is an image and the hairline after it: that pitch scales, so a row of buttons stays within a
+    // pixel of the scaled row instead of gaining a rounding per button.
+    out.buttonWidth = scale(at96.buttonWidth + d.hairline) - hairline;
+    // The border picture stays whole tiles of the new size.
+    const int tile = at96.Tile();
+    out.borderWidth = tile > 0 ? at96.borderWidth / tile * out.borderHeight + scale(at96.borderWidth % tile)
+                               : scale(at96.borderWidth);
+    // Close's right edge lies (tile - inset - hairline) short of the window's: that distance scales, and the inset is
+    // what it leaves inside the tile.
+    out.design.buttonInset = out.Tile() - hairline - scale(tile - d.buttonInset - d.hairline);
+    return out;
+}
+
+Rect SystemMenuSquareAt(int dpi) noexcept {
+    return ScaleSkin(SkinMetrics{}, dpi).design.systemMenuSquare;
+}
+
+namespace {
+
+// The caption picture's pieces in the order they are drawn into a picture of this layout.
+std::vector<Rect> CaptionPieces(const SkinMetrics& m) {
+    const CaptionDesign& d = m.design;
+    const int c = m.captionHeight;
+    std::vector<Rect> pieces;
+    for (const int off : {0, m.inactiveOffset}) {
+        pieces.push_back({off, 0, off + m.activeLeftEnd, c});
+        const int tile = off + m.activeLeftEnd + d.hairline;
+        pieces.push_back({tile, 0, tile + d.middleTileWidth, c});
+        pieces.push_back({off + m.activeRightStart, 0, off + m.activeRightEnd + d.hairline, c});
+    }
+    const int w = m.buttonWidth;
+    const int h = m.buttonHeight;
+    for (const int column : {d.buttonColumnBase + d.hairline, d.buttonColumnBase + w, d.buttonColumnBase + 2 * w,
+                             d.buttonColumnBase + 3 * w}) {
+        pieces.push_back({column, 0, column + w, h});
+        pieces.push_back({column, h, column + w, 2 * h});
+    }
+    return pieces;
+}
+
+std::vector<Rect> BorderPieces(const SkinMetrics& m) {
+    std::vector<Rect> pieces;
+    const int t = m.Tile();
+    for (int left = 0; t > 0 && left + t <= m.borderWidth; left += t) pieces.push_back({left, 0, left + t, t});
+    return pieces;
+}
+
+// `part` of a length `of` as a share of `whole`, rounded.
+int ShareOf(int part, int of, int whole) noexcept {
+    return static_cast<int>((static_cast<long long>(part) * whole + of / 2) / of);
+}
+
+// Pairs the pieces of two layouts. A piece that reaches past its picture (the inactive right piece's last column)
+// is cut there, and its other side by the same share.
+std::vector<PictureCell> Pair(const std::vector<Rect>& from, int fromWidth, int fromHeight, const std::vector<Rect>& to,
+                              int toWidth, int toHeight) {
+    std::vector<PictureCell> cells;
+    for (std::size_t i = 0; i < from.size() && i < to.size(); ++i) {
+        Rect f = from[i];
+        Rect t = to[i];
+        if (f.Width() <= 0 || f.Height() <= 0 || t.Width() <= 0 || t.Height() <= 0) continue;
+        const int keptTo = std::min(t.right, toWidth) - t.left;
+        const int keptFrom = std::min(f.right, fromWidth) - f.left;
+        // The smaller share of the piece that lies inside its picture, on both sides.
+        if (static_cast<long long>(keptTo) * f.Width() <= static_cast<long long>(keptFrom) * t.Width()) {
+            f.right = f.left + ShareOf(keptTo, t.Width(), f.Width());
+            t.right = t.left + keptTo;
+        } else {
+            t.right = t.left + ShareOf(keptFrom, f.Width(), t.Width());
+            f.right = f.left + keptFrom;
+        }
+        f.bottom = std::min(f.bottom, fromHeight);
+        t.bottom = std::min(t.bottom, toHeight);
+        if (f.Width() > 0 && f.Height() > 0 && t.Width() > 0 && t.Height() > 0) cells.push_back({f, t});
+    }
+    return cells;
+}
+
+}  // namespace
+
+std::vector<PictureCell> CaptionPictureCells(const SkinMetrics& from, const SkinMetrics& to) {
+    return Pair(CaptionPieces(from), from.captionWidth, from.captionHeight, CaptionPieces(to), to.captionWidth,
+                to.captionHeight);
+}
+
+std::vector<PictureCell> BorderPictureCells(const SkinMetrics& from, const SkinMetrics& to) {
+    return Pair(BorderPieces(from), from.borderWidth, from.borderHeight, BorderPieces(to), to.borderWidth,
+                to.borderHeight);
+}
+
 Margins FrameMargins(const SkinMetrics& m) noexcept {
     return {m.Tile(), m.captionHeight, m.Tile(), m.Tile()};
 }
@@ -35,9 +138,10 @@ Margins FrameMargins(const SkinMetrics& m) noexcept {
 Blit ButtonImage(const SkinMetrics& m, CaptionButton button, bool pressed, bool maximized, const Rect& place,
                  Surface to) noexcept {
     const int w = m.buttonWidth;
-    int column = kButtonColumnBase + 1;
-    if (button == kMaximize) column = kButtonColumnBase + (maximized ? w : 2 * w);
-    if (button == kMinimize) column = kButtonColumnBase + 3 * w;
+    const int base = m.design.buttonColumnBase;
+    int column = base + m.design.hairline;
+    if (button == kMaximize) column = base + (maximized ? w : 2 * w);
+    if (button == kMinimize) column = base + 3 * w;
     return {Surface::CaptionPicture, column, pressed ? m.buttonHeight : 0, to, place.left, place.top, w,
             m.buttonHeight};
 }
@@ -48,6 +152,8 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
     const int c = m.captionHeight;
     const int t = m.Tile();
     const int w = m.buttonWidth;
+    const CaptionDesign& d = m.design;
+    const int one = d.hairline;
     const int off = active ? 0 : m.inactiveOffset;
     plan.stripWidth = lRight - lLeft + 1;
     plan.stripHeight = c;
@@ -66,7 +172,7 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
     // Caption background: the left piece, then the right piece at the right edge (or pinned after the left piece
     // when the window is too narrow for both and a title).
     fromCaption(plan.beforeText, off, lLeft, lTop, lLeft + m.activeLeftEnd);
-    const int r = m.activeRightEnd - m.activeRightStart + 1;
+    const int r = m.activeRightEnd - m.activeRightStart + one;
     int x = lRight - (m.activeRightEnd - m.activeRightStart);
     if (x < lLeft + r) {
         plan.narrow = true;
@@ -76,28 +182,29 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
     fromCaption(plan.beforeText, off + m.activeRightStart, x, lTop, r);
 
     // Buttons from the right: close, maximize, minimize; an absent button leaves no gap.
-    const int top = lTop + kButtonTop;
-    const int start = x + r - t + 4;
-    auto place = [&](int left) { return Rect{left, top, left + w + 1, top + m.buttonHeight}; };
-    plan.buttons[kClose] = place(present.close ? start - w - 1 : start);
+    const int top = lTop + d.buttonTop;
+    const int start = x + r - t + d.buttonInset;
+    const int pitch = w + one;
+    auto place = [&](int left) { return Rect{left, top, left + pitch, top + m.buttonHeight}; };
+    plan.buttons[kClose] = place(present.close ? start - pitch : start);
     const int closeLeft = plan.buttons[kClose].left;
-    plan.buttons[kMaximize] = place(present.maximize ? closeLeft - w - 1 : closeLeft);
+    plan.buttons[kMaximize] = place(present.maximize ? closeLeft - pitch : closeLeft);
     const int maximizeLeft = plan.buttons[kMaximize].left;
-    plan.buttons[kMinimize] = place(present.minimize ? maximizeLeft - w - 1 : maximizeLeft);
+    plan.buttons[kMinimize] = place(present.minimize ? maximizeLeft - pitch : maximizeLeft);
     for (CaptionButton b : {kClose, kMaximize, kMinimize}) {
         if (present.Has(b))
             plan.beforeText.push_back(ButtonImage(m, b, false, maximized, plan.buttons[b], Surface::Strip));
     }
 
     // Middle tiles between the left piece and the right piece.
-    int i = lLeft + kMiddleStart;
+    int i = lLeft + d.middleStart;
     do {
-        fromCaption(plan.beforeText, m.activeLeftEnd + off + 1, i, 0, std::min(kMiddleTileWidth, x - i));
-        i += kMiddleTileWidth;
+        fromCaption(plan.beforeText, m.activeLeftEnd + off + one, i, 0, std::min(d.middleTileWidth, x - i));
+        i += d.middleTileWidth;
     } while (i < x);
 
     if (!plan.narrow) {
-        plan.title = {lLeft + kTitleLeft, t + 1, lRight - kTitleRightGap, t + 1 + (c - t - 2) / 2};
+        plan.title = {lLeft + d.titleLeft, t + one, lRight - d.titleRightGap, t + one + (c - t - 2 * one) / 2};
     }
     plan.menuBand = {m.activeLeftEnd, c / 2, x, c / 2 + c / 2};
 
@@ -159,8 +266,9 @@ int ButtonAt(int x, int y, const std::array<Rect, kButtonCount>& buttons, Button
     return -1;
 }
 
-int PainterHitCode(int x, int y, int code, const std::array<Rect, kButtonCount>& buttons, ButtonSet present) noexcept {
-    if (kSystemMenuSquare.Contains(x, y) || ButtonAt(x, y, buttons, present) >= 0) return kHtSysMenu;
+int PainterHitCode(int x, int y, int code, const std::array<Rect, kButtonCount>& buttons, ButtonSet present,
+                   const Rect& systemMenuSquare) noexcept {
+    if (systemMenuSquare.Contains(x, y) || ButtonAt(x, y, buttons, present) >= 0) return kHtSysMenu;
     return code;
 }
 

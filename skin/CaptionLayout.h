@@ -2,6 +2,9 @@
 // The geometry of the skinned frame without the platform: which piece of the two skin pictures goes where, where
 // the caption buttons lie and what each point of the frame answers to the pointer. The painter and the engine
 // draw and hit-test from these plans; everything is in pixels, relative to the window's top-left corner.
+//
+// Every number of the design is given at 96 DPI. At another DPI only those numbers are scaled (ScaleSkin) and
+// everything else follows from them by the same formulas, so the pieces still meet where they met.
 
 #include <array>
 #include <vector>
@@ -10,7 +13,23 @@
 
 namespace skin {
 
-// The two pictures and the six numbers a skin is attached with.
+// The fixed places of the caption design, as at 96 DPI.
+struct CaptionDesign {
+    // The design's one-pixel steps: close one column after the button base, the column between two buttons, the
+    // title one row below the tile, the right piece's last column past the window's edge.
+    int hairline = 1;
+    int buttonColumnBase = 240;  // the button images start after it
+    int middleStart = 90;        // where the middle tiles are laid from
+    int middleTileWidth = 52;
+    int titleLeft = 92;
+    int titleRightGap = 96;  // the title stops this far short of the right edge
+    int buttonTop = 5;
+    int buttonInset = 4;  // close's right edge, counted from the right piece's end less a tile
+    Rect systemMenuSquare{12, 11, 42, 43};
+    friend bool operator==(const CaptionDesign&, const CaptionDesign&) = default;
+};
+
+// The two pictures and the six numbers a skin is attached with, and the design's fixed places.
 struct SkinMetrics {
     int captionWidth = 0;  // the caption picture; its height is the caption's
     int captionHeight = 0;
@@ -22,9 +41,31 @@ struct SkinMetrics {
     int activeRightStart = 0;  // first and last column of the right piece
     int activeRightEnd = 0;
     int inactiveOffset = 0;  // where the inactive copy of the background pieces starts
+    CaptionDesign design{};
 
     [[nodiscard]] int Tile() const noexcept { return borderHeight; }
+    friend bool operator==(const SkinMetrics&, const SkinMetrics&) = default;
 };
+
+// The metrics of a skin given at 96 DPI (pictures, numbers and design) at another DPI. Only the design's inputs
+// are scaled; the button width and the inset are worked out so that the buttons' pitch and close's distance from
+// the window's edge scale, and the border picture stays whole tiles. At 96 DPI the metrics are returned as given.
+[[nodiscard]] SkinMetrics ScaleSkin(const SkinMetrics& at96, int dpi) noexcept;
+
+// One piece of a skin picture and where it goes in the same picture at another DPI.
+struct PictureCell {
+    Rect from;
+    Rect to;
+    friend bool operator==(const PictureCell&, const PictureCell&) = default;
+};
+
+// The pieces of the caption picture (left piece, middle tile and right piece of both backgrounds, then the button
+// images, normal and pressed) in the picture laid out by `from`, each with its place in the picture laid out by
+// `to`. Each piece is scaled on its own, so nothing of its neighbour blurs into it. Pieces that overlap (the tile
+// and the right piece, two buttons' shared column) come in the order they are to be drawn.
+[[nodiscard]] std::vector<PictureCell> CaptionPictureCells(const SkinMetrics& from, const SkinMetrics& to);
+// The border picture's square tiles, from one layout to the other.
+[[nodiscard]] std::vector<PictureCell> BorderPictureCells(const SkinMetrics& from, const SkinMetrics& to);
 
 struct Margins {
     int left = 0;
@@ -103,13 +144,14 @@ enum HitCode : int {
 [[nodiscard]] int DefaultHitCode(int x, int y, int width, int height, const Margins& margins, bool sizable,
                                  int systemCaptionHeight) noexcept;
 
-// The window-menu square of the caption, in window coordinates.
-inline constexpr Rect kSystemMenuSquare{12, 11, 42, 43};
+// The caption's window-menu square at a DPI, where the engine opens the window menu.
+[[nodiscard]] Rect SystemMenuSquareAt(int dpi) noexcept;
 
-// The painter's say on a hit code: the window-menu square and every present button answer the window menu's
-// code, so the engine does not take them for caption.
+// The painter's say on a hit code: the window-menu square (window coordinates) and every present button answer
+// the window menu's code, so the engine does not take them for caption.
 [[nodiscard]] int PainterHitCode(int x, int y, int code, const std::array<Rect, kButtonCount>& buttons,
-                                 ButtonSet present) noexcept;
+                                 ButtonSet present,
+                                 const Rect& systemMenuSquare = CaptionDesign{}.systemMenuSquare) noexcept;
 
 // The first present button under the point, in the order close, maximize, minimize; -1 for none.
 [[nodiscard]] int ButtonAt(int x, int y, const std::array<Rect, kButtonCount>& buttons, ButtonSet present) noexcept;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "winmsg/DpiScale.h"
+
 namespace skin {
 
 namespace {
@@ -21,6 +23,23 @@ constexpr unsigned kVkF12 = 123;
 
 }  // namespace
 
+MenuNumbers ScaleMenu(int dpi) noexcept {
+    // Every number scales on its own: the bar's places add up text widths of the scaled font, and each popup item's
+    // parts are measured from its own edges.
+    static constexpr int MenuNumbers::*kNumbers[] = {
+        &MenuNumbers::hairline,         &MenuNumbers::barFirstX,          &MenuNumbers::barItemGap,
+        &MenuNumbers::barStripTop,      &MenuNumbers::barTextTop,         &MenuNumbers::barHighlightMargin,
+        &MenuNumbers::barHighlightTail, &MenuNumbers::itemPadding,        &MenuNumbers::separatorHeight,
+        &MenuNumbers::plainWidthExtra,  &MenuNumbers::shortcutWidthExtra, &MenuNumbers::captionX,
+        &MenuNumbers::shortcutGap,      &MenuNumbers::separatorInset,     &MenuNumbers::separatorLine,
+        &MenuNumbers::tickInset,        &MenuNumbers::tickShift,          &MenuNumbers::highlightInset,
+    };
+    const MenuNumbers at96;
+    MenuNumbers out;
+    for (int MenuNumbers::*field : kNumbers) out.*field = ScaleToDpi(at96.*field, dpi);
+    return out;
+}
+
 wchar_t AccessLetter(std::wstring_view text) noexcept {
     const std::size_t amp = text.find(L'&');
     if (amp == std::wstring_view::npos || amp + 1 >= text.size()) return 0;
@@ -36,21 +55,24 @@ MenuText SplitMenuText(std::wstring_view text) {
     return out;
 }
 
-std::vector<BarItemPlace> PlaceBarItems(const std::vector<std::pair<int, int>>& textSizes) {
+std::vector<BarItemPlace> PlaceBarItems(const std::vector<std::pair<int, int>>& textSizes, const MenuNumbers& n) {
     std::vector<BarItemPlace> out;
     out.reserve(textSizes.size());
-    int x = kBarFirstX;
+    int x = n.barFirstX;
+    const int margin = n.barHighlightMargin;
     for (const auto& [width, height] : textSizes) {
-        const Rect text{x, 2, x + width, 2 + height};
-        out.push_back({text, {text.left - 2, text.top - 2, text.right + 2 + 7, text.bottom + 2}});
-        x += width + kBarItemGap;
+        const Rect text{x, n.barTextTop, x + width, n.barTextTop + height};
+        out.push_back(
+            {text,
+             {text.left - margin, text.top - margin, text.right + margin + n.barHighlightTail, text.bottom + margin}});
+        x += width + n.barItemGap;
     }
     return out;
 }
 
-std::vector<Rect> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Rect& band) {
+std::vector<Rect> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Rect& band, const MenuNumbers& n) {
     std::vector<Rect> out;
-    const int top = band.top + 2;
+    const int top = band.top + n.barStripTop;
     for (const BarItemPlace& place : places) {
         // Places only grow to the right: the rest are cut off too.
         if (place.text.left >= band.Width()) break;
@@ -168,10 +190,11 @@ const PopupRow* PopupTable::RowFor(unsigned itemId, std::uintptr_t itemData) con
     return nullptr;
 }
 
-ItemSize PopupTable::Measure(const PopupRow& row) const noexcept {
+ItemSize PopupTable::Measure(const PopupRow& row, const MenuNumbers& n) const noexcept {
     ItemSize size;
-    size.width = row.shortcutWidth > 0 ? row.captionWidth + row.shortcutWidth + 38 : row.captionWidth + 30;
-    size.height = (row.saved.type & kMftSeparator) ? 6 : textHeight_ + 8;
+    size.width = row.shortcutWidth > 0 ? row.captionWidth + row.shortcutWidth + n.shortcutWidthExtra
+                                       : row.captionWidth + n.plainWidthExtra;
+    size.height = (row.saved.type & kMftSeparator) ? n.separatorHeight : textHeight_ + n.itemPadding;
     return size;
 }
 
@@ -183,16 +206,17 @@ std::optional<int> PopupTable::ItemForCharacter(std::uintptr_t popup, wchar_t ch
     return std::nullopt;
 }
 
-PopupItemPlaces PlacePopupItem(int width, int height, int captionWidth) noexcept {
+PopupItemPlaces PlacePopupItem(int width, int height, int captionWidth, const MenuNumbers& n) noexcept {
     PopupItemPlaces p;
-    const int lineTop = (height - 2) / 2;
-    p.separator = {8, lineTop, width - 8, lineTop + 2};
-    const int tickTop = 4;
-    const int tickBottom = height - 4;
-    p.tick = {6, tickTop, 6 + (tickBottom - tickTop) + 1, tickBottom};
-    p.caption = {kPopupCaptionX, 0, width, height};
-    p.shortcut = {kPopupCaptionX + captionWidth + 8, 0, width, height};
-    p.highlight = {2, 0, width - 2, height};
+    const int lineTop = (height - n.separatorLine) / 2;
+    p.separator = {n.separatorInset, lineTop, width - n.separatorInset, lineTop + n.separatorLine};
+    const int tickTop = n.tickInset;
+    const int tickBottom = height - n.tickInset;
+    const int tickLeft = n.tickInset + n.tickShift;
+    p.tick = {tickLeft, tickTop, tickLeft + (tickBottom - tickTop) + n.hairline, tickBottom};
+    p.caption = {n.captionX, 0, width, height};
+    p.shortcut = {n.captionX + captionWidth + n.shortcutGap, 0, width, height};
+    p.highlight = {n.highlightInset, 0, width - n.highlightInset, height};
     return p;
 }
 

@@ -2,6 +2,8 @@
 // The skinned menus without the platform: where the bar's items lie, how a popup's items are split, measured and
 // laid out once they are owner-drawn, which keys the Alt-key hook takes, and which bar item an arrow moves to.
 // Menu handles are plain numbers here; the platform side reads and writes the real menus through PopupMenuAccess.
+// The menus' fixed numbers are given at 96 DPI (MenuNumbers) and scaled for another DPI by ScaleMenu; text sizes
+// come from the menu font, which is made at the window's DPI.
 
 #include <cstdint>
 #include <optional>
@@ -12,6 +14,41 @@
 #include "CaptionLayout.h"
 
 namespace skin {
+
+// ----------------------------------------------------------------------------------------------- the numbers
+
+// The bar's first item starts 8 pixels into the bar strip; each next one 11 pixels after the previous text.
+inline constexpr int kBarFirstX = 8;
+inline constexpr int kBarItemGap = 11;
+inline constexpr int kPopupCaptionX = 24;
+
+// The fixed numbers of the bar and the popups, as at 96 DPI.
+struct MenuNumbers {
+    int hairline = 1;  // a ticked item's square is one wider than tall; measured text counts one more
+    // The bar.
+    int barFirstX = kBarFirstX;
+    int barItemGap = kBarItemGap;
+    int barStripTop = 2;         // the bar's strip starts this far below the band's top
+    int barTextTop = 2;          // the texts' top in the strip
+    int barHighlightMargin = 2;  // the highlight around the text
+    int barHighlightTail = 7;    // and this much more on the right
+    // The popups.
+    int itemPadding = 8;  // an item is the text's height and this
+    int separatorHeight = 6;
+    int plainWidthExtra = 30;     // an item's width past the widest caption, without shortcuts in its popup
+    int shortcutWidthExtra = 38;  // and with them, past the widest caption and shortcut
+    int captionX = kPopupCaptionX;
+    int shortcutGap = 8;  // the shortcut column starts this far after the widest caption
+    int separatorInset = 8;
+    int separatorLine = 2;
+    int tickInset = 4;  // the ticked square, in from every side of the item
+    int tickShift = 2;  // and moved this much more to the right
+    int highlightInset = 2;
+    friend bool operator==(const MenuNumbers&, const MenuNumbers&) = default;
+};
+
+// The menus' numbers at a DPI, each scaled from its 96-DPI value.
+[[nodiscard]] MenuNumbers ScaleMenu(int dpi) noexcept;
 
 // ---------------------------------------------------------------------------------------------- item texts
 
@@ -35,12 +72,9 @@ struct BarItemPlace {
     Rect highlight;
 };
 
-// The bar's first item starts 8 pixels into the bar strip; each next one 11 pixels after the previous text.
-inline constexpr int kBarFirstX = 8;
-inline constexpr int kBarItemGap = 11;
-
-// Places the texts (their measured widths and heights) one after another from kBarFirstX.
-[[nodiscard]] std::vector<BarItemPlace> PlaceBarItems(const std::vector<std::pair<int, int>>& textSizes);
+// Places the texts (their measured widths and heights) one after another from the first item's x.
+[[nodiscard]] std::vector<BarItemPlace> PlaceBarItems(const std::vector<std::pair<int, int>>& textSizes,
+                                                      const MenuNumbers& numbers = {});
 
 enum class BarItemLook { Plain, Raised, Sunken };
 
@@ -56,7 +90,8 @@ enum class BarItemLook { Plain, Raised, Sunken };
 // The bar is drawn into a band of the caption strip (which reaches the window at its top-left corner) with its
 // items' places 2 rows below the band's top. The items' highlight rectangles in window coordinates, for as many
 // items as are drawn: one whose text starts at or past the band's width is cut off and gets none.
-[[nodiscard]] std::vector<Rect> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Rect& band);
+[[nodiscard]] std::vector<Rect> BarItemsInWindow(const std::vector<BarItemPlace>& places, const Rect& band,
+                                                 const MenuNumbers& numbers = {});
 
 // Item rectangles are kept in window coordinates; a popup opens under the drawn item and the pointer hits the item
 // it is over through the same origin, wherever the window is.
@@ -114,8 +149,8 @@ public:
     virtual void MakeOwnerDrawn(std::uintptr_t popup, int position, const SavedMenuItem& item, int row) = 0;
     // Puts the saved item back as it was.
     virtual void Restore(const PopupRow& row) = 0;
-    // Width and height of a single line of text in the menu font, each counted inclusively (+1) as the popup
-    // measurements have always been.
+    // Width and height of a single line of text in the menu font, each counted inclusively (one hairline more) as
+    // the popup measurements have always been.
     [[nodiscard]] virtual TextSize Measure(std::wstring_view text) = 0;
 
 protected:
@@ -143,7 +178,7 @@ public:
     // first row with the identifier (items of other owners share the numbers).
     [[nodiscard]] const PopupRow* RowFor(unsigned itemId, std::uintptr_t itemData) const noexcept;
     [[nodiscard]] int TextHeight() const noexcept { return textHeight_; }
-    [[nodiscard]] ItemSize Measure(const PopupRow& row) const noexcept;
+    [[nodiscard]] ItemSize Measure(const PopupRow& row, const MenuNumbers& numbers = {}) const noexcept;
     // The position of the popup's first item whose access letter is the character (any case); nothing for none.
     [[nodiscard]] std::optional<int> ItemForCharacter(std::uintptr_t popup, wchar_t character) const noexcept;
 
@@ -164,9 +199,8 @@ struct PopupItemPlaces {
     Rect highlight;  // 2 in from the left and right
 };
 
-inline constexpr int kPopupCaptionX = 24;
-
-[[nodiscard]] PopupItemPlaces PlacePopupItem(int width, int height, int captionWidth) noexcept;
+[[nodiscard]] PopupItemPlaces PlacePopupItem(int width, int height, int captionWidth,
+                                             const MenuNumbers& numbers = {}) noexcept;
 
 // ----------------------------------------------------------------------------------------------- the hooks
 

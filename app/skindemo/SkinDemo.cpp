@@ -1,6 +1,7 @@
 // SkinDemo: a small window that wears Verdaly's skin and has a menu, so the skinned menu bar and its owner-drawn
 // popups can be seen and tried (the main window has no menu). A chosen command shows its name in the window;
-// Alt+key presses that reach the window are shown too, and the menu can report its items as they are now.
+// Alt+key presses that reach the window are shown too, and the menu can report its items as they are now. Moved to
+// a screen of another scale, the skin follows (WM_DPICHANGED), as the main window's does.
 
 #include <windows.h>
 
@@ -172,6 +173,7 @@ public:
 
         menu_.Reset(BuildMenu());
         SetMenu(Hwnd(), menu_.Get());
+        // The pictures of every scale but 100 % are made from the 200 % masters.
         if (AttachSkinLook(skin_, Hwnd(), picCaption_, picBorder_)) {
             int left = 0, top = 0, right = 0, bottom = 0;
             skin_.GetLeftMarginWidth(left);
@@ -194,6 +196,7 @@ protected:
             case WM_KEYDOWN:
             case WM_SYSKEYDOWN: OnKey(wParam); break;
             case kReportMenu: OnReportMenu(); return 0;
+            case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
             case WM_CLOSE:
                 // The skin gives the menu back to the window, which then destroys it with itself.
                 skin_.Detach();
@@ -249,6 +252,14 @@ private:
         if (!(GetKeyState(VK_MENU) & 0x8000)) return;
         const std::wstring name = std::wstring(GetKeyState(VK_CONTROL) & 0x8000 ? L"Ctrl+" : L"") + L"Alt+" + KeyName(vKey);
         SetDlgItemTextW(Hwnd(), kKeys, name.c_str());
+    }
+
+    void OnDpiChanged(int dpi, const RECT* suggested) {
+        // The skin first, so the frame the suggested rectangle holds is already the new one.
+        skin_.DpiChanged(dpi);
+        if (suggested)
+            SetWindowPos(Hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     void OnReportMenu() {

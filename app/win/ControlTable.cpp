@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controls/host/win/HostedControl.h"
 #include "controls/host/win/LayoutResource.h"
 #include "controls/progressbar/win/ProgressBar.h"
 #include "winmsg/Utf8.h"
@@ -46,21 +47,14 @@ void ControlTable::Create(HWND form, int dpi, std::function<void()> onPasswordEn
     form_ = form;
     dpi_ = dpi;
     onPasswordEnter_ = std::move(onPasswordEnter);
-    windowFont_ = MakeFont(L"微软雅黑", 9, dpi_, GB2312_CHARSET);
-    courierFont_ = MakeFont(L"Courier New", 10.5, dpi_, DEFAULT_CHARSET);
-    songFont_ = MakeFont(L"宋体", 10.5, dpi_, GB2312_CHARSET);
+    fonts_ = MakeFonts(dpi_);
 
     for (const ControlSpec& entry : kControls) {
         HWND parent = entry.parent == kNone ? form_ : Ctl(entry.parent);
-        const RECT rect{Twips(entry.left), Twips(entry.top), Twips(entry.left + entry.width),
-                        Twips(entry.top + entry.height)};
-        HWND control = CreateControl(entry, parent, rect);
+        HWND control = CreateControl(entry, parent, LayoutRect(entry));
         controls_[entry.id] = control;
         if (!control || entry.kind == ControlKind::PushButton || entry.kind == ControlKind::ProgressBar) continue;
-        HFONT font = entry.font == FontRole::CourierNew ? courierFont_.Get()
-                     : entry.font == FontRole::SongTi   ? songFont_.Get()
-                                                        : windowFont_.Get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.For(entry.font)), FALSE);
     }
     nicePressBar_ = ProgressBar::FromHwnd(Ctl(kNicePressBar));
     SendMessageW(Ctl(kPassword), EM_SETPASSWORDCHAR, L'*', 0);
@@ -70,6 +64,41 @@ void ControlTable::Create(HWND form, int dpi, std::function<void()> onPasswordEn
                           reinterpret_cast<DWORD_PTR>(this));
     Enable(kFrameAblum, false);
     Enable(kFrameMode, false);
+}
+
+void ControlTable::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    // The controls let go of the old fonts only when they have the new ones.
+    Fonts fonts = MakeFonts(dpi_);
+    for (const ControlSpec& entry : kControls) {
+        HWND control = Ctl(entry.id);
+        if (!control) continue;
+        // Our own controls take the scale before the new size, which they judge against it (a button's smallest
+        // size, say).
+        if (HostedControl* own = HostedControl::FromHwnd(control)) {
+            own->SetDpi(dpi_);
+        } else {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.For(entry.font)), TRUE);
+        }
+        const RECT rect = LayoutRect(entry);
+        SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    fonts_ = std::move(fonts);
+}
+
+ControlTable::Fonts ControlTable::MakeFonts(int dpi) {
+    return {MakeFont(L"微软雅黑", 9, dpi, GB2312_CHARSET), MakeFont(L"Courier New", 10.5, dpi, DEFAULT_CHARSET),
+            MakeFont(L"宋体", 10.5, dpi, GB2312_CHARSET)};
+}
+
+HFONT ControlTable::Fonts::For(FontRole role) const noexcept {
+    return role == FontRole::CourierNew ? courier.Get() : role == FontRole::SongTi ? song.Get() : window.Get();
+}
+
+RECT ControlTable::LayoutRect(const ControlSpec& entry) const noexcept {
+    return {Twips(entry.left), Twips(entry.top), Twips(entry.left + entry.width), Twips(entry.top + entry.height)};
 }
 
 HWND ControlTable::CreateControl(const ControlSpec& entry, HWND parent, const RECT& rect) {
@@ -110,7 +139,7 @@ HWND ControlTable::CreateControl(const ControlSpec& entry, HWND parent, const RE
 HWND ControlTable::CreateGroup(const ControlSpec& entry, HWND parent, const RECT& rect) {
     auto container = std::make_unique<GroupContainer>();
     HWND hwnd =
-        container->CreateGroup(parent, entry.id, entry.text, rect, entry.kind == ControlKind::Frame, windowFont_.Get());
+        container->CreateGroup(parent, entry.id, entry.text, rect, entry.kind == ControlKind::Frame, fonts_.window.Get());
     containers_.push_back(std::move(container));
     return hwnd;
 }
@@ -121,7 +150,7 @@ HWND ControlTable::CreateOurControl(const ControlSpec& entry, HWND parent, const
     args.id = entry.id;
     args.rect = rect;
     args.name = Utf8ToWide(entry.name);
-    args.containerFont = windowFont_.Get();
+    args.containerFont = fonts_.window.Get();
     const PropertyBag* saved = MainFormLayout().Find(args.name);
     if (entry.kind == ControlKind::ProgressBar) {
         // A control of the window always has its set in the layout; a missing block means every default.

@@ -36,6 +36,10 @@ public:
     [[nodiscard]] bool IsChecked(ControlId id) const;
     void SetChecked(ControlId id, bool checked);
 
+    // The window's new DPI: every control moves and sizes to its layout at that scale, with fonts made anew (our
+    // own controls make theirs from their points).
+    void SetDpi(int dpi);
+
     // The progress bar, NicePressBar: null only when it could not be made.
     [[nodiscard]] ProgressBar* NicePressBar() const noexcept { return nicePressBar_; }
 
@@ -47,6 +51,14 @@ public:
     [[nodiscard]] int Twips(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
 private:
+    struct Fonts {
+        UniqueFont window;
+        UniqueFont courier;
+        UniqueFont song;
+        [[nodiscard]] HFONT For(FontRole role) const noexcept;
+    };
+    [[nodiscard]] static Fonts MakeFonts(int dpi);
+    [[nodiscard]] RECT LayoutRect(const ControlSpec& entry) const noexcept;
     HWND CreateControl(const ControlSpec& entry, HWND parent, const RECT& rect);
     HWND CreateGroup(const ControlSpec& entry, HWND parent, const RECT& rect);
     HWND CreateOurControl(const ControlSpec& entry, HWND parent, const RECT& rect);
@@ -57,9 +69,7 @@ private:
     int dpi_ = 96;
     std::array<HWND, kNicePressBar + 1> controls_{};
     std::vector<std::unique_ptr<GroupContainer>> containers_;
-    UniqueFont windowFont_;
-    UniqueFont courierFont_;
-    UniqueFont songFont_;
+    Fonts fonts_;
     ProgressBar* nicePressBar_ = nullptr;  // its window owns it
     std::function<void()> onPasswordEnter_;
     HWND lastFocus_ = nullptr;

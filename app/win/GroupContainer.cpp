@@ -41,6 +41,11 @@ LRESULT GroupContainer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) no
             return r;
         }
         case WM_GETFONT: return reinterpret_cast<LRESULT>(font_);
+        case WM_SETFONT:
+            // A new screen scale brings a new font; the caption line is drawn in it.
+            font_ = reinterpret_cast<HFONT>(wParam);
+            if (LOWORD(lParam)) InvalidateRect(Hwnd(), nullptr, TRUE);
+            return 0;
         default: break;
     }
     return DefWindowProcW(Hwnd(), msg, wParam, lParam);

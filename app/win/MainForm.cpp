@@ -36,16 +36,14 @@ bool MainForm::CreateMain(int showCommand) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     PicCaption = LoadSkinPicture(instance, IDB_SKIN_CAPTION);
     PicBorder = LoadSkinPicture(instance, IDB_SKIN_BORDER);
-    bigIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERDALY), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERDALY), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
-    dpi_ = SystemDpi();
+    // The window opens on the primary monitor's work area, at that monitor's scale; once made, it keeps its own.
+    dpi_ = MonitorDpi(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    LoadIcons();
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
     // The system's frame until the skin takes over (Load sizes the window again from the skin's margins).
     RECT frame{0, 0, MulDiv(kClientWidthTwips, dpi_, 1440), MulDiv(kClientHeightTwips, dpi_, 1440)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    AdjustWindowRectForDpi(frame, style, exStyle, dpi_);
 
     WindowArgs args;
     args.windowClass = {kClassName, 0, GetSysColorBrush(COLOR_BTNFACE), bigIcon_.Get(), smallIcon_.Get()};
@@ -74,6 +72,7 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_TIMER: OnTimer(); return 0;
+        case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_CLOSE: OnClose(); return 0;
         case WM_DESTROY:
             // Whatever way the window goes (even closed from the tray), its timer and its tray icon go first.
@@ -87,6 +86,7 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 }
 
 bool MainForm::OnCreate() {
+    dpi_ = WindowDpi(Hwnd());
     controls_.Create(Hwnd(), dpi_, [this] { OnLoginClick(); });
     Load();
     // Shown before the creation ends. Wine's desktop decides whether a window has a taskbar button only when it
@@ -96,6 +96,32 @@ bool MainForm::OnCreate() {
     ShowWindow(Hwnd(), SW_SHOWDEFAULT);
     UpdateWindow(Hwnd());
     return true;
+}
+
+void MainForm::LoadIcons() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const auto load = [&](int width, int height) {
+        return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VERDALY), IMAGE_ICON,
+                                                        SystemMetricForDpi(width, dpi_), SystemMetricForDpi(height, dpi_), 0)));
+    };
+    bigIcon_ = load(SM_CXICON, SM_CYICON);
+    smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
+    if (!Hwnd()) return;  // before the window: its class takes them
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+}
+
+void MainForm::OnDpiChanged(int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    // The skin's margins first, so the frame the new rectangle holds is already the new one; then the controls at
+    // the new scale, and the rectangle the system suggests, which keeps the window where the pointer left it.
+    Skin.DpiChanged(dpi_);
+    controls_.SetDpi(dpi_);
+    LoadIcons();
+    if (suggested)
+        SetWindowPos(Hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainForm::SetProgressValue(int value) {

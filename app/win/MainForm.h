@@ -41,6 +41,10 @@ private:
     void OnTrayNotify(UINT event);
     void OnCommand(int id, int code, HWND control);
     LRESULT OnCtlColor(HDC dc, HWND control);
+    // The icons of the window's scale; given to the window once it exists.
+    void LoadIcons();
+    // The window moved to a screen of another scale (or the scale changed): skin, controls and size follow.
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
     // The bar's value, NicePressBar.Value
     void SetProgressValue(int value);

@@ -27,7 +27,7 @@ void MainForm::OnSize(WPARAM type) {
         RunActivateIfPending();
         return;
     }
-    AddTrayIcon(Hwnd(), ApplicationFolder() + L"\\AppTray.ico", L"Verdaly");
+    AddTrayIcon(Hwnd(), ApplicationFolder() + L"\\AppTray.ico", L"Verdaly", dpi_);
     ShowWindow(Hwnd(), SW_HIDE);
     inTray_ = true;
     // Coming back from the tray counts as a new activation: the remembered account is put back.

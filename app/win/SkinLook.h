@@ -10,6 +10,7 @@
 // A skin picture from the executable's resources; an empty picture when it is missing.
 [[nodiscard]] Picture LoadSkinPicture(HINSTANCE instance, int id);
 
-// Gives the skin the program's colours and caption font and attaches it to the window with the two pictures.
+// Gives the skin the program's colours, caption font and the pictures' 200 % masters (from the executable's
+// resources), and attaches it to the window with the two pictures.
 // False when the window keeps the system's frame.
 [[nodiscard]] bool AttachSkinLook(cNeoCaption& skin, HWND window, const Picture& caption, const Picture& border);

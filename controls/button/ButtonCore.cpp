@@ -2,6 +2,8 @@
 // window hook, and the tooltip and layout that go with them.
 #include "ButtonCore.h"
 
+#include "winmsg/DpiScale.h"
+
 namespace button {
 
 std::uint32_t CaptionFormatFor(std::int32_t captionAlign, std::uint32_t current) {
@@ -124,8 +126,9 @@ void ButtonCore::RemoveToolTip() {
 }
 
 void ButtonCore::Layout(int width, int height) {
+    const int inset = ScaleToDpi(4, site_.DisplayDpi());
     fields_.ClientRect = Rect{0, 0, width, height};
-    fields_.TextRect = Rect{4, 4, width - 4, height - 4};
+    fields_.TextRect = Rect{inset, inset, width - inset, height - inset};
     fields_.CaptionFormat = CaptionFormatFor(props_.CaptionAlign, fields_.CaptionFormat);
 }
 

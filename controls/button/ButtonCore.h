@@ -71,6 +71,8 @@ public:
     virtual PictureRefPtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;
     virtual bool DisplayAsDefault() const = 0;
+    // The DPI the button draws at: its sizes, given at 96 DPI, are scaled to it.
+    virtual int DisplayDpi() const = 0;
     // The font the drawing surface holds now: the container's, until the button has set its own.
     virtual FontDesc SurfaceFont() = 0;
     virtual std::wstring ExtenderName() const = 0;
@@ -157,7 +159,7 @@ public:
     void BuildToolTip();
     void RemoveToolTip();
 
-    // Layout: client size in pixels; the minimum side is enforced by the site before this runs.
+    // Layout: client size in pixels at the site's DPI; the minimum side is enforced by the site before this runs.
     void Layout(int width, int height);
 
 private:

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "ButtonStyles.h"
+#include "ScaledFace.h"
+#include "winmsg/DpiScale.h"
 
 namespace button {
 
@@ -56,18 +58,18 @@ OleColor GradientColor(OleColor from, OleColor to, int i, int n) {
                InterpolateChannel(Blue(from), Blue(to), n, i));
 }
 
-void Frame(Canvas& canvas, int x, int y, int w, int h, OleColor c) {
+void Frame(FaceCanvas& canvas, int x, int y, int w, int h, OleColor c) {
     canvas.Line(x, y, x + w, y, c);
     canvas.Line(x + w, y, x + w, y + h, c);
     canvas.Line(x + w, y + h, x, y + h, c);
     canvas.Line(x, y + h, x, y, c);
 }
 
-void VGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n) {
+void VGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n) {
     for (int i = 0; i <= n; ++i) canvas.Line(x1, y0 + i, x2, y0 + i, GradientColor(c1, c2, i, n));
 }
 
-void HGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2) {
+void HGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2) {
     const int n = x2 - x1;
     // Exact per column, unlike the vertical gradient: no single-precision step here.
     auto channel = [n](int a, int b, int i) {
@@ -103,6 +105,16 @@ Shape ShapeFor(std::int32_t style, int w, int h) {
     return shape;
 }
 
+Shape ShapeAtDpi(std::int32_t style, int width, int height, int dpi) {
+    if (dpi == kBaseDpi) return ShapeFor(style, width, height);
+    const ScaleAxis x(width, dpi), y(height, dpi);
+    Shape shape = ShapeFor(style, x.BaseLength(), y.BaseLength());
+    shape.rect = Rect{x.At(shape.rect.left), y.At(shape.rect.top), x.At(shape.rect.right), y.At(shape.rect.bottom)};
+    shape.ellipse = ScaleToDpi(shape.ellipse, dpi);
+    for (Point& p : shape.points) p = Point{x.At(p.x), y.At(p.y)};
+    return shape;
+}
+
 Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
     const int centreX = static_cast<int>(Nearest((w - s) / 2.0));
     const int centreY = static_cast<int>(Nearest((h - s) / 2.0));
@@ -116,12 +128,12 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
 }
 
 // The surface keeps its background between paints: the next paint starts by clearing to it.
-void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, OleColor c) {
+void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, OleColor c) {
     core.Fields().SurfaceBackColor = c;
     canvas.SetBackground(Translate(c, core.Site()));
 }
 
-void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintGradientBevel(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
@@ -173,7 +185,7 @@ namespace {
 // The painter of each plain style and the margin its frame leaves the icon; an unknown style paints nothing.
 struct StylePainter {
     std::int32_t style;
-    void (*paint)(ButtonCore& core, Canvas& canvas, int width, int height);
+    void (*paint)(ButtonCore& core, FaceCanvas& canvas, int width, int height);
     int margin;
 };
 constexpr StylePainter kStylePainters[] = {
@@ -189,6 +201,16 @@ constexpr StylePainter kStylePainters[] = {
     {StyleRounded, PaintRounded, 7},
 };
 
+// The renderers draw the 96-DPI face; at any other DPI through a canvas that scales it.
+void PaintFace(const StylePainter& painter, ButtonCore& core, Canvas& canvas, int w, int h, int dpi) {
+    if (dpi == kBaseDpi) {
+        painter.paint(core, canvas, w, h);
+        return;
+    }
+    ScaledFace face(canvas, w, h, dpi);
+    painter.paint(core, face, face.Width(), face.Height());
+}
+
 }  // namespace
 
 bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
@@ -197,6 +219,7 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     const ButtonSite& site = core.Site();
     const int w = input.width;
     const int h = input.height;
+    const int dpi = site.DisplayDpi();
 
     canvas.SetBackground(Translate(f.SurfaceBackColor, site));
     int margin = 4;
@@ -221,23 +244,25 @@ bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     } else {
         for (const StylePainter& painter : kStylePainters) {
             if (painter.style != p.Style) continue;
-            painter.paint(core, canvas, w, h);
+            PaintFace(painter, core, canvas, w, h, dpi);
             margin = painter.margin;
             break;
         }
     }
 
     if (p.Icon && p.Icon->handle != 0) {
-        Point at = IconPosition(p.IconAlign, p.IconSize, margin, w, h);
+        // The icon and its offsets at the scale, placed on the surface's own pixels so it stays centred.
+        const int size = ScaleToDpi(p.IconSize, dpi);
+        Point at = IconPosition(p.IconAlign, size, ScaleToDpi(margin, dpi), w, h);
         if (f.ButtonState == kStatePressed) {
-            at.x += 1;
-            at.y += 1;
+            at.x += ScaleToDpi(1, dpi);
+            at.y += ScaleToDpi(1, dpi);
         } else if (f.ButtonState == kStateHover && p.Style == StyleHighlightTint) {
-            canvas.DrawIconShadow(at.x, at.y, p.IconSize);
-            at.x -= 2;
-            at.y -= 2;
+            canvas.DrawIconShadow(at.x, at.y, size);
+            at.x -= ScaleToDpi(2, dpi);
+            at.y -= ScaleToDpi(2, dpi);
         }
-        canvas.DrawIcon(at.x, at.y, p.IconSize, p.Enabled);
+        canvas.DrawIcon(at.x, at.y, size, p.Enabled);
     }
 
     OleColor text;

@@ -24,16 +24,24 @@ OleColor GrayscalePixel(OleColor c);
 // The per-row colour of a vertical gradient of n + 1 rows: the step is single precision (InterpolateChannel).
 OleColor GradientColor(OleColor from, OleColor to, int i, int n);
 
-class Canvas {
+// What the style renderers draw with: the face and frame, in pixels at 96 DPI when the button draws at another
+// (ScaledFace).
+class FaceCanvas {
 public:
-    virtual ~Canvas() = default;
+    virtual ~FaceCanvas() = default;
     // Sets the surface's background colour, which clears the whole surface to it.
     virtual void SetBackground(OleColor c) = 0;
     // From (x1, y1) toward (x2, y2), the end pixel excluded.
     virtual void Line(int x1, int y1, int x2, int y2, OleColor c) = 0;
     virtual void Fill(int x, int y, int w, int h, OleColor c) = 0;
     virtual void Pixel(int x, int y, OleColor c) = 0;
-    virtual void Edge(int kind) = 0;  // on the whole client rectangle
+    // The platform's three-dimensional edge of that kind, one pixel per border, just inside `rect`.
+    virtual void Edge(int kind, const Rect& rect) = 0;
+};
+
+// The whole paint's canvas, in the surface's own pixels.
+class Canvas : public FaceCanvas {
+public:
     // The visual style's push button in `state`; false when there is no style or the drawing failed.
     virtual bool DrawThemed(int state) = 0;
     virtual void DrawIcon(int x, int y, int size, bool enabled) = 0;
@@ -42,9 +50,9 @@ public:
     virtual void DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) = 0;
 };
 
-void Frame(Canvas& canvas, int x, int y, int w, int h, OleColor c);
-void VGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n);
-void HGrad(Canvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2);
+void Frame(FaceCanvas& canvas, int x, int y, int w, int h, OleColor c);
+void VGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n);
+void HGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2);
 
 // Window shape of a style in pixels of a W x H button.
 struct Shape {
@@ -54,11 +62,13 @@ struct Shape {
     std::vector<Point> points;  // Polygon, filled in alternate mode
 };
 Shape ShapeFor(std::int32_t style, int width, int height);
+// The same shape for a W x H button drawing at `dpi`: its corners cut as the face's are (ScaledFace).
+Shape ShapeAtDpi(std::int32_t style, int width, int height, int dpi);
 
 Point IconPosition(std::int32_t iconAlign, int iconSize, int margin, int width, int height);
 
 // The surface's background becomes `c` (cleared to it) and stays so for the next paint.
-void SetSurfaceBackground(ButtonCore& core, Canvas& canvas, OleColor c);
+void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, OleColor c);
 
 // Everything one paint needs besides the canvas.
 struct PaintInput {
@@ -67,11 +77,12 @@ struct PaintInput {
     bool userMode = true;
 };
 
-// The whole paint: background, state overrides, the renderer of the style, icon, caption. True when the
-// themed style fell back to `NonThemeStyle` during this paint, so the next paint shows the new style.
+// The whole paint: background, state overrides, the renderer of the style, icon, caption, at the site's DPI.
+// True when the themed style fell back to `NonThemeStyle` during this paint, so the next paint shows the new
+// style.
 bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input);
 
 // Style 8 in the current state.
-void PaintGradientBevel(ButtonCore& core, Canvas& canvas, int width, int height);
+void PaintGradientBevel(ButtonCore& core, FaceCanvas& canvas, int width, int height);
 
 }  // namespace button

@@ -34,45 +34,45 @@ OleColor ThinFace(const Look& l) {
     return (l.state == kStateNormal || l.state == kStateDisabled) ? l.back : l.highlight;
 }
 
-void Pixels(Canvas& canvas, std::initializer_list<Point> points, OleColor c) {
+void Pixels(FaceCanvas& canvas, std::initializer_list<Point> points, OleColor c) {
     for (const Point& p : points) canvas.Pixel(p.x, p.y, c);
 }
 
 // A thin raised edge, sunken while pressed; the flat style shows it only under the mouse. A frame in the face colour
 // stands where no edge is drawn.
-void PaintThin(ButtonCore& core, Canvas& canvas, int w, int h, bool flatAtRest) {
+void PaintThin(ButtonCore& core, FaceCanvas& canvas, int w, int h, bool flatAtRest) {
     const Look l = ReadLook(core);
     const OleColor face = ThinFace(l);
     SetSurfaceBackground(core, canvas, face);
     if (l.state == kStatePressed)
-        canvas.Edge(kEdgeThinSunken);
+        canvas.Edge(kEdgeThinSunken, Rect{0, 0, w, h});
     else if (l.state == kStateHover || (!flatAtRest && l.state != kStateDisabled))
-        canvas.Edge(kEdgeThinRaised);
+        canvas.Edge(kEdgeThinRaised, Rect{0, 0, w, h});
     else
         Frame(canvas, 0, 0, w - 1, h - 1, face);
 }
 
 }  // namespace
 
-void PaintEdge3D(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintEdge3D(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const OleColor face = !l.custom ? l.face : (l.state == kStateNormal ? l.back : l.highlight);
     SetSurfaceBackground(core, canvas, face);
-    canvas.Edge(l.state == kStatePressed ? kEdgeSunken : kEdgeRaised);
+    canvas.Edge(l.state == kStatePressed ? kEdgeSunken : kEdgeRaised, Rect{0, 0, w, h});
     // A focused button shows focus only when asked to; an unfocused one shows that Enter would press it.
     const bool framed = l.focus ? core.Props().ShowFocus : core.Site().DisplayAsDefault();
     if (framed) Frame(canvas, 0, 0, w - 1, h - 1, kBlack);
 }
 
-void PaintThinEdge(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintThinEdge(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     PaintThin(core, canvas, w, h, false);
 }
 
-void PaintFlatHover(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintFlatHover(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     PaintThin(core, canvas, w, h, true);
 }
 
-void PaintDoubleFrame(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintDoubleFrame(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const ButtonSite& site = core.Site();
     const OleColor shadow = site.SysColor(kSysButtonShadow);
@@ -85,8 +85,8 @@ void PaintDoubleFrame(ButtonCore& core, Canvas& canvas, int w, int h) {
         case kStatePressed: c = l.custom ? l.highlight : shadow; break;
         default: c = l.custom ? l.back : l.face; break;
     }
-    const Rect& text = core.Fields().TextRect;
-    canvas.Fill(text.left, text.top, text.right - text.left, text.bottom - text.top, c);
+    // The caption's rectangle, taken here on the face's own 96-DPI grid.
+    canvas.Fill(4, 4, w - 8, h - 8, c);
 
     Frame(canvas, 0, 0, w - 2, h - 2, shadow);
     Frame(canvas, 1, 1, w - 2, h - 2, window);
@@ -94,7 +94,7 @@ void PaintDoubleFrame(ButtonCore& core, Canvas& canvas, int w, int h) {
     Pixels(canvas, {{1, h - 2}, {w - 2, 1}}, Blend(window, shadow));
 }
 
-void PaintHighlightTint(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintHighlightTint(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     if (l.state == kStateHover || l.state == kStatePressed) {
         const OleColor hl = l.custom ? l.highlight : core.Site().SysColor(kSysHighlight);
@@ -110,7 +110,7 @@ void PaintHighlightTint(ButtonCore& core, Canvas& canvas, int w, int h) {
 namespace {
 
 // The skin's frame: a line on each side, the four corners left open for the corner pixels.
-void SkinFrame(Canvas& canvas, int w, int h, OleColor c) {
+void SkinFrame(FaceCanvas& canvas, int w, int h, OleColor c) {
     canvas.Line(2, 0, w - 2, 0, c);
     canvas.Line(2, h - 1, w - 2, h - 1, c);
     canvas.Line(0, 2, 0, h - 2, c);
@@ -119,13 +119,13 @@ void SkinFrame(Canvas& canvas, int w, int h, OleColor c) {
 
 // Corner pixels: the inner ones close the frame diagonally, the outer ones soften it towards the outside and
 // the second ring towards the face.
-void InnerCorners(Canvas& canvas, int w, int h, OleColor c) {
+void InnerCorners(FaceCanvas& canvas, int w, int h, OleColor c) {
     Pixels(canvas, {{1, 1}, {w - 2, 1}, {1, h - 2}, {w - 2, h - 2}}, c);
 }
-void OuterCorners(Canvas& canvas, int w, int h, OleColor c) {
+void OuterCorners(FaceCanvas& canvas, int w, int h, OleColor c) {
     Pixels(canvas, {{1, 0}, {0, 1}, {w - 2, 0}, {w - 1, 1}, {0, h - 2}, {1, h - 1}, {w - 1, h - 2}, {w - 2, h - 1}}, c);
 }
-void SecondRing(Canvas& canvas, int w, int h, OleColor c) {
+void SecondRing(FaceCanvas& canvas, int w, int h, OleColor c) {
     Pixels(canvas, {{2, 1}, {1, 2}, {w - 3, 1}, {w - 2, 2}, {1, h - 3}, {2, h - 2}, {w - 2, h - 3}, {w - 3, h - 2}}, c);
 }
 
@@ -134,7 +134,7 @@ void SecondRing(Canvas& canvas, int w, int h, OleColor c) {
 struct Rim {
     OleColor top, second, lower, bottom, sideFrom, sideTo;
 };
-void PaintRim(Canvas& canvas, int w, int h, const Rim& rim) {
+void PaintRim(FaceCanvas& canvas, int w, int h, const Rim& rim) {
     canvas.Line(2, 1, w - 2, 1, rim.top);
     canvas.Line(1, 2, w - 1, 2, rim.second);
     canvas.Line(1, h - 3, w - 1, h - 3, rim.lower);
@@ -148,7 +148,7 @@ constexpr Rim kDefaultRim{Rgb(206, 231, 255), Rgb(188, 212, 246), Rgb(137, 173, 
                           Rgb(105, 130, 238), Rgb(188, 212, 246), Rgb(137, 173, 228)};
 
 // The fixed palette: the same look whatever the system colours are.
-void PaintSkinFixed(ButtonCore& core, Canvas& canvas, int w, int h, const Look& l) {
+void PaintSkinFixed(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Look& l) {
     if (l.state == kStateDisabled) {
         constexpr OleColor kFrame = Rgb(201, 199, 186);
         SetSurfaceBackground(core, canvas, Rgb(245, 244, 234));
@@ -185,7 +185,7 @@ void PaintSkinFixed(ButtonCore& core, Canvas& canvas, int w, int h, const Look& 
 }
 
 // The same construction from the custom back colour; the rim from the highlight colour.
-void PaintSkinCustom(ButtonCore& core, Canvas& canvas, int w, int h, const Look& l) {
+void PaintSkinCustom(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Look& l) {
     const OleColor b = l.back;
     const OleColor frame = Shift(b, -128);
     if (l.state == kStateDisabled) {
@@ -225,7 +225,7 @@ void PaintSkinCustom(ButtonCore& core, Canvas& canvas, int w, int h, const Look&
 
 }  // namespace
 
-void PaintSkinned(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintSkinned(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     if (l.custom)
         PaintSkinCustom(core, canvas, w, h, l);
@@ -235,7 +235,7 @@ void PaintSkinned(ButtonCore& core, Canvas& canvas, int w, int h) {
 
 // ---- style 7 -------------------------------------------------------------------------------------------------
 
-void PaintGlossy(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintGlossy(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const OleColor B = l.custom ? l.back : l.face;
     OleColor b;
@@ -287,18 +287,18 @@ void PaintGlossy(ButtonCore& core, Canvas& canvas, int w, int h) {
 namespace {
 
 // One column of the shoulders: a gradient from row `top` to row `bottom`, both included.
-void Column(Canvas& canvas, int x, int top, int bottom, OleColor from, OleColor to) {
+void Column(FaceCanvas& canvas, int x, int top, int bottom, OleColor from, OleColor to) {
     VGrad(canvas, from, to, x, top, x + 1, bottom - top);
 }
 
 // One row of the bottom shading: a gradient from column `left` to column `right`, both included.
-void Row(Canvas& canvas, int y, int left, int right, OleColor from, OleColor to) {
+void Row(FaceCanvas& canvas, int y, int left, int right, OleColor from, OleColor to) {
     HGrad(canvas, from, to, left, y, right, y + 1);
 }
 
 }  // namespace
 
-void PaintCapsule(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintCapsule(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const OleColor B = l.custom ? l.back : l.face;
     const OleColor H = l.custom ? l.highlight : l.face;
@@ -421,7 +421,7 @@ private:
 
 }  // namespace
 
-void PaintRounded(ButtonCore& core, Canvas& canvas, int w, int h) {
+void PaintRounded(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const bool hot = l.state == kStateHover || ((l.state == kStateNormal || l.state == kStateDisabled) && l.focus);
     const RoundedPicture& pic = l.state == kStatePressed ? kPressed : hot ? kHover : kRest;

@@ -13,15 +13,15 @@ inline constexpr int kEdgeSunken = 10;
 inline constexpr int kEdgeThinRaised = 4;
 inline constexpr int kEdgeThinSunken = 2;
 
-void PaintEdge3D(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintThinEdge(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintFlatHover(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintDoubleFrame(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintHighlightTint(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintSkinned(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintGlossy(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintCapsule(ButtonCore& core, Canvas& canvas, int width, int height);
-void PaintRounded(ButtonCore& core, Canvas& canvas, int width, int height);
+void PaintEdge3D(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintThinEdge(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintFlatHover(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintDoubleFrame(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintHighlightTint(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintSkinned(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintGlossy(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintCapsule(ButtonCore& core, FaceCanvas& canvas, int width, int height);
+void PaintRounded(ButtonCore& core, FaceCanvas& canvas, int width, int height);
 
 // Pixels cut from each end of row `row` (0 at the top) by the rounded window shape of a button `height` pixels
 // high: the first is the left end, the second the right end. Rows away from the corners lose nothing.

@@ -135,40 +135,42 @@ BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const Them
     return plan;
 }
 
-Point TextPosition(int alignment, int width, int height, int tw, int th) noexcept {
+Point TextPosition(int alignment, int width, int height, int tw, int th, int dpi) noexcept {
     if (alignment < 1 || alignment > 9) return {0, 0};
     const int column = (alignment - 1) / 3;
     const int row = (alignment - 1) % 3;
-    const int x = column == 0   ? 1
-                  : column == 1 ? Clamp(Nearest(width / 2.0 - tw / 2.0 - 1))
-                                : Clamp(Nearest(width - tw - 3.0));
+    const double one = ScaleToDpi(1, dpi);
+    const int x = column == 0   ? ScaleToDpi(1, dpi)
+                  : column == 1 ? Clamp(Nearest(width / 2.0 - tw / 2.0 - one))
+                                : Clamp(Nearest(width - tw - static_cast<double>(ScaleToDpi(3, dpi))));
     const int y = row == 0   ? 0
-                  : row == 1 ? Clamp(Nearest(height / 2.0 - th / 2.0 - 1))
-                             : Clamp(Nearest(height - th - 1.0));
+                  : row == 1 ? Clamp(Nearest(height / 2.0 - th / 2.0 - one))
+                             : Clamp(Nearest(height - th - one));
     return {x, y};
 }
 
-EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effectColor) noexcept {
+EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effectColor, int dpi) noexcept {
     constexpr OleColor kGray = Rgb(128, 128, 128);
+    const int d = ScaleToDpi(1, dpi);
     EffectCopies e;
     auto add = [&e](int x, int y, OleColor color) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, color}; };
     switch (effect) {
         case 1: break;
         case 2:
-            add(at.x - 1, at.y - 1, effectColor);
-            add(at.x + 1, at.y + 1, kGray);
+            add(at.x - d, at.y - d, effectColor);
+            add(at.x + d, at.y + d, kGray);
             break;
         case 3:
-            add(at.x + 1, at.y + 1, effectColor);
-            add(at.x - 1, at.y, kGray);
+            add(at.x + d, at.y + d, effectColor);
+            add(at.x - d, at.y, kGray);
             break;
         case 4:
-            add(at.x + 1, at.y, effectColor);
-            add(at.x - 1, at.y, effectColor);
-            add(at.x, at.y - 1, effectColor);
-            add(at.x, at.y + 1, effectColor);
+            add(at.x + d, at.y, effectColor);
+            add(at.x - d, at.y, effectColor);
+            add(at.x, at.y - d, effectColor);
+            add(at.x, at.y + d, effectColor);
             break;
-        case 5: add(at.x + 1, at.y + 1, effectColor); break;
+        case 5: add(at.x + d, at.y + d, effectColor); break;
         default: return e;
     }
     add(at.x, at.y, text);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "winmsg/Color.h"
+#include "winmsg/DpiScale.h"
 #include "winmsg/Geometry.h"
 
 class ProgressBarModel;
@@ -49,8 +50,9 @@ struct BarPlan {
 };
 [[nodiscard]] BarPlan PlanBar(const ProgressBarModel& model, int width, int height, const ThemeTable& colors) noexcept;
 
-// Upper-left corner of a tw × th caption for an alignment code on a width × height surface.
-[[nodiscard]] Point TextPosition(int alignment, int width, int height, int tw, int th) noexcept;
+// Upper-left corner of a tw × th caption for an alignment code on a width × height surface; the margins are
+// pixels at 96 DPI, scaled to `dpi`.
+[[nodiscard]] Point TextPosition(int alignment, int width, int height, int tw, int th, int dpi = kBaseDpi) noexcept;
 
 struct TextCopy {
     Point at;
@@ -60,7 +62,9 @@ struct EffectCopies {
     std::array<TextCopy, 5> copies{};
     int count = 0;
 };
-// The copies of the caption for an effect, in drawing order; the text itself always last.
-[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColor, OleColor effectColor) noexcept;
+// The copies of the caption for an effect, in drawing order; the text itself always last. The copies lie a
+// pixel at 96 DPI away, scaled to `dpi`.
+[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColor, OleColor effectColor,
+                                           int dpi = kBaseDpi) noexcept;
 
 }  // namespace progressbar

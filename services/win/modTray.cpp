@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "winmsg/win/Dpi.h"
 #include "winmsg/win/Handles.h"
 
 namespace {
@@ -36,10 +37,17 @@ void Identify(NOTIFYICONDATAW& record, HWND window) {
 
 }  // namespace
 
-void AddTrayIcon(HWND window, const std::wstring& iconFile, const std::wstring& tip) {
+UniqueIcon LoadTrayIcon(const std::wstring& iconFile, int dpi) {
+    // The notification area shows small icons, as large as the window's screen makes them; the file holds an
+    // image for each common scale, so the one taken is drawn, not stretched.
+    return UniqueIcon(
+        static_cast<HICON>(LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, dpi),
+                                      SystemMetricForDpi(SM_CYSMICON, dpi), LR_LOADFROMFILE | LR_LOADMAP3DCOLORS)));
+}
+
+void AddTrayIcon(HWND window, const std::wstring& iconFile, const std::wstring& tip, int dpi) {
     TrayState& state = State();
-    state.icon.Reset(static_cast<HICON>(
-        LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE | LR_LOADMAP3DCOLORS)));
+    state.icon = LoadTrayIcon(iconFile, dpi);
     NOTIFYICONDATAW& record = state.record;
     Identify(record, window);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;

@@ -1,17 +1,22 @@
 #include "PlainFramePainter.h"
 
-void PlainFramePainter::Prepare() {
+#include "FrameMetrics.h"
+
+void PlainFramePainter::Prepare(int dpi) {
+    frameWidth_ = FrameMetric(SM_CXFRAME, dpi);
+    frameHeight_ = FrameMetric(SM_CYFRAME, dpi);
+    captionHeight_ = FrameMetric(SM_CYCAPTION, dpi);
     captionSurface_ = std::make_unique<cMemDC>();
-    captionSurface_->Grow(GetSystemMetrics(SM_CXSCREEN), 4 * GetSystemMetrics(SM_CYCAPTION));
+    captionSurface_->Grow(GetSystemMetrics(SM_CXSCREEN), 4 * captionHeight_);
 }
 
 void PlainFramePainter::Paint(HWND window, HDC hdc, int lLeft, int lTop, int lRight, int lBottom,
                               bool active) const noexcept {
     const HBRUSH border = GetSysColorBrush(active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
     const HBRUSH caption = GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
-    const int cxf = GetSystemMetrics(SM_CXFRAME);
-    const int cyf = GetSystemMetrics(SM_CYFRAME);
-    const int cyc = GetSystemMetrics(SM_CYCAPTION);
+    const int cxf = frameWidth_;
+    const int cyf = frameHeight_;
+    const int cyc = captionHeight_;
 
     const RECT bands[] = {{lLeft, cyf, cxf, lBottom - cyf},
                           {lLeft, lTop, lRight, cyf},

@@ -10,8 +10,9 @@
 
 class PlainFramePainter {
 public:
-    // Makes the surface the caption is composed on (the screen's width, four captions tall).
-    void Prepare();
+    // Takes the system's frame sizes at the window's DPI and makes the surface the caption is composed on (the
+    // screen's width, four captions tall).
+    void Prepare(int dpi);
     // Lets go of the surface; paints then leave the caption out.
     void Release() noexcept { captionSurface_.reset(); }
 
@@ -21,4 +22,8 @@ public:
 
 private:
     std::unique_ptr<cMemDC> captionSurface_;
+    // SM_CXFRAME, SM_CYFRAME and SM_CYCAPTION at the window's DPI.
+    int frameWidth_ = GetSystemMetrics(SM_CXFRAME);
+    int frameHeight_ = GetSystemMetrics(SM_CYFRAME);
+    int captionHeight_ = GetSystemMetrics(SM_CYCAPTION);
 };

@@ -16,10 +16,11 @@ bool IsStringItem(UINT type) noexcept {
     return (type & (MFT_BITMAP | MFT_OWNERDRAW | MFT_SEPARATOR)) == 0;
 }
 
-// The popups' menus as the platform holds them; text is measured in the menu font selected into `dc`.
+// The popups' menus as the platform holds them; text is measured in the menu font selected into `dc`, each size
+// counted inclusively: one hairline more.
 class Win32PopupMenus final : public skin::PopupMenuAccess {
 public:
-    explicit Win32PopupMenus(HDC dc) noexcept : dc_(dc) {}
+    Win32PopupMenus(HDC dc, int hairline) noexcept : dc_(dc), hairline_(hairline) {}
 
     int ItemCount(std::uintptr_t popup) override { return GetMenuItemCount(AsMenu(popup)); }
 
@@ -75,17 +76,18 @@ public:
     skin::TextSize Measure(std::wstring_view text) override {
         RECT r{};
         DrawTextW(dc_, text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-        return {r.right - r.left + 1, r.bottom - r.top + 1};
+        return {r.right - r.left + hairline_, r.bottom - r.top + hairline_};
     }
 
 private:
     HDC dc_;
+    int hairline_;
 };
 
-// A font made from a skin font for one paint; none when the description does not fit a LOGFONT.
-UniqueFont MakeFont(const SharedFont& font, HDC dc) noexcept {
+// A font made from a skin font for one paint at the window's DPI; none when the description does not fit a LOGFONT.
+UniqueFont MakeFont(const SharedFont& font, int dpi) noexcept {
     if (!font) return UniqueFont();
-    return CreatePlatformFont(*font, GetDeviceCaps(dc, LOGPIXELSY), FontRules::Skin);
+    return CreatePlatformFont(*font, dpi, FontRules::Skin);
 }
 
 // Text of a disabled item is embossed: a light copy one pixel down and right, the shadow colour on top.
@@ -126,9 +128,9 @@ void PopupOwnerDraw::Prepare(HMENU popup) noexcept {
         dc = scratch->Get();
     }
     if (!dc) return;
-    const UniqueFont font = MakeFont(menuFont_, dc);
+    const UniqueFont font = MakeFont(menuFont_, dpi_);
     const SelectGuard selected(dc, font.Get());
-    Win32PopupMenus menus(dc);
+    Win32PopupMenus menus(dc, numbers_.hairline);
     try {
         rows_.Prepare(menus, reinterpret_cast<std::uintptr_t>(popup));
     } catch (...) {
@@ -137,7 +139,7 @@ void PopupOwnerDraw::Prepare(HMENU popup) noexcept {
 }
 
 void PopupOwnerDraw::RestoreAll() noexcept {
-    Win32PopupMenus menus(nullptr);
+    Win32PopupMenus menus(nullptr, numbers_.hairline);
     try {
         rows_.RestoreAll(menus);
     } catch (...) {
@@ -148,7 +150,7 @@ void PopupOwnerDraw::RestoreAll() noexcept {
 bool PopupOwnerDraw::Measure(MEASUREITEMSTRUCT* mis) const noexcept {
     const skin::PopupRow* row = mis && mis->CtlType == ODT_MENU ? rows_.RowFor(mis->itemID, mis->itemData) : nullptr;
     if (!row) return false;
-    const skin::ItemSize size = rows_.Measure(*row);
+    const skin::ItemSize size = rows_.Measure(*row, numbers_);
     mis->itemWidth = static_cast<UINT>(size.width);
     mis->itemHeight = static_cast<UINT>(size.height);
     return true;
@@ -180,7 +182,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
     surface_.Grow(width + 1, height + 1);
     const HDC s = surface_.hdc();
     if (!s) return;
-    const UniqueFont font = MakeFont(menuFont_, s);
+    const UniqueFont font = MakeFont(menuFont_, dpi_);
     const SelectGuard selected(s, font.Get());
 
     const UniqueBrush background(CreateSolidBrush(TranslateColor(backgroundColor_)));
@@ -196,7 +198,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
         mii.fType = row.saved.type;
         mii.fState = 0;
     }
-    const skin::PopupItemPlaces places = skin::PlacePopupItem(width, height, row.captionWidth);
+    const skin::PopupItemPlaces places = skin::PlacePopupItem(width, height, row.captionWidth, numbers_);
     if ((mii.fType | row.saved.type) & MFT_SEPARATOR) {
         RECT line = skin::ToRect(places.separator);
         DrawEdge(s, &line, BDR_SUNKENOUTER, BF_TOP | BF_BOTTOM);
@@ -210,7 +212,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
         if (ticked) {
             RECT box = skin::ToRect(places.tick);
             DrawEdge(s, &box, BDR_SUNKENOUTER, BF_RECT);
-            const UniqueFont glyphs = MakeFont(glyphFont_, s);
+            const UniqueFont glyphs = MakeFont(glyphFont_, dpi_);
             const SelectGuard glyphSelected(s, glyphs.Get());
             DrawItemText(s, radio ? L"h" : L"b", places.tick, DT_CENTER | DT_VCENTER | DT_SINGLELINE, disabled, color);
         }

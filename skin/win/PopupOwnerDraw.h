@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "winmsg/Color.h"
+#include "winmsg/win/Dpi.h"
 #include "skin/MenuLayout.h"
 #include "skin/SkinFont.h"
 #include "cMemDC.h"
@@ -19,6 +20,11 @@ public:
     PopupOwnerDraw& operator=(const PopupOwnerDraw&) = delete;
 
     void SetFont(SharedFont font) noexcept { menuFont_ = std::move(font); }
+    // The menus' numbers and the DPI the fonts are made at: the window's.
+    void Scale(const skin::MenuNumbers& numbers, int dpi) noexcept {
+        numbers_ = numbers;
+        dpi_ = dpi;
+    }
     // Colours as 0x00BBGGRR or 0x80000000 + a system colour index.
     void SetColors(OleColor normal, OleColor over, OleColor background) noexcept;
 
@@ -42,4 +48,6 @@ private:
     OleColor normalColor_ = 0;
     OleColor overColor_ = 0;
     OleColor backgroundColor_ = 0xFFFFFF;
+    skin::MenuNumbers numbers_;
+    int dpi_ = SystemDpi();  // until a painter says the window's
 };

@@ -24,7 +24,7 @@ void PrepareWindowMenu(HWND hwnd, HMENU menu) noexcept {
 
 }  // namespace
 
-void ShowWindowMenu(HWND hwnd) noexcept {
+void ShowWindowMenu(HWND hwnd, int dpi) noexcept {
     const HMENU menu = GetSystemMenu(hwnd, FALSE);
     if (!menu) return;
     PrepareWindowMenu(hwnd, menu);
@@ -32,7 +32,7 @@ void ShowWindowMenu(HWND hwnd) noexcept {
     SetForegroundWindow(hwnd);
     RECT w{};
     GetWindowRect(hwnd, &w);
-    const Rect& square = kSystemMenuSquare;
+    const Rect square = SystemMenuSquareAt(dpi);
     TPMPARAMS params{sizeof params,
                      {w.left + square.left, w.top + square.top, w.left + square.right, w.top + square.bottom}};
     const UINT command =

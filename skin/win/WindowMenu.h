@@ -6,8 +6,8 @@
 
 namespace skin {
 
-// Opens the window's menu under the window-menu square, its items enabled as the window's state allows; the
-// chosen command is posted as WM_SYSCOMMAND and runs after the current message.
-void ShowWindowMenu(HWND hwnd) noexcept;
+// Opens the window's menu under the window-menu square of a frame at the DPI, its items enabled as the window's
+// state allows; the chosen command is posted as WM_SYSCOMMAND and runs after the current message.
+void ShowWindowMenu(HWND hwnd, int dpi) noexcept;
 
 }  // namespace skin

@@ -89,7 +89,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
         std::vector<int> positions;
         const std::vector<std::wstring> texts = BarTexts(&positions);
         if (texts.empty()) return;
-        const int top = lTop + 2;
+        const int top = lTop + numbers_.barStripTop;
         // The bar lies on the caption graphic.
         BitBlt(s, 0, 0, lWidth, lHeight, lhdc, lLeft, top, SRCCOPY);
         SetBkMode(s, TRANSPARENT);
@@ -100,9 +100,9 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
             DrawTextW(s, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT);
             sizes.emplace_back(r.right - r.left, r.bottom - r.top);
         }
-        const std::vector<skin::BarItemPlace> places = skin::PlaceBarItems(sizes);
+        const std::vector<skin::BarItemPlace> places = skin::PlaceBarItems(sizes, numbers_);
         const std::vector<Rect> inWindow =
-            skin::BarItemsInWindow(places, {lLeft, lTop, lLeft + lWidth, lTop + lHeight});
+            skin::BarItemsInWindow(places, {lLeft, lTop, lLeft + lWidth, lTop + lHeight}, numbers_);
         for (std::size_t i = 0; i < inWindow.size(); ++i) {
             const int k = static_cast<int>(i) + 1;
             RECT text = skin::ToRect(places[i].text);

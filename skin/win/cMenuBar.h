@@ -36,12 +36,17 @@ public:
     void Attach(HWND lHwnd);
     void Detach() noexcept;
 
-    // Draws the menu's popup items into the band (lLeft, lTop + 2, lWidth x lHeight) of lhdc in the font hFnt; lhdc
-    // reaches the window at its top-left corner. Items cut off at the band's right edge are not bar items.
+    // Draws the menu's popup items into the band (lLeft, lTop + the strip's top, lWidth x lHeight) of lhdc in the font
+    // hFnt; lhdc reaches the window at its top-left corner. Items cut off at the band's right edge are not bar items.
     void Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int lHeight) noexcept;
 
     // The popups' font.
     void SetFont(SharedFont font) noexcept { popupDraw_.SetFont(std::move(font)); }
+    // The bar's and the popups' numbers at the window's DPI, and that DPI for the popups' fonts.
+    void Scale(const skin::MenuNumbers& numbers, int dpi) noexcept {
+        numbers_ = numbers;
+        popupDraw_.Scale(numbers, dpi);
+    }
     void SetColors(OleColor normal, OleColor over, OleColor inactive, OleColor background) noexcept;
 
     // Alt+key: opens the bar item whose access letter the key is, as a click would. False when none has it.
@@ -97,6 +102,7 @@ private:
     OleColor normalColor_ = 0;
     OleColor overColor_ = 0;
     OleColor inactiveColor_ = 0x808080;  // kept for the painter; nothing is drawn in it
+    skin::MenuNumbers numbers_;
     PopupOwnerDraw popupDraw_;
     std::shared_ptr<CTimer> hoverTimer_;
     TimerConnection hoverTick_;  // after the timer: disconnects first

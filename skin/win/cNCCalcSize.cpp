@@ -7,8 +7,10 @@
 
 #include "skin/CaptionLayout.h"
 #include "winmsg/win/CaughtException.h"
+#include "winmsg/win/Dpi.h"
 #include "winmsg/win/Handles.h"
 #include "winmsg/win/MSubclass.h"
+#include "FrameMetrics.h"
 #include "WindowMenu.h"
 #include "mDeclares.h"
 
@@ -83,6 +85,7 @@ void cNCCalcSize::Attach(INCAreaModifier* iTo) {
     isMdiChild_ = std::wcscmp(parentClass, L"MDIClient") == 0;
 
     window_ = hwnd;
+    dpi_ = WindowDpi(hwnd);
     try {
         SubscribeAll();
     } catch (...) {
@@ -93,7 +96,7 @@ void cNCCalcSize::Attach(INCAreaModifier* iTo) {
         isMdiChild_ = false;
         throw;
     }
-    plainFrame_.Prepare();
+    plainFrame_.Prepare(dpi_);
     mdiClient_ = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
     SetPropW(hwnd, kImplementationProperty, static_cast<HANDLE>(iTo));
     // Alt+key presses of the active window reach its painter through ForwardAltKey.
@@ -109,6 +112,20 @@ void cNCCalcSize::Detach() noexcept {
     window_ = nullptr;
     mdiClient_ = nullptr;
     menu_ = nullptr;
+}
+
+void cNCCalcSize::DpiChanged(int dpi) noexcept {
+    if (dpi <= 0 || dpi == dpi_) return;
+    captionDrag_.DpiChanged(dpi_, dpi);
+    dpi_ = dpi;
+    if (!window_) return;
+    try {
+        plainFrame_.Prepare(dpi_);
+    } catch (...) {
+        // No surface: the plain frame leaves its caption out until the next attach.
+        plainFrame_.Release();
+        ReportCaughtException(L"the plain frame's surface");
+    }
 }
 
 void cNCCalcSize::SubscribeAll() {
@@ -208,9 +225,9 @@ LRESULT cNCCalcSize::OnNcCalcSize(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     INCAreaModifier* painter = nullptr;
     const bool painted = !maximizedMdiChild && GetImplementation(painter);
     auto askMargins = [&] {
-        leftMargin_ = rightMargin_ = GetSystemMetrics(SM_CXFRAME);
-        topMargin_ = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
-        bottomMargin_ = GetSystemMetrics(SM_CYFRAME);
+        leftMargin_ = rightMargin_ = FrameMetric(SM_CXFRAME, dpi_);
+        topMargin_ = FrameMetric(SM_CYCAPTION, dpi_) + FrameMetric(SM_CYFRAME, dpi_);
+        bottomMargin_ = FrameMetric(SM_CYFRAME, dpi_);
         if (!painted) return;
         painter->GetLeftMarginWidth(leftMargin_);
         painter->GetTopMarginHeight(topMargin_);
@@ -250,7 +267,7 @@ int cNCCalcSize::ComputeHitCode(POINT screen) {
     const bool sizable = (GetWindowLongPtrW(window_, GWL_STYLE) & WS_THICKFRAME) != 0;
     int code = skin::DefaultHitCode(x, y, r.right - r.left, r.bottom - r.top,
                                     {leftMargin_, topMargin_, rightMargin_, bottomMargin_}, sizable,
-                                    GetSystemMetrics(SM_CYCAPTION));
+                                    FrameMetric(SM_CYCAPTION, dpi_));
     INCAreaModifier* painter = nullptr;
     if (GetImplementation(painter)) {
         const int engineCode = code;
@@ -355,7 +372,7 @@ LRESULT cNCCalcSize::OnNcLButtonDown(HWND hwnd, LPARAM lParam) {
         if (code == HTSYSMENU) {
             // Passed on, the press would open the window menu at the system's place and paint the system's icon
             // into our caption.
-            skin::ShowWindowMenu(hwnd);
+            skin::ShowWindowMenu(hwnd, dpi_);
             return 0;
         }
     }

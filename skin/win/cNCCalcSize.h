@@ -41,6 +41,11 @@ public:
     void Attach(INCAreaModifier* iTo);
     void Detach() noexcept;
     [[nodiscard]] HWND Hwnd() const noexcept { return window_; }
+    // The DPI the window draws at: the window's at Attach, then as DpiChanged says.
+    [[nodiscard]] int Dpi() const noexcept { return dpi_; }
+    // The window went to another DPI: the system's frame sizes (plain frame, hit zones) follow, and a caption drag
+    // under way keeps the pointer's place on the window. The painter measures the frame again.
+    void DpiChanged(int dpi) noexcept;
     // The window's menu as it was at Attach.
     [[nodiscard]] HMENU hMenu() const noexcept { return menu_; }
 
@@ -87,6 +92,7 @@ private:
     void UnsubscribeAll() noexcept;
 
     HWND window_ = nullptr;
+    int dpi_ = 96;
     HWND mdiClient_ = nullptr;
     bool isMdiChild_ = false;
     HMENU menu_ = nullptr;

@@ -2,9 +2,13 @@
 
 #include <string>
 
+#include "skin/MenuLayout.h"
+#include "winmsg/DpiScale.h"
 #include "winmsg/win/ComponentError.h"
+#include "winmsg/win/Dpi.h"
 #include "winmsg/win/Handles.h"
 #include "winmsg/win/WindowText.h"
+#include "ScaledPicture.h"
 
 namespace {
 
@@ -38,14 +42,16 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
     auto caption = std::make_unique<cMemDC>();
     auto border = std::make_unique<cMemDC>();
     if (!caption->CreateFromPicture(PicCaption) || !border->CreateFromPicture(PicBorder)) return false;
-    metrics_ = {caption->Width(), caption->Height(), border->Width(),   border->Height(), lButtonWidth,
-                lButtonHeight,    lActiveLeftEnd,    lActiveRightStart, lActiveRightEnd,  lInactiveOffset};
+    metrics96_ = {caption->Width(), caption->Height(), border->Width(),   border->Height(), lButtonWidth,
+                  lButtonHeight,    lActiveLeftEnd,    lActiveRightStart, lActiveRightEnd,  lInactiveOffset};
     captionSurface_ = std::move(caption);
     borderSurface_ = std::move(border);
     stripSurface_ = std::make_unique<cMemDC>();
     columnsSurface_ = std::make_unique<cMemDC>();
     pressed_ = {};
     window_ = f;
+    dpi_ = WindowDpi(f);
+    ScalePictures();
 
     // The menu colours and MenuFont are copied into the menu bar here only: later changes wait for the next Attach.
     menuBar_ = std::make_unique<cMenuBar>();
@@ -53,6 +59,7 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
     try {
         menuBar_->Attach(window_);
         menuBar_->SetFont(menuFont_);
+        menuBar_->Scale(skin::ScaleMenu(dpi_), dpi_);
         menuBar_->SetColors(activeMenuColor_, activeMenuColorOver_, inActiveMenuColor_, menuBackgroundColor_);
         engine_->Attach(this);
     } catch (const ComponentError&) {
@@ -74,6 +81,57 @@ bool cNeoCaption::Attach(HWND f, const Picture& PicCaption, const Picture& PicBo
     return true;
 }
 
+bool cNeoCaption::MasterPictures(const Picture& PicCaption, const Picture& PicBorder) {
+    auto caption = std::make_unique<cMemDC>();
+    auto border = std::make_unique<cMemDC>();
+    const bool copied = caption->CreateFromPicture(PicCaption) && border->CreateFromPicture(PicBorder);
+    captionMaster_ = copied ? std::move(caption) : nullptr;
+    borderMaster_ = copied ? std::move(border) : nullptr;
+    if (Attached() && dpi_ != kBaseDpi) {
+        ScalePictures();
+        RedrawWindow(window_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    return copied;
+}
+
+void cNeoCaption::ScalePictures() {
+    metrics_ = skin::ScaleSkin(metrics96_, dpi_);
+    captionScaled_.reset();
+    borderScaled_.reset();
+    if (dpi_ == kBaseDpi || !captionSurface_ || !borderSurface_) return;
+    // From the masters when they are this skin's at 200 %, else from the pictures as attached.
+    const skin::SkinMetrics master = skin::ScaleSkin(metrics96_, kMasterDpi);
+    const bool fromMaster = captionMaster_ && borderMaster_ && captionMaster_->Width() == master.captionWidth &&
+                            captionMaster_->Height() == master.captionHeight &&
+                            borderMaster_->Width() == master.borderWidth &&
+                            borderMaster_->Height() == master.borderHeight;
+    const skin::SkinMetrics& from = fromMaster ? master : metrics96_;
+    captionScaled_ =
+        MakeScaledPicture(fromMaster ? *captionMaster_ : *captionSurface_, skin::CaptionPictureCells(from, metrics_),
+                          metrics_.captionWidth, metrics_.captionHeight);
+    borderScaled_ =
+        MakeScaledPicture(fromMaster ? *borderMaster_ : *borderSurface_, skin::BorderPictureCells(from, metrics_),
+                          metrics_.borderWidth, metrics_.borderHeight);
+    if (!captionScaled_ || !borderScaled_) {
+        // No surface for this DPI: the frame stays as attached rather than reading pictures it does not have.
+        metrics_ = metrics96_;
+        captionScaled_.reset();
+        borderScaled_.reset();
+    }
+}
+
+void cNeoCaption::DpiChanged(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    if (!Attached()) return;
+    ScalePictures();
+    if (menuBar_) menuBar_->Scale(skin::ScaleMenu(dpi_), dpi_);
+    engine_->DpiChanged(dpi_);
+    // The next WM_NCCALCSIZE asks the new margins; the window's own SetWindowPos to the suggested rectangle follows.
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 void cNeoCaption::GetTopMarginHeight(int& value) noexcept {
     value = skin::FrameMargins(metrics_).top;
 }
@@ -93,8 +151,8 @@ void cNeoCaption::GetBottomMarginHeight(int& value) noexcept {
 void cNeoCaption::RunPlan(const std::vector<skin::Blit>& blits, HDC window) noexcept {
     auto dcOf = [&](skin::Surface s) -> HDC {
         switch (s) {
-            case skin::Surface::CaptionPicture: return captionSurface_->hdc();
-            case skin::Surface::BorderPicture: return borderSurface_->hdc();
+            case skin::Surface::CaptionPicture: return CaptionPicture()->hdc();
+            case skin::Surface::BorderPicture: return BorderPicture()->hdc();
             case skin::Surface::Strip: return stripSurface_->hdc();
             case skin::Surface::Columns: return columnsSurface_->hdc();
             case skin::Surface::Window: return window;
@@ -128,13 +186,13 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
 
     stripSurface_->Grow(plan.stripWidth, plan.stripHeight);
     columnsSurface_->Grow(plan.columnsWidth, plan.columnsHeight);
-    if (!stripSurface_->hdc() || !columnsSurface_->hdc() || !captionSurface_->hdc() || !borderSurface_->hdc())
+    if (!stripSurface_->hdc() || !columnsSurface_->hdc() || !CaptionPicture()->hdc() || !BorderPicture()->hdc())
         return false;
 
-    const int dpi = GetDeviceCaps(hdc, LOGPIXELSY);
-    const UniqueFont font = CreatePlatformFont(*captionFont_, dpi, FontRules::Skin);
+    // The fonts are made at the skin's DPI, which is the window's and not necessarily the DC's.
+    const HFONT font = titleFont_.Get(*captionFont_, dpi_);
     if (!font) return false;
-    const SelectGuard selected(stripSurface_->hdc(), font.Get());
+    const SelectGuard selected(stripSurface_->hdc(), font);
 
     RunPlan(plan.beforeText, hdc);
     if (!plan.narrow) DrawTitle(plan.title);
@@ -143,9 +201,9 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
         menuBar_->hMenu(engine_->hMenu());
         FontDesc regular = *captionFont_;
         regular.Weight = FW_NORMAL;
-        const UniqueFont menuFont = CreatePlatformFont(regular, dpi, FontRules::Skin);
+        const HFONT menuFont = menuBarFont_.Get(regular, dpi_);
         const Rect& band = plan.menuBand;
-        menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
+        menuBar_->Render(menuFont, stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
     }
     RunPlan(plan.afterText, hdc);
     return true;
@@ -155,15 +213,16 @@ void cNeoCaption::DrawCaptionButton(HDC dc, skin::CaptionButton button, bool pre
     if (!present_.Has(button) || !captionSurface_) return;
     const skin::Blit b =
         skin::ButtonImage(metrics_, button, pressed, maximized_, buttons_[button], skin::Surface::Window);
-    BitBlt(dc, b.dstX, b.dstY, b.width, b.height, captionSurface_->hdc(), b.srcX, b.srcY, SRCCOPY);
+    BitBlt(dc, b.dstX, b.dstY, b.width, b.height, CaptionPicture()->hdc(), b.srcX, b.srcY, SRCCOPY);
 }
 
 void cNeoCaption::HitTest(int x, int y, int& eHitTest) {
-    if (skin::kSystemMenuSquare.Contains(x, y)) {
+    const Rect& square = metrics_.design.systemMenuSquare;
+    if (square.Contains(x, y)) {
         eHitTest = skin::kHtSysMenu;
         return;
     }
-    eHitTest = skin::PainterHitCode(x, y, eHitTest, buttons_, present_);
+    eHitTest = skin::PainterHitCode(x, y, eHitTest, buttons_, present_, square);
     // A bar item is pressed wherever the pointer is on it: its top rows lie in the caption's drag band.
     if (menuBar_ && menuBar_->ItemCount() > 0) {
         RECT w{};

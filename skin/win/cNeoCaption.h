@@ -7,6 +7,10 @@
 //
 // The window's own menu is drawn by the painter's menu bar (cMenuBar) in the lower half of the caption, at every
 // frame paint; the painter hands it the popups about to open, the end of every menu loop and Alt+key presses.
+//
+// The pictures and numbers are given at 96 DPI. The painter draws at the window's DPI (taken at Attach, then from
+// DpiChanged): every number is scaled by the skin's layout, and the pictures are made for that DPI from 200 %
+// masters (or, without them, from the pictures as attached) with the platform's halftone filter.
 
 #include <windows.h>
 
@@ -20,6 +24,7 @@
 #include "winmsg/win/Picture.h"
 #include "winmsg/win/PlatformFont.h"
 #include "skin/SkinFont.h"
+#include "FontAtDpi.h"
 #include "SkinGdi.h"
 #include "cMenuBar.h"
 #include "cMemDC.h"
@@ -41,6 +46,25 @@ public:
     [[nodiscard]] bool Attach(HWND f, const Picture& PicCaption, const Picture& PicBorder, int lButtonWidth,
                               int lButtonHeight, int lActiveLeftEnd, int lActiveRightStart, int lActiveRightEnd,
                               int lInactiveOffset);
+
+    // The DPI the masters are drawn at: 200 %.
+    static constexpr int kMasterDpi = 192;
+    // The two pictures drawn at 200 %, each piece at twice its place in the pictures given to Attach: the pictures
+    // of every DPI but 96 are made from them (scaled down, or up past 200 %). Copied, before or after Attach; masters
+    // of another size than twice the attached pictures' are not used. False when a picture cannot be copied: the
+    // pictures as attached are scaled then.
+    bool MasterPictures(const Picture& PicCaption, const Picture& PicBorder);
+
+    // The window went to a screen of another DPI: called from its WM_DPICHANGED with the new DPI, before it takes the
+    // suggested rectangle. Pictures, numbers and fonts are made again at that DPI, a caption drag under way keeps the
+    // pointer's place on the window, and the frame is measured again at once.
+    void DpiChanged(int dpi);
+    // The DPI the skin draws at.
+    [[nodiscard]] int Dpi() const noexcept { return dpi_; }
+    // A caption button's hit rectangle (window coordinates) as the last paint laid it out.
+    [[nodiscard]] Rect ButtonRect(skin::CaptionButton button) const noexcept { return buttons_[button]; }
+    // The title's platform font at the skin's DPI; null when CaptionFont makes none.
+    [[nodiscard]] HFONT CaptionPlatformFont() { return captionFont_ ? titleFont_.Get(*captionFont_, dpi_) : nullptr; }
 
     [[nodiscard]] OleColor MenuBackgroundColor() const noexcept { return menuBackgroundColor_; }
     void MenuBackgroundColor(OleColor oColor) noexcept { menuBackgroundColor_ = oColor; }
@@ -81,14 +105,26 @@ public:
 
 private:
     [[nodiscard]] bool Attached() const noexcept { return engine_ && engine_->Hwnd() != nullptr; }
+    // Metrics and pictures at dpi_; at 96 DPI the pictures as attached.
+    void ScalePictures();
+    [[nodiscard]] const cMemDC* CaptionPicture() const noexcept {
+        return captionScaled_ ? captionScaled_.get() : captionSurface_.get();
+    }
+    [[nodiscard]] const cMemDC* BorderPicture() const noexcept {
+        return borderScaled_ ? borderScaled_.get() : borderSurface_.get();
+    }
     void DrawCaptionButton(HDC dc, skin::CaptionButton button, bool pressed) noexcept;
     void RunPlan(const std::vector<skin::Blit>& blits, HDC window) noexcept;
     void DrawTitle(const Rect& place) noexcept;
 
     std::unique_ptr<cNCCalcSize> engine_;
     HWND window_ = nullptr;
-    std::unique_ptr<cMemDC> borderSurface_;
+    std::unique_ptr<cMemDC> borderSurface_;  // the pictures as attached, at 96 DPI
     std::unique_ptr<cMemDC> captionSurface_;
+    std::unique_ptr<cMemDC> borderMaster_;  // the 200 % masters, when given
+    std::unique_ptr<cMemDC> captionMaster_;
+    std::unique_ptr<cMemDC> borderScaled_;  // the pictures at dpi_, when it is not 96
+    std::unique_ptr<cMemDC> captionScaled_;
     std::unique_ptr<cMemDC> stripSurface_;    // the caption strip, then the bottom strip
     std::unique_ptr<cMemDC> columnsSurface_;  // the side columns
     std::unique_ptr<cMenuBar> menuBar_;
@@ -100,7 +136,11 @@ private:
     OleColor inActiveMenuColor_ = 0x808080;
     OleColor menuBackgroundColor_ = 0xFFFFFF;
     SharedFont menuFont_;
-    skin::SkinMetrics metrics_;
+    int dpi_ = 96;
+    skin::SkinMetrics metrics96_;  // as attached
+    skin::SkinMetrics metrics_;    // at dpi_
+    FontAtDpi titleFont_;
+    FontAtDpi menuBarFont_;
     std::array<Rect, skin::kButtonCount> buttons_{};  // from the last paint
     skin::ButtonSet present_;                              // from the window style at the last paint
     bool maximized_ = false;

@@ -86,8 +86,8 @@ void ButtonCanvas::Pixel(int x, int y, OleColor c) {
     SetPixelV(surface_.Dc(), x, y, c);
 }
 
-void ButtonCanvas::Edge(int kind) {
-    RECT r{0, 0, surface_.ScaleWidth(), surface_.ScaleHeight()};
+void ButtonCanvas::Edge(int kind, const Rect& rect) {
+    RECT r{rect.left, rect.top, rect.right, rect.bottom};
     DrawEdge(surface_.Dc(), &r, static_cast<UINT>(kind), BF_RECT);
 }
 

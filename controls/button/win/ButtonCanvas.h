@@ -35,7 +35,7 @@ public:
     void Line(int x1, int y1, int x2, int y2, OleColor c) override;
     void Fill(int x, int y, int w, int h, OleColor c) override;
     void Pixel(int x, int y, OleColor c) override;
-    void Edge(int kind) override;
+    void Edge(int kind, const Rect& rect) override;
     bool DrawThemed(int state) override;
     void DrawIcon(int x, int y, int size, bool enabled) override;
     void DrawIconShadow(int x, int y, int size) override;

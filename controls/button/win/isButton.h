@@ -62,6 +62,7 @@ protected:
     void InitProperties() override;
     void OnResize() override;
     void OnAmbientChanged(std::wstring_view name) noexcept override { core_.AmbientChanged(name); }
+    void OnDpiChanged() noexcept override;
     bool OnControlMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) noexcept override;
     bool BeforeMessage(UINT& msg, WPARAM& wParam, LPARAM& lParam, LRESULT& result) noexcept override {
         return hook_.Before(Hwnd(), msg, wParam, lParam, result);
@@ -82,6 +83,7 @@ private:
     button::PictureRefPtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }
+    int DisplayDpi() const override { return Dpi(); }
     FontDesc SurfaceFont() override { return Surface().Font(); }
     std::wstring ExtenderName() const override { return Site().Extender.Name; }
     std::wstring ExtenderToolTipText() const override { return Site().Extender.ToolTipText; }
@@ -99,6 +101,8 @@ private:
     void TrackLeave() override;
     void CreateToolTipWindow() override;
     void DestroyToolTipWindow() override;
+    // The tooltip's font: the system's tooltip font at the button's DPI.
+    void SetToolTipFont() noexcept;
     void MoveFocus(bool forward) override;
     void EnableWindow(bool enabled) override;
     void FontChanged() override;
@@ -122,6 +126,7 @@ private:
     DrawingSurface mask_;  // the hidden surface that colour-keys icons
     AboutPanel about_;
     DWORD aboutStyle_ = 0;
+    UniqueFont toolTipFont_;  // the tooltip's while it is up at a DPI of its own; it deletes no font it is given
     UniqueWindow toolTip_;
     TOOLINFOW toolInfo_{};
     std::wstring toolText_;  // the tool record points into it
@@ -131,5 +136,5 @@ private:
     bool painting_ = false;
     // The shape key of every style that is the whole window.
     static constexpr int kWholeWindow = -1;
-    ShapeCache shape_ = ShapeCache::Holding(kWholeWindow, 0, 0);
+    ShapeCache shape_ = ShapeCache::Holding(kWholeWindow, 0, 0, 0);
 };

@@ -2,6 +2,10 @@
 // tooltip window that shows while the pointer is over it.
 #include "isButton.h"
 
+#include <utility>
+
+#include "winmsg/win/Dpi.h"
+
 using namespace button;
 
 namespace {
@@ -66,12 +70,28 @@ void isButton::CreateToolTipWindow() {
         SendMessageW(toolTip_.Get(), TTM_SETTIPTEXTCOLOR, TranslateColor(p.ToolTipForeColor), 0);
     if (p.ToolTipBackColor != 0)
         SendMessageW(toolTip_.Get(), TTM_SETTIPBKCOLOR, TranslateColor(p.ToolTipBackColor), 0);
+    SetToolTipFont();
+}
+
+void isButton::SetToolTipFont() noexcept {
+    // The tooltip makes its font at the session's DPI; a button drawing at another gives it one at its own.
+    const int session = SystemDpi();
+    if (Dpi() == session && !toolTipFont_) return;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+    metrics.lfStatusFont.lfHeight = MulDiv(metrics.lfStatusFont.lfHeight, Dpi(), session);
+    UniqueFont font(CreateFontIndirectW(&metrics.lfStatusFont));
+    if (!font) return;
+    SendMessageW(toolTip_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    toolTipFont_ = std::move(font);
 }
 
 void isButton::DestroyToolTipWindow() {
     if (!toolTip_) return;
     SendMessageW(toolTip_.Get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
     toolTip_.Reset();
+    toolTipFont_.Reset();
 }
 
 void isButton::zSubclass_Proc(bool bBefore, bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM&, LPARAM&) noexcept {

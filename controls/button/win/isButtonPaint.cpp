@@ -1,5 +1,4 @@
 // The button's face on screen: painting it whole on the drawing surface, and its size and window shape.
-#include "winmsg/win/Dpi.h"
 #include "isButton.h"
 
 #include <algorithm>
@@ -62,7 +61,7 @@ void isButton::ReLayout() {
     if (!Hwnd()) return;
     RECT window{};
     GetWindowRect(Hwnd(), &window);
-    const int minimum = MinimumSidePixels(SystemDpi());
+    const int minimum = MinimumSidePixels(Dpi());
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
     if (width < minimum || height < minimum) {
@@ -78,14 +77,22 @@ void isButton::ReLayout() {
 }
 
 void isButton::ApplyShape(int width, int height) noexcept {
-    const Shape shape = ShapeFor(core_.Props().Style, width, height);
-    // Every style without a shape of its own is the whole window at any size, which needs no region: a new window
-    // holds it already, so most buttons never pay for a region (a round trip and a repaint of the parent).
+    const Shape shape = ShapeAtDpi(core_.Props().Style, width, height, Dpi());
+    // Every style without a shape of its own is the whole window at any size and scale, which needs no region: a
+    // new window holds it already, so most buttons never pay for a region (a round trip and a repaint of the
+    // parent).
     if (shape.kind == Shape::Kind::Rectangle) {
-        shape_.Apply(kWholeWindow, 0, 0, [] { return UniqueRegion(); }, [this](UniqueRegion) { return ClearShape(); });
+        shape_.Apply(
+            kWholeWindow, 0, 0, 0, [] { return UniqueRegion(); }, [this](UniqueRegion) { return ClearShape(); });
         return;
     }
     shape_.Apply(
-        core_.Props().Style, width, height, [&shape] { return RegionFor(shape); },
+        core_.Props().Style, width, height, Dpi(), [&shape] { return RegionFor(shape); },
         [this](UniqueRegion region) { return SetShape(std::move(region)); });
+}
+
+void isButton::OnDpiChanged() noexcept {
+    // The smallest size, the caption's rectangle and the shape are all scaled: lay out again, which repaints.
+    ReLayout();
+    if (toolTip_) SetToolTipFont();
 }

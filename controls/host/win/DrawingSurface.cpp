@@ -4,15 +4,14 @@
 #include <cmath>
 
 #include "winmsg/win/PlatformFont.h"
-#include "winmsg/win/Dpi.h"
 
-FontDesc DescribeFont(HFONT font) noexcept {
+FontDesc DescribeFont(HFONT font, int dpi) noexcept {
     FontDesc desc = DefaultControlFont();
     LOGFONTW lf{};
     if (!font || GetObjectW(font, sizeof lf, &lf) != sizeof lf) return desc;
     desc.Name = lf.lfFaceName;
     // Points to a quarter, as a property sheet would show them.
-    const double points = std::abs(lf.lfHeight) * 72.0 / SystemDpi();
+    const double points = std::abs(lf.lfHeight) * 72.0 / dpi;
     desc.Size = lf.lfHeight == 0 ? desc.Size : std::round(points * 4.0) / 4.0;
     desc.Weight = lf.lfWeight == 0 ? FW_NORMAL : static_cast<int>(lf.lfWeight);
     desc.Italic = lf.lfItalic != 0;
@@ -85,11 +84,21 @@ void DrawingSurface::SetFont(const FontDesc& font) noexcept {
     font_ = font;
     fontSet_ = true;
     if (!dc_) return;
-    UniqueFont created = CreatePlatformFont(font, SystemDpi(), FontRules::Control);
+    UniqueFont created = CreatePlatformFont(font, dpi_, FontRules::Control);
     if (!created) return;
     HGDIOBJ previous = SelectObject(dc_.Get(), created.Get());
     if (!oldFont_) oldFont_ = previous;
     hfont_ = std::move(created);
+}
+
+void DrawingSurface::SetDpi(int dpi) noexcept {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    // The description stays in points: only the platform font changes.
+    if (fontSet_) {
+        fontSet_ = false;
+        SetFont(font_);
+    }
 }
 
 void DrawingSurface::Cls() noexcept {

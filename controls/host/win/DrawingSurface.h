@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include "winmsg/win/ColorTranslate.h"
+#include "winmsg/win/Dpi.h"
 #include "winmsg/win/Handles.h"
 #include "winmsg/win/ScreenDC.h"
 #include "controls/host/HostTypes.h"
 
-// Fonts as properties and as platform handles. The size is in points at the screen's vertical resolution.
-[[nodiscard]] FontDesc DescribeFont(HFONT font) noexcept;
+// Fonts as properties and as platform handles. The size is in points of a font made for `dpi`.
+[[nodiscard]] FontDesc DescribeFont(HFONT font, int dpi) noexcept;
 
 class DrawingSurface {
 public:
@@ -31,9 +32,12 @@ public:
     // Also the text colour of the DC.
     void SetForeColor(OleColor color) noexcept;
     [[nodiscard]] OleColor ForeColor() const noexcept { return foreColor_; }
-    // Selected into the DC; a font equal to the current one is kept as it is.
+    // Selected into the DC, made at the surface's DPI; a font equal to the current one is kept as it is.
     void SetFont(const FontDesc& font) noexcept;
     [[nodiscard]] const FontDesc& Font() const noexcept { return font_; }
+    // The DPI the surface's font is made for (the session's until set); a new one makes the font again.
+    void SetDpi(int dpi) noexcept;
+    [[nodiscard]] int Dpi() const noexcept { return dpi_; }
     // The platform's standard cursor numbers as controls know them (0 the window class's cursor).
     void SetMousePointer(int pointer) noexcept { mousePointer_ = pointer; }
     [[nodiscard]] int MousePointer() const noexcept { return mousePointer_; }
@@ -57,5 +61,6 @@ private:
     OleColor foreColor_ = SysColorRef(kSysButtonText);
     FontDesc font_ = DefaultControlFont();
     bool fontSet_ = false;
+    int dpi_ = SystemDpi();
     int mousePointer_ = 0;
 };

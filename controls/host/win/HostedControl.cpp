@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ControlAccessible.h"
+#include "winmsg/win/Dpi.h"
 
 namespace {
 
@@ -37,11 +38,16 @@ HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t
                            const HostedControlArgs& args) {
     if (!control) return nullptr;
     HostedControl& self = *control;
+    // The DPI first: the container's font was made at its window's, and every font of ours is made at it.
+    self.dpi_ = WindowDpi(GetAncestor(args.parent, GA_ROOT));
+    self.surface_.SetDpi(self.dpi_);
     self.site_.Ambient.UserMode = args.userMode;
     self.site_.Ambient.DisplayAsDefault = args.displayAsDefault;
     self.site_.Ambient.DisplayName = args.name;
-    self.site_.Ambient.Font =
-        DescribeFont(args.containerFont ? args.containerFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    // The stock font is made at the session's DPI, whatever the window's.
+    self.site_.Ambient.Font = args.containerFont
+                                  ? DescribeFont(args.containerFont, self.dpi_)
+                                  : DescribeFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), SystemDpi());
     self.site_.Extender.Name = args.name;
     self.site_.Extender.ToolTipText = args.toolTipText;
     self.surface_.SetBackColor(self.site_.Ambient.BackColor);
@@ -89,6 +95,13 @@ void HostedControl::SetAmbientDisplayAsDefault(bool value) noexcept {
     if (site_.Ambient.DisplayAsDefault == value) return;
     site_.Ambient.DisplayAsDefault = value;
     if (ready_) OnAmbientChanged(L"DisplayAsDefault");
+}
+
+void HostedControl::SetDpi(int dpi) noexcept {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    surface_.SetDpi(dpi);
+    if (ready_) OnDpiChanged();
 }
 
 bool HostedControl::OnControlMessage(UINT, WPARAM, LPARAM, LRESULT&) noexcept {

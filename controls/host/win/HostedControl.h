@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "winmsg/DpiScale.h"
 #include "winmsg/win/BaseWindow.h"
 #include "controls/host/ControlSite.h"
 #include "DrawingSurface.h"
@@ -54,6 +55,13 @@ public:
     // The container marks this control as its default button, or no longer does; the control hears of a change.
     void SetAmbientDisplayAsDefault(bool value) noexcept;
 
+    // The DPI of the control's top-level window: taken from it when the control is made, then given by the
+    // window when it moves to a screen of another scale. The control makes its fonts, shape and borders again at
+    // the new DPI and repaints; its size is the window's to change (through WM_SIZE, as ever), after this call:
+    // a button keeps a smallest size at its DPI, and a size for the new DPI met at the old one could be grown.
+    void SetDpi(int dpi) noexcept;
+    [[nodiscard]] int Dpi() const noexcept { return dpi_; }
+
     // What a screen reader hears of the control now, given the state the platform reports for the window; nothing
     // for a control that leaves it all to the platform.
     [[nodiscard]] std::optional<reader::Description> DescribeForReader(unsigned platformState) const;
@@ -75,6 +83,8 @@ protected:
     virtual void OnResize() {}
     // A paint request (WM_PAINT), before the surface is copied: a control that repaints on it draws here.
     virtual void OnPaintRequest() noexcept {}
+    // The DPI changed; the surface's font is already made at the new one.
+    virtual void OnDpiChanged() noexcept {}
     // An ambient property changed, by its name ("DisplayAsDefault"); the site already holds the new value.
     virtual void OnAmbientChanged(std::wstring_view) noexcept {}
     // Messages the host does not handle itself (input, focus, timers...). Return true when handled.
@@ -120,6 +130,7 @@ private:
 
     ControlSite site_;
     DrawingSurface surface_;
+    int dpi_ = kBaseDpi;
     bool ready_ = false;
     ControlAccessible* accessible_ = nullptr;  // one reference, from the first WM_GETOBJECT until WM_DESTROY
     std::optional<std::wstring> toldValue_;    // the value readers were last told of

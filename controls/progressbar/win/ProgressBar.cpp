@@ -121,7 +121,8 @@ void ProgressBar::DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int 
 
 void ProgressBar::ApplyRegion(int width, int height, int rounded) noexcept {
     shape_.Apply(
-        rounded, width, height, [&] { return UniqueRegion(CreateRoundRectRgn(0, 0, width, height, rounded, rounded)); },
+        rounded, width, height, Dpi(),
+        [&] { return UniqueRegion(CreateRoundRectRgn(0, 0, width, height, rounded, rounded)); },
         [this](UniqueRegion region) { return SetShape(std::move(region)); });
 }
 
@@ -133,7 +134,9 @@ void ProgressBar::Redraw() noexcept {
     if (!dc) return;
     const int w = surface.ScaleWidth();
     const int h = surface.ScaleHeight();
-    const int r = model_.Props().RoundedValue;
+    // The corners and the outline are sizes at 96 DPI; the fill and its halves follow the bar's own size.
+    const int r = ScaleToDpi(model_.Props().RoundedValue, Dpi());
+    const int outline = ScaleToDpi(1, Dpi());
     const bool enabled = model_.Props().Enabled;
 
     ApplyRegion(w, h, r);
@@ -155,10 +158,11 @@ void ProgressBar::Redraw() noexcept {
         GradientTwoColor(dc, g.direction, g.start, g.end, g.left, g.top, g.right, g.bottom);
     }
     {
-        UniquePen pen(CreatePen(PS_SOLID, 1, colors[O]));
+        // A thicker outline stays inside the same corners: it grows inwards, as the one-pixel one lies.
+        UniquePen pen(CreatePen(outline == 1 ? PS_SOLID : PS_INSIDEFRAME, outline, colors[O]));
         SelectGuard penGuard(dc, pen.Get());
         SelectGuard brushGuard(dc, GetStockObject(NULL_BRUSH));
-        RoundRect(dc, 0, 0, w - 1, h - 1, r, r);
+        RoundRect(dc, 0, 0, w - outline, h - outline, r, r);
     }
 
     const std::optional<std::wstring> caption = CaptionText(model_, DecimalSeparator());
@@ -178,10 +182,10 @@ void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     const Point at = TextPosition(model_.Props().TextAlignment, Surface().ScaleWidth(), Surface().ScaleHeight(),
-                                  extent.cx, extent.cy);
+                                  extent.cx, extent.cy, Dpi());
     const EffectCopies copies =
         CopiesForEffect(model_.Props().TextEffect, at, DrawColor(model_.Props().TextForeColor, enabled),
-                        DrawColor(model_.Props().TextEffectColor, enabled));
+                        DrawColor(model_.Props().TextEffectColor, enabled), Dpi());
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = GetTextColor(dc);
     for (int i = 0; i < copies.count; ++i) {

@@ -41,6 +41,7 @@ public:
 protected:
     void InitProperties() override;
     void OnResize() override;
+    void OnDpiChanged() noexcept override { Redraw(); }
     [[nodiscard]] std::optional<reader::Description> Describe(const reader::WindowFacts& facts) const override;
     [[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) const noexcept override;
 

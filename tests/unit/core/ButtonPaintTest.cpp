@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ButtonTestSupport.h"
+#include "winmsg/DpiScale.h"
 
 namespace {
 
@@ -359,6 +360,86 @@ TEST(ButtonShape, StylesEightAndNineCutTheCorners) {
     EXPECT_EQ(rounded.kind, Shape::Kind::RoundRect);
     EXPECT_EQ(rounded.rect, (Rect{0, 0, 58, 26}));
     EXPECT_EQ(ShapeFor(StyleEdge3D, 57, 25).rect, (Rect{0, 0, 57, 25}));
+}
+
+// ---- at other scales: every size above is a size at 96 DPI, scaled from the edge it is measured from ----------
+
+// A shown button of the main window's size at `dpi`, laid out there.
+struct ScaledButton {
+    ScaledButton(int dpi, std::int32_t style)
+        : w(ScaleToDpi(kW, dpi)), h(ScaleToDpi(kH, dpi)), core(site), canvas(w, h) {
+        site.dpi = dpi;
+        core.InitProperties();
+        core.Set(&ButtonProperties::Style, style);
+        core.Layout(w, h);
+        core.Fields().IsShown = true;
+    }
+    int w, h;
+    RecordingSite site;
+    ButtonCore core;
+    RasterCanvas canvas;
+};
+
+TEST(ButtonScale, TheBevelItsShapeIconAndCaptionKeepTheirPlacesAgainstTheEdges) {
+    for (int dpi : {120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        ScaledButton b(dpi, StyleGradientBevel);
+        auto icon = std::make_shared<PictureRef>();
+        icon->handle = 1;
+        b.core.Set(&ButtonProperties::Icon, icon);
+        b.core.Set(&ButtonProperties::IconAlign, IconRight);
+        Refresh(b.core, b.canvas, PaintInput{b.w, b.h, true});
+        const int w = b.w, h = b.h, s1 = ScaleToDpi(1, dpi), s2 = ScaleToDpi(2, dpi), s3 = ScaleToDpi(3, dpi),
+                  s4 = ScaleToDpi(4, dpi);
+        // Down from the top: border, light bevel, gradient; up from the bottom: shadow, border, face-coloured
+        // bevel, the gradient's last row; in from the right: shadow, border.
+        const std::vector<std::pair<Point, int>> levels{
+            {{w / 2, s1 - 1}, 192}, {{w / 2, s1}, 255},     {{w / 2, s2}, 255},     {{w / 2, h - 1}, 213},
+            {{w / 2, h - s1}, 213}, {{w / 2, h - s2}, 192}, {{w / 2, h - s3}, 240}, {{w / 2, h - s4}, 225},
+            {{w - s1, h / 2}, 213}, {{w - s2, h / 2}, 192}, {{s1 - 1, h / 2}, 192}, {{w - 1, h - s3}, 228}};
+        for (const auto& [p, level] : levels) EXPECT_EQ(b.canvas.At(p.x, p.y), GrayLevel(level)) << p.x << "," << p.y;
+        const std::vector<Point> cut{{0, s2},     {s2, 0},     {w - s3, 0}, {w, s3},
+                                     {w, h - s3}, {w - s3, h}, {s4, h},     {0, h - s4}};
+        EXPECT_EQ(ShapeAtDpi(StyleGradientBevel, w, h, dpi).points, cut);
+        EXPECT_EQ(b.core.Fields().TextRect, (Rect{s4, s4, w - s4, h - s4}));
+        const int size = ScaleToDpi(16, dpi);
+        EXPECT_EQ(b.canvas.icons, (std::vector<Point>{{w - size - s4, static_cast<int>(Nearest((h - size) / 2.0))}}));
+        EXPECT_EQ(b.canvas.iconSizes, std::vector<int>{size});
+    }
+    EXPECT_EQ(ShapeAtDpi(StyleRounded, 86, 38, 144).ellipse, 27);
+}
+
+TEST(ButtonScale, EdgesAreDrawnRingByRingAsThickAsAScaledPixel) {
+    using Edge = RasterCanvas::EdgeCall;
+    const int w = ScaleToDpi(kW, 144), h = ScaleToDpi(kH, 144);
+    const struct {
+        std::int32_t style;
+        int state, dpi;
+        std::vector<Edge> edges;  // from the outside in
+    } cases[] = {
+        {StyleEdge3D, kStateNormal, kBaseDpi, {{5, {0, 0, kW, kH}}}},
+        {StyleEdge3D, kStateNormal, 144, {{1, {0, 0, w, h}}, {1, {1, 1, w - 1, h - 1}}, {4, {2, 2, w - 2, h - 2}}}},
+        {StyleEdge3D, kStatePressed, 144, {{2, {0, 0, w, h}}, {2, {1, 1, w - 1, h - 1}}, {8, {2, 2, w - 2, h - 2}}}},
+        {StyleThinEdge, kStateNormal, 144, {{4, {0, 0, w, h}}, {4, {1, 1, w - 1, h - 1}}}},
+    };
+    for (const auto& c : cases) {
+        ScaledButton b(c.dpi, c.style);
+        b.core.Fields().ButtonState = c.state;
+        Refresh(b.core, b.canvas, PaintInput{b.w, b.h, true});
+        EXPECT_EQ(b.canvas.edges, c.edges) << "style " << c.style << " state " << c.state << " at " << c.dpi;
+    }
+    // The focus frame over the outer ring is as thick on every side, whichever way its lines run.
+    ScaledButton b(144, StyleEdge3D);
+    b.core.Set(&ButtonProperties::ShowFocus, true);
+    b.core.Fields().HasFocus = true;
+    Refresh(b.core, b.canvas, PaintInput{b.w, b.h, true});
+    for (const auto& [outer, inner] : {std::pair<Point, Point>{{w / 2, 1}, {w / 2, 2}},
+                                       {{w / 2, h - 2}, {w / 2, h - 3}},
+                                       {{1, h / 2}, {2, h / 2}},
+                                       {{w - 2, h / 2}, {w - 3, h / 2}}}) {
+        EXPECT_EQ(b.canvas.At(outer.x, outer.y), GrayLevel(0)) << outer.x << "," << outer.y;
+        EXPECT_NE(b.canvas.At(inner.x, inner.y), GrayLevel(0)) << inner.x << "," << inner.y;
+    }
 }
 
 }  // namespace

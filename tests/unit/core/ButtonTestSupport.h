@@ -27,6 +27,7 @@ public:
     OleColor face = Rgb(240, 240, 240);
     OleColor infoText = Rgb(0, 0, 0);
     bool userMode = true;
+    int dpi = 96;
     bool trackingAvailable = true;
     std::wstring extenderName = L"Command1";
     std::wstring extenderToolTip;
@@ -50,6 +51,7 @@ public:
     }
     bool UserMode() const override { return userMode; }
     bool DisplayAsDefault() const override { return false; }
+    int DisplayDpi() const override { return dpi; }
     FontDesc SurfaceFont() override { return surfaceFont; }
     std::wstring ExtenderName() const override { return extenderName; }
     std::wstring ExtenderToolTipText() const override { return extenderToolTip; }
@@ -91,8 +93,15 @@ public:
     int themedCalls = 0;
     bool themeAvailable = false;
     std::vector<Point> icons;
+    std::vector<int> iconSizes;
     std::vector<Point> shadows;
     std::vector<OleColor> captions;
+    struct EdgeCall {
+        int kind;
+        Rect rect;
+        friend bool operator==(const EdgeCall&, const EdgeCall&) = default;
+    };
+    std::vector<EdgeCall> edges;
 
     void SetBackground(OleColor c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
     // Horizontal, vertical and 45-degree lines: the only ones the renderers draw.
@@ -109,12 +118,15 @@ public:
     void Pixel(int x, int y, OleColor c) override {
         if (x >= 0 && y >= 0 && x < w_ && y < h_) pixels_[static_cast<size_t>(y * w_ + x)] = c;
     }
-    void Edge(int) override {}
+    void Edge(int kind, const Rect& rect) override { edges.push_back({kind, rect}); }
     bool DrawThemed(int) override {
         ++themedCalls;
         return themeAvailable;
     }
-    void DrawIcon(int x, int y, int, bool) override { icons.push_back({x, y}); }
+    void DrawIcon(int x, int y, int size, bool) override {
+        icons.push_back({x, y});
+        iconSizes.push_back(size);
+    }
     void DrawIconShadow(int x, int y, int) override { shadows.push_back({x, y}); }
     void DrawCaption(const Rect&, std::uint32_t, OleColor color) override { captions.push_back(color); }
 

@@ -1,12 +1,17 @@
 // The frame's geometry: every pixel of a painted frame traced back to the skin picture it came from, the narrow
-// window, the caption buttons closing up, and the zones a point of the frame answers.
+// window, the caption buttons closing up, and the zones a point of the frame answers; at other DPIs, the scaled
+// numbers within a pixel of the 96-DPI ones and a frame made of the scaled pictures showing the same skin.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "skin/CaptionLayout.h"
+#include "winmsg/DpiScale.h"
 
 namespace {
 
@@ -44,6 +49,12 @@ struct Painter {
     Image strip, columns, window;
     int windowCopies = 0;
 
+    Painter(const FramePlan& plan, int w, int h, Image captionPicture, Image borderPicture)
+        : caption(std::move(captionPicture)),
+          border(std::move(borderPicture)),
+          strip(plan.stripWidth, plan.stripHeight, kUndefined),
+          columns(plan.columnsWidth, plan.columnsHeight, kUndefined),
+          window(w, h, kUnpainted) {}
     Painter(const FramePlan& plan, int w, int h)
         : strip(plan.stripWidth, plan.stripHeight, kUndefined),
           columns(plan.columnsWidth, plan.columnsHeight, kUndefined),
@@ -222,6 +233,104 @@ TEST(CaptionLayout, HitZonesOfASizableAndAFixedWindow) {
     EXPECT_EQ(ButtonAt(close.right, close.top, plan.buttons, plan.present), -1);
     // An absent button is never hit, even where its rectangle lies.
     EXPECT_EQ(ButtonAt(close.left, close.top, plan.buttons, {false, false, true}), -1);
+}
+
+// ------------------------------------------------------------------------------------------- other DPIs
+
+constexpr int kScaledDpis[] = {120, 144, 192, 288};
+// A window of this size is exactly 1.25, 1.5, 2 and 3 times as large at those DPIs.
+constexpr int kWidth96 = 512, kHeight96 = 400;
+
+// A frame's sizes: caption, tile and button image; the buttons' places counted from the right edge, as they are laid
+// out; the title, the menu band, the right piece and the window-menu square.
+std::vector<int> FrameSizes(const SkinMetrics& m, int w, int h) {
+    const FramePlan p = PlanFrame(m, 0, 0, w, h, true, false, {});
+    const Rect &close = p.buttons[kClose], &minimize = p.buttons[kMinimize], &square = m.design.systemMenuSquare;
+    return {m.captionHeight,   m.Tile(),         m.buttonWidth,     w - close.left,      w - close.right,
+            w - minimize.left, close.top,        close.bottom,      p.title.left,        w - p.title.right,
+            p.title.top,       p.title.bottom,   p.title.Height(),  p.menuBand.left,     w - p.menuBand.right,
+            p.menuBand.top,    p.menuBand.Height(), w - p.rightPieceX, square.left,      square.bottom};
+}
+
+TEST(CaptionLayout, AtEveryScaleEachDerivedSizeIsWithinAPixelOfTheScaledOne) {
+    EXPECT_EQ(ScaleSkin(kMain, kBaseDpi), kMain) << "at 96 DPI the skin keeps its own numbers";
+    const std::vector<int> at96 = FrameSizes(kMain, kWidth96, kHeight96);
+    for (const int dpi : kScaledDpis) {
+        const SkinMetrics m = ScaleSkin(kMain, dpi);
+        EXPECT_EQ(m.borderWidth, 7 * m.Tile()) << dpi << ": the border picture is whole tiles";
+        const std::vector<int> sizes = FrameSizes(m, ScaleToDpi(kWidth96, dpi), ScaleToDpi(kHeight96, dpi));
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            EXPECT_LE(std::abs(sizes[i] - ScaleToDpi(at96[i], dpi)), 1) << "size " << i << " at " << dpi << " DPI";
+    }
+}
+
+TEST(CaptionLayout, TheMastersPiecesLieAtTwiceTheirPlaces) {
+    // resources/make_skin.py draws the 200 % master with every piece of the 96-DPI picture at twice its place.
+    const SkinMetrics master = ScaleSkin(kMain, 192);
+    std::vector<PictureCell> cells = CaptionPictureCells(kMain, master);
+    EXPECT_EQ(cells.size(), 14u) << "three pieces of each background, four buttons normal and pressed";
+    for (const PictureCell& c : BorderPictureCells(kMain, master)) cells.push_back(c);
+    for (const PictureCell& c : cells)
+        EXPECT_EQ(c.to, (Rect{2 * c.from.left, 2 * c.from.top, 2 * c.from.right, 2 * c.from.bottom})) << c.from.left;
+}
+
+// A picture at another DPI made of the 96-DPI one's pieces: each pixel names the 96-DPI pixel it is scaled from; a
+// pixel no piece made stays undefined.
+Image ScaledPicture(Surface s, const std::vector<PictureCell>& cells, int width, int height) {
+    Image image(width, height, kUndefined);
+    for (const PictureCell& c : cells)
+        for (int y = c.to.top; y < c.to.bottom; ++y)
+            for (int x = c.to.left; x < c.to.right; ++x)
+                image.At(x, y) = Tag(s, c.from.left + (2 * (x - c.to.left) + 1) * c.from.Width() / (2 * c.to.Width()),
+                                     c.from.top + (2 * (y - c.to.top) + 1) * c.from.Height() / (2 * c.to.Height()));
+    return image;
+}
+
+// Whether a scaled frame's pixel shows, within a pixel, the 96-DPI picture pixel the 96-DPI frame shows. Where the
+// frame repeats a piece (middle tile and bottom edge along x, side tiles along y) only the other axis counts.
+bool Near(int scaled, int at96) {
+    if (scaled < 0 || at96 < 0 || scaled / 1000000 != at96 / 1000000) return false;
+    const int x = at96 % 1000000 / 1000;
+    const bool border = at96 / 1000000 == static_cast<int>(Surface::BorderPicture);
+    const bool alongX = border ? x >= 30 && x < 40 : x % 400 > 90 && x % 400 < 140;
+    const bool alongY = border && (x < 10 || (x >= 40 && x < 50));
+    return (alongX || std::abs(scaled % 1000000 / 1000 - x) <= 1) && (alongY || std::abs(scaled % 1000 - at96 % 1000) <= 1);
+}
+
+TEST(CaptionLayout, AScaledFrameShowsTheScaledSkinWithoutSeams) {
+    // Every pixel of the frame at the DPI shows what the 96-DPI frame shows within a pixel of the same place: no piece
+    // is shifted or cut short, and no pixel that no piece made shows.
+    for (const bool active : {true, false}) {
+        const FramePlan plan96 = PlanFrame(kMain, 0, 0, kWidth96, kHeight96, active, false, {true, true, true});
+        Painter at96(plan96, kWidth96, kHeight96);
+        at96.Run(plan96.beforeText);
+        at96.Run(plan96.afterText);
+        for (const int dpi : kScaledDpis) {
+            const SkinMetrics m = ScaleSkin(kMain, dpi);
+            const int w = ScaleToDpi(kWidth96, dpi), h = ScaleToDpi(kHeight96, dpi);
+            const FramePlan plan = PlanFrame(m, 0, 0, w, h, active, false, {true, true, true});
+            Painter painter(
+                plan, w, h,
+                ScaledPicture(Surface::CaptionPicture, CaptionPictureCells(kMain, m), m.captionWidth, m.captionHeight),
+                ScaledPicture(Surface::BorderPicture, BorderPictureCells(kMain, m), m.borderWidth, m.borderHeight));
+            painter.Run(plan.beforeText);
+            painter.Run(plan.afterText);
+            int wrong = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const int shown = painter.window.At(x, y);
+                    const int x96 = (2 * x + 1) * kBaseDpi / (2 * dpi), y96 = (2 * y + 1) * kBaseDpi / (2 * dpi);
+                    bool found = shown == at96.window.At(x96, y96);  // the client area, untouched at both
+                    for (int ny = std::max(y96 - 1, 0); ny <= std::min(y96 + 1, kHeight96 - 1); ++ny)
+                        for (int nx = std::max(x96 - 1, 0); nx <= std::min(x96 + 1, kWidth96 - 1); ++nx)
+                            found = found || Near(shown, at96.window.At(nx, ny));
+                    if (!found && ++wrong <= 3)
+                        ADD_FAILURE() << dpi << " DPI, active " << active << ": (" << x << ", " << y << ") shows "
+                                      << shown << ", the 96-DPI frame " << at96.window.At(x96, y96);
+                }
+            EXPECT_EQ(wrong, 0) << dpi << " DPI";
+        }
+    }
 }
 
 }  // namespace

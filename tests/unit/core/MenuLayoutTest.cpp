@@ -1,8 +1,10 @@
 // The skinned menus' rules without a window: popups made owner-drawn, measured and put back; the sizes their items
-// ask for; the bar's item places and its access letters; and which keys the Alt-key hook takes.
+// ask for; the bar's item places and its access letters; which keys the Alt-key hook takes; and the menus' numbers
+// at other DPIs.
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <utility>
@@ -10,6 +12,7 @@
 
 #include "skin/CaptionLayout.h"
 #include "skin/MenuLayout.h"
+#include "winmsg/DpiScale.h"
 
 namespace {
 
@@ -275,6 +278,44 @@ TEST(AltKeyHook, TakesAltLettersOnly) {
     EXPECT_FALSE(IsAltRelease(0, 18, kAlt));
     EXPECT_FALSE(IsAltRelease(0, 'E', kUp));
     EXPECT_FALSE(IsAltRelease(3, 18, kUp));
+}
+
+// Every edge of every rectangle, to compare two layouts.
+std::vector<int> Edges(std::initializer_list<Rect> rects) {
+    std::vector<int> out;
+    for (const Rect& r : rects) out.insert(out.end(), {r.left, r.top, r.right, r.bottom});
+    return out;
+}
+
+// A popup item's parts, its sizes and the bar's items, for text and items of these sizes at 96 DPI scaled.
+std::vector<int> MenuSizes(const MenuNumbers& n, int dpi) {
+    const auto s = [dpi](int v) { return ScaleToDpi(v, dpi); };  // these sizes scale to whole pixels
+    const PopupItemPlaces item = PlacePopupItem(s(152), s(24), s(72), n);
+    std::vector<int> out = Edges({item.separator, item.tick, item.caption, item.shortcut, item.highlight});
+    PopupRow row;
+    row.captionWidth = s(72);
+    row.shortcutWidth = s(44);
+    PopupTable table;
+    out.push_back(table.Measure(row, n).width);
+    row.shortcutWidth = 0;
+    out.push_back(table.Measure(row, n).width);
+    row.saved.type = kMftSeparator;
+    out.push_back(table.Measure(row, n).height);
+    const std::vector<BarItemPlace> bar = PlaceBarItems({{s(20), s(12)}, {s(28), s(16)}}, n);
+    for (const Rect& r : BarItemsInWindow(bar, {s(90), s(24), s(414), s(48)}, n)) out.push_back(r.top);
+    const std::vector<int> places = Edges({bar[0].text, bar[0].highlight, bar[1].text, bar[1].highlight});
+    out.insert(out.end(), places.begin(), places.end());
+    return out;
+}
+
+TEST(MenuNumbers, AtEveryScaleTheMenusPartsAreWithinAPixelOfTheScaledOnes) {
+    EXPECT_EQ(ScaleMenu(kBaseDpi), MenuNumbers{}) << "at 96 DPI the menus keep their own numbers";
+    const std::vector<int> at96 = MenuSizes(MenuNumbers{}, kBaseDpi);
+    for (const int dpi : {120, 144, 192, 288}) {
+        const std::vector<int> sizes = MenuSizes(ScaleMenu(dpi), dpi);
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            EXPECT_LE(std::abs(sizes[i] - ScaleToDpi(at96[i], dpi)), 1) << "size " << i << " at " << dpi << " DPI";
+    }
 }
 
 }  // namespace

@@ -249,6 +249,22 @@ TEST(ProgressBarDrawing, EachTextEffectDrawsItsCopiesBeforeTheText) {
     }
 }
 
+TEST(ProgressBarDrawing, CaptionMarginsAndEffectOffsetsAreScaledPixels) {
+    // A 30 x 13 caption on a 150 x 33 bar at 144 DPI: the margins 1 and 3 become 2 and 5, the effect's pixel 2.
+    const struct {
+        int alignment;
+        Point at;
+    } positions[] = {{1, {2, 0}}, {5, {58, 8}}, {9, {115, 18}}, {2, {2, 8}}};
+    for (const auto& p : positions) EXPECT_EQ(TextPosition(p.alignment, 150, 33, 30, 13, 144), p.at) << p.alignment;
+
+    const OleColor text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9);
+    const EffectCopies outline = CopiesForEffect(4, Point{10, 20}, text, effect, 144);
+    ASSERT_EQ(outline.count, 5);
+    const Point expected[] = {{12, 20}, {8, 20}, {10, 18}, {10, 22}, {10, 20}};
+    for (int i = 0; i < outline.count; ++i) EXPECT_EQ(outline.copies[static_cast<size_t>(i)].at, expected[i]) << i;
+    EXPECT_EQ(CopiesForEffect(2, Point{10, 20}, text, effect, 192).copies[0].at, (Point{8, 18}));
+}
+
 TEST(ProgressBarDrawing, FourColorInterpolationEndsOneStepShort) {
     // 0 → 255 over 4 steps: step 63.75, entries 0, 64 (63.75), 128 (127.5 → even), 191 (191.25), 255.
     EXPECT_EQ(InterpolateChannel(0, 255, 4, 0), 0);

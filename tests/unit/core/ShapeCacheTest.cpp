@@ -11,9 +11,9 @@ TEST(ShapeCache, AShapeIsBuiltAndGivenOnlyWhenItChangesAndARefusedOneIsOfferedAg
     int built = 0;
     bool windowTakes = true;
     std::vector<int> offered;  // the regions handed to the window, by the order they were built in
-    auto apply = [&](int style, int width, int height) {
+    auto apply = [&](int style, int width, int height, int dpi = 96) {
         cache.Apply(
-            style, width, height, [&] { return ++built; },
+            style, width, height, dpi, [&] { return ++built; },
             [&](int region) {
                 offered.push_back(region);
                 return windowTakes;
@@ -26,15 +26,20 @@ TEST(ShapeCache, AShapeIsBuiltAndGivenOnlyWhenItChangesAndARefusedOneIsOfferedAg
     apply(8, 58, 26);
     apply(5, 58, 26);
     EXPECT_EQ(offered, (std::vector<int>{1, 2, 3, 4}));
+    // The same size on a screen of another scale is another shape, and so is the way back.
+    apply(5, 58, 26, 144);
+    apply(5, 58, 26, 144);
+    apply(5, 58, 26);
+    EXPECT_EQ(offered, (std::vector<int>{1, 2, 3, 4, 5, 6}));
 
     windowTakes = false;
     apply(8, 57, 25);
     apply(8, 57, 25);
-    EXPECT_EQ(offered.size(), 6u) << "a refused shape is not taken for held";
+    EXPECT_EQ(offered.size(), 8u) << "a refused shape is not taken for held";
     windowTakes = true;
     apply(8, 57, 25);
     apply(8, 57, 25);
-    EXPECT_EQ(offered.size(), 7u);
+    EXPECT_EQ(offered.size(), 9u);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "winmsg/win/Dpi.h"
 #include "controls/button/win/ButtonCanvas.h"
 #include "controls/button/win/IconText.h"
 #include "controls/button/win/isButton.h"
@@ -327,15 +326,15 @@ TEST_F(ButtonWindow, ASetWithoutAFontTakesTheContainerFont) {
     PropertyBag bag;
     bag.WriteInt(L"Style", 8);
     HWND b = Make(kButtonId, &bag, RECT{10, 10, 67, 35}, font.Get());
-    EXPECT_EQ(Button(b).Core().Props().Font, DescribeFont(font.Get()));
-    EXPECT_EQ(Button(b).Surface().Font(), DescribeFont(font.Get()));
+    EXPECT_EQ(Button(b).Core().Props().Font, DescribeFont(font.Get(), Button(b).Dpi()));
+    EXPECT_EQ(Button(b).Surface().Font(), DescribeFont(font.Get(), Button(b).Dpi()));
 }
 
 TEST_F(ButtonWindow, SmallButtonGrowsToTheMinimumAndNewOnesStartFromTheirName) {
     HWND b = Make(kButtonId, nullptr, RECT{0, 0, 10, 12});
     RECT r{};
     GetWindowRect(b, &r);
-    const int minimum = MinimumSidePixels(SystemDpi());
+    const int minimum = MinimumSidePixels(Button(b).Dpi());
     EXPECT_EQ(r.right - r.left, minimum);
     EXPECT_EQ(r.bottom - r.top, minimum);
     EXPECT_EQ(Button(b).Core().Props().Caption, L"NBtnTest");

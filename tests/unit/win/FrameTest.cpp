@@ -1,13 +1,16 @@
 // The skinned frame on real windows: the client rectangle the engine answers, the zones of a sizable window, the
-// plain frame of a window without a painter (or with a failing one), the caption buttons' press and release, and
-// no GDI object left behind by painting.
+// plain frame of a window without a painter (or with a failing one), the caption buttons' press and release, no GDI
+// object left behind by painting, and the skin following its window to another DPI (margins, buttons, title font,
+// pictures from the masters, a caption drag under way).
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "winmsg/win/BaseWindow.h"
@@ -17,14 +20,17 @@
 #include "winmsg/win/Picture.h"
 #include "skin/win/cNCCalcSize.h"
 #include "skin/win/cNeoCaption.h"
+#include "winmsg/DpiScale.h"
 
 namespace {
 
-// A top-level window that records the window commands it is sent and carries none of them out.
+// A top-level window that records the window commands it is sent and carries none of them out. Told of another
+// DPI, it hands it to its skin and takes the suggested rectangle, as the program's windows do.
 struct FrameProbe : BaseWindow {
     std::vector<WPARAM> commands;
     std::vector<bool> visibleWhileSettingCursor;
     int clicks = 0;
+    cNeoCaption* skin = nullptr;
 
     explicit FrameProbe(DWORD style, int width = 300, int height = 200) {
         WindowArgs args;
@@ -38,6 +44,13 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override {
         if (msg == WM_SYSCOMMAND) {
             commands.push_back(wParam & 0xFFF0);
+            return 0;
+        }
+        if (msg == WM_DPICHANGED) {
+            if (skin) skin->DpiChanged(HIWORD(wParam));
+            const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Hwnd(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
         if (msg == WM_SETCURSOR) visibleWhileSettingCursor.push_back(IsWindowVisible(Hwnd()) != FALSE);
@@ -235,14 +248,37 @@ COLORREF PatternAt(int x, int y) {
     return RGB(x & 0xFF, y * 5, (x >> 8) * 100 + 7);
 }
 
+// A picture of one colour.
+Picture SolidPicture(int width, int height, COLORREF color) {
+    const WindowDC screen(nullptr);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    const UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+    {
+        const SelectGuard selected(dc.Get(), bitmap.Get());
+        const UniqueBrush brush(CreateSolidBrush(color));
+        const RECT all{0, 0, width, height};
+        FillRect(dc.Get(), &all, brush.Get());
+    }
+    return Picture(std::move(bitmap));
+}
+
+// 400 x 300, a size that scales to whole pixels at 120, 144 and 192 DPI.
 struct SkinnedWindow {
     FrameProbe window{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 400, 300};
     cNeoCaption skin;
 
-    SkinnedWindow() {
+    explicit SkinnedWindow(const Picture& caption = PatternPicture(640, 48),
+                           const Picture& border = PatternPicture(70, 10)) {
+        window.skin = &skin;
         ShowWindow(window.Hwnd(), SW_SHOWNA);
-        EXPECT_TRUE(
-            skin.Attach(window.Hwnd(), PatternPicture(640, 48), PatternPicture(70, 10), 19, 20, 90, 140, 240, 400));
+        EXPECT_TRUE(skin.Attach(window.Hwnd(), caption, border, 19, 20, 90, 140, 240, 400));
+        PaintFrameNow(window.Hwnd());
+    }
+    // Tells the window it is at another DPI, suggesting its 96-DPI size scaled at its place, and paints its frame.
+    void MoveToDpi(int dpi) {
+        const RECT r = WindowRectOf(window.Hwnd());
+        RECT suggested{r.left, r.top, r.left + ScaleToDpi(400, dpi), r.top + ScaleToDpi(300, dpi)};
+        SendMessageW(window.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         PaintFrameNow(window.Hwnd());
     }
     // A point of the button's image, in screen coordinates; close at 400 - 25, minimise at 400 - 45.
@@ -317,6 +353,155 @@ TEST(CaptionPainter, AThousandPaintsLeaveNoGdiObjectBehind) {
     }
     EXPECT_EQ(GdiObjectCount(), before);
     EXPECT_EQ(FramePixel(w.window.Hwnd(), 60, 30), PatternAt(400 + 60, 30)) << "the last paint was inactive";
+}
+
+// What a skinned window's frame measures: its margins, its two buttons (counted from the right edge, as they are laid
+// out) and its title font's height.
+std::vector<int> FrameMeasures(SkinnedWindow& w) {
+    const HWND hwnd = w.window.Hwnd();
+    const RECT r = WindowRectOf(hwnd);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    const int width = r.right - r.left;
+    const Rect close = w.skin.ButtonRect(skin::kClose), minimize = w.skin.ButtonRect(skin::kMinimize);
+    LOGFONTW font{};
+    GetObjectW(w.skin.CaptionPlatformFont(), sizeof font, &font);
+    return {origin.x - r.left, origin.y - r.top,  r.right - origin.x - client.right, r.bottom - origin.y - client.bottom,
+            width - close.left, width - close.right, width - minimize.left, close.top, close.bottom, -font.lfHeight};
+}
+
+// The first and last rows of the dc's (left, 0)-(right, bottom) holding a pixel other than the background.
+std::pair<int, int> InkRows(HDC dc, int left, int right, int bottom, COLORREF background) {
+    std::pair<int, int> rows{-1, -1};
+    for (int y = 0; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (GetPixel(dc, x, y) != background) {
+                rows = {rows.first < 0 ? y : rows.first, y};
+                break;
+            }
+    return rows;
+}
+
+TEST(CaptionPainter, FollowsItsWindowToAnotherDpiAndBack) {
+    constexpr COLORREF kBackground = RGB(20, 40, 80);  // one colour: whatever else shows in the caption is the title
+    SkinnedWindow w(SolidPicture(640, 48, kBackground), SolidPicture(70, 10, kBackground));
+    const HWND hwnd = w.window.Hwnd();
+    w.skin.CaptionFont()->Size = 9;  // as the main window has it
+    const std::vector<int> at96 = FrameMeasures(w);
+    // The skin's own numbers; a 9-point font is 12 pixels tall.
+    ASSERT_EQ(at96, (std::vector<int>{10, 48, 10, 10, 25, 5, 45, 5, 25, 12}));
+    const wchar_t kTitle[] = L"Skinned Qypg";
+    SetWindowTextW(hwnd, kTitle);
+    const WindowDC screen(nullptr);
+    const UniqueMemDC free(CreateCompatibleDC(screen.Get()));
+    const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 400, 100));
+    const SelectGuard selected(free.Get(), bitmap.Get());
+    for (const int dpi : {144, 120, 192, 96}) {
+        w.MoveToDpi(dpi);
+        EXPECT_EQ(w.skin.Dpi(), dpi);
+        const RECT r = WindowRectOf(hwnd);
+        EXPECT_EQ(r.right - r.left, ScaleToDpi(400, dpi)) << "the window took the suggested size";
+        const std::vector<int> measures = FrameMeasures(w);
+        for (std::size_t i = 0; i < measures.size(); ++i)
+            EXPECT_LE(std::abs(measures[i] - ScaleToDpi(at96[i], dpi)), dpi == kBaseDpi ? 0 : 1)
+                << "measure " << i << " at " << dpi << " DPI";
+        // The buttons answer where they are drawn, the caption beside them.
+        const Rect minimize = w.skin.ButtonRect(skin::kMinimize);
+        const int y = r.top + (minimize.top + minimize.bottom) / 2;
+        EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(r.left + minimize.left, y)), HTSYSMENU) << dpi;
+        EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(r.left + minimize.left - 2, y)), HTCAPTION) << dpi;
+
+        // The title grows with the font, and so does its box: drawn freely in the same font it takes as many rows.
+        const UniqueBrush brush(CreateSolidBrush(kBackground));
+        RECT all{0, 0, 400, 100};
+        FillRect(free.Get(), &all, brush.Get());
+        const SelectGuard font(free.Get(), w.skin.CaptionPlatformFont());
+        SetBkMode(free.Get(), TRANSPARENT);
+        SetTextColor(free.Get(), cNeoCaption::TranslateColor(w.skin.ActiveCaptionColor()));
+        DrawTextW(free.Get(), kTitle, -1, &all, DT_SINGLELINE | DT_NOPREFIX);
+        const auto [freeTop, freeBottom] = InkRows(free.Get(), 0, 400, 100, kBackground);
+        const WindowFrameDC frame(hwnd);
+        const auto [top, bottom] = InkRows(frame.Get(), ScaleToDpi(92, dpi), ScaleToDpi(400 - 96, dpi),
+                                           ScaleToDpi(48, dpi), kBackground);
+        EXPECT_EQ(bottom - top, freeBottom - freeTop) << dpi << " DPI: the title's ink is cut";
+        // Inside the box the 96-DPI frame gives it (rows 11 to 28), scaled.
+        EXPECT_GE(top, ScaleToDpi(11, dpi) - 1) << dpi;
+        EXPECT_LE(bottom, ScaleToDpi(29, dpi)) << dpi;
+    }
+}
+
+TEST(CaptionPainter, PicturesAtAnotherDpiAreMadeFromTheMastersThatFit) {
+    constexpr COLORREF kAt96 = RGB(200, 30, 30), kMaster = RGB(30, 200, 30);
+    const struct {
+        const char* what;
+        int masterWidth;  // of the caption master; 0: none given
+        bool givenAt144;  // given once the window is at 144 DPI, not before
+        COLORREF at144;
+    } cases[] = {
+        {"no masters: the attached pictures scaled", 0, false, kAt96},
+        {"masters of the skin at 200 %", 1280, false, kMaster},
+        {"masters given at 144 DPI", 1280, true, kMaster},
+        {"masters of another size are not used", 1200, false, kAt96},
+    };
+    for (const auto& c : cases) {
+        SkinnedWindow w(SolidPicture(640, 48, kAt96), SolidPicture(70, 10, kAt96));
+        const auto giveMasters = [&] {
+            if (c.masterWidth)
+                w.skin.MasterPictures(SolidPicture(c.masterWidth, 96, kMaster), SolidPicture(140, 20, kMaster));
+        };
+        if (!c.givenAt144) giveMasters();
+        EXPECT_EQ(FramePixel(w.window.Hwnd(), 60, 30), kAt96) << c.what << ": 96 DPI keeps the pictures as attached";
+        w.MoveToDpi(144);
+        if (c.givenAt144) giveMasters();
+        EXPECT_EQ(FramePixel(w.window.Hwnd(), 90, 45), c.at144) << c.what << ": caption";
+        EXPECT_EQ(FramePixel(w.window.Hwnd(), 7, 150), c.at144) << c.what << ": border";
+        w.MoveToDpi(96);
+        EXPECT_EQ(FramePixel(w.window.Hwnd(), 5, 100), kAt96) << c.what << ": back at 96 DPI";
+    }
+}
+
+TEST(CaptionPainter, ADragKeepsThePointersPlaceOnTheWindowWhenTheDpiChanges) {
+    SkinnedWindow w;
+    const HWND hwnd = w.window.Hwnd();
+    SetForegroundWindow(hwnd);
+    const RECT start = WindowRectOf(hwnd);
+    const POINT grab{start.left + 200, start.top + 12};  // on the caption, away from the buttons
+    SetCursorPos(grab.x, grab.y);
+    Pump();
+    const auto click = [](DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    };
+    // Another thread moves the pointer, sends the new DPI while the drag runs, moves on and lets go.
+    std::atomic<bool> released{false};
+    std::thread hand([&] {
+        Sleep(150);
+        SetCursorPos(grab.x + 40, grab.y + 30);
+        Sleep(100);
+        RECT suggested{start.left, start.top, start.left + 600, start.top + 450};
+        SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        Sleep(100);
+        SetCursorPos(grab.x + 70, grab.y + 50);
+        Sleep(150);
+        click(MOUSEEVENTF_LEFTUP);
+        released = true;
+    });
+    click(MOUSEEVENTF_LEFTDOWN);
+    // The press runs the drag inside its own dispatch, until the release.
+    for (const DWORD until = GetTickCount() + 5000; !released && GetTickCount() < until; Sleep(1)) Pump();
+    hand.join();
+    Sleep(50);
+    Pump();
+
+    const RECT now = WindowRectOf(hwnd);
+    EXPECT_EQ(now.right - now.left, 600);
+    // The pointer holds the window where it grabbed it: 200 x 12 pixels in at 96 DPI, 300 x 18 at 144.
+    EXPECT_EQ(grab.x + 70 - now.left, 300);
+    EXPECT_EQ(grab.y + 50 - now.top, 18);
 }
 
 }  // namespace

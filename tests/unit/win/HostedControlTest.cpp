@@ -3,15 +3,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "winmsg/win/Dpi.h"
 #include "controls/host/win/DrawingSurface.h"
 #include "winmsg/win/PlatformFont.h"
 #include "HostTestSupport.h"
+#include "controls/button/win/isButton.h"
 #include "controls/host/win/HostedControl.h"
+#include "controls/progressbar/win/ProgressBar.h"
 
 namespace {
 
@@ -41,12 +43,13 @@ TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
     desc.Weight = 700;
     desc.Italic = true;
     desc.Charset = 134;
-    UniqueFont font = CreatePlatformFont(desc, SystemDpi(), FontRules::Control);
+    constexpr int kDpi = 144;
+    UniqueFont font = CreatePlatformFont(desc, kDpi, FontRules::Control);
     ASSERT_TRUE(font);
     LOGFONTW lf{};
     ASSERT_EQ(GetObjectW(font.Get(), sizeof lf, &lf), static_cast<int>(sizeof lf));
-    EXPECT_EQ(lf.lfHeight, -MulDiv(9, SystemDpi(), 72));
-    EXPECT_EQ(DescribeFont(font.Get()), desc);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(9, kDpi, 72));
+    EXPECT_EQ(DescribeFont(font.Get(), kDpi), desc);
 }
 
 TEST(DrawingSurface, KeepsItsImageUntilClearedAndGrowsWithoutLosingIt) {
@@ -191,7 +194,7 @@ TEST_F(HostedControlTest, TheSiteCarriesAmbientAndExtenderProperties) {
     EXPECT_TRUE(site.Ambient.UserMode);
     EXPECT_TRUE(site.Ambient.DisplayAsDefault);
     EXPECT_EQ(site.Ambient.DisplayName, L"NBtnLogin");
-    EXPECT_EQ(site.Ambient.Font, DescribeFont(font.Get()));
+    EXPECT_EQ(site.Ambient.Font, DescribeFont(font.Get(), HostedControl::FromHwnd(hwnd)->Dpi()));
     EXPECT_EQ(site.Ambient.Font.Name, L"Tahoma");
     EXPECT_EQ(site.Extender.Name, L"NBtnLogin");
     EXPECT_EQ(site.Extender.ToolTipText, L"登录");
@@ -231,6 +234,133 @@ TEST_F(HostedControlTest, ASizeChangeResizesTheSurfaceAndRedraws) {
     record.calls.clear();
     SetWindowPos(hwnd, nullptr, 3, 3, 70, 30, SWP_NOZORDER | SWP_NOACTIVATE);  // moved only
     EXPECT_TRUE(record.calls.empty());
+}
+
+// ---- our controls on a screen of another scale ---------------------------------------------------------------
+// Wine keeps one DPI for the session and never sends WM_DPICHANGED: the DPI is set on each control as the main
+// window does when it moves to another screen (the DPI first, then the size at the new scale), and what the
+// control made of it is read back against the same reading at the session's DPI.
+
+enum class Subject { Bevel, FocusedEdge, Bar };
+
+// Readings of a control, in pixels.
+int FontHeight(HWND hwnd) {
+    LOGFONTW lf{};
+    GetObjectW(GetCurrentObject(HostedControl::FromHwnd(hwnd)->Surface().Dc(), OBJ_FONT), sizeof lf, &lf);
+    return std::abs(lf.lfHeight);
+}
+
+// The tooltip's font, the tooltip shown first when it is not up.
+int ToolTipFontHeight(HWND hwnd) {
+    isButton& button = *isButton::FromHwnd(hwnd);
+    if (!button.ToolTipWindow()) SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    LOGFONTW lf{};
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(button.ToolTipWindow(), WM_GETFONT, 0, 0));
+    return font && GetObjectW(font, sizeof lf, &lf) == sizeof lf ? std::abs(lf.lfHeight) : -1;
+}
+
+// The pixels the window shape cuts off the left end of the top row.
+int CornerCut(HWND hwnd) {
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(hwnd, region.Get()) == ERROR) return -1;
+    int cut = 0;
+    while (cut < 100 && !PtInRegion(region.Get(), cut, 0)) ++cut;
+    return cut;
+}
+
+// The corner diameter of a rounded window shape: the smallest rounded rectangle that covers the same pixels
+// (compared pixel for pixel: two equal regions need not hold the same rectangles).
+int CornerDiameter(HWND hwnd) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0)), difference(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(hwnd, region.Get()) == ERROR) return -1;
+    for (int d = 0; d <= client.bottom; ++d) {
+        UniqueRegion rounded(CreateRoundRectRgn(0, 0, client.right, client.bottom, d, d));
+        if (CombineRgn(difference.Get(), region.Get(), rounded.Get(), RGN_XOR) == NULLREGION) return d;
+    }
+    return -1;
+}
+
+// Rows from the top, in the middle column, as dark as a frame line: the focus frame, the bar's outline.
+int FrameRows(HWND hwnd) {
+    const Image image = Capture(hwnd);
+    int rows = 0;
+    while (rows < image.height && image.At(image.width / 2, rows).r < 64) ++rows;
+    return rows;
+}
+
+class ControlsAtScale : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(parent.Get(), nullptr); }
+
+    // A control at the session's DPI, of the main window's size; the bar taller and with wide corners, so that its
+    // scale shows in whole pixels.
+    HWND Make(Subject subject) {
+        HostedControlArgs args;
+        args.parent = parent.Get();
+        args.name = L"Scaled";
+        args.toolTipText = L"提示";
+        FontDesc font;
+        font.Name = L"Tahoma";
+        font.Size = 9;
+        PropertyBag set;
+        set.WriteFont(L"Font", font);
+        set.WriteFont(L"TextFont", font);
+        set.WriteInt(L"RoundedValue", 20);
+        set.WriteInt(L"Theme", 8);  // a dark outline
+        set.WriteInt(L"Style", subject == Subject::Bevel ? button::StyleGradientBevel : button::StyleEdge3D);
+        set.WriteBool(L"ShowFocus", true);
+        args.persisted = &set;
+        args.rect = subject == Subject::Bar ? RECT{0, 0, 200, 40} : RECT{0, 0, 57, 25};
+        if (subject == Subject::Bar) return ProgressBar::Create(args);
+        HWND hwnd = isButton::Create(args);
+        if (subject == Subject::FocusedEdge) isButton::FromHwnd(hwnd)->Core().GotFocus();
+        return hwnd;
+    }
+
+    ParentWindow parent;
+};
+
+TEST_F(ControlsAtScale, FontsShapesAndFramesGrowWithTheDpiToWithinAPixel) {
+    const struct {
+        const char* what;
+        Subject subject;
+        int dpi;
+        int (*reading)(HWND);
+    } cases[] = {
+        {"button font height", Subject::Bevel, 144, FontHeight},
+        {"bar font height", Subject::Bar, 144, FontHeight},
+        {"tooltip font height", Subject::Bevel, 144, ToolTipFontHeight},
+        {"button region's corner", Subject::Bevel, 144, CornerCut},
+        {"button region's corner", Subject::Bevel, 288, CornerCut},
+        {"bar region's corners", Subject::Bar, 144, CornerDiameter},
+        // Lines a pixel thick at 96 DPI: only a larger scale tells a scaled line from one left as it was.
+        {"focus rectangle", Subject::FocusedEdge, 144, FrameRows},
+        {"focus rectangle", Subject::FocusedEdge, 288, FrameRows},
+        {"bar outline", Subject::Bar, 288, FrameRows},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " at " + std::to_string(c.dpi));
+        HWND hwnd = Make(c.subject);
+        ASSERT_NE(hwnd, nullptr);
+        HostedControl& control = *HostedControl::FromHwnd(hwnd);
+        const int session = control.Dpi();
+        const int before = c.reading(hwnd);
+        ASSERT_GT(before, 0);
+        RECT r{};
+        GetClientRect(hwnd, &r);
+        const auto scaleTo = [&](int dpi) {
+            control.SetDpi(dpi);
+            SetWindowPos(hwnd, nullptr, 0, 0, MulDiv(r.right, dpi, session), MulDiv(r.bottom, dpi, session),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        };
+        scaleTo(c.dpi);
+        EXPECT_NEAR(c.reading(hwnd), before * static_cast<double>(c.dpi) / session, 1.0) << "from " << before;
+        scaleTo(session);
+        EXPECT_EQ(c.reading(hwnd), before) << "nothing of the other scale stays";
+        DestroyWindow(hwnd);
+    }
 }
 
 }  // namespace

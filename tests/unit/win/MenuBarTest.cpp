@@ -1,11 +1,12 @@
 // The menu bar on a real window and real menus: popups made owner-drawn and given back whole (long texts too), the
 // owner-draw messages answered for our items only, Alt+letter opening the right bar item when a plain command
-// stands before the popups (and not with Ctrl held when the letter went down, however late it is read), and the
-// hooks existing exactly while they are needed.
+// stands before the popups (and not with Ctrl held when the letter went down, however late it is read), the
+// hooks existing exactly while they are needed, and the bar's places and the popups' sizes at the window's DPI.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "skin/win/cMenuBar.h"
 #include "skin/win/cNCCalcSize.h"
 #include "skin/win/mDeclares.h"
+#include "winmsg/DpiScale.h"
 
 namespace {
 
@@ -258,6 +260,43 @@ TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
     EXPECT_TRUE(bar.AcceleratorKey('F'));
     EXPECT_EQ(window.opened.size(), 2u);
     EXPECT_EQ(ReadBack(file), before);
+    bar.Detach();
+}
+
+TEST(MenuBar, ItsPlacesAndThePopupsSizesFollowTheDpi) {
+    MenuProbe window;
+    cMenuBar bar;
+    bar.Attach(window.Hwnd());
+    const HMENU menu = CreateMenu();
+    const HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 61, L"&Open\tCtrl+O");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    SetMenu(window.Hwnd(), menu);  // the window destroys it
+    bar.hMenu(menu);
+    RECT w{};
+    GetWindowRect(window.Hwnd(), &w);
+    // The bar item's left and top in the window, the text item's and the separator's heights.
+    const auto sizesAt = [&](int dpi) {
+        bar.Scale(skin::ScaleMenu(dpi), dpi);
+        RenderOffScreen(bar);  // the caller's font, the same at every DPI here
+        const RECT item = bar.ItemScreenRect(1);
+        bar.PreparePopup(file);
+        const std::vector<int> sizes{static_cast<int>(item.left - w.left), static_cast<int>(item.top - w.top),
+                                     static_cast<int>(Measure(window.Hwnd(), ODT_MENU, 61, 1).itemHeight),
+                                     static_cast<int>(Measure(window.Hwnd(), ODT_MENU, 0, 2).itemHeight)};
+        bar.RestorePopups();
+        return sizes;
+    };
+    const std::vector<int> at96 = sizesAt(kBaseDpi);
+    EXPECT_EQ(at96[0], 8 - 2);
+    EXPECT_EQ(at96[3], 6);
+    for (const int dpi : {144, 192}) {
+        // The popups' font is made at the DPI too: the text item grows with it and with its padding.
+        const std::vector<int> sizes = sizesAt(dpi);
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            EXPECT_LE(std::abs(sizes[i] - ScaleToDpi(at96[i], dpi)), 1) << "size " << i << " at " << dpi << " DPI";
+    }
     bar.Detach();
 }
 

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "winmsg/win/Dpi.h"
 #include "HostTestSupport.h"
 #include "controls/host/LayoutSet.h"
 #include "controls/progressbar/win/ProgressBar.h"
@@ -341,7 +340,7 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
     SIZE extent{};
     ASSERT_TRUE(GetTextExtentPoint32W(bar.Surface().Dc(), L"HX", 2, &extent));
     const Point at{Centered(w, extent.cx), Centered(h, extent.cy)};
-    UniqueFont font = CreatePlatformFont(model.Props().TextFont, SystemDpi(), FontRules::Control);
+    UniqueFont font = CreatePlatformFont(model.Props().TextFont, bar.Dpi(), FontRules::Control);
 
     struct Copy {
         int dx, dy;
