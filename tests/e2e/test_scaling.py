@@ -5,7 +5,7 @@ import re
 import subprocess
 import unittest
 
-from harness import HarnessTestCase
+from harness import HarnessTestCase, wait_until
 from test_download import DOWN_BUTTON
 
 DPI = int(os.environ.get("VERDALY_DPI", "96"))
@@ -57,6 +57,35 @@ class Scaling(HarnessTestCase):
         self.assert_scaled("title rows", rows[-1] - rows[0] + 1, AT_96["title rows"])
         self.assertEqual(rows, list(range(rows[0], rows[-1] + 1)), "the title's rows hold a gap")
         self.assertLess(rows[-1], band - 2, "the title reaches the band's edge")
+
+    def test_a_move_to_a_screen_of_another_scale_lays_the_window_out_again(self):
+        # Wine never sends the message: it is posted as the system would, without a suggested rectangle (a pointer
+        # does not cross processes), so the window keeps its size and only what is inside it changes.
+        app = self.h.start_app()
+
+        def layout():
+            tree = app.tree()
+            origin, window = tree.top["client_origin"], tree.top["rect"]
+            return {"band": origin[1] - window[1], "controls": {w["id"]: w["rel"] for w in tree.find_all() if w["id"]}}
+
+        def move_to(dpi):
+            self.h.inspect("post", "--hwnd", app.hwnd, "--msg", 0x02E0, "--wparam", dpi | dpi << 16)  # WM_DPICHANGED
+
+        def down_size(at):
+            left, top, right, bottom = at["controls"][DOWN_BUTTON]
+            return right - left, bottom - top
+
+        before = layout()
+        other = 96 if DPI != 96 else 144
+        move_to(other)
+        moved = wait_until(lambda: (lambda at: at if at["band"] != before["band"] else None)(layout()), 15,
+                           what="the frame at %d DPI" % other)
+        self.assertEqual(moved["band"], AT_96["band"] * other // 96)
+        for measured, at96 in zip(down_size(moved), AT_96["down"]):
+            self.assertLessEqual(abs(measured - at96 * other / 96), 1, "下 载 %r at %d DPI" % (down_size(moved), other))
+        # And back: every control where it was, to the pixel.
+        move_to(DPI)
+        wait_until(lambda: layout() == before, 15, what="the layout as it was at %d DPI" % DPI)
 
 
 if __name__ == "__main__":
