@@ -272,6 +272,11 @@ TEST(CaptionLayout, TheMastersPiecesLieAtTwiceTheirPlaces) {
     for (const PictureCell& c : BorderPictureCells(kMain, master)) cells.push_back(c);
     for (const PictureCell& c : cells)
         EXPECT_EQ(c.to, (Rect{2 * c.from.left, 2 * c.from.top, 2 * c.from.right, 2 * c.from.bottom})) << c.from.left;
+    // Pictures that do not match: no piece of nothing, and no pair past the shorter list of pieces.
+    EXPECT_TRUE(CaptionPictureCells(SkinMetrics{}, master).empty());
+    SkinMetrics oneTile = master;
+    oneTile.borderWidth = oneTile.Tile();
+    EXPECT_EQ(BorderPictureCells(kMain, oneTile).size(), 1u);
 }
 
 // A picture at another DPI made of the 96-DPI one's pieces: each pixel names the 96-DPI pixel it is scaled from; a
