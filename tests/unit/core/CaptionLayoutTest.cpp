@@ -274,6 +274,7 @@ TEST(CaptionLayout, TheMastersPiecesLieAtTwiceTheirPlaces) {
         EXPECT_EQ(c.to, (Rect{2 * c.from.left, 2 * c.from.top, 2 * c.from.right, 2 * c.from.bottom})) << c.from.left;
     // Pictures that do not match: no piece of nothing, and no pair past the shorter list of pieces.
     EXPECT_TRUE(CaptionPictureCells(SkinMetrics{}, master).empty());
+    EXPECT_TRUE(CaptionPictureCells(master, SkinMetrics{}).empty());
     SkinMetrics oneTile = master;
     oneTile.borderWidth = oneTile.Tile();
     EXPECT_EQ(BorderPictureCells(kMain, oneTile).size(), 1u);
