@@ -132,6 +132,10 @@ void cNeoCaption::DpiChanged(int dpi) {
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+UniqueFont cNeoCaption::CaptionPlatformFont() const {
+    return captionFont_ ? CreatePlatformFont(*captionFont_, dpi_, FontRules::Skin) : UniqueFont();
+}
+
 void cNeoCaption::GetTopMarginHeight(int& value) noexcept {
     value = skin::FrameMargins(metrics_).top;
 }
@@ -189,10 +193,10 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
     if (!stripSurface_->hdc() || !columnsSurface_->hdc() || !CaptionPicture()->hdc() || !BorderPicture()->hdc())
         return false;
 
-    // The fonts are made at the skin's DPI, which is the window's and not necessarily the DC's.
-    const HFONT font = titleFont_.Get(*captionFont_, dpi_);
+    // The fonts are made at the skin's DPI, which is the window's and not necessarily the DC's, for this paint.
+    const UniqueFont font = CaptionPlatformFont();
     if (!font) return false;
-    const SelectGuard selected(stripSurface_->hdc(), font);
+    const SelectGuard selected(stripSurface_->hdc(), font.Get());
 
     RunPlan(plan.beforeText, hdc);
     if (!plan.narrow) DrawTitle(plan.title);
@@ -201,9 +205,9 @@ bool cNeoCaption::NCPaint(HDC hdc, int lLeft, int lTop, int lRight, int lBottom)
         menuBar_->hMenu(engine_->hMenu());
         FontDesc regular = *captionFont_;
         regular.Weight = FW_NORMAL;
-        const HFONT menuFont = menuBarFont_.Get(regular, dpi_);
+        const UniqueFont menuFont = CreatePlatformFont(regular, dpi_, FontRules::Skin);
         const Rect& band = plan.menuBand;
-        menuBar_->Render(menuFont, stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
+        menuBar_->Render(menuFont.Get(), stripSurface_->hdc(), band.left, band.top, band.Width(), band.Height());
     }
     RunPlan(plan.afterText, hdc);
     return true;

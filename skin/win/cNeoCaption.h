@@ -24,7 +24,6 @@
 #include "winmsg/win/Picture.h"
 #include "winmsg/win/PlatformFont.h"
 #include "skin/SkinFont.h"
-#include "FontAtDpi.h"
 #include "SkinGdi.h"
 #include "cMenuBar.h"
 #include "cMemDC.h"
@@ -63,8 +62,8 @@ public:
     [[nodiscard]] int Dpi() const noexcept { return dpi_; }
     // A caption button's hit rectangle (window coordinates) as the last paint laid it out.
     [[nodiscard]] Rect ButtonRect(skin::CaptionButton button) const noexcept { return buttons_[button]; }
-    // The title's platform font at the skin's DPI; null when CaptionFont makes none.
-    [[nodiscard]] HFONT CaptionPlatformFont() { return captionFont_ ? titleFont_.Get(*captionFont_, dpi_) : nullptr; }
+    // The title's platform font at the skin's DPI, made for one paint; none when CaptionFont makes none.
+    [[nodiscard]] UniqueFont CaptionPlatformFont() const;
 
     [[nodiscard]] OleColor MenuBackgroundColor() const noexcept { return menuBackgroundColor_; }
     void MenuBackgroundColor(OleColor oColor) noexcept { menuBackgroundColor_ = oColor; }
@@ -139,8 +138,6 @@ private:
     int dpi_ = 96;
     skin::SkinMetrics metrics96_;  // as attached
     skin::SkinMetrics metrics_;    // at dpi_
-    FontAtDpi titleFont_;
-    FontAtDpi menuBarFont_;
     std::array<Rect, skin::kButtonCount> buttons_{};  // from the last paint
     skin::ButtonSet present_;                              // from the window style at the last paint
     bool maximized_ = false;

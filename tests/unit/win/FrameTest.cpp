@@ -367,7 +367,7 @@ std::vector<int> FrameMeasures(SkinnedWindow& w) {
     const int width = r.right - r.left;
     const Rect close = w.skin.ButtonRect(skin::kClose), minimize = w.skin.ButtonRect(skin::kMinimize);
     LOGFONTW font{};
-    GetObjectW(w.skin.CaptionPlatformFont(), sizeof font, &font);
+    GetObjectW(w.skin.CaptionPlatformFont().Get(), sizeof font, &font);
     return {origin.x - r.left, origin.y - r.top,  r.right - origin.x - client.right, r.bottom - origin.y - client.bottom,
             width - close.left, width - close.right, width - minimize.left, close.top, close.bottom, -font.lfHeight};
 }
@@ -417,7 +417,8 @@ TEST(CaptionPainter, FollowsItsWindowToAnotherDpiAndBack) {
         const UniqueBrush brush(CreateSolidBrush(kBackground));
         RECT all{0, 0, 400, 100};
         FillRect(free.Get(), &all, brush.Get());
-        const SelectGuard font(free.Get(), w.skin.CaptionPlatformFont());
+        const UniqueFont titleFont = w.skin.CaptionPlatformFont();
+        const SelectGuard font(free.Get(), titleFont.Get());
         SetBkMode(free.Get(), TRANSPARENT);
         SetTextColor(free.Get(), cNeoCaption::TranslateColor(w.skin.ActiveCaptionColor()));
         DrawTextW(free.Get(), kTitle, -1, &all, DT_SINGLELINE | DT_NOPREFIX);
