@@ -383,8 +383,9 @@ Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskCon
     for (int hop = 0;; ++hop) {
         // Every hop is judged where it is connected to, by the host the connection gets. A control character is
         // judged before escaping, which would hide it.
-        if (!HasBlankOrControl(url)) url = EscapeNonAscii(url);
-        const auto target = HasBlankOrControl(url) ? std::nullopt : Crack(url);
+        const bool clean = !HasBlankOrControl(url);
+        if (clean) url = EscapeNonAscii(url);
+        const auto target = clean ? Crack(url) : std::nullopt;
         if (!target || !r.allowHost || !r.allowHost(target->host)) {
             result.failure = Failure::BadAddress;
             return result;

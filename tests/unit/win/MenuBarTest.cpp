@@ -225,10 +225,8 @@ TEST(MenuBar, AltLetterOpensTheBarItemDrawnForItAndTheHooksComeAndGo) {
     bar.Detach();
 }
 
-TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
-    MenuProbe window;
-    cMenuBar bar;
-    bar.Attach(window.Hwnd());
+// A File menu (Open, a separator, Exit) on the window, given to the bar; its popup.
+HMENU GiveFileMenu(const MenuProbe& window, cMenuBar& bar) {
     const HMENU menu = CreateMenu();
     const HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, 61, L"&Open\tCtrl+O");
@@ -237,6 +235,14 @@ TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     SetMenu(window.Hwnd(), menu);  // the window destroys it
     bar.hMenu(menu);
+    return file;
+}
+
+TEST(MenuBar, DetachedWhileAPopupIsOpenClosesItAndGivesTheMenuBack) {
+    MenuProbe window;
+    cMenuBar bar;
+    bar.Attach(window.Hwnd());
+    const HMENU file = GiveFileMenu(window, bar);
     RenderOffScreen(bar);
     ASSERT_EQ(bar.ItemCount(), 1);
     const std::vector<ItemState> before = ReadBack(file);
@@ -267,13 +273,7 @@ TEST(MenuBar, ItsPlacesAndThePopupsSizesFollowTheDpi) {
     MenuProbe window;
     cMenuBar bar;
     bar.Attach(window.Hwnd());
-    const HMENU menu = CreateMenu();
-    const HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, 61, L"&Open\tCtrl+O");
-    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    SetMenu(window.Hwnd(), menu);  // the window destroys it
-    bar.hMenu(menu);
+    const HMENU file = GiveFileMenu(window, bar);
     RECT w{};
     GetWindowRect(window.Hwnd(), &w);
     // The bar item's left and top in the window, the text item's and the separator's heights.
