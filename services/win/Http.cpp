@@ -16,13 +16,13 @@
 #include "winmsg/win/Handles.h"
 #include "HttpKept.h"
 #include "MachineNames.h"
+#include "UrlCrack.h"
 
 namespace Http {
 namespace {
 
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI |
-                                INTERNET_FLAG_NO_AUTO_REDIRECT;
+                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
 // The most one read takes: a whole photo of the usual size.
 constexpr DWORD kReadBytes = 256 * 1024;
 // How long past its receive time-out a request's end waits for the platform to let go of it: a call blocked in
@@ -75,15 +75,15 @@ private:
 // until the handle's last notice.
 struct Exchange {
     std::atomic<bool> connectionClosed{false};
-    std::shared_ptr<TaskBell> bell;                // rung by every notice below
-    std::atomic<unsigned> completions{0};          // calls the platform finished late
-    std::atomic<bool> closed{false};               // the handle's last notice came
+    std::shared_ptr<TaskBell> bell;        // rung by every notice below
+    std::atomic<unsigned> completions{0};  // calls the platform finished late
+    std::atomic<bool> closed{false};       // the handle's last notice came
     std::atomic<DWORD> error{ERROR_SUCCESS};
-    std::string body;                  // what the request sends
-    std::wstring headers;              // and its headers
+    std::string body;                                      // what the request sends
+    std::wstring headers;                                  // and its headers
     std::unique_ptr<char[]> buffer = ReadBuffers::Take();  // where reads land
-    INTERNET_BUFFERSW read{};          // a read's request and, should the platform finish it late, its answer
-    DWORD count = 0;                   // bytes available, as a late call reports them
+    INTERNET_BUFFERSW read{};  // a read's request and, should the platform finish it late, its answer
+    DWORD count = 0;           // bytes available, as a late call reports them
 
     ~Exchange() { ReadBuffers::Give(std::move(buffer)); }
 };
@@ -218,34 +218,6 @@ bool HasBlankOrControl(std::wstring_view url) {
                        [](wchar_t c) { return c <= L' ' || c == 0x7F || (c >= 0x80 && c < 0xA0); });
 }
 
-// Where one hop goes: the host exactly as the connection gets it.
-struct Target {
-    INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
-    std::wstring host;
-    INTERNET_PORT port = 0;
-    std::wstring path;
-};
-
-std::optional<Target> Crack(const std::wstring& url) {
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwHostNameLength = 1;
-    parts.dwUrlPathLength = 1;
-    parts.dwExtraInfoLength = 1;
-    parts.dwSchemeLength = 1;
-    if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts) || !parts.lpszHostName ||
-        parts.dwHostNameLength == 0 || (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
-        return std::nullopt;
-    Target target;
-    target.scheme = parts.nScheme;
-    target.host.assign(parts.lpszHostName, parts.dwHostNameLength);
-    target.port = parts.nPort;
-    if (parts.lpszUrlPath) target.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
-    if (parts.lpszExtraInfo) target.path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (target.path.empty()) target.path = L"/";
-    return target;
-}
-
 // The next hop's address: a Location resolved against the address it came from.
 std::optional<std::wstring> Resolve(const std::wstring& base, const std::wstring& location) {
     std::wstring out(512, L'\0');
@@ -260,6 +232,7 @@ std::optional<std::wstring> Resolve(const std::wstring& base, const std::wstring
     }
     return std::nullopt;
 }
+
 // A worker's view of one request: it alone calls anything on the handle, and waits for each call that the
 // platform finishes later together with the task's deadline and give-up. Closing the handle ends the request.
 class Call {
@@ -332,6 +305,233 @@ private:
     bool expired_ = false;
 };
 
+// What a hop asks for: the address and, until a redirect turns the request into a GET, its method, body and
+// headers.
+struct HopRequest {
+    std::wstring url;
+    const wchar_t* method;
+    std::string_view body;
+    const wchar_t* headers;
+};
+
+// An answer the platform reads may set cookies: the kept ones are stale then. One this request gives up on before
+// its header was looked at may still be read, and may set some.
+struct CookieWatch {
+    bool unread = false;
+    CookieWatch() = default;
+    CookieWatch(const CookieWatch&) = delete;
+    CookieWatch& operator=(const CookieWatch&) = delete;
+    ~CookieWatch() {
+        if (unread) KeptCookies::Instance().Changed();
+    }
+};
+
+// What the hops of one transfer share.
+struct Transfer {
+    Transfer(const Request& r, TaskControl& t) : request(r), task(t), next{r.url, r.method, r.body, r.headers} {}
+    const Request& request;
+    TaskControl& task;
+    HopRequest next;  // a redirect changes it
+    Result result;
+    CookieWatch watch;
+};
+
+// One hop's request. Its connect handle stays until the request has closed: members end in reverse order.
+struct Hop {
+    Hop(KeptConnections::Ref c, ExchangeRef x, TaskControl& task, DWORD receiveMs)
+        : connection(std::move(c)), exchange(std::move(x)), call(task, exchange, receiveMs) {}
+    KeptConnections::Ref connection;
+    ExchangeRef exchange;
+    Call call;
+};
+
+// Where a hop goes, judged where it is connected to: by the host the connection gets. nullopt when the address
+// rules refuse it; `url` comes back escaped, as it goes out.
+std::optional<UrlParts> JudgedTarget(std::wstring& url, HostGuard allowHost) {
+    // A control character is judged before escaping, which would hide it.
+    if (HasBlankOrControl(url)) return std::nullopt;
+    url = EscapeNonAscii(url);
+    auto target = CrackUrl(url);
+    if (!target || !allowHost || !allowHost(target->host)) return std::nullopt;
+    return target;
+}
+
+// Connects a hop to `target`, opens its request and sends it; null, with the failure in the result, when that
+// failed.
+std::unique_ptr<Hop> OpenHop(Transfer& t, HINTERNET session, const UrlParts& target) {
+    const Request& r = t.request;
+    KeptConnections::Ref connection =
+        KeptConnections::Instance().Get(session, target.scheme, target.host, target.port, r.timeouts);
+    if (!connection) return nullptr;
+
+    auto hop = std::make_unique<Hop>(std::move(connection), std::make_shared<Exchange>(), t.task, r.timeouts.receiveMs);
+    Exchange& exchange = *hop->exchange;
+    exchange.bell = t.task.Bell();
+    exchange.body.assign(t.next.body);
+    if (t.next.headers) exchange.headers = t.next.headers;
+    if (r.keptCookies) exchange.headers += KeptCookies::Instance().Header(t.next.url);
+    const DWORD_PTR context = Exchanges::Add(hop->exchange);
+    const wchar_t* accept[] = {L"*/*", nullptr};
+    const DWORD flags = kRequestFlags | (target.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0) |
+                        (r.keptCookies ? INTERNET_FLAG_NO_COOKIES : 0);
+    Call& call = hop->call;
+    call.Adopt(UniqueInternet(HttpOpenRequestW(hop->connection->Get(), t.next.method, target.path.c_str(), nullptr,
+                                               nullptr, accept, flags, context)));
+    if (!call.Handle()) {
+        Exchanges::Drop(context);  // unless the platform's clean-up has already
+        return nullptr;
+    }
+    SetTimeouts(call.Handle(), r.timeouts);
+    if (call.Over()) {
+        call.MarkExpired();
+        t.result.failure = call.Why(Failure::Aborted);
+        return nullptr;
+    }
+
+    Exchange& x = call.Next();
+    t.watch.unread = !r.keptCookies;
+    if (!call.Complete(HttpSendRequestW(call.Handle(), x.headers.empty() ? nullptr : x.headers.c_str(),
+                                        static_cast<DWORD>(x.headers.size()), x.body.empty() ? nullptr : x.body.data(),
+                                        static_cast<DWORD>(x.body.size())),
+                       r.whileWaiting)) {
+        const DWORD error = call.Handle() ? x.error.load() : ERROR_SUCCESS;
+        const DWORD last = error != ERROR_SUCCESS ? error : GetLastError();
+        t.result.failure = call.Why(last == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect);
+        return nullptr;
+    }
+    t.task.Touch();
+    return hop;
+}
+
+// Takes in the head of a hop's answer: its cookies, its status and, for a status tried again, its Retry-After.
+// False, with the failure in the result, when no answer came.
+bool ReadAnswerHead(Transfer& t, Hop& hop) {
+    const HINTERNET request = hop.call.Handle();
+    // Only a close from here on says something about this answer; one before it ended a redirect, say.
+    hop.exchange->connectionClosed.store(false);
+    if (t.request.keptCookies) {
+        KeptCookies::Instance().StoreFrom(request, t.next.url);
+    } else {
+        KeptCookies::Instance().Read(request);
+        t.watch.unread = false;
+    }
+
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    // Wine reads a connection closed before any answer as an answer with status 0: it was dropped.
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        status < 100) {
+        t.result.failure = hop.call.Why(Failure::Read);
+        return false;
+    }
+    t.result.status = status;
+    if (Retry::IsPassingStatus(status)) t.result.retryAfter = HeaderText(request, HTTP_QUERY_RETRY_AFTER);
+    return true;
+}
+
+enum class Redirect { None, Followed, Refused };
+
+// Whether the answer to hop number `hop` sends the transfer on: Followed with the next hop's request in
+// `t.next`, Refused with the failure in the result.
+Redirect FollowRedirect(Transfer& t, HINTERNET request, int hop) {
+    const DWORD status = t.result.status;
+    if (!IsRedirect(status)) return Redirect::None;
+    const std::wstring location = HeaderText(request, HTTP_QUERY_LOCATION);
+    if (location.empty()) return Redirect::None;
+    if (hop == kMaxRedirects) {
+        t.result.failure = Failure::Redirects;
+        return Redirect::Refused;
+    }
+    const auto next = Resolve(t.next.url, location);
+    if (!next) {
+        t.result.failure = Failure::BadAddress;
+        return Redirect::Refused;
+    }
+    t.next.url = *next;
+    // A redirect that says "see other" or comes from the older codes asks again with a GET.
+    if (status != 307 && status != 308 && _wcsicmp(t.next.method, L"GET") != 0) {
+        t.next.method = L"GET";
+        t.next.body = {};
+        t.next.headers = nullptr;
+    }
+    return Redirect::Followed;
+}
+
+// Hands the body to `sink` piece by piece until its end, or until all of the `expected` length is in. False,
+// with the failure in the result, when the transfer ends before.
+bool ReadPieces(Transfer& t, Call& call, const Sink& sink, std::optional<std::uint64_t> expected) {
+    for (;;) {
+        if (call.Over()) {
+            call.MarkExpired();
+            t.result.failure = call.Why(Failure::Aborted);
+            return false;
+        }
+        // A read takes what has arrived, as much as there is, and never waits for more: the sink sees each
+        // piece as it comes. Where nothing has arrived the platform may wait for data before it answers; the
+        // data then waits in its own buffer for the next read.
+        Exchange& rd = call.Next();
+        rd.read = {};
+        rd.read.dwStructSize = sizeof(rd.read);
+        rd.read.lpvBuffer = rd.buffer.get();
+        rd.read.dwBufferLength = kReadBytes;
+        const BOOL done = InternetReadFileExW(call.Handle(), &rd.read, IRF_NO_WAIT, 0);
+        const bool late = !done && GetLastError() == ERROR_IO_PENDING;
+        if (!call.Complete(done, t.request.whileWaiting)) {
+            t.result.failure = call.Why(Failure::Read);
+            return false;
+        }
+        // Such a read ends late only where nothing had arrived; Wine then waits for data, leaves it in its own
+        // buffer and the length as it was asked. A platform that read something late says how much.
+        const DWORD got = late && rd.read.dwBufferLength == kReadBytes ? 0 : rd.read.dwBufferLength;
+        if (late && got == 0) continue;
+        if (got == 0) {
+            // Nothing at hand, or the end: the amount available tells them apart, after a wait if need be. A
+            // late answer's amount is not told: the next read finds the data, or the end, at hand.
+            Exchange& q = call.Next();
+            q.count = 0;
+            const BOOL asked = InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0);
+            const bool waited = !asked && GetLastError() == ERROR_IO_PENDING;
+            if (!call.Complete(asked, t.request.whileWaiting)) {
+                t.result.failure = call.Why(Failure::Read);
+                return false;
+            }
+            if (!waited && q.count == 0) return true;
+            continue;
+        }
+        t.result.received += got;
+        t.task.Touch();
+        if (sink && !sink(rd.buffer.get(), got)) {
+            t.result.failure = call.Why(Failure::Sink);
+            return false;
+        }
+        // All the length announced is here: asking for the end would cost a call and gain nothing.
+        if (expected && t.result.received >= *expected) return true;
+    }
+}
+
+// Reads the answer's body after its head has gone to `head`, and judges whether it came whole: the outcome in the
+// result.
+void ReadBody(Transfer& t, Hop& hop, const HeadSink& head, const Sink& sink) {
+    Call& call = hop.call;
+    const auto expected = ContentLength(call.Handle());
+    if (head && !head(t.result.status, expected)) {
+        t.result.failure = call.Why(Failure::Sink);
+        return;
+    }
+    const bool chunked =
+        Lowered(HeaderText(call.Handle(), HTTP_QUERY_TRANSFER_ENCODING)).find(L"chunked") != std::wstring::npos;
+    const bool closeAnnounced = AnnouncesClose(call.Handle());
+    if (!ReadPieces(t, call, sink, expected)) return;
+    // Ending the request closes a connection that cannot serve another one. A cut connection often reads
+    // like a normal end of data: a body short of its length is cut, and so is a chunked one whose
+    // connection went although its server meant to keep it (WinINet drops a connection that ended before
+    // the last chunk).
+    call.Close();
+    const bool cut = (expected && t.result.received < *expected) ||
+                     (chunked && !closeAnnounced && hop.exchange->connectionClosed.load());
+    t.result.failure = cut ? Failure::CutShort : Failure::None;
+}
+
 }  // namespace
 
 bool AllowedHost(std::wstring_view host) {
@@ -364,180 +564,25 @@ bool TryAgain(const Result& result, int triesMade, TaskControl& control, const s
 Result Perform(const Request& r, const HeadSink& head, const Sink& sink, TaskControl* control) {
     TaskControl own(TaskLimits{r.timeouts.Total(), INFINITE});
     TaskControl& task = control ? *control : own;
-    Result result;
     const HINTERNET session = Session();
-    if (!session || !task.Ready()) return result;
+    if (!session || !task.Ready()) return Result{};
 
-    std::wstring url = r.url;
-    const wchar_t* method = r.method;
-    std::string_view sent = r.body;
-    const wchar_t* headers = r.headers;
-    // An answer the platform reads may set cookies: the kept ones are stale then. One this request gives up on
-    // before its header was looked at may still be read, and may set some.
-    struct StoreWatch {
-        bool unread = false;
-        ~StoreWatch() {
-            if (unread) KeptCookies::Instance().Changed();
-        }
-    } watch;
+    Transfer t(r, task);
     for (int hop = 0;; ++hop) {
-        // Every hop is judged where it is connected to, by the host the connection gets. A control character is
-        // judged before escaping, which would hide it.
-        const bool clean = !HasBlankOrControl(url);
-        if (clean) url = EscapeNonAscii(url);
-        const auto target = clean ? Crack(url) : std::nullopt;
-        if (!target || !r.allowHost || !r.allowHost(target->host)) {
-            result.failure = Failure::BadAddress;
-            return result;
+        const auto target = JudgedTarget(t.next.url, r.allowHost);
+        if (!target) {
+            t.result.failure = Failure::BadAddress;
+            return t.result;
         }
-        const KeptConnections::Ref connection =
-            KeptConnections::Instance().Get(session, target->scheme, target->host, target->port, r.timeouts);
-        if (!connection) return result;
-
-        auto exchange = std::make_shared<Exchange>();
-        exchange->bell = task.Bell();
-        exchange->body.assign(sent);
-        if (headers) exchange->headers = headers;
-        if (r.keptCookies) exchange->headers += KeptCookies::Instance().Header(url);
-        const DWORD_PTR context = Exchanges::Add(exchange);
-        const wchar_t* accept[] = {L"*/*", nullptr};
-        const DWORD flags = kRequestFlags | (target->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0) |
-                            (r.keptCookies ? INTERNET_FLAG_NO_COOKIES : 0);
-        Call call(task, exchange, r.timeouts.receiveMs);
-        call.Adopt(UniqueInternet(
-            HttpOpenRequestW(connection->Get(), method, target->path.c_str(), nullptr, nullptr, accept, flags, context)));
-        if (!call.Handle()) {
-            Exchanges::Drop(context);  // unless the platform's clean-up has already
-            return result;
+        const std::unique_ptr<Hop> opened = OpenHop(t, session, *target);
+        if (!opened || !ReadAnswerHead(t, *opened)) return t.result;
+        switch (FollowRedirect(t, opened->call.Handle(), hop)) {
+            case Redirect::Followed: continue;  // this hop's request closes with `opened`
+            case Redirect::Refused: return t.result;
+            case Redirect::None: break;
         }
-        SetTimeouts(call.Handle(), r.timeouts);
-        if (call.Over()) {
-            call.MarkExpired();
-            result.failure = call.Why(Failure::Aborted);
-            return result;
-        }
-
-        Exchange& x = call.Next();
-        watch.unread = !r.keptCookies;
-        if (!call.Complete(HttpSendRequestW(call.Handle(), x.headers.empty() ? nullptr : x.headers.c_str(),
-                                            static_cast<DWORD>(x.headers.size()),
-                                            x.body.empty() ? nullptr : x.body.data(),
-                                            static_cast<DWORD>(x.body.size())),
-                           r.whileWaiting)) {
-            const DWORD error = call.Handle() ? x.error.load() : ERROR_SUCCESS;
-            const DWORD last = error != ERROR_SUCCESS ? error : GetLastError();
-            result.failure = call.Why(last == ERROR_INTERNET_TIMEOUT ? Failure::Send : Failure::Connect);
-            return result;
-        }
-        task.Touch();
-        // Only a close from here on says something about this answer; one before it ended a redirect, say.
-        exchange->connectionClosed.store(false);
-        if (r.keptCookies) {
-            KeptCookies::Instance().StoreFrom(call.Handle(), url);
-        } else {
-            KeptCookies::Instance().Read(call.Handle());
-            watch.unread = false;
-        }
-
-        DWORD status = 0;
-        DWORD size = sizeof(status);
-        // Wine reads a connection closed before any answer as an answer with status 0: it was dropped.
-        if (!HttpQueryInfoW(call.Handle(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                            nullptr) ||
-            status < 100) {
-            result.failure = call.Why(Failure::Read);
-            return result;
-        }
-        result.status = status;
-        if (Retry::IsPassingStatus(status)) result.retryAfter = HeaderText(call.Handle(), HTTP_QUERY_RETRY_AFTER);
-        if (IsRedirect(status)) {
-            const std::wstring location = HeaderText(call.Handle(), HTTP_QUERY_LOCATION);
-            if (!location.empty()) {
-                if (hop == kMaxRedirects) {
-                    result.failure = Failure::Redirects;
-                    return result;
-                }
-                const auto next = Resolve(url, location);
-                if (!next) {
-                    result.failure = Failure::BadAddress;
-                    return result;
-                }
-                url = *next;
-                // A redirect that says "see other" or comes from the older codes asks again with a GET.
-                if (status != 307 && status != 308 && _wcsicmp(method, L"GET") != 0) {
-                    method = L"GET";
-                    sent = {};
-                    headers = nullptr;
-                }
-                continue;  // this hop's request closes with `call`
-            }
-        }
-
-        const auto expected = ContentLength(call.Handle());
-        if (head && !head(status, expected)) {
-            result.failure = call.Why(Failure::Sink);
-            return result;
-        }
-        const bool chunked =
-            Lowered(HeaderText(call.Handle(), HTTP_QUERY_TRANSFER_ENCODING)).find(L"chunked") != std::wstring::npos;
-        const bool closeAnnounced = AnnouncesClose(call.Handle());
-
-        for (;;) {
-            if (call.Over()) {
-                call.MarkExpired();
-                result.failure = call.Why(Failure::Aborted);
-                return result;
-            }
-            // A read takes what has arrived, as much as there is, and never waits for more: the sink sees each
-            // piece as it comes. Where nothing has arrived the platform may wait for data before it answers; the
-            // data then waits in its own buffer for the next read.
-            Exchange& rd = call.Next();
-            rd.read = {};
-            rd.read.dwStructSize = sizeof(rd.read);
-            rd.read.lpvBuffer = rd.buffer.get();
-            rd.read.dwBufferLength = kReadBytes;
-            const BOOL done = InternetReadFileExW(call.Handle(), &rd.read, IRF_NO_WAIT, 0);
-            const bool late = !done && GetLastError() == ERROR_IO_PENDING;
-            if (!call.Complete(done, r.whileWaiting)) {
-                result.failure = call.Why(Failure::Read);
-                return result;
-            }
-            // Such a read ends late only where nothing had arrived; Wine then waits for data, leaves it in its own
-            // buffer and the length as it was asked. A platform that read something late says how much.
-            const DWORD got = late && rd.read.dwBufferLength == kReadBytes ? 0 : rd.read.dwBufferLength;
-            if (late && got == 0) continue;
-            if (got == 0) {
-                // Nothing at hand, or the end: the amount available tells them apart, after a wait if need be. A
-                // late answer's amount is not told: the next read finds the data, or the end, at hand.
-                Exchange& q = call.Next();
-                q.count = 0;
-                const BOOL asked = InternetQueryDataAvailable(call.Handle(), &q.count, 0, 0);
-                const bool waited = !asked && GetLastError() == ERROR_IO_PENDING;
-                if (!call.Complete(asked, r.whileWaiting)) {
-                    result.failure = call.Why(Failure::Read);
-                    return result;
-                }
-                if (!waited && q.count == 0) break;
-                continue;
-            }
-            result.received += got;
-            task.Touch();
-            if (sink && !sink(rd.buffer.get(), got)) {
-                result.failure = call.Why(Failure::Sink);
-                return result;
-            }
-            // All the length announced is here: asking for the end would cost a call and gain nothing.
-            if (expected && result.received >= *expected) break;
-        }
-        // Ending the request closes a connection that cannot serve another one. A cut connection often reads
-        // like a normal end of data: a body short of its length is cut, and so is a chunked one whose
-        // connection went although its server meant to keep it (WinINet drops a connection that ended before
-        // the last chunk).
-        call.Close();
-        const bool cut = (expected && result.received < *expected) ||
-                         (chunked && !closeAnnounced && exchange->connectionClosed.load());
-        result.failure = cut ? Failure::CutShort : Failure::None;
-        return result;
+        ReadBody(t, *opened, head, sink);
+        return t.result;
     }
 }
 
