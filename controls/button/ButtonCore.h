@@ -10,6 +10,7 @@
 
 #include "ButtonTypes.h"
 #include "controls/host/PropertyBag.h"
+#include "controls/host/PropertySite.h"
 
 namespace button {
 
@@ -61,11 +62,9 @@ struct ButtonFields {
     OleColor SurfaceBackColor = SysColorRef(kSysButtonFace);
 };
 
-// What the container and the platform supply, and what the button asks of them.
-class ButtonSite {
+// What the container and the platform supply, and what the button asks of them besides the change notice.
+class ButtonSite : public PropertySite {
 public:
-    virtual ~ButtonSite() = default;
-
     virtual OleColor SysColor(int index) const = 0;  // plain colour of a system colour index
     // A picture back from its persisted text; nullptr when the text holds none.
     virtual PictureRefPtr PictureFromText(std::wstring_view text) const = 0;
@@ -78,7 +77,6 @@ public:
     virtual std::wstring ExtenderName() const = 0;
     virtual std::wstring ExtenderToolTipText() const = 0;
     virtual void SetExtenderToolTipText(const std::wstring& text) = 0;
-    virtual void PropertyChanged(std::wstring_view name) = 0;
 
     virtual void ReLayout() = 0;
     virtual void Repaint() = 0;

@@ -213,7 +213,7 @@ void PaintFace(const StylePainter& painter, ButtonCore& core, Canvas& canvas, in
 
 }  // namespace
 
-bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
+bool Paint(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     ButtonFields& f = core.Fields();
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();

@@ -80,7 +80,7 @@ struct PaintInput {
 // The whole paint: background, state overrides, the renderer of the style, icon, caption, at the site's DPI.
 // True when the themed style fell back to `NonThemeStyle` during this paint, so the next paint shows the new
 // style.
-bool Refresh(ButtonCore& core, Canvas& canvas, const PaintInput& input);
+bool Paint(ButtonCore& core, Canvas& canvas, const PaintInput& input);
 
 // Style 8 in the current state.
 void PaintGradientBevel(ButtonCore& core, FaceCanvas& canvas, int width, int height);

@@ -1,6 +1,6 @@
 #pragma once
 // The renderers of the button's styles other than the gradient bevel and the themed one. Each paints the whole
-// face and frame of a W x H button in the state settled by Refresh; the icon and the caption come after.
+// face and frame of a W x H button in the state settled by Paint; the icon and the caption come after.
 
 #include "ButtonCore.h"
 #include "ButtonPaint.h"

@@ -106,14 +106,15 @@ template void ProgressBarModel::Set<std::wstring>(std::wstring P::*, std::wstrin
 template void ProgressBarModel::Set<OleColor>(OleColor P::*, OleColor);
 template void ProgressBarModel::Set<FontDesc>(FontDesc P::*, FontDesc);
 
-void ProgressBarModel::InitNew(const FontDesc& containerFont) {
+void ProgressBarModel::InitProperties(const FontDesc& containerFont) {
     const Container container{containerFont, {}};
     proptable::InOrder(
         Table(), [](const auto& row) { return row.init; },
         [&](const auto& row) { Set(row.member, Resolve(row.initial, container)); });
 }
 
-void ProgressBarModel::Read(const PropertyBag& bag, std::wstring_view displayName, const FontDesc& containerFont) {
+void ProgressBarModel::ReadProperties(const PropertyBag& bag, std::wstring_view displayName,
+                                      const FontDesc& containerFont) {
     const Container container{containerFont, displayName};
     proptable::InOrder(
         Table(), [](const auto& row) { return row.read; },
@@ -122,7 +123,7 @@ void ProgressBarModel::Read(const PropertyBag& bag, std::wstring_view displayNam
         });
 }
 
-void ProgressBarModel::Write(PropertyBag& bag, const FontDesc& containerFont) const {
+void ProgressBarModel::WriteProperties(PropertyBag& bag, const FontDesc& containerFont) const {
     // Written whole: an entry left from an earlier set would read back as a value the bar no longer has.
     bag.Clear();
     const Container container{containerFont, {}};

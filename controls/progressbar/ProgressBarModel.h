@@ -1,17 +1,17 @@
 #pragma once
 // The progress bar's properties with their range rules, and its persisted property set. Every change stores the
-// value and then tells the change handler the property's name; the window side sends the container's change
-// notification and redraws from there. What each property is persisted as, starts from and tells a screen
+// value and then tells its site the property's name; the window side sends the container's change notification
+// and redraws from there. What each property is persisted as, starts from and tells a screen
 // reader stands in one table (ProgressBarModel.cpp).
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
 #include "controls/host/HostTypes.h"
 #include "controls/host/PropertyBag.h"
+#include "controls/host/PropertySite.h"
 
 // As constructed, before a first placement or a persisted set gives the values.
 struct ProgressBarProperties {
@@ -35,9 +35,9 @@ struct ProgressBarProperties {
 
 class ProgressBarModel {
 public:
-    using ChangeHandler = std::function<void(std::wstring_view propertyName)>;
-
-    void SetChangeHandler(ChangeHandler handler) { onChange_ = std::move(handler); }
+    // Without a site no one hears of the changes (drawing and tools that only read the bar).
+    ProgressBarModel() = default;
+    explicit ProgressBarModel(PropertySite& site) : site_(&site) {}
 
     [[nodiscard]] const ProgressBarProperties& Props() const noexcept { return props_; }
 
@@ -53,19 +53,19 @@ public:
     void SetValue(std::int32_t value) { Set(&ProgressBarProperties::Value, value); }
 
     // A newly placed instance.
-    void InitNew(const FontDesc& containerFont);
+    void InitProperties(const FontDesc& containerFont);
     // Restores a persisted set: missing entries take their reading defaults, unreadable ones are skipped.
-    void Read(const PropertyBag& bag, std::wstring_view displayName, const FontDesc& containerFont);
-    void Write(PropertyBag& bag, const FontDesc& containerFont) const;
+    void ReadProperties(const PropertyBag& bag, std::wstring_view displayName, const FontDesc& containerFont);
+    void WriteProperties(PropertyBag& bag, const FontDesc& containerFont) const;
 
     // What a reader must be told when the property of that name changed.
     [[nodiscard]] static unsigned ReaderChangesFor(std::wstring_view property) noexcept;
 
 private:
     void Changed(std::wstring_view name) const {
-        if (onChange_) onChange_(name);
+        if (site_) site_->PropertyChanged(name);
     }
 
-    ChangeHandler onChange_;
+    PropertySite* site_ = nullptr;
     ProgressBarProperties props_;
 };

@@ -42,7 +42,7 @@ public:
     void WriteProperties(PropertyBag& bag) const override;
     void ReadProperties(const PropertyBag& bag) override;
 
-    // Repaints now.
+    // Paints the face and shows it now.
     void Refresh() noexcept;
     [[nodiscard]] static std::wstring Version() { return button::kVersion; }
     void About() noexcept;

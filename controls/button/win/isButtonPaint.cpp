@@ -34,7 +34,7 @@ bool isButton::Draw() noexcept {
     painting_ = true;
     ButtonCanvas canvas(Hwnd(), Surface(), mask_, core_.Props(), core_.Props().Caption);
     const bool fellBack =
-        button::Refresh(core_, canvas, PaintInput{Surface().ScaleWidth(), Surface().ScaleHeight(), UserMode()});
+        button::Paint(core_, canvas, PaintInput{Surface().ScaleWidth(), Surface().ScaleHeight(), UserMode()});
     painting_ = false;
     return fellBack;
 }
@@ -47,7 +47,7 @@ void isButton::AfterFallBack(bool fellBack) {
 void isButton::Refresh() noexcept {
     if (!Hwnd() || !Surface().Dc() || painting_) return;
     const bool fellBack = Draw();
-    HostedControl::Refresh();
+    CopyToScreen();
     AfterFallBack(fellBack);
 }
 

@@ -182,7 +182,7 @@ void HostedControl::DisconnectReaders() noexcept {
     accessible->Release();
 }
 
-void HostedControl::Refresh() noexcept {
+void HostedControl::CopyToScreen() noexcept {
     // Hidden (or under a hidden window, as while the main window builds its controls), the copy would land
     // nowhere; showing the window asks for a paint, which copies the surface then.
     if (!Hwnd() || !IsWindowVisible(Hwnd())) return;

@@ -107,8 +107,8 @@ protected:
     // The window and every container around it up to the top-level window are enabled.
     [[nodiscard]] bool EnabledWithContainers() const noexcept;
 
-    // Shows the surface now (one BitBlt), without waiting for WM_PAINT.
-    void Refresh() noexcept;
+    // Shows the surface now (one BitBlt), without waiting for WM_PAINT; paints nothing itself.
+    void CopyToScreen() noexcept;
     // Gives the window this shape. The system owns a region it accepted; one it refused is deleted here.
     bool SetShape(UniqueRegion region) noexcept;
     // The window's own rectangle again, without a region.

@@ -20,10 +20,6 @@ OleColor DrawColor(OleColor color, bool enabled) noexcept {
 
 }  // namespace
 
-ProgressBar::ProgressBar() {
-    model_.SetChangeHandler([this](std::wstring_view name) { OnPropertyChanged(name); });
-}
-
 HWND ProgressBar::Create(const HostedControlArgs& args) {
     return HostedControl::Create(std::unique_ptr<HostedControl>(new ProgressBar()), kClassName, args);
 }
@@ -33,15 +29,15 @@ ProgressBar* ProgressBar::FromHwnd(HWND hwnd) noexcept {
 }
 
 void ProgressBar::InitProperties() {
-    model_.InitNew(Site().Ambient.Font);
+    model_.InitProperties(Site().Ambient.Font);
 }
 
 void ProgressBar::ReadProperties(const PropertyBag& bag) {
-    model_.Read(bag, Site().Ambient.DisplayName, Site().Ambient.Font);
+    model_.ReadProperties(bag, Site().Ambient.DisplayName, Site().Ambient.Font);
 }
 
 void ProgressBar::WriteProperties(PropertyBag& bag) const {
-    model_.Write(bag, Site().Ambient.Font);
+    model_.WriteProperties(bag, Site().Ambient.Font);
 }
 
 void ProgressBar::OnResize() {
@@ -56,7 +52,7 @@ unsigned ProgressBar::ReaderChangesFor(std::wstring_view property) const noexcep
     return ProgressBarModel::ReaderChangesFor(property);
 }
 
-void ProgressBar::OnPropertyChanged(std::wstring_view name) {
+void ProgressBar::PropertyChanged(std::wstring_view name) {
     if (name == L"TextFont") Surface().SetFont(model_.Props().TextFont);
     Site().PropertyChanged(name);
     Redraw();
@@ -119,7 +115,7 @@ void ProgressBar::DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int 
     }
 }
 
-void ProgressBar::ApplyRegion(int width, int height, int rounded) noexcept {
+void ProgressBar::ApplyShape(int width, int height, int rounded) noexcept {
     shape_.Apply(
         rounded, width, height, Dpi(),
         [&] { return UniqueRegion(CreateRoundRectRgn(0, 0, width, height, rounded, rounded)); },
@@ -139,7 +135,7 @@ void ProgressBar::Redraw() noexcept {
     const int outline = ScaleToDpi(1, Dpi());
     const bool enabled = model_.Props().Enabled;
 
-    ApplyRegion(w, h, r);
+    ApplyShape(w, h, r);
     if (FillThemeTable(model_.Props().Theme, TranslateColor(model_.Props().PBSCustomeColor1),
                        TranslateColor(model_.Props().PBSCustomeColor2), table_))
         tableGray_ = false;
@@ -172,7 +168,7 @@ void ProgressBar::Redraw() noexcept {
         drawn = *caption;
     }
     ShowCaptionAsText(drawn);
-    Refresh();
+    CopyToScreen();
 }
 
 void ProgressBar::DrawCaption(const std::wstring& text) noexcept {

@@ -12,9 +12,10 @@
 #include "controls/host/win/HostedControl.h"
 #include "controls/progressbar/ProgressBarDrawing.h"
 #include "controls/progressbar/ProgressBarModel.h"
+#include "controls/host/PropertySite.h"
 #include "controls/host/ShapeCache.h"
 
-class ProgressBar : public HostedControl {
+class ProgressBar : public HostedControl, private PropertySite {
 public:
     static constexpr const wchar_t* kClassName = L"VerdalyProgressBar";
 
@@ -46,10 +47,11 @@ protected:
     [[nodiscard]] unsigned ReaderChangesFor(std::wstring_view property) const noexcept override;
 
 private:
-    ProgressBar();
-    void OnPropertyChanged(std::wstring_view name);
+    ProgressBar() : model_(static_cast<PropertySite&>(*this)) {}
+    // PropertySite: the model tells of every change here.
+    void PropertyChanged(std::wstring_view name) override;
     void Redraw() noexcept;
-    void ApplyRegion(int width, int height, int rounded) noexcept;
+    void ApplyShape(int width, int height, int rounded) noexcept;
     void DrawCaption(const std::wstring& text) noexcept;
     void ShowCaptionAsText(const std::wstring& text) noexcept;
 

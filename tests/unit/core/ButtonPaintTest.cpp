@@ -27,7 +27,7 @@ protected:
     void Paint(int state, bool focus = false) {
         core.Fields().ButtonState = state;
         core.Fields().HasFocus = focus;
-        Refresh(core, canvas, PaintInput{kW, kH, true});
+        button::Paint(core, canvas, PaintInput{kW, kH, true});
     }
     RecordingSite site;
     ButtonCore core;
@@ -155,7 +155,7 @@ TEST_F(GradientBevel, ShadingClampsAtEachStep) {
     EXPECT_EQ(canvas.At(10, 0), Rgb(202, 0, 80));
 }
 
-TEST(ButtonRefresh, StateOverridesAreAppliedInOrderAndKept) {
+TEST(ButtonPaint, StateOverridesAreAppliedInOrderAndKept) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
@@ -165,26 +165,26 @@ TEST(ButtonRefresh, StateOverridesAreAppliedInOrderAndKept) {
 
     // Hidden: the surface is cleared and nothing else happens.
     core.Fields().ButtonState = kStateNormal;
-    Refresh(core, canvas, PaintInput{kW, kH, true});
+    Paint(core, canvas, PaintInput{kW, kH, true});
     EXPECT_TRUE(canvas.captions.empty());
 
     core.Fields().IsShown = true;
-    Refresh(core, canvas, PaintInput{kW, kH, false});
+    Paint(core, canvas, PaintInput{kW, kH, false});
     EXPECT_EQ(core.Fields().ButtonState, kStateHover) << "design time shows the hover look";
 
     core.Set(&ButtonProperties::ButtonType, ButtonCheck);
     core.Set(&ButtonProperties::Value, true);
     core.Fields().ButtonState = kStateHover;
-    Refresh(core, canvas, PaintInput{kW, kH, true});
+    Paint(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(core.Fields().ButtonState, kStatePressed) << "a checked button shows pressed even under the pointer";
 
     core.Set(&ButtonProperties::Enabled, false);
     core.Fields().ButtonState = kStateHover;
-    Refresh(core, canvas, PaintInput{kW, kH, true});
+    Paint(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(core.Fields().ButtonState, kStateDisabled) << "disabled wins over checked";
 }
 
-TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
+TEST(ButtonPaint, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
@@ -194,26 +194,26 @@ TEST(ButtonRefresh, ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle) {
     RasterCanvas canvas(kW, kH);
 
     canvas.themeAvailable = true;
-    EXPECT_FALSE(Refresh(core, canvas, PaintInput{kW, kH, true}));
+    EXPECT_FALSE(Paint(core, canvas, PaintInput{kW, kH, true}));
     EXPECT_EQ(core.Props().Style, StyleThemed);
 
     canvas.themeAvailable = false;
-    EXPECT_TRUE(Refresh(core, canvas, PaintInput{kW, kH, true}));
+    EXPECT_TRUE(Paint(core, canvas, PaintInput{kW, kH, true}));
     EXPECT_EQ(core.Props().Style, StyleGradientBevel);
     EXPECT_EQ(canvas.captions.size(), 2u) << "the caption is drawn in the paint that fell back too";
-    Refresh(core, canvas, PaintInput{kW, kH, true});
+    Paint(core, canvas, PaintInput{kW, kH, true});
     EXPECT_EQ(canvas.themedCalls, 2);
     EXPECT_EQ(canvas.At(10, 0), GrayLevel(192));
 }
 
-TEST(ButtonRefresh, StyleWithoutRendererPaintsOnlyTheCaption) {
+TEST(ButtonPaint, StyleWithoutRendererPaintsOnlyTheCaption) {
     RecordingSite site;
     ButtonCore core(site);
     core.InitProperties();
     core.Set(&ButtonProperties::Style, 42);
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
-    Refresh(core, canvas, PaintInput{kW, kH, true});
+    Paint(core, canvas, PaintInput{kW, kH, true});
     for (Point p : {Point{0, 0}, Point{10, 2}, Point{56, 24}}) EXPECT_EQ(canvas.At(p.x, p.y), GrayLevel(240));
     EXPECT_EQ(canvas.captions.size(), 1u);
 }
@@ -236,7 +236,7 @@ TEST(ButtonIcon, PlacementFollowsTheAlignmentAndMovesWhenPressed) {
     core.Fields().IsShown = true;
     RasterCanvas canvas(kW, kH);
     core.Fields().ButtonState = kStatePressed;
-    Refresh(core, canvas, PaintInput{kW, kH, true});
+    Paint(core, canvas, PaintInput{kW, kH, true});
     ASSERT_EQ(canvas.icons.size(), 1u);
     EXPECT_EQ(canvas.icons[0], (Point{5, 5}));
 }
@@ -257,7 +257,7 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
         core.Layout(kW, kH);
         core.Fields().IsShown = true;
         RasterCanvas canvas(kW, kH);
-        Refresh(core, canvas, PaintInput{kW, kH, true});
+        Paint(core, canvas, PaintInput{kW, kH, true});
         ASSERT_EQ(canvas.icons.size(), 1u);
         EXPECT_EQ(canvas.icons[0].x, kW - 16 - margin) << "style " << style;
     }
@@ -276,7 +276,7 @@ TEST(ButtonSkin, WithoutCustomColorsTheSystemColorsChangeNothing) {
             core.Fields().IsShown = true;
             core.Fields().ButtonState = state;
             RasterCanvas canvas(kW, kH);
-            Refresh(core, canvas, PaintInput{kW, kH, true});
+            Paint(core, canvas, PaintInput{kW, kH, true});
             for (int y = 0; y < kH; ++y)
                 for (int x = 0; x < kW; ++x) pictures[i].push_back(canvas.At(x, y));
         }
@@ -388,7 +388,7 @@ TEST(ButtonScale, TheBevelItsShapeIconAndCaptionKeepTheirPlacesAgainstTheEdges) 
         icon->handle = 1;
         b.core.Set(&ButtonProperties::Icon, icon);
         b.core.Set(&ButtonProperties::IconAlign, IconRight);
-        Refresh(b.core, b.canvas, PaintInput{b.w, b.h, true});
+        Paint(b.core, b.canvas, PaintInput{b.w, b.h, true});
         const int w = b.w, h = b.h, s1 = ScaleToDpi(1, dpi), s2 = ScaleToDpi(2, dpi), s3 = ScaleToDpi(3, dpi),
                   s4 = ScaleToDpi(4, dpi);
         // Down from the top: border, light bevel, gradient; up from the bottom: shadow, border, face-coloured
@@ -425,14 +425,14 @@ TEST(ButtonScale, EdgesAreDrawnRingByRingAsThickAsAScaledPixel) {
     for (const auto& c : cases) {
         ScaledButton b(c.dpi, c.style);
         b.core.Fields().ButtonState = c.state;
-        Refresh(b.core, b.canvas, PaintInput{b.w, b.h, true});
+        Paint(b.core, b.canvas, PaintInput{b.w, b.h, true});
         EXPECT_EQ(b.canvas.edges, c.edges) << "style " << c.style << " state " << c.state << " at " << c.dpi;
     }
     // The focus frame over the outer ring is as thick on every side, whichever way its lines run.
     ScaledButton b(144, StyleEdge3D);
     b.core.Set(&ButtonProperties::ShowFocus, true);
     b.core.Fields().HasFocus = true;
-    Refresh(b.core, b.canvas, PaintInput{b.w, b.h, true});
+    Paint(b.core, b.canvas, PaintInput{b.w, b.h, true});
     for (const auto& [outer, inner] : {std::pair<Point, Point>{{w / 2, 1}, {w / 2, 2}},
                                        {{w / 2, h - 2}, {w / 2, h - 3}},
                                        {{1, h / 2}, {2, h / 2}},

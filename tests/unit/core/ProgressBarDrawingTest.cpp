@@ -118,7 +118,7 @@ TEST(ProgressBarDrawing, PercentageIsWrittenWithUpToFifteenSignificantDigits) {
 
 TEST(ProgressBarDrawing, CaptionFollowsTextStyle) {
     ProgressBarModel model;
-    model.InitNew(DefaultControlFont());
+    model.InitProperties(DefaultControlFont());
     model.Set(&ProgressBarProperties::Max, 3);
     model.SetValue(1);
     model.Set(&ProgressBarProperties::Min, 1);  // Min plays no part in the percentage
@@ -138,7 +138,7 @@ TEST(ProgressBarDrawing, CaptionFollowsTextStyle) {
 // A model in the main window's shape: horizontal, 0..100.
 ProgressBarModel Bar(int value, int orientation = 1, int max = 100) {
     ProgressBarModel model;
-    model.InitNew(DefaultControlFont());
+    model.InitProperties(DefaultControlFont());
     model.Set(&ProgressBarProperties::Max, max);
     model.SetValue(value);
     model.Set(&ProgressBarProperties::Orientations, orientation);

@@ -18,18 +18,21 @@ FontDesc ContainerFont() {
     return font;
 }
 
-// A model with the range of a new instance, recording every change notification.
-class ProgressBarModelTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        model.InitNew(ContainerFont());
-        model.SetChangeHandler([this](std::wstring_view name) { log.emplace_back(name); });
-    }
-    ProgressBarModel model;
-    std::vector<std::wstring> log;
+using Names = std::vector<std::wstring>;
+struct RecordingSite : PropertySite {
+    void PropertyChanged(std::wstring_view name) override { log.emplace_back(name); }
+    Names log;
 };
 
-using Names = std::vector<std::wstring>;
+// A model with the range of a new instance, recording every change notification from then on.
+class ProgressBarModelTest : public ::testing::Test, protected RecordingSite {
+protected:
+    void SetUp() override {
+        model.InitProperties(ContainerFont());
+        log.clear();
+    }
+    ProgressBarModel model{*this};
+};
 
 TEST_F(ProgressBarModelTest, MaxIsAtLeastOneAndAboveMin) {
     model.Set(&ProgressBarProperties::Max, 0);
@@ -111,13 +114,12 @@ TEST_F(ProgressBarModelTest, EverySetterNotifiesByItsPersistedNameEvenWithoutCha
 }
 
 TEST(ProgressBarNewInstance, StartsWithItsOwnValuesInSetterOrder) {
-    ProgressBarModel model;
-    Names log;
-    model.SetChangeHandler([&log](std::wstring_view name) { log.emplace_back(name); });
+    RecordingSite site;
+    ProgressBarModel model(site);
     FontDesc font = ContainerFont();
     font.Name = L"宋体";
-    model.InitNew(font);
-    EXPECT_EQ(log,
+    model.InitProperties(font);
+    EXPECT_EQ(site.log,
               (Names{L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextForeColor", L"Text",
                      L"TextAlignment", L"TextEffect", L"TextEffectColor", L"TextStyle", L"Orientations", L"TextFont"}));
     EXPECT_EQ(model.Props().Max, 100);
@@ -138,9 +140,9 @@ TEST(ProgressBarNewInstance, StartsWithItsOwnValuesInSetterOrder) {
 
 TEST(ProgressBarPersistence, ANewInstanceSavesTheFourPropertiesWhoseDefaultsDiffer) {
     ProgressBarModel model;
-    model.InitNew(ContainerFont());
+    model.InitProperties(ContainerFont());
     PropertyBag bag;
-    model.Write(bag, ContainerFont());
+    model.WriteProperties(bag, ContainerFont());
     std::vector<std::wstring> names;
     for (const auto& entry : bag.Entries()) names.push_back(entry.name);
     // In the write order: TextStyle 8, Text 12, TextEffectColor 13, TextEffect 14.
@@ -158,7 +160,7 @@ TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
     font.Charset = 134;
     font.Italic = true;
     ProgressBarModel model;
-    model.InitNew(ContainerFont());
+    model.InitProperties(ContainerFont());
     model.Set(&ProgressBarProperties::Orientations, 2);
     model.Set(&ProgressBarProperties::Max, 400);
     model.Set(&ProgressBarProperties::Min, 3);
@@ -177,7 +179,7 @@ TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
     model.Set(&ProgressBarProperties::PBSCustomeColor1, 0x405060);
 
     PropertyBag bag;
-    model.Write(bag, ContainerFont());
+    model.WriteProperties(bag, ContainerFont());
     std::vector<std::wstring> names;
     for (const auto& entry : bag.Entries()) names.push_back(entry.name);
     EXPECT_EQ(names, (Names{L"Orientations", L"Max", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme",
@@ -191,14 +193,13 @@ TEST(ProgressBarPersistence, EveryPropertyIsWrittenInItsOrderAndReadsBack) {
         return LayoutSet::Parse(set.Serialize());
     }();
     ASSERT_NE(reparsed.Find(L"Bar"), nullptr);
-    ProgressBarModel restored;
-    Names log;
-    restored.SetChangeHandler([&log](std::wstring_view name) { log.emplace_back(name); });
-    restored.Read(*reparsed.Find(L"Bar"), L"Bar", ContainerFont());
+    RecordingSite site;
+    ProgressBarModel restored(site);
+    restored.ReadProperties(*reparsed.Find(L"Bar"), L"Bar", ContainerFont());
     // A fresh control's Value 0 is pulled up to the saved Min before the saved Value is read.
-    EXPECT_EQ(log, (Names{L"Max", L"Value", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextStyle",
-                          L"Orientations", L"Text", L"TextEffectColor", L"TextEffect", L"TextAlignment", L"TextFont",
-                          L"TextForeColor", L"PBSCustomeColor2", L"PBSCustomeColor1"}));
+    EXPECT_EQ(site.log, (Names{L"Max", L"Value", L"Min", L"Value", L"RoundedValue", L"Enabled", L"Theme", L"TextStyle",
+                               L"Orientations", L"Text", L"TextEffectColor", L"TextEffect", L"TextAlignment",
+                               L"TextFont", L"TextForeColor", L"PBSCustomeColor2", L"PBSCustomeColor1"}));
     EXPECT_EQ(restored.Props().Orientations, 2);
     EXPECT_EQ(restored.Props().Max, 400);
     EXPECT_EQ(restored.Props().Min, 3);
@@ -221,7 +222,7 @@ TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
     PropertyBag bag;
     bag.WriteInt(L"Theme", 8);
     ProgressBarModel model;
-    model.Read(bag, L"Bar1", ContainerFont());
+    model.ReadProperties(bag, L"Bar1", ContainerFont());
     EXPECT_EQ(model.Props().Theme, 8);
     EXPECT_EQ(model.Value(), 50);
     EXPECT_EQ(model.Props().Max, 100);
@@ -240,7 +241,7 @@ TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
     // And it writes back as exactly that set, except for the text, which now differs from empty.
     PropertyBag again;
     again.WriteInt(L"Max", 7);  // written whole: an entry of an earlier set does not stay
-    model.Write(again, ContainerFont());
+    model.WriteProperties(again, ContainerFont());
     ASSERT_EQ(again.Entries().size(), 2u);
     EXPECT_EQ(again.Entries()[0].name, L"Theme");
     EXPECT_EQ(again.Entries()[1].name, L"Text");
@@ -248,13 +249,13 @@ TEST(ProgressBarPersistence, ASetHoldingOnlyTheThemeRestoresTheSavedDefaults) {
 
 TEST(ProgressBarPersistence, AnEmptyTextSavesNothingAndReadsBackAsTheDisplayName) {
     ProgressBarModel model;
-    model.InitNew(ContainerFont());
+    model.InitProperties(ContainerFont());
     model.Set(&ProgressBarProperties::Text, L"");
     PropertyBag bag;
-    model.Write(bag, ContainerFont());
+    model.WriteProperties(bag, ContainerFont());
     EXPECT_FALSE(bag.Has(L"Text"));
     ProgressBarModel restored;
-    restored.Read(bag, L"NicePressBar", ContainerFont());
+    restored.ReadProperties(bag, L"NicePressBar", ContainerFont());
     EXPECT_EQ(restored.Props().Text, L"NicePressBar");
 }
 
@@ -264,7 +265,7 @@ TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
     bag.WriteInt(L"Min", 120);
     bag.WriteInt(L"Max", 200);
     ProgressBarModel model;
-    model.Read(bag, L"Bar", ContainerFont());
+    model.ReadProperties(bag, L"Bar", ContainerFont());
     EXPECT_EQ(model.Props().Max, 200);
     EXPECT_EQ(model.Props().Min, 120);
     EXPECT_EQ(model.Value(), 150);
@@ -275,7 +276,7 @@ TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
     odd.WriteInt(L"Min", 30);
     odd.WriteInt(L"Value", 3);
     ProgressBarModel fresh;
-    fresh.Read(odd, L"Bar", ContainerFont());
+    fresh.ReadProperties(odd, L"Bar", ContainerFont());
     EXPECT_EQ(fresh.Props().Max, 10);
     EXPECT_EQ(fresh.Props().Min, 9);
     EXPECT_EQ(fresh.Value(), 9);
@@ -283,7 +284,7 @@ TEST(ProgressBarPersistence, RangeRulesApplyInReadOrderMaxMinValue) {
 
 TEST(ProgressBarPersistence, AnUnreadableEntryLeavesOnlyItsPropertyAsItWas) {
     ProgressBarModel model;
-    model.InitNew(ContainerFont());
+    model.InitProperties(ContainerFont());
     model.Set(&ProgressBarProperties::Theme, 4);
     PropertyBag bag;
     bag.WriteRaw(L"Theme", L"eight");
@@ -292,7 +293,7 @@ TEST(ProgressBarPersistence, AnUnreadableEntryLeavesOnlyItsPropertyAsItWas) {
     bag.WriteRaw(L"TextFont", L"\"Arial\", 9");
     bag.WriteRaw(L"TextEffectColor", L"0xZZ");
     bag.WriteInt(L"TextAlignment", 3);
-    model.Read(bag, L"Bar", ContainerFont());
+    model.ReadProperties(bag, L"Bar", ContainerFont());
     EXPECT_EQ(model.Props().Theme, 4);
     EXPECT_TRUE(model.Props().Enabled);
     EXPECT_EQ(model.Props().Text, L"Q7MX ProgressBar");
@@ -314,7 +315,7 @@ TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
 
     FontDesc windowFont = DefaultControlFont();  // whatever the window's font is, the bar's own font wins
     ProgressBarModel model;
-    model.Read(*bag, L"NicePressBar", windowFont);
+    model.ReadProperties(*bag, L"NicePressBar", windowFont);
     EXPECT_EQ(model.Value(), 0);
     EXPECT_EQ(model.Props().Max, 100);
     EXPECT_EQ(model.Props().Min, 0);
@@ -334,7 +335,7 @@ TEST(ProgressBarPersistence, NicePressBarCarriesItsLayoutValues) {
 
     // Nothing else is stored: every other entry would be a default the set need not carry.
     PropertyBag written;
-    model.Write(written, windowFont);
+    model.WriteProperties(written, windowFont);
     EXPECT_EQ(written.Entries().size(), bag->Entries().size());
 }
 

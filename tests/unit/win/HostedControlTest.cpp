@@ -134,7 +134,7 @@ private:
         UniqueBrush brush(CreateSolidBrush(color_));
         const RECT all{0, 0, Surface().ScaleWidth(), Surface().ScaleHeight()};
         FillRect(Surface().Dc(), &all, brush.Get());
-        Refresh();
+        CopyToScreen();
     }
     Record& record_;
     COLORREF color_ = 0;
