@@ -10,6 +10,7 @@
 #include "services/win/CryptText.h"
 #include "controls/progressbar/win/ProgressBar.h"
 #include "winmsg/win/Dpi.h"
+#include "app/LoginRules.h"
 #include "app/SiteAddresses.h"
 #include "SkinLook.h"
 #include "services/win/modTray.h"
@@ -182,7 +183,7 @@ void MainForm::RunActivateIfPending() {
 
 void MainForm::Activate() {
     // An unreadable flag counts as "not remembered".
-    const auto remember = Config.ReadValue("3");
+    const auto remember = Config.ReadValue(kRememberKey);
     if (!remember || *remember != "T") {
         controls_.SetChecked(kCheckUser, false);
         controls_.Focus(kEmail);
@@ -190,12 +191,12 @@ void MainForm::Activate() {
     }
     controls_.SetChecked(kCheckUser, true);
     // Whatever was typed is replaced; a stored value that cannot be restored leaves the box empty.
-    const auto restore = [this](const char* key) {
+    const auto restore = [this](std::string_view key) {
         const auto stored = Config.ReadValue(key);
         return stored ? UnscrambleText(*stored, kCryptKey).value_or(std::wstring()) : std::wstring();
     };
-    controls_.SetText(kEmail, restore("1"));
-    controls_.SetText(kPassword, restore("2"));
+    controls_.SetText(kEmail, restore(kEmailKey));
+    controls_.SetText(kPassword, restore(kPasswordKey));
     HWND password = controls_.Ctl(kPassword);
     const int end = GetWindowTextLengthW(password);
     SendMessageW(password, EM_SETSEL, static_cast<WPARAM>(end), end);

@@ -77,9 +77,9 @@ void MainForm::LoginSucceeded() {
         password = ScrambleText(controls_.Text(kPassword), kCryptKey);
     }
     const bool remember = email && password;
-    Config.WriteValue(remember ? *email : std::string(), "1");
-    Config.WriteValue(remember ? *password : std::string(), "2");
-    Config.WriteValue(remember ? "T" : "F", "3");
+    Config.WriteValue(remember ? *email : std::string(), kEmailKey);
+    Config.WriteValue(remember ? *password : std::string(), kPasswordKey);
+    Config.WriteValue(remember ? "T" : "F", kRememberKey);
     (void)Config.SaveFile(kSettingsFile);
 
     // Fire and forget: keeps the session warm; its answer and any failure are of no interest.
