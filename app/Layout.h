@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "app/StatusTexts.h"
+
 enum class ControlKind : std::uint8_t { Frame, Picture, Label, Edit, Check, Radio, PushButton, ProgressBar };
 
 enum ControlId : int {
@@ -62,8 +64,8 @@ inline constexpr ControlSpec kControls[] = {
     {kCheckUser, "CheckUser", ControlKind::Check, kFrameUser, L"记住用户登录信息", 3645, 720, 2295, 375,
      FontRole::Window},
     {kNBtnLogin, "NBtnLogin", ControlKind::PushButton, kFrameUser, L"登 录", 6000, 720, 855, 375, FontRole::Window},
-    {kLoginInfo, "LoginInfo", ControlKind::Label, kFrameUser, L"公益软件，请放心使用人人网账号登录", 3645, 340, 3105,
-     255, FontRole::Window},
+    {kLoginInfo, "LoginInfo", ControlKind::Label, kFrameUser, StatusText::kLoginWelcome, 3645, 340, 3105, 255,
+     FontRole::Window},
     {kLabel2, "Label2", ControlKind::Label, kFrameUser, L"用户密码：", 120, 800, 1095, 255, FontRole::Window},
     {kLabel1, "Label1", ControlKind::Label, kFrameUser, L"人人帐号：", 120, 340, 1095, 255, FontRole::Window},
 
@@ -85,15 +87,16 @@ inline constexpr ControlSpec kControls[] = {
     {kAblumDownName, "AblumDownName", ControlKind::Radio, kNewModeContainer, L"相册降序", 3720, 150, 1215, 255,
      FontRole::Window},
     {kLabel8, "Label8", ControlKind::Label, kNewModeContainer, L"命名方案：", 120, 165, 975, 255, FontRole::Window},
-    {kNBtnDown, "NBtnDown", ControlKind::PushButton, kFrameMode, L"下 载", 6000, 240, 855, 420, FontRole::Window},
+    {kNBtnDown, "NBtnDown", ControlKind::PushButton, kFrameMode, StatusText::kDownCaption, 6000, 240, 855, 420,
+     FontRole::Window},
     {kUpdateModeContainer, "UpdateModeContainer", ControlKind::Picture, kFrameMode, L"", 3960, 2280, 2055, 300,
      FontRole::Window},
     {kPageModeContainer, "PageModeContainer", ControlKind::Picture, kFrameMode, L"", 480, 2280, 3135, 300,
      FontRole::Window},
 
     {kFrameDown, "FrameDown", ControlKind::Frame, kNone, L"下载进度", 120, 3720, 6975, 975, FontRole::Window},
-    {kDownInfo, "DownInfo", ControlKind::Label, kFrameDown, L"必须登录人人网，配置相册信息，才能下载相册", 120, 300,
-     5655, 255, FontRole::Window},
+    {kDownInfo, "DownInfo", ControlKind::Label, kFrameDown, StatusText::kRunWelcome, 120, 300, 5655, 255,
+     FontRole::Window},
     {kNicePressBar, "NicePressBar", ControlKind::ProgressBar, kFrameDown, L"", 120, 600, 6735, 225, FontRole::Window},
     {kCheckNewLable, "CheckNewLable", ControlKind::Label, kFrameDown, L"检查更新", 6120, 280, 735, 255,
      FontRole::Window},

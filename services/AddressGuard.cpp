@@ -232,9 +232,13 @@ bool IsAllowedHost(std::wstring_view host, OwnNames ownNames) {
     return lastDot != npos;
 }
 
+std::optional<std::wstring_view> HostToJudge(std::wstring_view address) {
+    if (std::any_of(address.begin(), address.end(), IsBlankOrControl)) return std::nullopt;
+    return HostOf(address);
+}
+
 bool IsAllowedAddress(std::wstring_view address, OwnNames ownNames) {
-    if (std::any_of(address.begin(), address.end(), IsBlankOrControl)) return false;
-    const auto host = HostOf(address);
+    const auto host = HostToJudge(address);
     return host && IsAllowedHost(*host, ownNames);
 }
 

@@ -16,9 +16,13 @@ namespace AddressGuard {
 // once by the caller. Empty ones are ignored; one trailing dot does not count.
 using OwnNames = std::span<const std::wstring>;
 
-// A whole address: http or https, no blank or control character, a host that every reading of the address
-// agrees on (see HostOf), and that host allowed by IsAllowedHost.
+// A whole address: its HostToJudge, allowed by IsAllowedHost.
 [[nodiscard]] bool IsAllowedAddress(std::wstring_view address, OwnNames ownNames);
+
+// The host a whole address is judged by: that of an http or https address without a blank or control character,
+// when every reading of the address agrees on it (see HostOf); nullopt otherwise, and the address is refused. For
+// callers that judge the host by rules of their own. A view into `address`.
+[[nodiscard]] std::optional<std::wstring_view> HostToJudge(std::wstring_view address);
 
 // A host exactly as it goes to InternetConnectW: letters, digits, '-', '_' and dots, or an IPv6 literal with
 // or without its brackets. A name, compared without ASCII case and with or without one trailing dot, may not be

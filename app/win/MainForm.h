@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "services/win/BackgroundTask.h"
 #include "winmsg/win/BaseWindow.h"
@@ -16,6 +18,7 @@
 #include "skin/win/cNeoCaption.h"
 
 class PhotoRun;
+struct PhotoDownload;
 
 class MainForm : public BaseWindow {
 public:
@@ -60,10 +63,14 @@ private:
     void OnDownClick();
     void OnTimer();
 
-    // The album run
+    // The album run: the page; the button, bar and lines of a run of `photoCount`; its photos (`pieces`, one per
+    // photo), up to the result line.
     void DownloadAlbum();
-    // False when the run was stopped while it waited for the photo.
-    bool DownloadPhoto(PhotoRun& photos, const std::wstring& address);
+    void StartRun(int photoCount);
+    void RunPhotos(const std::vector<std::wstring_view>& pieces);
+    // Counts the photo and keeps a saved one under its name. False when the run was stopped while it waited for
+    // the photo.
+    bool TakePhoto(PhotoDownload download);
     void StopRun();
     void FailRun();
     [[nodiscard]] NamingScheme SelectedScheme() const;

@@ -12,22 +12,31 @@
 #include "MainForm.h"
 #include "services/win/PhotoTransfer.h"
 #include "app/SiteAddresses.h"
+#include "app/StatusTexts.h"
 #include "services/win/modTray.h"
 
 namespace {
 
+// The run's bar moves on a timer. What a photo may do (its time limit, the disk reserve, the address rules) is
+// the transfers' kProductPolicy, and how many photos go ahead kPhotosAhead, both in services/win/PhotoTransfer.h.
 constexpr UINT_PTR kProgressTimerId = 1;
 constexpr UINT kProgressIntervalMs = 100;
-constexpr DWORD kPhotoLimitMs = 20000;
-constexpr const wchar_t* kDownCaption = L"下 载";
-constexpr const wchar_t* kStopCaption = L"停 止";
 
-// The photos a run will fetch, in order: up to the first piece without an address, which ends the run.
-std::vector<std::wstring> PhotosToFetch(const std::vector<std::optional<std::wstring>>& addresses) {
-    std::vector<std::wstring> photos;
-    for (const auto& address : addresses) {
-        if (!address) break;
-        if (Http::AllowedAddress(*address)) photos.push_back(*address);
+// The photos of a page in order, up to the first piece without an address, which ends the run.
+struct PagePhotos {
+    std::vector<std::wstring> addresses;  // refused ones too: the run answers them as failures
+    bool cut = false;                     // a piece without an address came after them
+};
+
+PagePhotos PhotosOnPage(const std::vector<std::wstring_view>& pieces) {
+    PagePhotos photos;
+    for (const std::wstring_view piece : pieces) {
+        auto address = PhotoAddress(piece);
+        if (!address) {
+            photos.cut = true;
+            break;
+        }
+        photos.addresses.push_back(std::move(*address));
     }
     return photos;
 }
@@ -44,9 +53,9 @@ void MainForm::OnFileClick() {
 }
 
 void MainForm::OnDownClick() {
-    if (controls_.Text(kNBtnDown) != kDownCaption) {
+    if (controls_.Text(kNBtnDown) != StatusText::kDownCaption) {
         // The run notices before its next photo, and no photo after the one on its way is asked for.
-        controls_.SetText(kNBtnDown, kDownCaption);
+        controls_.SetText(kNBtnDown, StatusText::kDownCaption);
         DownFlag = L"F";
         if (photoRun_) photoRun_->Stop();
         return;
@@ -61,7 +70,7 @@ void MainForm::OnDownClick() {
         return;
     }
     if (controls_.Text(kDirPathTxt).empty() || controls_.Text(kAlbumURLTxt).empty()) {
-        controls_.SetText(kDownInfo, L"[相册下载失败] 相册信息或者下载模式配置错误");
+        controls_.SetText(kDownInfo, StatusText::kRunBadSettings);
         return;
     }
     runActive_ = true;
@@ -87,13 +96,18 @@ void MainForm::DownloadAlbum() {
     pageLoading_ = false;
     if (!Hwnd()) return;  // the window was closed during the wait: end quietly
     if (pageAbandoned_) {
-        controls_.SetText(kDownInfo, L"相册下载中断…");
+        controls_.SetText(kDownInfo, StatusText::kRunStopped);
         return;
     }
     // An error page is no album.
     if (!page || page->status < 200 || page->status >= 300) return FailRun();
+    const auto pieces = PhotoPieces(page->text);
+    StartRun(static_cast<int>(pieces.size()));
+    RunPhotos(pieces);
+}
 
-    controls_.SetText(kNBtnDown, kStopCaption);
+void MainForm::StartRun(int photoCount) {
+    controls_.SetText(kNBtnDown, StatusText::kStopCaption);
     DownFlag = L"T";
     SaveDir = controls_.Text(kDirPathTxt);
     SetProgressValue(0);
@@ -102,32 +116,32 @@ void MainForm::DownloadAlbum() {
     // The scheme of the run is the one chosen when the naming group locks: the radio buttons may be gone by its
     // last photo.
     runScheme_ = SelectedScheme();
-    const auto pieces = PhotoPieces(page->text);
-    PhotoCount = static_cast<int>(pieces.size());
-    controls_.SetText(kDownInfo, L"正在下载，该相册有 " + std::to_wstring(PhotoCount) + L" 张照片，请耐心等待");
+    PhotoCount = photoCount;
+    controls_.SetText(kDownInfo, StatusText::RunStarted(PhotoCount));
     runNames_ = RunFileNames();
+}
 
-    std::vector<std::optional<std::wstring>> addresses;
-    for (const std::wstring_view piece : pieces) addresses.push_back(PhotoAddress(piece));
-    PhotoRun photos(SaveDir, kPhotoLimitMs, PhotosToFetch(addresses));
+void MainForm::RunPhotos(const std::vector<std::wstring_view>& pieces) {
+    PagePhotos listed = PhotosOnPage(pieces);
+    PhotoRun photos(SaveDir, std::move(listed.addresses), kProductPolicy);
     photoRun_ = &photos;
     const struct Forget {
         PhotoRun*& run;
         ~Forget() { run = nullptr; }
     } forget{photoRun_};
-    for (const auto& address : addresses) {
+    while (photos.Remaining() > 0) {
         if (DownFlag == L"F") return StopRun();
-        if (!address) return FailRun();
-        const bool stopped = !DownloadPhoto(photos, *address);
+        const bool stopped = !TakePhoto(photos.Next());
         if (!Hwnd()) return;
         // Stopped while the photo paused between tries: no try starts, and the run stops at once.
         if (stopped) return StopRun();
         ++PhotoIndex;
     }
+    // A piece without an address fails the run, unless 停 止 came first.
+    if (listed.cut) return DownFlag == L"F" ? StopRun() : FailRun();
 
-    controls_.SetText(kDownInfo, L"[相册下载结束] 成功：" + std::to_wstring(SuccessCount) + L" 张，失败：" +
-                                     std::to_wstring(FailCount) + L" 张");
-    controls_.SetText(kNBtnDown, kDownCaption);
+    controls_.SetText(kDownInfo, StatusText::RunEnded(SuccessCount, FailCount));
+    controls_.SetText(kNBtnDown, StatusText::kDownCaption);
     DownFlag = L"F";
     controls_.Enable(kNewModeContainer, true);
     // The timer stays on: it finishes the bar and raises the completion balloon. The probe is not waited for,
@@ -138,26 +152,23 @@ void MainForm::DownloadAlbum() {
 void MainForm::StopRun() {
     progressTimer_.Stop();
     SetProgressValue(0);
-    controls_.SetText(kDownInfo, L"相册下载中断…");
+    controls_.SetText(kDownInfo, StatusText::kRunStopped);
     // A stopped run gives the naming scheme back, as an ended one does.
     controls_.Enable(kNewModeContainer, true);
 }
 
-bool MainForm::DownloadPhoto(PhotoRun& photos, const std::wstring& address) {
-    // A page may name any address: only a photo on the internet is fetched.
-    if (!Http::AllowedAddress(address)) {
-        ++FailCount;
-        return true;
-    }
-    PhotoDownload download = photos.Download(address);
-    // Quit: the program ends; Stopped: the run is stopping, and this photo is not counted.
+bool MainForm::TakePhoto(PhotoDownload download) {
+    // Quit: the program ends; Stopped: the run is stopping, and this photo is not counted. A refused address
+    // (a page may name any) counts as a failed photo.
     if (download.outcome == PhotoOutcome::Quit) return true;
     if (download.outcome == PhotoOutcome::Stopped) return false;
     if (download.outcome != PhotoOutcome::Saved) {
         ++FailCount;
         return true;
     }
-    const std::wstring safeName = MakeSafeFileName(PhotoFileName(runScheme_, address, PhotoIndex, PhotoCount), PhotoIndex);
+    const std::wstring& address = download.url;
+    const std::wstring safeName =
+        MakeSafeFileName(PhotoFileName(runScheme_, address, PhotoIndex, PhotoCount), PhotoIndex);
     std::wstring name = runNames_.Unique(safeName);
     // A name that the file system reads as the short alias of another file would replace that file: such a name
     // is passed over like a taken one. Bounded, as each pass takes one more name.
@@ -178,18 +189,18 @@ bool MainForm::DownloadPhoto(PhotoRun& photos, const std::wstring& address) {
 }
 
 void MainForm::FailRun() {
-    controls_.SetText(kDownInfo, L"[相册下载失败] 相册可能不存在或者没有访问权限，参数配置错误");
-    controls_.SetText(kNBtnDown, kDownCaption);
+    controls_.SetText(kDownInfo, StatusText::kRunFailed);
+    controls_.SetText(kNBtnDown, StatusText::kDownCaption);
     DownFlag = L"F";
     progressTimer_.Stop();
     controls_.Enable(kNewModeContainer, true);
-    ShowTrayBalloon(Hwnd(), L"相册下载失败", L"Verdaly", 0);
+    ShowTrayBalloon(Hwnd(), StatusText::kTrayRunFailed, StatusText::kTrayTitle, 0);
 }
 
 void MainForm::OnTimer() {
     if (ProgressValue() > 99) {
         progressTimer_.Stop();
-        ShowTrayBalloon(Hwnd(), L"相册下载完成", L"Verdaly", 0);
+        ShowTrayBalloon(Hwnd(), StatusText::kTrayRunDone, StatusText::kTrayTitle, 0);
     } else if (PhotoCount != 0) {
         SetProgressValue(ProgressPercent(PhotoIndex, PhotoCount));
     } else if (!runActive_) {

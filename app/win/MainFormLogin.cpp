@@ -8,6 +8,7 @@
 #include "MainForm.h"
 #include "winmsg/win/MessagePump.h"
 #include "app/SiteAddresses.h"
+#include "app/StatusTexts.h"
 #include "winmsg/Utf8.h"
 
 namespace {
@@ -23,11 +24,11 @@ void MainForm::OnLoginClick() {
     const std::wstring email = controls_.Text(kEmail);
     const std::wstring password = controls_.Text(kPassword);
     if (email.empty() || password.empty()) {
-        controls_.SetText(kLoginInfo, L"用户名或者密码必须填写");
+        controls_.SetText(kLoginInfo, StatusText::kLoginMissing);
         controls_.Focus(email.empty() ? kEmail : kPassword);
         return;
     }
-    controls_.SetText(kLoginInfo, L"开始登录，请稍候…");
+    controls_.SetText(kLoginInfo, StatusText::kLoginStarted);
     // The post blocks this thread: show the caption before it starts.
     UpdateWindow(controls_.Ctl(kLoginInfo));
     loginActive_ = true;
@@ -48,7 +49,7 @@ void MainForm::XNLogin(const std::wstring& url, const std::wstring& message) {
             if (!text || IsLoginSuccess(*text)) {
                 LoginSucceeded();
             } else {
-                controls_.SetText(kLoginInfo, L"登录失败，可能是帐号或者密码错误");
+                controls_.SetText(kLoginInfo, StatusText::kLoginWrongAccount);
                 controls_.Focus(kEmail);
                 SendMessageW(controls_.Ctl(kEmail), EM_SETSEL, 0, 100);
                 controls_.Enable(kFrameAblum, false);
@@ -60,11 +61,11 @@ void MainForm::XNLogin(const std::wstring& url, const std::wstring& message) {
         // Let the window repaint and its handlers run between attempts; stop if it went away meanwhile.
         if (!MessagePump::PumpPending() || !Hwnd()) return;
     }
-    controls_.SetText(kLoginInfo, L"登录失败，可能是网络不通");
+    controls_.SetText(kLoginInfo, StatusText::kLoginNoNetwork);
 }
 
 void MainForm::LoginSucceeded() {
-    controls_.SetText(kLoginInfo, L"登录成功，请配置相册信息");
+    controls_.SetText(kLoginInfo, StatusText::kLoginSucceeded);
     controls_.Enable(kFrameUser, false);
     controls_.Enable(kFrameAblum, true);
     controls_.Enable(kFrameMode, true);

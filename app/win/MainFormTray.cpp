@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "MainForm.h"
+#include "app/StatusTexts.h"
 #include "services/win/modTray.h"
 
 namespace {
@@ -27,12 +28,13 @@ void MainForm::OnSize(WPARAM type) {
         RunActivateIfPending();
         return;
     }
-    AddTrayIcon(Hwnd(), ApplicationFolder() + L"\\AppTray.ico", L"Verdaly", dpi_);
+    AddTrayIcon(Hwnd(), ApplicationFolder() + L"\\AppTray.ico", StatusText::kTrayTitle, dpi_);
     ShowWindow(Hwnd(), SW_HIDE);
     inTray_ = true;
     // Coming back from the tray counts as a new activation: the remembered account is put back.
     activatePending_ = true;
-    ShowTrayBalloon(Hwnd(), DownFlag == L"T" ? L"正在下载中…" : L"谢谢您的支持", L"Verdaly", 0);
+    ShowTrayBalloon(Hwnd(), DownFlag == L"T" ? StatusText::kTrayRunning : StatusText::kTrayThanks,
+                    StatusText::kTrayTitle, 0);
 }
 
 void MainForm::OnTrayNotify(UINT event) {
@@ -46,7 +48,7 @@ void MainForm::OnTrayNotify(UINT event) {
             RunActivateIfPending();
             break;
         case WM_MOUSEMOVE:
-            if (DownFlag == L"T") SetTrayTip(Hwnd(), L"正在下载中…");
+            if (DownFlag == L"T") SetTrayTip(Hwnd(), StatusText::kTrayRunning);
             break;
         default: break;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BackgroundTask.h"
+#include "services/AddressGuard.h"
 #include "services/DiskRoom.h"
 #include "services/RetryPolicy.h"
 #include "winmsg/win/MessagePump.h"
@@ -122,8 +123,7 @@ constexpr DWORD kWorkerEndMs = kReceiveMs + 5000;
 struct PhotoShared {
     std::wstring url;
     std::wstring folder;
-    std::uint64_t reserve = 0;
-    Http::HostGuard allowHost = nullptr;
+    TransferPolicy policy{};
     std::shared_ptr<std::atomic<bool>> stopped;  // the run's: no try starts once it is set
     Http::Result result;
     UniqueKernelHandle file;  // the whole photo, handed over when the worker finished first
@@ -157,7 +157,7 @@ UniqueKernelHandle TryOnce(PhotoShared& shared, FolderRoom& room, TaskControl& c
     // Each try's socket waits kReceiveMs at most, and never past the photo's limit.
     const DWORD receiveMs = std::min(kReceiveMs, control.RemainingMs());
     Http::Request request{L"GET", shared.url, {}, nullptr, {receiveMs, receiveMs, receiveMs}};
-    request.allowHost = shared.allowHost;
+    request.allowHost = shared.policy.allowHost;
     request.keptCookies = true;
     // While more of the body is awaited, what came of it is written. (Nothing else is done meanwhile: under
     // Wine a file made while the request goes out delays the request more than it saves.)
@@ -205,7 +205,7 @@ UniqueKernelHandle TryOnce(PhotoShared& shared, FolderRoom& room, TaskControl& c
 
 std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared) {
     return [shared](TaskControl& control) {
-        FolderRoom room(shared->folder, shared->reserve);
+        FolderRoom room(shared->folder, shared->policy.reserveBytes);
         // A full disk fails the photo before it is asked for, so the rest of an album fails fast.
         if (!room.Any()) {
             shared->noRoom = true;
@@ -231,8 +231,17 @@ std::function<void(TaskControl&)> PhotoWork(std::shared_ptr<PhotoShared> shared)
     };
 }
 
+// A photo answered without being taken from a transfer.
+PhotoDownload Untaken(PhotoOutcome outcome, const std::wstring& url) {
+    PhotoDownload download;
+    download.outcome = outcome;
+    download.url = url;
+    return download;
+}
+
 PhotoDownload Outcome(PhotoShared& shared, TaskOutcome outcome) {
     PhotoDownload download;
+    download.url = shared.url;
     switch (outcome) {
         case TaskOutcome::Done:
             download.status = shared.result.status;
@@ -270,21 +279,24 @@ public:
 struct PhotoRun::Queued {
     Queued(const std::wstring& address, const PhotoRun& run)
         : shared(std::make_shared<PhotoShared>(
-              PhotoShared{address, run.folder_, run.reserve_, run.allowHost_, run.stopped_, {}, {}, {}, false, false,
-                          false})),
-          task(PhotoWork(shared), TaskLimits{run.limitMs_, INFINITE}) {}
+              PhotoShared{address, run.folder_, run.policy_, run.stopped_, {}, {}, {}, false, false, false})),
+          task(PhotoWork(shared), TaskLimits{run.policy_.limitMs, INFINITE}) {}
     std::shared_ptr<PhotoShared> shared;  // its address too
     QueuedTask task;
 };
 
-PhotoRun::PhotoRun(std::wstring folder, DWORD limitMs, std::vector<std::wstring> upcoming, std::uint64_t reserveBytes,
-                   Http::HostGuard allowHost)
+PhotoRun::PhotoRun(std::wstring folder, std::vector<std::wstring> photos, const TransferPolicy& policy)
     : folder_(std::move(folder)),
-      limitMs_(limitMs),
-      upcoming_(std::move(upcoming)),
-      reserve_(reserveBytes),
-      allowHost_(allowHost),
-      stopped_(std::make_shared<std::atomic<bool>>(false)) {}
+      photos_(std::move(photos)),
+      policy_(policy),
+      stopped_(std::make_shared<std::atomic<bool>>(false)) {
+    // Judged whole once, by the policy's guard: a refused one is never asked for, nor counted among those ahead.
+    refused_.reserve(photos_.size());
+    for (const std::wstring& address : photos_) {
+        const auto host = AddressGuard::HostToJudge(address);
+        refused_.push_back(!host || !policy_.allowHost || !policy_.allowHost(*host));
+    }
+}
 
 PhotoRun::~PhotoRun() {
     DropAhead();
@@ -305,24 +317,35 @@ void PhotoRun::DropAhead() noexcept {
     ahead_.clear();
 }
 
-PhotoDownload PhotoRun::Download(const std::wstring& url) {
-    // A click on 停 止 that waited while the photos came is honoured before one is taken.
-    if (!MessagePump::PumpPending()) return PhotoDownload{PhotoOutcome::Quit, {}, {}, 0};
-    if (stopped_->load()) return PhotoDownload{PhotoOutcome::Stopped, {}, {}, 0};
+size_t PhotoRun::Remaining() const noexcept {
+    return photos_.size() - next_;
+}
+
+PhotoDownload PhotoRun::Next() {
+    if (next_ == photos_.size()) return PhotoDownload{};
+    const size_t index = next_++;
+    if (refused_[index]) return Untaken(PhotoOutcome::Refused, photos_[index]);
+    // A click on 停 止 that waited while the photos came is honoured before one is taken. A quit ends the run as
+    // a stop does: nothing more is asked for.
+    if (!MessagePump::PumpPending()) {
+        Stop();
+        return Untaken(PhotoOutcome::Quit, photos_[index]);
+    }
+    if (stopped_->load()) return Untaken(PhotoOutcome::Stopped, photos_[index]);
+    // What is ahead is the list's next photos, refused ones left out: this one first. Only the first photo the
+    // run asks for is not on its way yet.
     std::unique_ptr<Queued> current;
-    if (!ahead_.empty() && ahead_.front()->shared->url == url) {
+    if (!ahead_.empty()) {
         current = std::move(ahead_.front());
         ahead_.pop_front();
     } else {
-        DropAhead();  // the caller left the announced order: what was on its way is given up
-        for (const auto& gone : dropped_) (void)gone->task.WaitEnded(kWorkerEndMs);
-        dropped_.clear();
-        current = std::make_unique<Queued>(url, *this);
-        while (nextUpcoming_ < upcoming_.size() && upcoming_[nextUpcoming_++] != url) {
-        }
+        current = std::make_unique<Queued>(photos_[index], *this);
+        nextAsked_ = index + 1;
     }
-    while (ahead_.size() < kPhotosAhead && nextUpcoming_ < upcoming_.size()) {
-        auto next = std::make_unique<Queued>(upcoming_[nextUpcoming_++], *this);
+    while (ahead_.size() < kPhotosAhead && nextAsked_ < photos_.size()) {
+        const size_t at = nextAsked_++;
+        if (refused_[at]) continue;
+        auto next = std::make_unique<Queued>(photos_[at], *this);
         const QueuedTask& before = ahead_.empty() ? current->task : ahead_.back()->task;
         // The one before has already ended: nothing runs now, so this one starts here.
         if (!next->task.Follow(before)) next->task.Start();
@@ -339,14 +362,9 @@ PhotoDownload PhotoRun::Download(const std::wstring& url) {
 
 void PhotoRun::Stop() noexcept {
     stopped_->store(true);
-    nextUpcoming_ = upcoming_.size();
+    nextAsked_ = photos_.size();
     DropAhead();
     if (current_) current_->task.Wake();
-}
-
-PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
-                                 std::uint64_t reserveBytes, Http::HostGuard allowHost) {
-    return PhotoRun(folder, limitMs, {}, reserveBytes, allowHost).Download(url);
 }
 
 PartFileSteps& SystemFileSteps() {

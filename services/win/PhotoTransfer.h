@@ -15,53 +15,63 @@
 #include "winmsg/win/Handles.h"
 #include "Http.h"
 
-// Free space a photo must leave on the folder's volume: the disk is never filled by an album.
-inline constexpr std::uint64_t kDiskReserveBytes = 256ull << 20;
+// What the transfers of a run may do: where they may go, the room they leave on the disk, how long a photo may take.
+struct TransferPolicy {
+    // Judges the host of the photo's own address, before anything is asked (a refused photo never is), and that of
+    // every hop it takes.
+    Http::HostGuard allowHost;
+    // Free space a photo must leave on the folder's volume: the disk is never filled by an album.
+    std::uint64_t reserveBytes;
+    // Each photo's time limit, counted from its own request, its tries and their pauses included.
+    DWORD limitMs;
+};
 
-// NoRoom: the photo would have left less than the reserve free. Stopped: the run was stopped before the photo
-// was taken, or while it paused between tries; it is not kept.
-enum class PhotoOutcome { Saved, TimedOut, Failed, NoRoom, Quit, Stopped };
+// The program's own: the address rules, 256 MB left free, 20 s a photo.
+inline constexpr TransferPolicy kProductPolicy{&Http::AllowedHost, 256ull << 20, 20000};
+
+// Refused: the address breaks the policy's address rules and was never asked for. NoRoom: the photo would have
+// left less than the reserve free. Stopped: the run was stopped before the photo was taken, or while it paused
+// between tries; it is not kept.
+enum class PhotoOutcome { Saved, TimedOut, Failed, Refused, NoRoom, Quit, Stopped };
 
 struct PhotoDownload {
     PhotoOutcome outcome = PhotoOutcome::Failed;
+    std::wstring url;  // the photo's address, as the run's list gave it
     // Saved: the open part file, whole, still marked for deletion, and its name; KeepPhoto gives it the photo's.
     UniqueKernelHandle file;
     std::wstring partName;
     DWORD status = 0;
 };
 
-// Waits with window messages processed. The time limit counts from the start of the transfer and holds even
-// while the waiting thread sits in a modal loop: at the limit (or when the program quits) the request is
-// closed and the part file goes, and the wait returns once the request's connection is gone. A photo that
-// failed in passing (see Http::FailedInPassing) is asked for again, as the retry rules say, each try with a
-// receive time-out of 5 s at most, so that a given-up try lets go of its connection soon; each try's part file
-// is gone before the next starts. Only a 2xx answer with a non-empty, complete body is Saved; nothing of any
-// other answer reaches the disk. Without `reserveBytes` free on the folder's volume, before the request or
-// while writing, the photo fails with NoRoom.
-PhotoDownload DownloadToTempFile(const std::wstring& url, const std::wstring& folder, DWORD limitMs,
-                                 std::uint64_t reserveBytes = kDiskReserveBytes,
-                                 Http::HostGuard allowHost = &Http::AllowedHost);
-
 // The photos of one run, one after another into one folder. While the caller names and keeps one photo, the
 // next ones are already on their way: the worker that brought a photo asks for the next at once, without a trip
-// through the waiting thread, at most kPhotosAhead ahead of the caller; a photo's tries all come before the next
-// photo, and nothing starts before the connection of what came before it is gone. Each photo keeps its own time
-// limit, counted from its own request.
+// through the waiting thread, at most kPhotosAhead ahead of the caller (refused ones not counted); a photo's tries
+// all come before the next photo, and nothing starts before the connection of what came before it is gone. Each
+// photo keeps its own time limit, counted from its own request.
 inline constexpr size_t kPhotosAhead = 2;
 
 class PhotoRun {
 public:
-    // `upcoming`: the photos the caller will ask for, in that order.
-    PhotoRun(std::wstring folder, DWORD limitMs, std::vector<std::wstring> upcoming = {},
-             std::uint64_t reserveBytes = kDiskReserveBytes, Http::HostGuard allowHost = &Http::AllowedHost);
+    // `photos`: the run's addresses in order, as the page gives them, refused ones included.
+    PhotoRun(std::wstring folder, std::vector<std::wstring> photos, const TransferPolicy& policy);
     ~PhotoRun();  // photos asked for ahead and never taken are given up, and their part files go
     PhotoRun(const PhotoRun&) = delete;
     PhotoRun& operator=(const PhotoRun&) = delete;
 
-    // `url`'s photo, as DownloadToTempFile brings it; asked for now unless it was on its way. Input waiting in
-    // the window's queue is handled first, so a stop clicked while photos were ready comes before the next is
-    // taken: that one is Stopped.
-    PhotoDownload Download(const std::wstring& url);
+    // The photos whose outcome Next has still to answer.
+    [[nodiscard]] size_t Remaining() const noexcept;
+    // The next photo of the list, one outcome per photo in the list's order (past its end: Failed, nothing asked).
+    // A refused address is answered at once. Otherwise input waiting in the window's queue is handled first, so a
+    // stop clicked while photos were ready comes before the next is taken: that one is Stopped (a quit seen there
+    // ends the run as Stop does: Quit). Waits with window messages processed. The time limit holds even
+    // while the waiting thread sits in a modal loop: at the limit (or when the program quits) the request is
+    // closed and the part file goes, and the wait returns once the request's connection is gone. A photo that
+    // failed in passing (see Http::FailedInPassing) is asked for again, as the retry rules say, each try with a
+    // receive time-out of 5 s at most, so that a given-up try lets go of its connection soon; each try's part file
+    // is gone before the next starts. Only a 2xx answer with a non-empty, complete body is Saved; nothing of any
+    // other answer reaches the disk. Without the reserve free on the folder's volume, before the request or while
+    // writing, the photo fails with NoRoom.
+    PhotoDownload Next();
     // Nothing more is asked for ahead, what was is given up, and no further try starts: the caller stops after
     // the photo it waits for, which ends at once (Stopped) if it was pausing between tries.
     void Stop() noexcept;
@@ -71,13 +81,13 @@ private:
     // Gives up the photos asked for ahead; they end, with their connections, before the run does.
     void DropAhead() noexcept;
     std::wstring folder_;
-    DWORD limitMs_;
-    std::vector<std::wstring> upcoming_;
-    size_t nextUpcoming_ = 0;
-    std::uint64_t reserve_;
-    Http::HostGuard allowHost_;
+    std::vector<std::wstring> photos_;
+    std::vector<bool> refused_;  // by the policy's address rules, one per photo
+    TransferPolicy policy_;
+    size_t next_ = 0;       // the photo Next answers
+    size_t nextAsked_ = 0;  // the first photo not yet asked for
     std::shared_ptr<std::atomic<bool>> stopped_;
-    std::deque<std::unique_ptr<Queued>> ahead_;
+    std::deque<std::unique_ptr<Queued>> ahead_;     // the list's next photos that are not refused, in order
     std::vector<std::unique_ptr<Queued>> dropped_;  // given up, ended before the run ends
     Queued* current_ = nullptr;                     // the photo waited for
 };

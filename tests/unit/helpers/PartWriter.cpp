@@ -12,6 +12,6 @@ bool AnyHost(std::wstring_view) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) return 2;
-    const PhotoDownload download = DownloadToTempFile(argv[1], argv[2], 60000, 0, &AnyHost);
-    return download.outcome == PhotoOutcome::Saved ? 0 : 1;
+    PhotoRun run(argv[2], {argv[1]}, TransferPolicy{&AnyHost, 0, 60000});
+    return run.Next().outcome == PhotoOutcome::Saved ? 0 : 1;
 }

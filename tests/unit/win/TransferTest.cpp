@@ -215,7 +215,7 @@ TEST(PhotoTransfer, GivingUpClosesTheTransferAndItsFileSoNothingPilesUp) {
             loopback::Server server(stall.script);
             const ULONGLONG start = GetTickCount64();
             const PhotoDownload download =
-                DownloadToTempFile(server.Url(L"/stalled.jpg"), folder.Path(), kLimitMs, 0, &TestServerOnly);
+                PhotoRun(folder.Path(), {server.Url(L"/stalled.jpg")}, {&TestServerOnly, 0, kLimitMs}).Next();
             const ULONGLONG returned = GetTickCount64();
             // The server hears of a close on its own thread: give it a moment.
             for (int i = 0; i < 50 && !server.ClientGone(); ++i) Sleep(10);
@@ -256,7 +256,7 @@ TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
         });
         const std::uint64_t reserve = c.room ? folder.Free() - c.room : folder.Free() + (1u << 20);
         const PhotoDownload download =
-            DownloadToTempFile(server.Url(L"/big.jpg"), folder.Path(), 20000, reserve, &TestServerOnly);
+            PhotoRun(folder.Path(), {server.Url(L"/big.jpg")}, {&TestServerOnly, reserve, 20000}).Next();
         EXPECT_EQ(download.outcome, PhotoOutcome::NoRoom) << c.name;
         EXPECT_EQ(folder.Files(), 0u) << c.name;
         EXPECT_EQ(server.Requests(), c.requests) << c.name << ": a full disk fails the photo before it is asked for";
@@ -275,7 +275,7 @@ TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
         connection.Cut();
     });
     const PhotoDownload download =
-        DownloadToTempFile(server.Url(L"/paused.jpg"), folder.Path(), 20000, reserve, &TestServerOnly);
+        PhotoRun(folder.Path(), {server.Url(L"/paused.jpg")}, {&TestServerOnly, reserve, 20000}).Next();
     EXPECT_EQ(download.outcome, PhotoOutcome::NoRoom);
     EXPECT_EQ(folder.Files(), 0u);
 }
@@ -451,6 +451,8 @@ TEST(PhotoTransfer, APassingFailureIsAskedForAgainAfterItsPauseAndNothingElseIs)
                     "WWW-Authenticate: Basic realm=\"x\"\r\nContent-Length: 0\r\n\r\n");
          },
          L"/a.jpg", PhotoOutcome::Failed, 1, {}, nullptr},
+        {"a refused address", [&](Connection& c, size_t) { c.Send(ok); }, L"/a b.jpg", PhotoOutcome::Refused, 0, {},
+         nullptr},
         {"a name outside ASCII", [&](Connection& c, size_t) { c.Send(ok); }, L"/u/\u76F8\u7247\u4E00.jpg",
          PhotoOutcome::Saved, 1, {}, "GET /u/%E7%9B%B8%E7%89%87%E4%B8%80.jpg"},
     };
@@ -458,7 +460,7 @@ TEST(PhotoTransfer, APassingFailureIsAskedForAgainAfterItsPauseAndNothingElseIs)
     for (const auto& c : cases) {
         Asked asked;
         loopback::Server server([&](Connection& connection) { c.script(connection, asked.Note(connection)); });
-        PhotoDownload download = DownloadToTempFile(server.Url(c.path), folder.Path(), 10000, 0, &TestServerOnly);
+        PhotoDownload download = PhotoRun(folder.Path(), {server.Url(c.path)}, {&TestServerOnly, 0, 10000}).Next();
         EXPECT_EQ(download.outcome, c.outcome) << c.name;
         EXPECT_EQ(download.status, c.outcome == PhotoOutcome::Saved ? 200u : download.status) << c.name;
         download.file.Reset();
@@ -500,9 +502,9 @@ TEST(PhotoTransfer, AGivenUpPhotoLetsGoOfItsConnectionBeforeTheNextIsAskedFor) {
     });
     constexpr DWORD kLimitMs = 6000;
     Folder folder;
-    PhotoRun run(folder.Path(), kLimitMs, {stalled.Url(L"/late.jpg"), next.Url(L"/next.jpg")}, 0, &TestServerOnly);
+    PhotoRun run(folder.Path(), {stalled.Url(L"/late.jpg"), next.Url(L"/next.jpg")}, {&TestServerOnly, 0, kLimitMs});
     const ULONGLONG start = GetTickCount64();
-    const PhotoDownload late = run.Download(stalled.Url(L"/late.jpg"));
+    const PhotoDownload late = run.Next();
     const ULONGLONG returned = GetTickCount64();
     EXPECT_EQ(late.outcome, PhotoOutcome::TimedOut);
     for (int i = 0; i < 50 && !stalled.ClientGone(); ++i) Sleep(10);
@@ -514,7 +516,7 @@ TEST(PhotoTransfer, AGivenUpPhotoLetsGoOfItsConnectionBeforeTheNextIsAskedFor) {
         const std::lock_guard<std::mutex> hold(asked.lock);
         EXPECT_TRUE(asked.at.empty()) << "the next photo waits for the connection before it";
     }
-    EXPECT_EQ(run.Download(next.Url(L"/next.jpg")).outcome, PhotoOutcome::Saved);
+    EXPECT_EQ(run.Next().outcome, PhotoOutcome::Saved);
     const std::lock_guard<std::mutex> hold(asked.lock);
     ASSERT_EQ(asked.at.size(), 1u);
     EXPECT_GE(asked.at[0], stalled.ClientGone());
@@ -545,23 +547,23 @@ TEST(PhotoTransfer, AStopEndsAPauseBetweenTriesAtOnceAndComesBeforeAPhotoThatWas
     };
     {
         // A click while the photo pauses for its Retry-After: the wait ends at once, and nothing more is asked.
-        PhotoRun run(folder.Path(), 20000, {}, 0, &TestServerOnly);
+        PhotoRun run(folder.Path(), {server.Url(L"/busy.jpg")}, {&TestServerOnly, 0, 20000});
         g_stopRun = &run;
         stopSoon(700);
         const ULONGLONG start = GetTickCount64();
-        EXPECT_EQ(run.Download(server.Url(L"/busy.jpg")).outcome, PhotoOutcome::Stopped);
+        EXPECT_EQ(run.Next().outcome, PhotoOutcome::Stopped);
         EXPECT_LT(Since(start), 2500u) << "not the 5 s pause";
     }
     {
         // Photos 2 and 3 are ready while 1 is kept; a click that waits in the queue comes before 2 is taken.
-        PhotoRun run(folder.Path(), 20000, {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg")}, 0,
-                     &TestServerOnly);
+        PhotoRun run(folder.Path(), {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg")},
+                     {&TestServerOnly, 0, 20000});
         g_stopRun = &run;
-        EXPECT_EQ(run.Download(server.Url(L"/1.jpg")).outcome, PhotoOutcome::Saved);
+        EXPECT_EQ(run.Next().outcome, PhotoOutcome::Saved);
         for (int i = 0; i < 300 && requests() < 4; ++i) Sleep(10);
         stopSoon(1);
         Sleep(100);
-        EXPECT_EQ(run.Download(server.Url(L"/2.jpg")).outcome, PhotoOutcome::Stopped);
+        EXPECT_EQ(run.Next().outcome, PhotoOutcome::Stopped);
     }
     g_stopRun = nullptr;
     const std::lock_guard<std::mutex> hold(asked.lock);
@@ -606,7 +608,7 @@ TEST(PhotoTransfer, KeepingAPhotoNeverLosesAnOlderFileWhicheverStepFails) {
     const std::wstring path = folder.Path() + L"\\photo.jpg";
     for (const auto& c : cases) {
         std::ofstream(std::filesystem::path(path), std::ios::binary) << "older";
-        PhotoDownload download = DownloadToTempFile(server.Url(L"/p.jpg"), folder.Path(), 5000, 0, &TestServerOnly);
+        PhotoDownload download = PhotoRun(folder.Path(), {server.Url(L"/p.jpg")}, {&TestServerOnly, 0, 5000}).Next();
         ASSERT_EQ(download.outcome, PhotoOutcome::Saved) << c.name;
         Failing steps;
         steps.failMark = c.failMark;
@@ -666,7 +668,7 @@ TEST(PhotoTransfer, TheDeadlineHoldsWhileTheWaitingThreadSitsInAModalLoop) {
     });
     const ULONGLONG start = GetTickCount64();
     const PhotoDownload download =
-        DownloadToTempFile(server.Url(L"/slow.jpg"), folder.Path(), kLimitMs, 0, &TestServerOnly);
+        PhotoRun(folder.Path(), {server.Url(L"/slow.jpg")}, {&TestServerOnly, 0, kLimitMs}).Next();
     KillTimer(nullptr, timer);
     EXPECT_EQ(download.outcome, PhotoOutcome::TimedOut) << "counted when the loop returned";
     EXPECT_EQ(seen.files, 0u) << "the part file went at the deadline, inside the loop";
@@ -727,7 +729,7 @@ TEST(PhotoTransfer, TheSessionsCookiesGoWithEveryPhotoAndWhatAnAnswerSetsGoesWit
     ASSERT_TRUE(InternetSetCookieExW(server.Url(L"/").c_str(), nullptr, L"session=abc; path=/", 0, 0));
     Folder folder;
     const auto photo = [&](const wchar_t* path) {
-        return DownloadToTempFile(server.Url(path), folder.Path(), 5000, 0, &TestServerOnly).outcome;
+        return PhotoRun(folder.Path(), {server.Url(path)}, {&TestServerOnly, 0, 5000}).Next().outcome;
     };
     EXPECT_EQ(photo(L"/1.jpg"), PhotoOutcome::Saved);
     EXPECT_EQ(photo(L"/2.jpg"), PhotoOutcome::Saved);
@@ -758,7 +760,7 @@ TEST(PhotoTransfer, AKeptConnectionLastsWhileAPhotoUsesItAndAKeptServerIsStillJu
     Folder folder;
     PhotoOutcome outcome = PhotoOutcome::Failed;
     std::thread photo([&] {
-        outcome = DownloadToTempFile(slow.Url(L"/p.jpg"), folder.Path(), 10000, 0, &TestServerOnly).outcome;
+        outcome = PhotoRun(folder.Path(), {slow.Url(L"/p.jpg")}, {&TestServerOnly, 0, 10000}).Next().outcome;
     });
     ASSERT_EQ(WaitForSingleObject(halfSent.Get(), 5000), WAIT_OBJECT_0);
     // Requests with time-outs of their own each keep a connect handle: the photo's drops out of the keep.
@@ -797,16 +799,16 @@ TEST(PhotoTransfer, TheNextPhotosAreAskedForWhileOneIsKeptAtMostTwoAheadAndThose
     };
     Folder folder;
     {
-        PhotoRun run(folder.Path(), 5000, {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg"),
-                                           server.Url(L"/4.jpg")},
-                     0, &TestServerOnly);
-        PhotoDownload first = run.Download(server.Url(L"/1.jpg"));
+        PhotoRun run(folder.Path(),
+                     {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg"), server.Url(L"/4.jpg")},
+                     {&TestServerOnly, 0, 5000});
+        PhotoDownload first = run.Next();
         ASSERT_EQ(first.outcome, PhotoOutcome::Saved);
         for (int i = 0; i < 300 && askedSoFar().size() < 3; ++i) Sleep(10);
         Sleep(300);
         EXPECT_EQ(askedSoFar(), (std::vector<std::string>{"GET /1.jpg", "GET /2.jpg", "GET /3.jpg"}))
             << "two photos ahead of the one taken, no more";
-        PhotoDownload second = run.Download(server.Url(L"/2.jpg"));
+        PhotoDownload second = run.Next();
         EXPECT_EQ(second.outcome, PhotoOutcome::Saved);
         for (int i = 0; i < 300 && askedSoFar().size() < 4; ++i) Sleep(10);
         EXPECT_EQ(askedSoFar().size(), 4u);
