@@ -146,45 +146,46 @@ Blit ButtonImage(const SkinMetrics& m, CaptionButton button, bool pressed, bool 
             m.buttonHeight};
 }
 
-FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int lBottom, bool active, bool maximized,
-                    ButtonSet present) {
-    FramePlan plan;
-    const int c = m.captionHeight;
+namespace {
+
+// A copy of the caption picture's full height into the strip.
+void FromCaption(std::vector<Blit>& out, const SkinMetrics& m, int srcX, int dstX, int dstY, int width) {
+    AddFromPicture(out, Surface::CaptionPicture, m.captionWidth, m.captionHeight, srcX, 0, Surface::Strip, dstX, dstY,
+                   width, m.captionHeight);
+}
+
+// One square tile of the border picture, counted from its left.
+void FromBorder(std::vector<Blit>& out, const SkinMetrics& m, int tile, Surface to, int dstX, int dstY) {
     const int t = m.Tile();
-    const int w = m.buttonWidth;
-    const CaptionDesign& d = m.design;
-    const int one = d.hairline;
-    const int off = active ? 0 : m.inactiveOffset;
-    plan.stripWidth = lRight - lLeft + 1;
-    plan.stripHeight = c;
-    plan.columnsWidth = 2 * m.borderWidth;
-    plan.columnsHeight = lBottom - lTop + 1;
-    plan.present = present;
+    AddFromPicture(out, Surface::BorderPicture, m.borderWidth, m.borderHeight, tile * t, 0, to, dstX, dstY, t, t);
+}
 
-    auto fromCaption = [&](std::vector<Blit>& out, int srcX, int dstX, int dstY, int width) {
-        AddFromPicture(out, Surface::CaptionPicture, m.captionWidth, m.captionHeight, srcX, 0, Surface::Strip, dstX,
-                       dstY, width, c);
-    };
-    auto fromBorder = [&](std::vector<Blit>& out, int tile, Surface to, int dstX, int dstY) {
-        AddFromPicture(out, Surface::BorderPicture, m.borderWidth, m.borderHeight, tile * t, 0, to, dstX, dstY, t, t);
-    };
+// The right piece as it is copied: its columns and the hairline after them.
+int RightPieceWidth(const SkinMetrics& m) noexcept {
+    return m.activeRightEnd - m.activeRightStart + m.design.hairline;
+}
 
-    // Caption background: the left piece, then the right piece at the right edge (or pinned after the left piece
-    // when the window is too narrow for both and a title).
-    fromCaption(plan.beforeText, off, lLeft, lTop, lLeft + m.activeLeftEnd);
-    const int r = m.activeRightEnd - m.activeRightStart + one;
+// Caption background: the left piece, then the right piece at the right edge (or pinned after the left piece
+// when the window is too narrow for both and a title).
+void PlanCaptionPieces(FramePlan& plan, const SkinMetrics& m, int lLeft, int lTop, int lRight, int off) {
+    FromCaption(plan.beforeText, m, off, lLeft, lTop, lLeft + m.activeLeftEnd);
+    const int r = RightPieceWidth(m);
     int x = lRight - (m.activeRightEnd - m.activeRightStart);
     if (x < lLeft + r) {
         plan.narrow = true;
         x = lLeft + r;
     }
     plan.rightPieceX = x;
-    fromCaption(plan.beforeText, off + m.activeRightStart, x, lTop, r);
+    FromCaption(plan.beforeText, m, off + m.activeRightStart, x, lTop, r);
+}
 
-    // Buttons from the right: close, maximize, minimize; an absent button leaves no gap.
+// Buttons from the right: close, maximize, minimize; an absent button leaves no gap.
+void PlanButtons(FramePlan& plan, const SkinMetrics& m, int lTop, bool maximized) {
+    const CaptionDesign& d = m.design;
+    const ButtonSet present = plan.present;
     const int top = lTop + d.buttonTop;
-    const int start = x + r - t + d.buttonInset;
-    const int pitch = w + one;
+    const int start = plan.rightPieceX + RightPieceWidth(m) - m.Tile() + d.buttonInset;
+    const int pitch = m.buttonWidth + d.hairline;
     auto place = [&](int left) { return Rect{left, top, left + pitch, top + m.buttonHeight}; };
     plan.buttons[kClose] = place(present.close ? start - pitch : start);
     const int closeLeft = plan.buttons[kClose].left;
@@ -195,11 +196,18 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
         if (present.Has(b))
             plan.beforeText.push_back(ButtonImage(m, b, false, maximized, plan.buttons[b], Surface::Strip));
     }
+}
 
-    // Middle tiles between the left piece and the right piece.
+// Middle tiles between the left piece and the right piece, then the title's and the menu bar's places.
+void PlanMiddle(FramePlan& plan, const SkinMetrics& m, int lLeft, int lRight, int off) {
+    const int c = m.captionHeight;
+    const int t = m.Tile();
+    const CaptionDesign& d = m.design;
+    const int one = d.hairline;
+    const int x = plan.rightPieceX;
     int i = lLeft + d.middleStart;
     do {
-        fromCaption(plan.beforeText, m.activeLeftEnd + off + one, i, 0, std::min(d.middleTileWidth, x - i));
+        FromCaption(plan.beforeText, m, m.activeLeftEnd + off + one, i, 0, std::min(d.middleTileWidth, x - i));
         i += d.middleTileWidth;
     } while (i < x);
 
@@ -207,16 +215,16 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
         plan.title = {lLeft + d.titleLeft, t + one, lRight - d.titleRightGap, t + one + (c - t - 2 * one) / 2};
     }
     plan.menuBand = {m.activeLeftEnd, c / 2, x, c / 2 + c / 2};
+}
 
-    // The caption strip reaches the window in one copy.
-    plan.afterText.push_back({Surface::Strip, 0, 0, Surface::Window, 0, 0, plan.stripWidth, c});
-
-    // Side columns: one tile of each side, then doubled downwards until they reach the bottom strip.
-    const int y0 = lTop + c;
+// Side columns: one tile of each side, then doubled downwards until they reach the bottom strip.
+void PlanColumns(FramePlan& plan, const SkinMetrics& m, int lLeft, int lTop, int lRight, int lBottom) {
+    const int t = m.Tile();
+    const int y0 = lTop + m.captionHeight;
     const int need = lBottom - t - y0;  // rows between the caption and the bottom strip
     if (need > 0) {
-        fromBorder(plan.afterText, 0, Surface::Columns, 0, y0);
-        fromBorder(plan.afterText, 4, Surface::Columns, t, y0);
+        FromBorder(plan.afterText, m, 0, Surface::Columns, 0, y0);
+        FromBorder(plan.afterText, m, 4, Surface::Columns, t, y0);
         for (int filled = t; filled < need; filled *= 2) {
             const int height = std::min(filled, plan.columnsHeight - (y0 + filled));
             if (height <= 0) break;
@@ -226,16 +234,40 @@ FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int l
         plan.afterText.push_back({Surface::Columns, 0, y0, Surface::Window, lLeft, y0, t, need});
         plan.afterText.push_back({Surface::Columns, t, y0, Surface::Window, lRight - t, y0, t, need});
     }
+}
 
-    // Bottom strip, composed in the top rows of the caption strip: the edge tile repeated, then the two corners.
-    fromBorder(plan.afterText, 3, Surface::Strip, lLeft + t, 0);
+// Bottom strip, composed in the top rows of the caption strip: the edge tile repeated, then the two corners.
+void PlanBottomStrip(FramePlan& plan, const SkinMetrics& m, int lLeft, int lRight, int lBottom) {
+    const int t = m.Tile();
+    FromBorder(plan.afterText, m, 3, Surface::Strip, lLeft + t, 0);
     for (int p = lLeft + 2 * t; p < lRight - t; p += t) {
         plan.afterText.push_back({Surface::Strip, p - t, 0, Surface::Strip, p, 0, t, t});
     }
-    fromBorder(plan.afterText, 2, Surface::Strip, lLeft, 0);
-    fromBorder(plan.afterText, 6, Surface::Strip, lRight - t, 0);
+    FromBorder(plan.afterText, m, 2, Surface::Strip, lLeft, 0);
+    FromBorder(plan.afterText, m, 6, Surface::Strip, lRight - t, 0);
     plan.afterText.push_back(
-        {Surface::Strip, 0, 0, Surface::Window, lLeft, std::max(lBottom - t, c), plan.stripWidth, t});
+        {Surface::Strip, 0, 0, Surface::Window, lLeft, std::max(lBottom - t, m.captionHeight), plan.stripWidth, t});
+}
+
+}  // namespace
+
+FramePlan PlanFrame(const SkinMetrics& m, int lLeft, int lTop, int lRight, int lBottom, bool active, bool maximized,
+                    ButtonSet present) {
+    FramePlan plan;
+    const int off = active ? 0 : m.inactiveOffset;
+    plan.stripWidth = lRight - lLeft + 1;
+    plan.stripHeight = m.captionHeight;
+    plan.columnsWidth = 2 * m.borderWidth;
+    plan.columnsHeight = lBottom - lTop + 1;
+    plan.present = present;
+
+    PlanCaptionPieces(plan, m, lLeft, lTop, lRight, off);
+    PlanButtons(plan, m, lTop, maximized);
+    PlanMiddle(plan, m, lLeft, lRight, off);
+    // The caption strip reaches the window in one copy.
+    plan.afterText.push_back({Surface::Strip, 0, 0, Surface::Window, 0, 0, plan.stripWidth, plan.stripHeight});
+    PlanColumns(plan, m, lLeft, lTop, lRight, lBottom);
+    PlanBottomStrip(plan, m, lLeft, lRight, lBottom);
     return plan;
 }
 

@@ -14,6 +14,7 @@
 #include "winmsg/win/CTimer.h"
 #include "winmsg/win/ISubclass.h"
 #include "skin/MenuLayout.h"
+#include "IMenuBarItems.h"
 #include "PopupOwnerDraw.h"
 #include "skin/SkinFont.h"
 #include "winmsg/win/TimerConnection.h"
@@ -21,7 +22,7 @@
 
 class cToolbarMenu;
 
-class cMenuBar : public ISubclass {
+class cMenuBar : public ISubclass, public IMenuBarItems {
 public:
     cMenuBar() = default;
     cMenuBar(const cMenuBar&) = delete;
@@ -52,21 +53,18 @@ public:
     // Alt+key: opens the bar item whose access letter the key is, as a click would. False when none has it.
     [[nodiscard]] bool AcceleratorKey(UINT vKey) noexcept;
 
-    // Item numbers are 1-based and count the menu's popup items only; 0 means none. kItemUnknown, the pressed and
-    // hot item once a popup has closed, is no item either, but unlike 0 it is no answer of ItemAtCursor: the next
-    // look at the pointer draws the bar afresh.
-    static constexpr int kItemUnknown = -1;
-
+    // Item numbers as IMenuBarItems tells them; the pressed and the hot item may also be kItemUnknown.
     [[nodiscard]] int ItemAtCursor() const noexcept;
-    [[nodiscard]] int ItemAtPoint(POINT screen) const noexcept;
-    [[nodiscard]] int ItemCount() const noexcept { return static_cast<int>(itemRects_.size()); }
-    [[nodiscard]] HMENU ItemSubMenu(int i) const noexcept;
-    // The item's highlight rectangle on the screen; empty for a number outside 1..ItemCount().
-    [[nodiscard]] RECT ItemScreenRect(int i) const noexcept;
-    void SetPressedItem(int i, bool on) noexcept;
     [[nodiscard]] int PressedItem() const noexcept { return pressedItem_; }
-    void SetHotItem(int i) noexcept;
     [[nodiscard]] int HotItem() const noexcept { return hotItem_; }
+
+    // IMenuBarItems
+    [[nodiscard]] int ItemAtPoint(POINT screen) const noexcept override;
+    [[nodiscard]] int ItemCount() const noexcept override { return static_cast<int>(itemRects_.size()); }
+    [[nodiscard]] HMENU ItemSubMenu(int i) const noexcept override;
+    [[nodiscard]] RECT ItemScreenRect(int i) const noexcept override;
+    void SetPressedItem(int i, bool on) noexcept override;
+    void SetHotItem(int i) noexcept override;
 
     // Makes the popup's items owner-drawn and measures them (the popup is about to open).
     void PreparePopup(HMENU popup) noexcept { popupDraw_.Prepare(popup); }

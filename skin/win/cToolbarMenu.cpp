@@ -2,7 +2,6 @@
 
 #include "winmsg/win/MSubclass.h"
 #include "skin/MenuLayout.h"
-#include "cMenuBar.h"
 #include "mDeclares.h"
 
 cToolbarMenu::~cToolbarMenu() {
@@ -10,7 +9,7 @@ cToolbarMenu::~cToolbarMenu() {
     mDeclares::ForgetTracker(this);
 }
 
-void cToolbarMenu::Start(HWND window, cMenuBar* menuBar) {
+void cToolbarMenu::Start(HWND window, IMenuBarItems* menuBar) {
     Stop();
     window_ = window;
     menuBar_ = menuBar;
@@ -67,7 +66,7 @@ int cToolbarMenu::TrackMenu(int item) noexcept {
         menuBar_->SetPressedItem(item, false);
 
         state_ = TrackState::Idle;
-        menuBar_->SetHotItem(cMenuBar::kItemUnknown);
+        menuBar_->SetHotItem(IMenuBarItems::kItemUnknown);
     }
     state_ = TrackState::Idle;
     busy_ = false;

@@ -2,13 +2,12 @@
 // Opens a menu-bar item's popup under the item and keeps the bar alive while it is open: Left and Right move to
 // the neighbouring bar item (wrapping at both ends) unless the popup has a submenu to open or close, and a pointer
 // moving onto another bar item switches to that item's popup without a click. It sees the menu loop's messages
-// through the message-filter hook, which exists only while a popup is open.
+// through the message-filter hook, which exists only while a popup is open. It knows the bar only as IMenuBarItems.
 
 #include <windows.h>
 
 #include "winmsg/win/ISubclass.h"
-
-class cMenuBar;
+#include "IMenuBarItems.h"
 
 class cToolbarMenu : public ISubclass {
 public:
@@ -19,7 +18,7 @@ public:
 
     // Remembers the window and its menu bar and subscribes the window's WM_MENUSELECT. Throws ComponentError when
     // the window cannot be subscribed.
-    void Start(HWND window, cMenuBar* menuBar);
+    void Start(HWND window, IMenuBarItems* menuBar);
     void Stop() noexcept;
 
     // Opens the item's popup and, while the user moves along the bar, the popups of the items moved to. Returns
@@ -54,5 +53,5 @@ private:
     int nextItem_ = kNoNextItem;
     bool busy_ = false;
     HWND window_ = nullptr;
-    cMenuBar* menuBar_ = nullptr;  // owns this tracker
+    IMenuBarItems* menuBar_ = nullptr;  // the bar that owns this tracker; cleared by Stop
 };

@@ -1,6 +1,7 @@
 #include "CTimer.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "ComponentError.h"
 #include "MTimer.h"
@@ -12,7 +13,7 @@ std::shared_ptr<CTimer> CTimer::Create() {
 CTimer::~CTimer() {
     if (interval_ > 0) {
         interval_ = 0;
-        MTimer::RemoveTimer(*this);
+        MTimer::RemoveTimer(std::exchange(timerId_, 0));
     }
 }
 
@@ -22,12 +23,18 @@ void CTimer::Interval(std::int32_t iIntervalA) {
     const std::int32_t current = interval_;
     if (iIntervalA > 0) {
         if (iIntervalA == current) return;
-        if (current != 0) MTimer::RemoveTimer(*this);
+        if (current != 0) MTimer::RemoveTimer(std::exchange(timerId_, 0));
         interval_ = iIntervalA;
-        if (!MTimer::AddTimer(*this)) throw ComponentError(ComponentErrorCode::CantCreateTimer);
+        timerId_ = MTimer::StartTimer(static_cast<UINT>(iIntervalA));
+        if (timerId_ == 0) {
+            interval_ = 0;
+            throw ComponentError(ComponentErrorCode::CantCreateTimer);
+        }
+        // Without a slot the new system timer keeps running: its identifier stays here so it can be killed.
+        MTimer::AddTimer(timerId_, shared_from_this());
     } else if (current > 0) {
         interval_ = 0;
-        MTimer::RemoveTimer(*this);
+        MTimer::RemoveTimer(std::exchange(timerId_, 0));
     }
 }
 

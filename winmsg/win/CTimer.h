@@ -13,9 +13,10 @@
 #include <memory>
 #include <vector>
 
+#include "ITimerPulse.h"
 #include "TimerConnection.h"
 
-class CTimer : public std::enable_shared_from_this<CTimer> {
+class CTimer final : public ITimerPulse, public std::enable_shared_from_this<CTimer> {
 public:
     // Timers are always shared: a running one is also held by its slot.
     [[nodiscard]] static std::shared_ptr<CTimer> Create();
@@ -44,13 +45,12 @@ public:
 
     // Raises ThatTime; called by MTimer's TimerProc. A handler's exception reaches the caller and the handlers
     // after it do not run for this tick.
-    void PulseTimer();
+    void PulseTimer() override;
 
-    // The system timer's identifier: 0 while stopped or after a failed start. Set by MTimer only.
+    // The system timer's identifier, as MTimer handed it out: 0 while stopped or after a failed start.
     [[nodiscard]] UINT_PTR TimerID() const noexcept { return timerId_; }
 
 private:
-    friend class MTimer;
     friend class TimerConnection;
     CTimer() = default;
 

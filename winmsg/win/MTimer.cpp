@@ -1,16 +1,20 @@
 #include "MTimer.h"
 
 #include <array>
-#include <memory>
+#include <utility>
 
-#include "CTimer.h"
 #include "CaughtException.h"
 #include "ComponentError.h"
 
 namespace {
 
+struct Slot {
+    UINT_PTR id = 0;
+    std::shared_ptr<ITimerPulse> timer;
+};
+
 struct TimerTable {
-    std::array<std::shared_ptr<CTimer>, MTimer::kSlots + 1> slots;  // positions 1 to 100; 0 unused
+    std::array<Slot, MTimer::kSlots + 1> slots;  // positions 1 to 100; 0 unused
     int highestUsed = 0;
 };
 
@@ -23,10 +27,10 @@ TimerTable& Table() noexcept {
 
 }  // namespace
 
-int MTimer::SlotOf(const CTimer& timer) noexcept {
+int MTimer::SlotOf(const ITimerPulse& timer) noexcept {
     const TimerTable& t = Table();
     for (int i = 1; i <= t.highestUsed; ++i) {
-        if (t.slots[i].get() == &timer) return i;
+        if (t.slots[i].timer.get() == &timer) return i;
     }
     return 0;
 }
@@ -35,39 +39,32 @@ int MTimer::HighestUsed() noexcept {
     return Table().highestUsed;
 }
 
-bool MTimer::AddTimer(CTimer& timer) {
-    const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(timer.interval_), &MTimer::TimerProc);
-    timer.timerId_ = id;
-    if (id == 0) {
-        timer.Interval(0);
-        return false;
-    }
+UINT_PTR MTimer::StartTimer(UINT ms) noexcept {
+    return SetTimer(nullptr, 0, ms, &MTimer::TimerProc);
+}
+
+void MTimer::AddTimer(UINT_PTR id, std::shared_ptr<ITimerPulse> timer) {
     TimerTable& t = Table();
     for (int i = 1; i <= kSlots; ++i) {
-        if (t.slots[i]) continue;
-        t.slots[i] = timer.shared_from_this();
+        if (t.slots[i].timer) continue;
+        t.slots[i] = {id, std::move(timer)};
         if (i > t.highestUsed) t.highestUsed = i;
-        return true;
+        return;
     }
     throw ComponentError(ComponentErrorCode::TooManyTimers);
 }
 
-bool MTimer::RemoveTimer(CTimer& timer) noexcept {
-    const UINT_PTR id = timer.timerId_;
+bool MTimer::RemoveTimer(UINT_PTR id) noexcept {
+    // A timer that got its system timer but no slot (all slots were taken) would otherwise tick, unheard,
+    // until the process ends: it is killed whether a slot holds it or not.
+    if (id == 0) return false;
+    KillTimer(nullptr, id);
     TimerTable& t = Table();
     for (int i = 1; i <= t.highestUsed; ++i) {
-        if (!t.slots[i] || t.slots[i]->timerId_ != id) continue;
-        KillTimer(nullptr, id);
-        timer.timerId_ = 0;
+        if (!t.slots[i].timer || t.slots[i].id != id) continue;
         // The slot's reference may be the last one: the timer may be gone after this line.
-        t.slots[i].reset();
+        t.slots[i] = {};
         return true;
-    }
-    // A timer that got its system timer but no slot (all slots were taken) would otherwise tick, unheard,
-    // until the process ends.
-    if (id != 0) {
-        KillTimer(nullptr, id);
-        timer.timerId_ = 0;
     }
     return false;
 }
@@ -75,9 +72,9 @@ bool MTimer::RemoveTimer(CTimer& timer) noexcept {
 void CALLBACK MTimer::TimerProc(HWND, UINT, UINT_PTR idEvent, DWORD) noexcept {
     TimerTable& t = Table();
     for (int i = 1; i <= t.highestUsed; ++i) {
-        if (!t.slots[i] || t.slots[i]->timerId_ != idEvent) continue;
+        if (!t.slots[i].timer || t.slots[i].id != idEvent) continue;
         // A handler may stop the timer and so empty its slot: hold it for the length of the tick.
-        const std::shared_ptr<CTimer> timer = t.slots[i];
+        const std::shared_ptr<ITimerPulse> timer = t.slots[i].timer;
         try {
             timer->PulseTimer();
         } catch (...) {
