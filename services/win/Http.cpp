@@ -538,10 +538,6 @@ bool AllowedHost(std::wstring_view host) {
     return AddressGuard::IsAllowedHost(host, MachineNames());
 }
 
-bool AllowedAddress(std::wstring_view address) {
-    return AddressGuard::IsAllowedAddress(address, MachineNames());
-}
-
 bool FailedInPassing(const Result& result) {
     if (result.Success()) return false;
     if (Retry::IsPassingStatus(result.status)) return result.failure != Failure::TimedOut;

@@ -53,8 +53,6 @@ using HostGuard = bool (*)(std::wstring_view host);
 // The address rules: no host that is this machine (by an IP literal or by one of its names), a private network,
 // a link or an intranet name.
 bool AllowedHost(std::wstring_view host);
-// The same rules for a whole address, as a page gives it.
-bool AllowedAddress(std::wstring_view address);
 
 // Whether a transfer that ended with `result` failed for a passing reason, which another try may not meet: no
 // connection, one dropped or cut before the answer was whole, a body or header stalled past the receive

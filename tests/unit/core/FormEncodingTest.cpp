@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "services/FormEncoding.h"
-#include "app/LoginRules.h"
 
 namespace {
 
@@ -20,14 +19,6 @@ TEST(FormEncoding, DoubleByteCodesBecomeTwoUpperCaseEscapes) {
 TEST(FormEncoding, ValuesAreEscapedSoTheFormKeepsItsThreeFields) {
     EXPECT_EQ(FormEncoding::LoginBody(L"a+b@c.d", L"p&w=1%"), L"email=a%2Bb@c.d&password=p%26w%3D1%25&autoLogin=true");
     EXPECT_EQ(FormEncoding::LoginBody(L"u@x.cn", L"plain"), L"email=u@x.cn&password=plain&autoLogin=true");
-}
-
-TEST(LoginRules, TheLoginFormInTheAnswerMeansAFailedLogin) {
-    EXPECT_TRUE(IsLoginSuccess(L""));
-    EXPECT_TRUE(IsLoginSuccess(L"<div class=\"home\">welcome</div>"));
-    EXPECT_FALSE(IsLoginSuccess(L"<form class=\"login\" action=\"/PLogin.do\">"));
-    EXPECT_TRUE(IsLoginSuccess(L"<form class=\"Login\">"));  // case-sensitive
-    EXPECT_TRUE(IsLoginSuccess(L"<form class='login'>"));    // the exact 13 characters only
 }
 
 }  // namespace
