@@ -1,4 +1,5 @@
-// Transfers against a server on 127.0.0.1 that dribbles, stalls and cuts: the limits hold whatever it does.
+// Photos and the transport under them, against a server on 127.0.0.1 that dribbles, stalls and cuts: the limits
+// hold whatever it does.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
