@@ -62,10 +62,11 @@ struct ButtonFields {
     OleColor SurfaceBackColor = SysColorRef(kSysButtonFace);
 };
 
-// What the container and the platform supply, and what the button asks of them besides the change notice.
-class ButtonSite : public PropertySite {
+// What the container and the platform supply, and what the button asks of them besides the change notice; its
+// system colours are those the button's stored colours are translated with.
+class ButtonSite : public PropertySite, public SystemColors {
 public:
-    virtual OleColor SysColor(int index) const = 0;  // plain colour of a system colour index
+    ColorRef SysColor(int index) const override = 0;  // plain colour of a system colour index
     // A picture back from its persisted text; nullptr when the text holds none.
     virtual PictureRefPtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;

@@ -16,34 +16,26 @@ int Clamp(int v) {
 
 }  // namespace
 
-OleColor Shift(OleColor c, int d) {
+ColorRef Shift(ColorRef c, int d) {
     return Rgb(Clamp(Red(c) + d), Clamp(Green(c) + d), Clamp(Blue(c) + d));
 }
 
-OleColor Tint(OleColor c, int level) {
+ColorRef Tint(ColorRef c, int level) {
     auto channel = [level](int v) { return std::min(255, level + ((255 - level) * v) / 255); };
     return Rgb(channel(Red(c)), channel(Green(c)), channel(Blue(c)));
 }
 
-OleColor Blend(OleColor a, OleColor b) {
+ColorRef Blend(ColorRef a, ColorRef b) {
     auto channel = [](int x, int y) { return static_cast<int>(Nearest((x + y) / 2.0)); };
     return Rgb(channel(Red(a), Red(b)), channel(Green(a), Green(b)), channel(Blue(a), Blue(b)));
 }
 
-OleColor Gray(OleColor c) {
+ColorRef Gray(ColorRef c) {
     const int a = static_cast<int>(Nearest(Green(c) / 3.0 + Blue(c) / 3.0 + Red(c) / 3.0));
     return Rgb(a, a, a);
 }
 
-OleColor Translate(OleColor c, const ButtonSite& site) {
-    if ((c & kSystemColorFlag) != 0) {
-        if ((c & 0x7FFFFF00u) != 0) return kFailedColor;
-        return site.SysColor(static_cast<int>(c & 0xFF));
-    }
-    return (c & 0xFF000000u) == 0 ? c : kFailedColor;
-}
-
-OleColor GrayscalePixel(OleColor c) {
+ColorRef GrayscalePixel(ColorRef c) {
     const int r = Red(c), g = Green(c), b = Blue(c);
     if (r == g && g == b) {
         static constexpr int kKept[] = {0, 16, 32, 48, 64, 80, 96, 112, 128, 160, 176, 192, 208, 224, 240, 255};
@@ -53,30 +45,30 @@ OleColor GrayscalePixel(OleColor c) {
     return Rgb(a, a, a);
 }
 
-OleColor GradientColor(OleColor from, OleColor to, int i, int n) {
+ColorRef GradientColor(ColorRef from, ColorRef to, int i, int n) {
     return Rgb(InterpolateChannel(Red(from), Red(to), n, i), InterpolateChannel(Green(from), Green(to), n, i),
                InterpolateChannel(Blue(from), Blue(to), n, i));
 }
 
-void Frame(FaceCanvas& canvas, int x, int y, int w, int h, OleColor c) {
+void Frame(FaceCanvas& canvas, int x, int y, int w, int h, ColorRef c) {
     canvas.Line(x, y, x + w, y, c);
     canvas.Line(x + w, y, x + w, y + h, c);
     canvas.Line(x + w, y + h, x, y + h, c);
     canvas.Line(x, y + h, x, y, c);
 }
 
-void VGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n) {
+void VGrad(FaceCanvas& canvas, ColorRef c1, ColorRef c2, int x1, int y0, int x2, int n) {
     for (int i = 0; i <= n; ++i) canvas.Line(x1, y0 + i, x2, y0 + i, GradientColor(c1, c2, i, n));
 }
 
-void HGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2) {
+void HGrad(FaceCanvas& canvas, ColorRef c1, ColorRef c2, int x1, int y1, int x2, int y2) {
     const int n = x2 - x1;
     // Exact per column, unlike the vertical gradient: no single-precision step here.
     auto channel = [n](int a, int b, int i) {
         return n == 0 ? a : Clamp(static_cast<int>(Nearest(a + (b - a) * double(i) / n)));
     };
     for (int i = 0; i <= n; ++i) {
-        const OleColor c =
+        const ColorRef c =
             Rgb(channel(Red(c1), Red(c2), i), channel(Green(c1), Green(c2), i), channel(Blue(c1), Blue(c2), i));
         canvas.Line(x1 + i, y1, x1 + i, y2, c);
     }
@@ -130,25 +122,30 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
 // The surface keeps its background between paints: the next paint starts by clearing to it.
 void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, OleColor c) {
     core.Fields().SurfaceBackColor = c;
-    canvas.SetBackground(Translate(c, core.Site()));
+    canvas.SetBackground(TranslateColor(c, core.Site()));
+}
+
+void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, ColorRef c) {
+    core.Fields().SurfaceBackColor = ToOleColor(c);
+    canvas.SetBackground(c);
 }
 
 void PaintGradientBevel(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
-    const OleColor face = site.SysColor(kSysButtonFace);
+    const ColorRef face = site.SysColor(kSysButtonFace);
     // A stored custom colour may name a system colour; the arithmetic needs the plain one.
-    const OleColor back = Translate(p.BackColor, site);
-    const OleColor highlight = Translate(p.HighlightColor, site);
+    const ColorRef back = TranslateColor(p.BackColor, site);
+    const ColorRef highlight = TranslateColor(p.HighlightColor, site);
 
-    const OleColor base =
+    const ColorRef base =
         state == kStateNormal ? (p.UseCustomColors ? back : face) : (p.UseCustomColors ? highlight : Shift(face, 15));
-    const OleColor frameBase = p.UseCustomColors ? back : face;
-    const OleColor border =
+    const ColorRef frameBase = p.UseCustomColors ? back : face;
+    const ColorRef border =
         (state != kStatePressed && core.Fields().HasFocus) ? Shift(frameBase, -96) : Shift(frameBase, -48);
-    const OleColor shadow = Shift(border, 21);
-    const OleColor corner = Shift(shadow, 15);
+    const ColorRef shadow = Shift(border, 21);
+    const ColorRef corner = Shift(shadow, 15);
 
     SetSurfaceBackground(core, canvas, base);
     if (state == kStatePressed) {
@@ -221,7 +218,7 @@ bool Paint(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     const int h = input.height;
     const int dpi = site.DisplayDpi();
 
-    canvas.SetBackground(Translate(f.SurfaceBackColor, site));
+    canvas.SetBackground(TranslateColor(f.SurfaceBackColor, site));
     int margin = 4;
     if (!f.IsShown) return false;
     bool fellBack = false;
@@ -265,13 +262,13 @@ bool Paint(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
         canvas.DrawIcon(at.x, at.y, size, p.Enabled);
     }
 
-    OleColor text;
+    ColorRef text;
     if (f.ButtonState == kStateDisabled)
-        text = Translate(SysColorRef(kSysGrayText), site);
+        text = TranslateColor(SysColorRef(kSysGrayText), site);
     else if (!p.UseCustomColors)
         text = site.SysColor(kSysButtonText);
     else
-        text = Translate(f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor, site);
+        text = TranslateColor(f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor, site);
     canvas.DrawCaption(f.TextRect, f.CaptionFormat, text);
     return fellBack;
 }

@@ -11,18 +11,16 @@
 
 namespace button {
 
-OleColor Shift(OleColor c, int d);
-OleColor Tint(OleColor c, int level);
-OleColor Blend(OleColor a, OleColor b);
-OleColor Gray(OleColor c);
-// Plain colour of a value that may name a system colour; kFailedColor when the index is unknown.
-OleColor Translate(OleColor c, const ButtonSite& site);
+ColorRef Shift(ColorRef c, int d);
+ColorRef Tint(ColorRef c, int level);
+ColorRef Blend(ColorRef a, ColorRef b);
+ColorRef Gray(ColorRef c);
 
 // Grey conversion of one icon pixel: pure greys at the kept levels stay, anything else becomes its luminance.
-OleColor GrayscalePixel(OleColor c);
+ColorRef GrayscalePixel(ColorRef c);
 
 // The per-row colour of a vertical gradient of n + 1 rows: the step is single precision (InterpolateChannel).
-OleColor GradientColor(OleColor from, OleColor to, int i, int n);
+ColorRef GradientColor(ColorRef from, ColorRef to, int i, int n);
 
 // What the style renderers draw with: the face and frame, in pixels at 96 DPI when the button draws at another
 // (ScaledFace).
@@ -30,11 +28,11 @@ class FaceCanvas {
 public:
     virtual ~FaceCanvas() = default;
     // Sets the surface's background colour, which clears the whole surface to it.
-    virtual void SetBackground(OleColor c) = 0;
+    virtual void SetBackground(ColorRef c) = 0;
     // From (x1, y1) toward (x2, y2), the end pixel excluded.
-    virtual void Line(int x1, int y1, int x2, int y2, OleColor c) = 0;
-    virtual void Fill(int x, int y, int w, int h, OleColor c) = 0;
-    virtual void Pixel(int x, int y, OleColor c) = 0;
+    virtual void Line(int x1, int y1, int x2, int y2, ColorRef c) = 0;
+    virtual void Fill(int x, int y, int w, int h, ColorRef c) = 0;
+    virtual void Pixel(int x, int y, ColorRef c) = 0;
     // The platform's three-dimensional edge of that kind, one pixel per border, just inside `rect`.
     virtual void Edge(int kind, const Rect& rect) = 0;
 };
@@ -47,12 +45,12 @@ public:
     virtual void DrawIcon(int x, int y, int size, bool enabled) = 0;
     // The grey shadow under a lifted icon: every pixel of the icon's square that the icon covers becomes grey 128.
     virtual void DrawIconShadow(int x, int y, int size) = 0;
-    virtual void DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) = 0;
+    virtual void DrawCaption(const Rect& rect, std::uint32_t format, ColorRef color) = 0;
 };
 
-void Frame(FaceCanvas& canvas, int x, int y, int w, int h, OleColor c);
-void VGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y0, int x2, int n);
-void HGrad(FaceCanvas& canvas, OleColor c1, OleColor c2, int x1, int y1, int x2, int y2);
+void Frame(FaceCanvas& canvas, int x, int y, int w, int h, ColorRef c);
+void VGrad(FaceCanvas& canvas, ColorRef c1, ColorRef c2, int x1, int y0, int x2, int n);
+void HGrad(FaceCanvas& canvas, ColorRef c1, ColorRef c2, int x1, int y1, int x2, int y2);
 
 // Window shape of a style in pixels of a W x H button.
 struct Shape {
@@ -67,8 +65,10 @@ Shape ShapeAtDpi(std::int32_t style, int width, int height, int dpi);
 
 Point IconPosition(std::int32_t iconAlign, int iconSize, int margin, int width, int height);
 
-// The surface's background becomes `c` (cleared to it) and stays so for the next paint.
+// The surface's background becomes `c` (cleared to it) and stays so for the next paint; a stored value that names a
+// system colour is translated again at every paint.
 void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, OleColor c);
+void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, ColorRef c);
 
 // Everything one paint needs besides the canvas.
 struct PaintInput {

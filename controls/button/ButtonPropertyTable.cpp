@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "ButtonCore.h"
-#include "ButtonPaint.h"
 #include "controls/host/PropertyTable.h"
 #include "controls/host/ReaderDescription.h"
 
@@ -82,7 +81,7 @@ const auto& Table() {
         Prop(L"Font", {}, &P::Font, {}, kFont | kRepaint | kAlways, kNoChange, 20),
         Prop(L"ButtonType", {}, &P::ButtonType, ButtonPush, kRepaint, kStateChange, 21),
         Prop(L"Value", {}, &P::Value, false, kRepaint, kStateChange, 22),
-        Prop(L"MaskColor", {}, &P::MaskColor, Rgb(192, 192, 192), kRepaint, kNoChange, 24),
+        Prop(L"MaskColor", {}, &P::MaskColor, ToOleColor(Rgb(192, 192, 192)), kRepaint, kNoChange, 24),
         Prop(L"UseMaskColor", {}, &P::UseMaskColor, false, kRepaint, kNoChange, 23),
         Prop(L"MousePointer", {}, &P::MousePointer, 0, kPointer, kNoChange, 25));
     return table;
@@ -101,7 +100,7 @@ const wchar_t* Persisted(const Row<T>& row) {
 template <typename T>
 T Default(const Row<T>& row, ButtonSite& site) {
     if constexpr (std::is_same_v<T, OleColor>)
-        return Translate(row.def, site);
+        return ToOleColor(TranslateColor(row.def, site));
     else if constexpr (std::is_same_v<T, FontDesc>)
         return row.flags & kFont ? site.SurfaceFont() : row.def;
     else

@@ -8,33 +8,36 @@ namespace button {
 
 namespace {
 
-constexpr OleColor kBlack = Rgb(0, 0, 0);
+constexpr ColorRef kBlack = Rgb(0, 0, 0);
 
 // What every renderer reads: the state to draw and the colours it may start from, already plain.
 struct Look {
     int state;
     bool custom;
     bool focus;
-    OleColor face;       // Sys(15)
-    OleColor back;       // BackColor
-    OleColor highlight;  // HighlightColor
+    ColorRef face;       // Sys(15)
+    ColorRef back;       // BackColor
+    ColorRef highlight;  // HighlightColor
 };
 
 Look ReadLook(const ButtonCore& core) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
-    return Look{core.Fields().ButtonState,    p.UseCustomColors,
-                core.Fields().HasFocus,       site.SysColor(kSysButtonFace),
-                Translate(p.BackColor, site), Translate(p.HighlightColor, site)};
+    return Look{core.Fields().ButtonState,
+                p.UseCustomColors,
+                core.Fields().HasFocus,
+                site.SysColor(kSysButtonFace),
+                TranslateColor(p.BackColor, site),
+                TranslateColor(p.HighlightColor, site)};
 }
 
 // Face of styles 1 and 2: the back colour at rest and disabled, the highlight colour under the pointer and pressed.
-OleColor ThinFace(const Look& l) {
+ColorRef ThinFace(const Look& l) {
     if (!l.custom) return l.face;
     return (l.state == kStateNormal || l.state == kStateDisabled) ? l.back : l.highlight;
 }
 
-void Pixels(FaceCanvas& canvas, std::initializer_list<Point> points, OleColor c) {
+void Pixels(FaceCanvas& canvas, std::initializer_list<Point> points, ColorRef c) {
     for (const Point& p : points) canvas.Pixel(p.x, p.y, c);
 }
 
@@ -42,7 +45,7 @@ void Pixels(FaceCanvas& canvas, std::initializer_list<Point> points, OleColor c)
 // stands where no edge is drawn.
 void PaintThin(ButtonCore& core, FaceCanvas& canvas, int w, int h, bool flatAtRest) {
     const Look l = ReadLook(core);
-    const OleColor face = ThinFace(l);
+    const ColorRef face = ThinFace(l);
     SetSurfaceBackground(core, canvas, face);
     if (l.state == kStatePressed)
         canvas.Edge(kEdgeThinSunken, Rect{0, 0, w, h});
@@ -56,7 +59,7 @@ void PaintThin(ButtonCore& core, FaceCanvas& canvas, int w, int h, bool flatAtRe
 
 void PaintEdge3D(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
-    const OleColor face = !l.custom ? l.face : (l.state == kStateNormal ? l.back : l.highlight);
+    const ColorRef face = !l.custom ? l.face : (l.state == kStateNormal ? l.back : l.highlight);
     SetSurfaceBackground(core, canvas, face);
     canvas.Edge(l.state == kStatePressed ? kEdgeSunken : kEdgeRaised, Rect{0, 0, w, h});
     // A focused button shows focus only when asked to; an unfocused one shows that Enter would press it.
@@ -75,11 +78,11 @@ void PaintFlatHover(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 void PaintDoubleFrame(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const ButtonSite& site = core.Site();
-    const OleColor shadow = site.SysColor(kSysButtonShadow);
-    const OleColor window = site.SysColor(kSysWindow);
+    const ColorRef shadow = site.SysColor(kSysButtonShadow);
+    const ColorRef window = site.SysColor(kSysWindow);
     SetSurfaceBackground(core, canvas, l.custom ? l.back : l.face);
 
-    OleColor c;
+    ColorRef c;
     switch (l.state) {
         case kStateHover: c = l.custom ? Blend(l.highlight, l.back) : Blend(shadow, l.face); break;
         case kStatePressed: c = l.custom ? l.highlight : shadow; break;
@@ -97,7 +100,7 @@ void PaintDoubleFrame(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 void PaintHighlightTint(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     if (l.state == kStateHover || l.state == kStatePressed) {
-        const OleColor hl = l.custom ? l.highlight : core.Site().SysColor(kSysHighlight);
+        const ColorRef hl = l.custom ? l.highlight : core.Site().SysColor(kSysHighlight);
         canvas.Fill(0, 0, w - 1, h - 1, Tint(hl, l.state == kStateHover ? 176 : 128));
         Frame(canvas, 0, 0, w - 1, h - 1, hl);
     } else {
@@ -110,7 +113,7 @@ void PaintHighlightTint(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 namespace {
 
 // The skin's frame: a line on each side, the four corners left open for the corner pixels.
-void SkinFrame(FaceCanvas& canvas, int w, int h, OleColor c) {
+void SkinFrame(FaceCanvas& canvas, int w, int h, ColorRef c) {
     canvas.Line(2, 0, w - 2, 0, c);
     canvas.Line(2, h - 1, w - 2, h - 1, c);
     canvas.Line(0, 2, 0, h - 2, c);
@@ -119,20 +122,20 @@ void SkinFrame(FaceCanvas& canvas, int w, int h, OleColor c) {
 
 // Corner pixels: the inner ones close the frame diagonally, the outer ones soften it towards the outside and
 // the second ring towards the face.
-void InnerCorners(FaceCanvas& canvas, int w, int h, OleColor c) {
+void InnerCorners(FaceCanvas& canvas, int w, int h, ColorRef c) {
     Pixels(canvas, {{1, 1}, {w - 2, 1}, {1, h - 2}, {w - 2, h - 2}}, c);
 }
-void OuterCorners(FaceCanvas& canvas, int w, int h, OleColor c) {
+void OuterCorners(FaceCanvas& canvas, int w, int h, ColorRef c) {
     Pixels(canvas, {{1, 0}, {0, 1}, {w - 2, 0}, {w - 1, 1}, {0, h - 2}, {1, h - 1}, {w - 1, h - 2}, {w - 2, h - 1}}, c);
 }
-void SecondRing(FaceCanvas& canvas, int w, int h, OleColor c) {
+void SecondRing(FaceCanvas& canvas, int w, int h, ColorRef c) {
     Pixels(canvas, {{2, 1}, {1, 2}, {w - 3, 1}, {w - 2, 2}, {1, h - 3}, {2, h - 2}, {w - 2, h - 3}, {w - 3, h - 2}}, c);
 }
 
 // The inner rim of the hovered and the focused skin: two lines at the top, two at the bottom and two columns on
 // each side between them.
 struct Rim {
-    OleColor top, second, lower, bottom, sideFrom, sideTo;
+    ColorRef top, second, lower, bottom, sideFrom, sideTo;
 };
 void PaintRim(FaceCanvas& canvas, int w, int h, const Rim& rim) {
     canvas.Line(2, 1, w - 2, 1, rim.top);
@@ -150,7 +153,7 @@ constexpr Rim kDefaultRim{Rgb(206, 231, 255), Rgb(188, 212, 246), Rgb(137, 173, 
 // The fixed palette: the same look whatever the system colours are.
 void PaintSkinFixed(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Look& l) {
     if (l.state == kStateDisabled) {
-        constexpr OleColor kFrame = Rgb(201, 199, 186);
+        constexpr ColorRef kFrame = Rgb(201, 199, 186);
         SetSurfaceBackground(core, canvas, Rgb(245, 244, 234));
         Frame(canvas, 0, 0, w - 1, h - 1, kFrame);
         InnerCorners(canvas, w, h, kFrame);
@@ -158,7 +161,7 @@ void PaintSkinFixed(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Lo
         return;
     }
     if (l.state == kStatePressed) {
-        constexpr OleColor kBody = Rgb(227, 226, 219);
+        constexpr ColorRef kBody = Rgb(227, 226, 219);
         SetSurfaceBackground(core, canvas, kBody);
         VGrad(canvas, Rgb(209, 204, 193), Rgb(228, 227, 220), 1, 1, w - 1, 1);
         VGrad(canvas, Rgb(228, 227, 220), kBody, 1, 3, w - 1, h - 7);
@@ -166,7 +169,7 @@ void PaintSkinFixed(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Lo
         VGrad(canvas, Rgb(218, 216, 206), kBody, 1, 2, 2, h - 5);
         VGrad(canvas, Rgb(223, 222, 213), kBody, 2, 2, 3, h - 5);
     } else {
-        constexpr OleColor kBodyEnd = Rgb(240, 240, 234);
+        constexpr ColorRef kBodyEnd = Rgb(240, 240, 234);
         SetSurfaceBackground(core, canvas, kBodyEnd);
         VGrad(canvas, Rgb(250, 250, 249), kBodyEnd, 1, 3, w - 1, h - 7);
         VGrad(canvas, Rgb(252, 252, 251), Rgb(240, 240, 240), 1, 1, w - 1, 1);
@@ -186,8 +189,8 @@ void PaintSkinFixed(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Lo
 
 // The same construction from the custom back colour; the rim from the highlight colour.
 void PaintSkinCustom(ButtonCore& core, FaceCanvas& canvas, int w, int h, const Look& l) {
-    const OleColor b = l.back;
-    const OleColor frame = Shift(b, -128);
+    const ColorRef b = l.back;
+    const ColorRef frame = Shift(b, -128);
     if (l.state == kStateDisabled) {
         SetSurfaceBackground(core, canvas, b);
         Frame(canvas, 0, 0, w - 1, h - 1, Shift(b, -48));
@@ -219,7 +222,7 @@ void PaintSkinCustom(ButtonCore& core, FaceCanvas& canvas, int w, int h, const L
     }
     const bool rim = l.state == kStateHover || (l.focus && core.Props().ShowFocus);
     if (!rim) return;
-    const OleColor r = l.state == kStateHover ? l.highlight : core.Site().SysColor(kSysHighlight);
+    const ColorRef r = l.state == kStateHover ? l.highlight : core.Site().SysColor(kSysHighlight);
     PaintRim(canvas, w, h, Rim{Shift(r, 85), Shift(r, 69), Shift(r, 16), r, Shift(r, 69), Shift(r, 16)});
 }
 
@@ -237,8 +240,8 @@ void PaintSkinned(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 
 void PaintGlossy(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
-    const OleColor B = l.custom ? l.back : l.face;
-    OleColor b;
+    const ColorRef B = l.custom ? l.back : l.face;
+    ColorRef b;
     switch (l.state) {
         case kStateHover: b = Shift(B, 24); break;
         case kStatePressed: b = Shift(B, -9); break;
@@ -260,7 +263,7 @@ void PaintGlossy(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
         VGrad(canvas, Shift(b, -5), Shift(b, -32), w - 2, 2, w - 3, h - 5);
     }
 
-    const OleColor frame = Shift(b, -96);
+    const ColorRef frame = Shift(b, -96);
     canvas.Line(2, 0, w - 2, 0, frame);
     canvas.Line(0, 2, 0, h - 2, frame);
     canvas.Line(2, h - 1, w - 2, h - 1, frame);
@@ -269,7 +272,7 @@ void PaintGlossy(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     OuterCorners(canvas, w, h, Shift(B, l.state == kStateDisabled ? 5 : -21));
 
     // The glint under the top edge and the shade over the bottom one.
-    const OleColor lineBase = l.state == kStateHover ? l.face : B;
+    const ColorRef lineBase = l.state == kStateHover ? l.face : B;
     canvas.Line(2, 1, w - 2, 1, Shift(lineBase, 21));
     canvas.Line(2, h - 2, w - 2, h - 2, pressed ? Shift(B, 8) : Shift(lineBase, l.state == kStateHover ? -16 : -37));
 
@@ -287,12 +290,12 @@ void PaintGlossy(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 namespace {
 
 // One column of the shoulders: a gradient from row `top` to row `bottom`, both included.
-void Column(FaceCanvas& canvas, int x, int top, int bottom, OleColor from, OleColor to) {
+void Column(FaceCanvas& canvas, int x, int top, int bottom, ColorRef from, ColorRef to) {
     VGrad(canvas, from, to, x, top, x + 1, bottom - top);
 }
 
 // One row of the bottom shading: a gradient from column `left` to column `right`, both included.
-void Row(FaceCanvas& canvas, int y, int left, int right, OleColor from, OleColor to) {
+void Row(FaceCanvas& canvas, int y, int left, int right, ColorRef from, ColorRef to) {
     HGrad(canvas, from, to, left, y, right, y + 1);
 }
 
@@ -300,9 +303,9 @@ void Row(FaceCanvas& canvas, int y, int left, int right, OleColor from, OleColor
 
 void PaintCapsule(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
-    const OleColor B = l.custom ? l.back : l.face;
-    const OleColor H = l.custom ? l.highlight : l.face;
-    OleColor b;
+    const ColorRef B = l.custom ? l.back : l.face;
+    const ColorRef H = l.custom ? l.highlight : l.face;
+    ColorRef b;
     switch (l.state) {
         case kStateHover: b = Shift(H, 1); break;
         case kStatePressed: b = Shift(H, 24); break;
@@ -376,7 +379,7 @@ namespace {
 // One of the three built-in pictures: the outline, the ring just inside it (light above the half height, dark
 // below), and the face: a run of 11 rows at the top into the flat middle, and a run of 8 rows at the bottom.
 struct RoundedPicture {
-    OleColor rim, ringTop, ringBottom, top, middle, bottom;
+    ColorRef rim, ringTop, ringBottom, top, middle, bottom;
 };
 
 constexpr RoundedPicture kRest{Rgb(112, 112, 122), Rgb(255, 255, 255), Rgb(214, 213, 219),
@@ -391,7 +394,7 @@ constexpr int kBottomRun = 8;
 constexpr int kLeftRun = 18;
 constexpr int kRightRun = 16;
 
-OleColor FaceAt(const RoundedPicture& pic, int y, int h) {
+ColorRef FaceAt(const RoundedPicture& pic, int y, int h) {
     if (y >= h - kBottomRun) return GradientColor(pic.middle, pic.bottom, y - (h - kBottomRun), kBottomRun - 1);
     if (y < kTopRun) return GradientColor(pic.top, pic.middle, y, kTopRun - 1);
     return pic.middle;
@@ -431,11 +434,11 @@ void PaintRounded(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 
     // Row by row, each run of one colour as one line; the filled middle is left as it is.
     const RoundedOutline outline(w, h);
-    std::vector<OleColor> row(static_cast<size_t>(w));
+    std::vector<ColorRef> row(static_cast<size_t>(w));
     std::vector<bool> paint(static_cast<size_t>(w));
     for (int y = 0; y < h; ++y) {
-        const OleColor face = FaceAt(pic, y, h);
-        const OleColor ring = y < h / 2 ? pic.ringTop : pic.ringBottom;
+        const ColorRef face = FaceAt(pic, y, h);
+        const ColorRef ring = y < h / 2 ? pic.ringTop : pic.ringBottom;
         const bool middleRow = middleFilled && y >= kTopRun && y < h - kBottomRun;
         for (int x = 0; x < w; ++x) {
             const size_t i = static_cast<size_t>(x);

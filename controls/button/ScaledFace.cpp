@@ -17,16 +17,16 @@ int ScaleAxis::At(int base) const noexcept {
 ScaledFace::ScaledFace(FaceCanvas& device, int width, int height, int dpi) noexcept
     : device_(device), x_(width, dpi), y_(height, dpi), dpi_(dpi) {}
 
-void ScaledFace::SetBackground(OleColor c) {
+void ScaledFace::SetBackground(ColorRef c) {
     device_.SetBackground(c);
 }
 
-void ScaledFace::Block(int left, int top, int right, int bottom, OleColor c) {
+void ScaledFace::Block(int left, int top, int right, int bottom, ColorRef c) {
     const int l = x_.At(left), t = y_.At(top), r = x_.At(right), b = y_.At(bottom);
     if (r > l && b > t) device_.Fill(l, t, r - l, b - t, c);
 }
 
-void ScaledFace::Line(int x1, int y1, int x2, int y2, OleColor c) {
+void ScaledFace::Line(int x1, int y1, int x2, int y2, ColorRef c) {
     // The end pixel is left out, whichever way the line runs.
     if (y1 == y2) {
         if (x1 != x2) Block(std::min(x1, x2 + 1), y1, std::max(x1 + 1, x2), y1 + 1, c);
@@ -46,11 +46,11 @@ void ScaledFace::Line(int x1, int y1, int x2, int y2, OleColor c) {
     for (int x = x1, y = y1; x != x2; x += dx, y += dy) Block(x, y, x + 1, y + 1, c);
 }
 
-void ScaledFace::Fill(int x, int y, int w, int h, OleColor c) {
+void ScaledFace::Fill(int x, int y, int w, int h, ColorRef c) {
     Block(x, y, x + w, y + h, c);
 }
 
-void ScaledFace::Pixel(int x, int y, OleColor c) {
+void ScaledFace::Pixel(int x, int y, ColorRef c) {
     Block(x, y, x + 1, y + 1, c);
 }
 

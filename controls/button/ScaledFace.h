@@ -34,15 +34,15 @@ public:
     [[nodiscard]] const ScaleAxis& X() const noexcept { return x_; }
     [[nodiscard]] const ScaleAxis& Y() const noexcept { return y_; }
 
-    void SetBackground(OleColor c) override;
-    void Line(int x1, int y1, int x2, int y2, OleColor c) override;
-    void Fill(int x, int y, int w, int h, OleColor c) override;
-    void Pixel(int x, int y, OleColor c) override;
+    void SetBackground(ColorRef c) override;
+    void Line(int x1, int y1, int x2, int y2, ColorRef c) override;
+    void Fill(int x, int y, int w, int h, ColorRef c) override;
+    void Pixel(int x, int y, ColorRef c) override;
     void Edge(int kind, const Rect& rect) override;
 
 private:
     // The 96-DPI pixels from (left, top) to (right, bottom), exclusive, as one filled block.
-    void Block(int left, int top, int right, int bottom, OleColor c);
+    void Block(int left, int top, int right, int bottom, ColorRef c);
 
     FaceCanvas& device_;
     ScaleAxis x_;

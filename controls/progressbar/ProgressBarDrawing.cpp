@@ -8,15 +8,15 @@
 
 namespace progressbar {
 
-OleColor Lighten(OleColor c, int n) noexcept {
+ColorRef Lighten(ColorRef c, int n) noexcept {
     auto channel = [n](int v) { return std::min(std::abs(v + n), 255); };
     return Rgb(channel(Red(c)), channel(Green(c)), channel(Blue(c)));
 }
 
-OleColor Gray(OleColor c) noexcept {
-    const double value = static_cast<double>(c & 0xFFFFFFu);
-    const auto r = static_cast<std::int64_t>(c & 0xFF);
-    const std::int64_t g = Nearest(static_cast<double>(c & 0xFFFF) / 256.0);
+ColorRef Gray(ColorRef c) noexcept {
+    const double value = static_cast<double>(c.value & 0xFFFFFFu);
+    const auto r = static_cast<std::int64_t>(c.value & 0xFF);
+    const std::int64_t g = Nearest(static_cast<double>(c.value & 0xFFFF) / 256.0);
     const std::int64_t b = Nearest(value / 65536.0);
     const auto v = static_cast<int>(std::min<std::int64_t>(Nearest(static_cast<double>(r + g + b) / 3.0), 255));
     return Rgb(v, v, v);
@@ -25,7 +25,7 @@ OleColor Gray(OleColor c) noexcept {
 namespace {
 
 // Themes 1 to 9: B1 B2 B3 B4 F1 F2 F3 F4 O.
-constexpr std::array<std::array<OleColor, kThemeSlots>, 9> kThemes = {{
+constexpr std::array<std::array<ColorRef, kThemeSlots>, 9> kThemes = {{
     {Rgb(248, 246, 242), Rgb(233, 227, 211), Rgb(226, 215, 182), Rgb(239, 233, 215), Rgb(251, 244, 223),
      Rgb(239, 213, 133), Rgb(203, 166, 57), Rgb(237, 224, 187), Rgb(204, 168, 62)},
     {Rgb(247, 248, 242), Rgb(231, 233, 211), Rgb(222, 226, 182), Rgb(237, 239, 215), Rgb(249, 251, 223),
@@ -48,14 +48,14 @@ constexpr std::array<std::array<OleColor, kThemeSlots>, 9> kThemes = {{
 
 }  // namespace
 
-bool FillThemeTable(int theme, OleColor customColor1, OleColor customColor2, ThemeTable& table) noexcept {
+bool FillThemeTable(int theme, ColorRef customColor1, ColorRef customColor2, ThemeTable& table) noexcept {
     if (theme >= 1 && theme <= 9) {
         table = kThemes[static_cast<size_t>(theme - 1)];
         return true;
     }
     if (theme != 10) return false;
-    const OleColor c1 = customColor1;
-    const OleColor c2 = customColor2;
+    const ColorRef c1 = customColor1;
+    const ColorRef c2 = customColor2;
     table = {Lighten(c2, 180),
              Lighten(c2, 50),
              Rgb(Red(c2), Green(c2), Blue(c2)),
@@ -149,11 +149,11 @@ Point TextPosition(int alignment, int width, int height, int tw, int th, int dpi
     return {x, y};
 }
 
-EffectCopies CopiesForEffect(int effect, Point at, OleColor text, OleColor effectColor, int dpi) noexcept {
-    constexpr OleColor kGray = Rgb(128, 128, 128);
+EffectCopies CopiesForEffect(int effect, Point at, ColorRef text, ColorRef effectColor, int dpi) noexcept {
+    constexpr ColorRef kGray = Rgb(128, 128, 128);
     const int d = ScaleToDpi(1, dpi);
     EffectCopies e;
-    auto add = [&e](int x, int y, OleColor color) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, color}; };
+    auto add = [&e](int x, int y, ColorRef color) { e.copies[static_cast<size_t>(e.count++)] = {{x, y}, color}; };
     switch (effect) {
         case 1: break;
         case 2:

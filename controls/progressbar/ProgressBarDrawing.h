@@ -16,16 +16,16 @@ class ProgressBarModel;
 namespace progressbar {
 
 enum ThemeSlot { B1, B2, B3, B4, F1, F2, F3, F4, O, kThemeSlots };
-using ThemeTable = std::array<OleColor, kThemeSlots>;
+using ThemeTable = std::array<ColorRef, kThemeSlots>;
 
 // Each channel plus n, made positive and capped at 255.
-[[nodiscard]] OleColor Lighten(OleColor c, int n) noexcept;
+[[nodiscard]] ColorRef Lighten(ColorRef c, int n) noexcept;
 // The disabled look: the mean of the channels, taken with exact divisions as the bar always has.
-[[nodiscard]] OleColor Gray(OleColor c) noexcept;
+[[nodiscard]] ColorRef Gray(ColorRef c) noexcept;
 
 // Fills the table for themes 1 to 10 (10 from the two custom colours, already translated); any other theme
 // leaves the table as it was and returns false.
-bool FillThemeTable(int theme, OleColor customColor1, OleColor customColor2, ThemeTable& table) noexcept;
+bool FillThemeTable(int theme, ColorRef customColor1, ColorRef customColor2, ThemeTable& table) noexcept;
 
 // Value × 100 ÷ Max; Min does not enter it.
 [[nodiscard]] double Percentage(std::int32_t value, std::int32_t max) noexcept;
@@ -38,7 +38,7 @@ bool FillThemeTable(int theme, OleColor customColor1, OleColor customColor2, The
 
 struct GradientRect {
     int direction;  // 0 left to right, 1 top to bottom
-    OleColor start, end;
+    ColorRef start, end;
     int left, top, right, bottom;  // corner coordinates
 };
 
@@ -56,7 +56,7 @@ struct BarPlan {
 
 struct TextCopy {
     Point at;
-    OleColor color;
+    ColorRef color;
 };
 struct EffectCopies {
     std::array<TextCopy, 5> copies{};
@@ -64,7 +64,7 @@ struct EffectCopies {
 };
 // The copies of the caption for an effect, in drawing order; the text itself always last. The copies lie a
 // pixel at 96 DPI away, scaled to `dpi`.
-[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, OleColor textColor, OleColor effectColor,
+[[nodiscard]] EffectCopies CopiesForEffect(int effect, Point at, ColorRef textColor, ColorRef effectColor,
                                            int dpi = kBaseDpi) noexcept;
 
 }  // namespace progressbar

@@ -92,16 +92,16 @@ UniqueFont MakeFont(const SharedFont& font, int dpi) noexcept {
 
 // Text of a disabled item is embossed: a light copy one pixel down and right, the shadow colour on top.
 void DrawItemText(HDC dc, const std::wstring& text, const Rect& place, UINT format, bool embossed,
-                  COLORREF color) noexcept {
+                  ColorRef color) noexcept {
     RECT r = skin::ToRect(place);
     if (embossed) {
         RECT light = r;
         OffsetRect(&light, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &light, format);
-        color = GetSysColor(COLOR_BTNSHADOW);
+        color = ColorRef{GetSysColor(COLOR_BTNSHADOW)};
     }
-    SetTextColor(dc, color);
+    SetTextColor(dc, color.value);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
 }
 
@@ -185,7 +185,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
     const UniqueFont font = MakeFont(menuFont_, dpi_);
     const SelectGuard selected(s, font.Get());
 
-    const UniqueBrush background(CreateSolidBrush(TranslateColor(backgroundColor_)));
+    const UniqueBrush background(CreateSolidBrush(TranslateColor(backgroundColor_).value));
     const RECT all{0, 0, width + 1, height + 1};
     FillRect(s, &all, background.Get());
     SetBkMode(s, TRANSPARENT);
@@ -208,7 +208,7 @@ void PopupOwnerDraw::DrawItem(const DRAWITEMSTRUCT& item, const skin::PopupRow& 
         const bool disabled = (mii.fState & MFS_DISABLED) != 0;
         const bool ticked = (mii.fState & MFS_CHECKED) != 0;
         const bool highlighted = (mii.fState & MFS_HILITE) || (item.itemState & ODS_SELECTED);
-        const COLORREF color = TranslateColor(highlighted ? overColor_ : normalColor_);
+        const ColorRef color = TranslateColor(highlighted ? overColor_ : normalColor_);
         if (ticked) {
             RECT box = skin::ToRect(places.tick);
             DrawEdge(s, &box, BDR_SUNKENOUTER, BF_RECT);

@@ -108,7 +108,7 @@ void cMenuBar::Render(HFONT hFnt, HDC lhdc, int lLeft, int lTop, int lWidth, int
             RECT text = skin::ToRect(places[i].text);
             RECT edge = skin::ToRect(places[i].highlight);
             const skin::BarItemLook look = skin::LookOfBarItem(k, pressedItem_, hotItem_);
-            SetTextColor(s, TranslateColor(look == skin::BarItemLook::Plain ? normalColor_ : overColor_));
+            SetTextColor(s, TranslateColor(look == skin::BarItemLook::Plain ? normalColor_ : overColor_).value);
             if (look == skin::BarItemLook::Sunken) {
                 DrawEdge(s, &edge, BDR_SUNKENOUTER, BF_RECT);
                 OffsetRect(&text, 1, 1);

@@ -172,7 +172,7 @@ void cNeoCaption::DrawTitle(const Rect& place) noexcept {
     const HDC strip = stripSurface_->hdc();
     SetBkMode(strip, TRANSPARENT);
     const bool active = engine_->WindowActive();
-    SetTextColor(strip, TranslateColor(active ? activeCaptionColor_ : inActiveCaptionColor_));
+    SetTextColor(strip, TranslateColor(active ? activeCaptionColor_ : inActiveCaptionColor_).value);
     if (GetWindowTextLengthW(window_) < 1) return;
     const std::wstring text = WindowText(window_);
     RECT r{place.left, place.top, place.right, place.bottom};

@@ -82,8 +82,8 @@ public:
     [[nodiscard]] OleColor InActiveMenuColor() const noexcept { return inActiveMenuColor_; }
     void InActiveMenuColor(OleColor oColor) noexcept { inActiveMenuColor_ = oColor; }
 
-    // The platform's colour for a colour property; CLR_INVALID when it is no colour the platform knows.
-    [[nodiscard]] static COLORREF TranslateColor(OleColor oColor) noexcept { return ::TranslateColor(oColor); }
+    // The colour to draw for a colour property; kFailedColor (CLR_INVALID) when it is no colour the platform knows.
+    [[nodiscard]] static ColorRef TranslateColor(OleColor oColor) noexcept { return ::TranslateColor(oColor); }
 
     // INCAreaModifier
     [[nodiscard]] HWND hwnd() const noexcept override { return window_; }

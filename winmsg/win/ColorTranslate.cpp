@@ -1,21 +1,20 @@
 #include "ColorTranslate.h"
 
-static_assert(CLR_INVALID == kFailedColor);
+static_assert(CLR_INVALID == kFailedColor.value);
+static_assert(COLOR_MENUBAR == kSysMenuBar);
 
-// The platform's OleTranslateColor with no palette, done here so that oleaut32 need not load before the first
-// paint: a plain colour, a palette entry and a palette-relative colour pass through; a system reference is
-// read by its low byte, valid up to the menu bar's colour; any other high byte names no colour.
-COLORREF TranslateColor(OleColor color) noexcept {
-    switch (color >> 24) {
-    case 0x00:
-    case 0x01:
-    case 0x02:
-        return color;
-    case kSystemColorFlag >> 24: {
-        const int index = static_cast<int>(color & 0xFF);
-        return index <= COLOR_MENUBAR ? GetSysColor(index) : CLR_INVALID;
-    }
-    default:
-        return CLR_INVALID;
-    }
+namespace {
+
+// GetSysColor, for the portable translation: oleaut32's OleTranslateColor would have to load before the first paint.
+class PlatformSystemColors final : public SystemColors {
+public:
+    ColorRef SysColor(int index) const override { return ColorRef{GetSysColor(index)}; }
+};
+
+const PlatformSystemColors kPlatform{};
+
+}  // namespace
+
+ColorRef TranslateColor(OleColor color) noexcept {
+    return TranslateColor(color, kPlatform);
 }

@@ -1,10 +1,11 @@
 #pragma once
-// The one translation of a colour value to the platform's colour, for every painter.
+// The platform's system colours for the one colour translation (winmsg/Color.h), for the painters that draw with
+// the session's colours.
 
 #include <windows.h>
 
 #include "winmsg/Color.h"
 
-// The platform's colour for a colour value (0x00BBGGRR, a palette entry or palette-relative colour, or
-// kSystemColorFlag + a system colour index); kFailedColor (CLR_INVALID) when it is no colour the platform knows.
-[[nodiscard]] COLORREF TranslateColor(OleColor color) noexcept;
+// The colour to draw for a stored value, with the platform's system colours; kFailedColor (CLR_INVALID) when it is
+// no colour the platform knows.
+[[nodiscard]] ColorRef TranslateColor(OleColor color) noexcept;

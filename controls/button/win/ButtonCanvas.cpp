@@ -52,7 +52,7 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
         return false;
     for (size_t i = 0; i < count; ++i) {
         const std::uint32_t p = pixels[i];  // 0xAARRGGBB
-        const OleColor gray =
+        const ColorRef gray =
             button::GrayscalePixel(Rgb(static_cast<int>(p >> 16), static_cast<int>(p >> 8), static_cast<int>(p)));
         pixels[i] = (p & 0xFF000000u) | (static_cast<std::uint32_t>(Red(gray)) << 16) |
                     (static_cast<std::uint32_t>(Green(gray)) << 8) | static_cast<std::uint32_t>(Blue(gray));
@@ -63,27 +63,27 @@ bool PaintIconGrayscale(HDC target, HICON icon, int x, int y, int height, int wi
     return gray && DrawIconEx(target, x, y, gray.Get(), width, height, 0, nullptr, DI_NORMAL);
 }
 
-void ButtonCanvas::SetBackground(OleColor c) {
+void ButtonCanvas::SetBackground(ColorRef c) {
     surface_.SetBackColor(c);
     surface_.Cls();
 }
 
-void ButtonCanvas::Line(int x1, int y1, int x2, int y2, OleColor c) {
+void ButtonCanvas::Line(int x1, int y1, int x2, int y2, ColorRef c) {
     HDC dc = surface_.Dc();
-    UniquePen pen(CreatePen(PS_SOLID, 1, c));
+    UniquePen pen(CreatePen(PS_SOLID, 1, c.value));
     SelectGuard select(dc, pen.Get());
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2);  // GDI leaves out the end pixel, as the renderers expect
 }
 
-void ButtonCanvas::Fill(int x, int y, int w, int h, OleColor c) {
-    UniqueBrush brush(CreateSolidBrush(c));
+void ButtonCanvas::Fill(int x, int y, int w, int h, ColorRef c) {
+    UniqueBrush brush(CreateSolidBrush(c.value));
     const RECT r{x, y, x + w, y + h};
     FillRect(surface_.Dc(), &r, brush.Get());
 }
 
-void ButtonCanvas::Pixel(int x, int y, OleColor c) {
-    SetPixelV(surface_.Dc(), x, y, c);
+void ButtonCanvas::Pixel(int x, int y, ColorRef c) {
+    SetPixelV(surface_.Dc(), x, y, c.value);
 }
 
 void ButtonCanvas::Edge(int kind, const Rect& rect) {
@@ -111,7 +111,7 @@ bool ButtonCanvas::PaintOnMask(int x, int y, int size) noexcept {
     // An icon that sticks out past the top or left is still painted; the copy skips what lies outside.
     if (!mask_.Dc()) return false;
     // Where the icon is transparent the square keeps the mask colour and is skipped when copying.
-    UniqueBrush key(CreateSolidBrush(TranslateColor(props_.MaskColor)));
+    UniqueBrush key(CreateSolidBrush(TranslateColor(props_.MaskColor).value));
     const RECT square{x, y, x + size, y + size};
     FillRect(mask_.Dc(), &square, key.Get());
     return DrawIconEx(mask_.Dc(), x, y, Icon(), size, size, 0, nullptr, DI_NORMAL) != FALSE;
@@ -128,8 +128,8 @@ void ButtonCanvas::DrawIcon(int x, int y, int size, bool enabled) {
     }
     // Drawing failures here are ignored: the caption still follows.
     if (!PaintOnMask(x, y, size)) return;
-    PaintOver(mask_.Dc(), dc, x, y, size, TranslateColor(props_.MaskColor),
-              [enabled](COLORREF c) { return enabled ? c : button::Gray(c); });
+    PaintOver(mask_.Dc(), dc, x, y, size, TranslateColor(props_.MaskColor).value,
+              [enabled](COLORREF c) { return enabled ? c : button::Gray(ColorRef{c}).value; });
 }
 
 void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
@@ -137,7 +137,8 @@ void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     constexpr COLORREF kShadow = 8421504;  // grey 128
     const auto shadow = [](COLORREF) { return kShadow; };
     if (props_.UseMaskColor) {
-        if (PaintOnMask(x, y, size)) PaintOver(mask_.Dc(), dc, x, y, size, TranslateColor(props_.MaskColor), shadow);
+        if (PaintOnMask(x, y, size))
+            PaintOver(mask_.Dc(), dc, x, y, size, TranslateColor(props_.MaskColor).value, shadow);
         return;
     }
     // Without a mask colour the icon is drawn in place and whatever differs from the background turns grey.
@@ -145,9 +146,9 @@ void ButtonCanvas::DrawIconShadow(int x, int y, int size) {
     PaintOver(dc, dc, x, y, size, GetPixel(dc, 1, 1), shadow);
 }
 
-void ButtonCanvas::DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) {
+void ButtonCanvas::DrawCaption(const Rect& rect, std::uint32_t format, ColorRef color) {
     HDC dc = surface_.Dc();
-    const OleColor saved = surface_.ForeColor();
+    const ColorRef saved = surface_.ForeColor();
     surface_.SetForeColor(color);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     RECT r{rect.left, rect.top, rect.right, rect.bottom};

@@ -31,15 +31,15 @@ public:
                  const std::wstring& caption) noexcept
         : hwnd_(hwnd), surface_(surface), mask_(mask), props_(props), caption_(caption) {}
 
-    void SetBackground(OleColor c) override;
-    void Line(int x1, int y1, int x2, int y2, OleColor c) override;
-    void Fill(int x, int y, int w, int h, OleColor c) override;
-    void Pixel(int x, int y, OleColor c) override;
+    void SetBackground(ColorRef c) override;
+    void Line(int x1, int y1, int x2, int y2, ColorRef c) override;
+    void Fill(int x, int y, int w, int h, ColorRef c) override;
+    void Pixel(int x, int y, ColorRef c) override;
     void Edge(int kind, const Rect& rect) override;
     bool DrawThemed(int state) override;
     void DrawIcon(int x, int y, int size, bool enabled) override;
     void DrawIconShadow(int x, int y, int size) override;
-    void DrawCaption(const Rect& rect, std::uint32_t format, OleColor color) override;
+    void DrawCaption(const Rect& rect, std::uint32_t format, ColorRef color) override;
 
 private:
     HICON Icon() const noexcept;

@@ -79,7 +79,7 @@ private:
 
     // ButtonSite (isButtonSite.cpp; painting and layout in isButtonPaint.cpp, leave tracking and the tooltip in
     // isButtonHover.cpp)
-    OleColor SysColor(int index) const override;
+    ColorRef SysColor(int index) const override;
     button::PictureRefPtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }

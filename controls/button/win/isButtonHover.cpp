@@ -67,9 +67,9 @@ void isButton::CreateToolTipWindow() {
         SendMessageW(toolTip_.Get(), TTM_SETTITLEW, static_cast<WPARAM>(p.ToolTipIcon),
                      reinterpret_cast<LPARAM>(p.ToolTipTitle.c_str()));
     if (p.ToolTipForeColor != 0)
-        SendMessageW(toolTip_.Get(), TTM_SETTIPTEXTCOLOR, TranslateColor(p.ToolTipForeColor), 0);
+        SendMessageW(toolTip_.Get(), TTM_SETTIPTEXTCOLOR, TranslateColor(p.ToolTipForeColor).value, 0);
     if (p.ToolTipBackColor != 0)
-        SendMessageW(toolTip_.Get(), TTM_SETTIPBKCOLOR, TranslateColor(p.ToolTipBackColor), 0);
+        SendMessageW(toolTip_.Get(), TTM_SETTIPBKCOLOR, TranslateColor(p.ToolTipBackColor).value, 0);
     SetToolTipFont();
 }
 

@@ -10,7 +10,7 @@
 
 using namespace button;
 
-OleColor isButton::SysColor(int index) const {
+ColorRef isButton::SysColor(int index) const {
     // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
     return TranslateColor(SysColorRef(index));
 }

@@ -23,8 +23,8 @@ FontDesc DescribeFont(HFONT font, int dpi) noexcept {
 
 namespace {
 
-void FillWith(HDC dc, int width, int height, OleColor color) noexcept {
-    UniqueBrush brush(CreateSolidBrush(TranslateColor(color)));
+void FillWith(HDC dc, int width, int height, ColorRef color) noexcept {
+    UniqueBrush brush(CreateSolidBrush(color.value));
     const RECT all{0, 0, width, height};
     FillRect(dc, &all, brush.Get());
 }
@@ -74,9 +74,9 @@ bool DrawingSurface::Resize(int width, int height) noexcept {
     return true;
 }
 
-void DrawingSurface::SetForeColor(OleColor color) noexcept {
+void DrawingSurface::SetForeColor(ColorRef color) noexcept {
     foreColor_ = color;
-    if (dc_) SetTextColor(dc_.Get(), TranslateColor(color));
+    if (dc_) SetTextColor(dc_.Get(), color.value);
 }
 
 void DrawingSurface::SetFont(const FontDesc& font) noexcept {

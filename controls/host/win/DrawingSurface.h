@@ -27,11 +27,11 @@ public:
     [[nodiscard]] int ScaleWidth() const noexcept { return width_; }
     [[nodiscard]] int ScaleHeight() const noexcept { return height_; }
 
-    void SetBackColor(OleColor color) noexcept { backColor_ = color; }
-    [[nodiscard]] OleColor BackColor() const noexcept { return backColor_; }
+    void SetBackColor(ColorRef color) noexcept { backColor_ = color; }
+    [[nodiscard]] ColorRef BackColor() const noexcept { return backColor_; }
     // Also the text colour of the DC.
-    void SetForeColor(OleColor color) noexcept;
-    [[nodiscard]] OleColor ForeColor() const noexcept { return foreColor_; }
+    void SetForeColor(ColorRef color) noexcept;
+    [[nodiscard]] ColorRef ForeColor() const noexcept { return foreColor_; }
     // Selected into the DC, made at the surface's DPI; a font equal to the current one is kept as it is.
     void SetFont(const FontDesc& font) noexcept;
     [[nodiscard]] const FontDesc& Font() const noexcept { return font_; }
@@ -57,8 +57,8 @@ private:
     HGDIOBJ oldFont_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    OleColor backColor_ = SysColorRef(kSysButtonFace);
-    OleColor foreColor_ = SysColorRef(kSysButtonText);
+    ColorRef backColor_ = TranslateColor(SysColorRef(kSysButtonFace));
+    ColorRef foreColor_ = TranslateColor(SysColorRef(kSysButtonText));
     FontDesc font_ = DefaultControlFont();
     bool fontSet_ = false;
     int dpi_ = SystemDpi();

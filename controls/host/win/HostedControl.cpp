@@ -50,8 +50,8 @@ HWND HostedControl::Create(std::unique_ptr<HostedControl> control, const wchar_t
                                   : DescribeFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), SystemDpi());
     self.site_.Extender.Name = args.name;
     self.site_.Extender.ToolTipText = args.toolTipText;
-    self.surface_.SetBackColor(self.site_.Ambient.BackColor);
-    self.surface_.SetForeColor(self.site_.Ambient.ForeColor);
+    self.surface_.SetBackColor(TranslateColor(self.site_.Ambient.BackColor));
+    self.surface_.SetForeColor(TranslateColor(self.site_.Ambient.ForeColor));
     self.surface_.SetFont(self.site_.Ambient.Font);
 
     WindowArgs window;

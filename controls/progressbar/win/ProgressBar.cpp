@@ -13,8 +13,8 @@ wchar_t DecimalSeparator() noexcept {
 }
 
 // A colour property as drawn, greyed when the bar is disabled.
-OleColor DrawColor(OleColor color, bool enabled) noexcept {
-    const OleColor plain = TranslateColor(color);
+ColorRef DrawColor(OleColor color, bool enabled) noexcept {
+    const ColorRef plain = TranslateColor(color);
     return enabled ? plain : progressbar::Gray(plain);
 }
 
@@ -58,13 +58,12 @@ void ProgressBar::PropertyChanged(std::wstring_view name) {
     Redraw();
 }
 
-void ProgressBar::GradientTwoColor(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
+void ProgressBar::GradientTwoColor(HDC objectHdc, int direction, ColorRef startColor, ColorRef endColor, int lLeft,
                                    int lTop, int lWidth, int lHeight) noexcept {
     using namespace progressbar;
     // Any other mode would make GradientFill read the rectangle as a triangle, past the end of the mesh.
     if (direction != 0 && direction != 1) return;
-    auto vertex = [](int x, int y, OleColor c) {
-        c = TranslateColor(c);
+    auto vertex = [](int x, int y, ColorRef c) {
         TRIVERTEX v{};
         v.x = x;
         v.y = y;
@@ -80,13 +79,13 @@ void ProgressBar::GradientTwoColor(HDC objectHdc, int direction, OleColor startC
 }
 
 void ProgressBar::DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
-                                        OleColor topLeftColor, OleColor topRightColor, OleColor bottomLeftColor,
-                                        OleColor bottomRightColor) {
+                                        ColorRef topLeftColor, ColorRef topRightColor, ColorRef bottomLeftColor,
+                                        ColorRef bottomRightColor) {
     using namespace progressbar;
     if (lWidth <= 0 || lHeight <= 0) return;
-    const OleColor tl = TranslateColor(topLeftColor), tr = TranslateColor(topRightColor);
-    const OleColor bl = TranslateColor(bottomLeftColor), br = TranslateColor(bottomRightColor);
-    auto edge = [lHeight](OleColor top, OleColor bottom, int y) {
+    const ColorRef tl = topLeftColor, tr = topRightColor;
+    const ColorRef bl = bottomLeftColor, br = bottomRightColor;
+    auto edge = [lHeight](ColorRef top, ColorRef bottom, int y) {
         return Rgb(InterpolateChannel(Red(top), Red(bottom), lHeight, y),
                    InterpolateChannel(Green(top), Green(bottom), lHeight, y),
                    InterpolateChannel(Blue(top), Blue(bottom), lHeight, y));
@@ -102,8 +101,8 @@ void ProgressBar::DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int 
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     for (int y = 0; y < lHeight; ++y) {
-        const OleColor left = edge(tl, bl, y);
-        const OleColor right = edge(tr, br, y);
+        const ColorRef left = edge(tl, bl, y);
+        const ColorRef right = edge(tr, br, y);
         for (int x = 0; x < lWidth; ++x) {
             BYTE* pixel = &row[static_cast<size_t>(x) * 3];
             pixel[0] = static_cast<BYTE>(InterpolateChannel(Blue(left), Blue(right), lWidth, x));
@@ -142,11 +141,13 @@ void ProgressBar::Redraw() noexcept {
     // The table itself turns grey: a value that is no theme keeps it as it is, grey included. Once only: grey
     // taken again of a light grey comes out one lighter, and every redraw would fade the bar towards white.
     if (!enabled && !tableGray_) {
-        for (OleColor& c : table_) c = Gray(c);
+        for (ColorRef& c : table_) c = Gray(c);
         tableGray_ = true;
     }
     const ThemeTable& colors = table_;
 
+    // The container's background again at every redraw, so a changed system colour shows in the corners.
+    surface.SetBackColor(TranslateColor(Site().Ambient.BackColor));
     surface.Cls();
     const BarPlan plan = PlanBar(model_, w, h, colors);
     for (int i = 0; i < plan.count; ++i) {
@@ -155,7 +156,7 @@ void ProgressBar::Redraw() noexcept {
     }
     {
         // A thicker outline stays inside the same corners: it grows inwards, as the one-pixel one lies.
-        UniquePen pen(CreatePen(outline == 1 ? PS_SOLID : PS_INSIDEFRAME, outline, colors[O]));
+        UniquePen pen(CreatePen(outline == 1 ? PS_SOLID : PS_INSIDEFRAME, outline, colors[O].value));
         SelectGuard penGuard(dc, pen.Get());
         SelectGuard brushGuard(dc, GetStockObject(NULL_BRUSH));
         RoundRect(dc, 0, 0, w - outline, h - outline, r, r);
@@ -186,7 +187,7 @@ void ProgressBar::DrawCaption(const std::wstring& text) noexcept {
     const COLORREF oldColor = GetTextColor(dc);
     for (int i = 0; i < copies.count; ++i) {
         const TextCopy& copy = copies.copies[static_cast<size_t>(i)];
-        SetTextColor(dc, copy.color);
+        SetTextColor(dc, copy.color.value);
         TextOutW(dc, copy.at.x, copy.at.y, text.c_str(), static_cast<int>(text.size()));
     }
     SetTextColor(dc, oldColor);

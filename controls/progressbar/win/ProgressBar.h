@@ -32,12 +32,12 @@ public:
 
     // Fills the rectangle with corners (lLeft, lTop) and (lWidth, lHeight) -- corner coordinates, not
     // extents -- from StartColor to EndColor; Direction 0 left to right, 1 top to bottom, anything else nothing.
-    static void GradientTwoColor(HDC objectHdc, int direction, OleColor startColor, OleColor endColor, int lLeft,
-                                  int lTop, int lWidth, int lHeight) noexcept;
+    static void GradientTwoColor(HDC objectHdc, int direction, ColorRef startColor, ColorRef endColor, int lLeft,
+                                 int lTop, int lWidth, int lHeight) noexcept;
     // A width × height rectangle interpolated between its four corner colours, one device copy per row.
     static void DrawGradientFourColor(HDC objectHdc, int lLeft, int lTop, int lWidth, int lHeight,
-                                       OleColor topLeftColor, OleColor topRightColor, OleColor bottomLeftColor,
-                                       OleColor bottomRightColor);
+                                      ColorRef topLeftColor, ColorRef topRightColor, ColorRef bottomLeftColor,
+                                      ColorRef bottomRightColor);
 
 protected:
     void InitProperties() override;

@@ -12,7 +12,7 @@ using button_test::RecordingSite;
 constexpr int kW = 57;
 constexpr int kH = 25;
 
-OleColor GrayLevel(int v) {
+ColorRef GrayLevel(int v) {
     return Rgb(v, v, v);
 }
 
@@ -107,7 +107,7 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
     EXPECT_EQ(canvas.At(20, 22), GrayLevel(255));
     EXPECT_EQ(canvas.At(10, 0), GrayLevel(192));
     EXPECT_EQ(canvas.At(0, 0), GrayLevel(255));
-    const OleColor hoverRow = canvas.At(10, 12);
+    const ColorRef hoverRow = canvas.At(10, 12);
     EXPECT_EQ(canvas.captions.back(), Rgb(0, 0, 0));
 
     core.Set(&ButtonProperties::Enabled, false);
@@ -119,18 +119,18 @@ TEST_F(GradientBevel, HoverAndDisabledLookTheSameApartFromTheCaption) {
 
 TEST_F(GradientBevel, TheNextPaintStartsFromTheBackgroundTheLastOneLeft) {
     Paint(kStateHover);
-    EXPECT_EQ(core.Fields().SurfaceBackColor, GrayLevel(255));  // the hover base, face + 15
-    core.Fields().IsShown = false;                              // a hidden button only clears its surface
+    EXPECT_EQ(core.Fields().SurfaceBackColor, ToOleColor(GrayLevel(255)));  // the hover base, face + 15
+    core.Fields().IsShown = false;                                          // a hidden button only clears its surface
     Paint(kStateNormal);
     EXPECT_EQ(canvas.At(30, 12), GrayLevel(255));
 }
 
 TEST_F(GradientBevel, CustomColorsTakeTheFaceFromTheStateButTheBorderAlwaysFromBackColor) {
     core.Set(&ButtonProperties::UseCustomColors, true);
-    core.Set(&ButtonProperties::BackColor, Rgb(100, 150, 200));
-    core.Set(&ButtonProperties::HighlightColor, Rgb(50, 60, 70));
-    core.Set(&ButtonProperties::FontColor, Rgb(1, 1, 1));
-    core.Set(&ButtonProperties::FontHighlightColor, Rgb(2, 2, 2));
+    core.Set(&ButtonProperties::BackColor, ToOleColor(Rgb(100, 150, 200)));
+    core.Set(&ButtonProperties::HighlightColor, ToOleColor(Rgb(50, 60, 70)));
+    core.Set(&ButtonProperties::FontColor, ToOleColor(Rgb(1, 1, 1)));
+    core.Set(&ButtonProperties::FontHighlightColor, ToOleColor(Rgb(2, 2, 2)));
 
     Paint(kStateNormal);
     EXPECT_EQ(canvas.At(10, 2), Rgb(115, 165, 215));
@@ -265,7 +265,7 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
 
 TEST(ButtonSkin, WithoutCustomColorsTheSystemColorsChangeNothing) {
     for (int state : {kStateNormal, kStateHover, kStatePressed, kStateDisabled}) {
-        std::vector<OleColor> pictures[2];
+        std::vector<ColorRef> pictures[2];
         for (int i = 0; i < 2; ++i) {
             RecordingSite site;
             site.face = i == 0 ? GrayLevel(240) : Rgb(90, 20, 160);
@@ -292,9 +292,9 @@ TEST(ButtonColors, OperationsClampRoundAndTranslate) {
     EXPECT_EQ(Gray(Rgb(10, 20, 31)), Rgb(20, 20, 20));
 
     RecordingSite site;
-    EXPECT_EQ(Translate(kSystemColorFlag | kSysButtonFace, site), Rgb(240, 240, 240));
-    EXPECT_EQ(Translate(Rgb(1, 2, 3), site), Rgb(1, 2, 3));
-    EXPECT_EQ(Translate(0x80001234u, site), kFailedColor);
+    EXPECT_EQ(TranslateColor(kSystemColorFlag | kSysButtonFace, site), Rgb(240, 240, 240));
+    EXPECT_EQ(TranslateColor(ToOleColor(Rgb(1, 2, 3)), site), Rgb(1, 2, 3));
+    EXPECT_EQ(TranslateColor(0x80001234u, site), kFailedColor);
 }
 
 TEST(ButtonColors, GrayConversionKeepsTheListedLevelsOnly) {

@@ -24,8 +24,8 @@ struct TextPicture : PictureRef {
 
 class RecordingSite : public ButtonSite {
 public:
-    OleColor face = Rgb(240, 240, 240);
-    OleColor infoText = Rgb(0, 0, 0);
+    ColorRef face = Rgb(240, 240, 240);
+    ColorRef infoText = Rgb(0, 0, 0);
     bool userMode = true;
     int dpi = 96;
     bool trackingAvailable = true;
@@ -35,7 +35,7 @@ public:
     bool destroyedByHandlers = false;  // Click and MouseEnter take the control with its window
     std::vector<std::wstring> log;     // notifications and requests, in order
 
-    OleColor SysColor(int index) const override {
+    ColorRef SysColor(int index) const override {
         switch (index) {
             case kSysButtonFace: return face;
             case kSysHighlight: return Rgb(0, 120, 215);
@@ -87,15 +87,15 @@ public:
 
 class RasterCanvas : public Canvas {
 public:
-    RasterCanvas(int w, int h) : w_(w), h_(h), pixels_(static_cast<size_t>(w * h), 0) {}
+    RasterCanvas(int w, int h) : w_(w), h_(h), pixels_(static_cast<size_t>(w * h)) {}
 
-    OleColor At(int x, int y) const { return pixels_[static_cast<size_t>(y * w_ + x)]; }
+    ColorRef At(int x, int y) const { return pixels_[static_cast<size_t>(y * w_ + x)]; }
     int themedCalls = 0;
     bool themeAvailable = false;
     std::vector<Point> icons;
     std::vector<int> iconSizes;
     std::vector<Point> shadows;
-    std::vector<OleColor> captions;
+    std::vector<ColorRef> captions;
     struct EdgeCall {
         int kind;
         Rect rect;
@@ -103,19 +103,19 @@ public:
     };
     std::vector<EdgeCall> edges;
 
-    void SetBackground(OleColor c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
+    void SetBackground(ColorRef c) override { std::fill(pixels_.begin(), pixels_.end(), c); }
     // Horizontal, vertical and 45-degree lines: the only ones the renderers draw.
-    void Line(int x1, int y1, int x2, int y2, OleColor c) override {
+    void Line(int x1, int y1, int x2, int y2, ColorRef c) override {
         const int dx = (x2 > x1) - (x2 < x1);
         const int dy = (y2 > y1) - (y2 < y1);
         if (dx != 0 && dy != 0 && std::abs(x2 - x1) != std::abs(y2 - y1)) return;  // not drawn by the renderers
         for (int x = x1, y = y1; x != x2 || y != y2; x += dx, y += dy) Pixel(x, y, c);
     }
-    void Fill(int x, int y, int w, int h, OleColor c) override {
+    void Fill(int x, int y, int w, int h, ColorRef c) override {
         for (int j = y; j < y + h; ++j)
             for (int i = x; i < x + w; ++i) Pixel(i, j, c);
     }
-    void Pixel(int x, int y, OleColor c) override {
+    void Pixel(int x, int y, ColorRef c) override {
         if (x >= 0 && y >= 0 && x < w_ && y < h_) pixels_[static_cast<size_t>(y * w_ + x)] = c;
     }
     void Edge(int kind, const Rect& rect) override { edges.push_back({kind, rect}); }
@@ -128,11 +128,11 @@ public:
         iconSizes.push_back(size);
     }
     void DrawIconShadow(int x, int y, int) override { shadows.push_back({x, y}); }
-    void DrawCaption(const Rect&, std::uint32_t, OleColor color) override { captions.push_back(color); }
+    void DrawCaption(const Rect&, std::uint32_t, ColorRef color) override { captions.push_back(color); }
 
 private:
     int w_, h_;
-    std::vector<OleColor> pixels_;
+    std::vector<ColorRef> pixels_;
 };
 
 }  // namespace button_test

@@ -43,14 +43,14 @@ TEST(ProgressBarDrawing, LightenAddsToEachChannelAndCapsAt255) {
 
 TEST(ProgressBarDrawing, ThemeEightAndTheCustomTheme) {
     ThemeTable table{};
-    ASSERT_TRUE(FillThemeTable(8, 0, 0, table));
+    ASSERT_TRUE(FillThemeTable(8, {}, {}, table));
     EXPECT_EQ(table[B1], Rgb(250, 253, 254));
     EXPECT_EQ(table[B4], Rgb(237, 247, 253));
     EXPECT_EQ(table[F2], Rgb(67, 208, 255));
     EXPECT_EQ(table[F3], Rgb(63, 112, 233));
     EXPECT_EQ(table[O], Rgb(23, 139, 211));
 
-    const OleColor c1 = Rgb(200, 30, 10), c2 = Rgb(20, 100, 240);
+    const ColorRef c1 = Rgb(200, 30, 10), c2 = Rgb(20, 100, 240);
     ASSERT_TRUE(FillThemeTable(10, c1, c2, table));
     EXPECT_EQ(table[B1], Rgb(200, 255, 255));
     EXPECT_EQ(table[B2], Rgb(70, 150, 255));
@@ -97,12 +97,12 @@ TEST(ProgressBarDrawing, EachThemeHasItsNineColors) {
 
 TEST(ProgressBarDrawing, AnUnknownThemeKeepsTheColorsTheTableHeld) {
     ThemeTable table{};
-    EXPECT_FALSE(FillThemeTable(11, 0, 0, table));
+    EXPECT_FALSE(FillThemeTable(11, {}, {}, table));
     EXPECT_EQ(table, ThemeTable{});  // a bar that never had a theme stays black
-    ASSERT_TRUE(FillThemeTable(3, 0, 0, table));
+    ASSERT_TRUE(FillThemeTable(3, {}, {}, table));
     const ThemeTable three = table;
-    EXPECT_FALSE(FillThemeTable(0, 0, 0, table));
-    EXPECT_FALSE(FillThemeTable(-8, 0, 0, table));
+    EXPECT_FALSE(FillThemeTable(0, {}, {}, table));
+    EXPECT_FALSE(FillThemeTable(-8, {}, {}, table));
     EXPECT_EQ(table, three);
 }
 
@@ -146,9 +146,9 @@ ProgressBarModel Bar(int value, int orientation = 1, int max = 100) {
 }
 
 // The plan only passes colours on: slot i holds i + 1, so each rectangle shows which slots it took.
-constexpr ThemeTable kSlots{1, 2, 3, 4, 5, 6, 7, 8, 9};
+constexpr ThemeTable kSlots{{{1}, {2}, {3}, {4}, {5}, {6}, {7}, {8}, {9}}};
 
-void ExpectRect(const GradientRect& r, int direction, OleColor start, OleColor end, int left, int top, int right,
+void ExpectRect(const GradientRect& r, int direction, ColorRef start, ColorRef end, int left, int top, int right,
                 int bottom) {
     EXPECT_EQ(r.direction, direction);
     EXPECT_EQ(r.start, start);
@@ -223,7 +223,7 @@ TEST(ProgressBarDrawing, TextPositionForEachAlignmentCode) {
 
 TEST(ProgressBarDrawing, EachTextEffectDrawsItsCopiesBeforeTheText) {
     const Point at{10, 20};
-    const OleColor text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9), gray = Rgb(128, 128, 128);
+    const ColorRef text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9), gray = Rgb(128, 128, 128);
     const struct {
         int effect;
         std::vector<TextCopy> copies;
@@ -257,7 +257,7 @@ TEST(ProgressBarDrawing, CaptionMarginsAndEffectOffsetsAreScaledPixels) {
     } positions[] = {{1, {2, 0}}, {5, {58, 8}}, {9, {115, 18}}, {2, {2, 8}}};
     for (const auto& p : positions) EXPECT_EQ(TextPosition(p.alignment, 150, 33, 30, 13, 144), p.at) << p.alignment;
 
-    const OleColor text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9);
+    const ColorRef text = Rgb(1, 1, 1), effect = Rgb(9, 9, 9);
     const EffectCopies outline = CopiesForEffect(4, Point{10, 20}, text, effect, 144);
     ASSERT_EQ(outline.count, 5);
     const Point expected[] = {{12, 20}, {8, 20}, {10, 18}, {10, 22}, {10, 20}};

@@ -240,8 +240,8 @@ TEST_F(ButtonWindow, WindowTextAndCaptionStayTheSameAndTheButtonRepaints) {
 
 TEST_F(ButtonWindow, SystemColorsTranslateThroughThePlatformAndUnknownOnesFail) {
     const ButtonSite& site = Button(MakeStyle8(kButtonId, L"")).Core().Site();
-    EXPECT_EQ(Translate(0x8000000F, site), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(Translate(0x80000050, site), kFailedColor) << "not black";
+    EXPECT_EQ(TranslateColor(0x8000000F, site).value, GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(TranslateColor(0x80000050, site), kFailedColor) << "not black";
 }
 
 TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
@@ -502,21 +502,21 @@ TEST(ButtonCanvasIcon, MaskColorIsLeftOutAndShadowsAreGrayWhereTheIconIs) {
     ButtonCanvas canvas(nullptr, surface, mask, props, caption);
     auto at = [&surface](int x, int y) { return GetPixel(surface.Dc(), x, y); };
 
-    canvas.SetBackground(kWhite);
+    canvas.SetBackground(ColorRef{kWhite});
     canvas.DrawIcon(4, 4, 4, true);
     EXPECT_EQ(at(4, 4), kRed);
     EXPECT_EQ(at(7, 7), kWhite) << "the mask colour is not copied";
     canvas.DrawIcon(4, 4, 4, false);
     EXPECT_EQ(at(5, 6), GrayLevel(85)) << "disabled: the mean of the channels";
 
-    canvas.SetBackground(kWhite);
+    canvas.SetBackground(ColorRef{kWhite});
     canvas.DrawIconShadow(4, 4, 4);
     EXPECT_EQ(at(4, 4), GrayLevel(128));
     EXPECT_EQ(at(6, 5), kWhite);
     EXPECT_EQ(at(3, 3), kWhite);
 
     // An icon sticking out past the top left keeps its visible part.
-    canvas.SetBackground(kWhite);
+    canvas.SetBackground(ColorRef{kWhite});
     canvas.DrawIcon(-1, -2, 4, true);
     EXPECT_EQ(at(0, 0), kRed);
     EXPECT_EQ(at(2, 1), kWhite);
@@ -524,7 +524,7 @@ TEST(ButtonCanvasIcon, MaskColorIsLeftOutAndShadowsAreGrayWhereTheIconIs) {
     EXPECT_EQ(at(0, 1), GrayLevel(128));
 
     props.UseMaskColor = false;
-    canvas.SetBackground(kWhite);
+    canvas.SetBackground(ColorRef{kWhite});
     canvas.DrawIconShadow(4, 4, 4);
     EXPECT_EQ(at(4, 4), GrayLevel(128));
     EXPECT_EQ(at(6, 5), GrayLevel(128)) << "without a mask colour every pixel unlike the background turns grey";

@@ -420,7 +420,7 @@ TEST(CaptionPainter, FollowsItsWindowToAnotherDpiAndBack) {
         const UniqueFont titleFont = w.skin.CaptionPlatformFont();
         const SelectGuard font(free.Get(), titleFont.Get());
         SetBkMode(free.Get(), TRANSPARENT);
-        SetTextColor(free.Get(), cNeoCaption::TranslateColor(w.skin.ActiveCaptionColor()));
+        SetTextColor(free.Get(), cNeoCaption::TranslateColor(w.skin.ActiveCaptionColor()).value);
         DrawTextW(free.Get(), kTitle, -1, &all, DT_SINGLELINE | DT_NOPREFIX);
         const auto [freeTop, freeBottom] = InkRows(free.Get(), 0, 400, 100, kBackground);
         const WindowFrameDC frame(hwnd);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <olectl.h>
 
 #include <cstdlib>
 #include <memory>
@@ -20,20 +21,37 @@ namespace {
 using namespace pixel_test;
 
 TEST(DrawingSurface, ColorsTranslateSystemReferencesAndRefuseBadOnes) {
-    EXPECT_EQ(TranslateColor(0x00123456), 0x00123456u);
-    EXPECT_EQ(TranslateColor(0x8000000F), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(TranslateColor(0x80000012), GetSysColor(COLOR_BTNTEXT));
-    EXPECT_EQ(TranslateColor(0x800000FF), static_cast<COLORREF>(-1));
+    EXPECT_EQ(TranslateColor(0x00123456).value, 0x00123456u);
+    EXPECT_EQ(TranslateColor(0x8000000F).value, GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(TranslateColor(0x80000012).value, GetSysColor(COLOR_BTNTEXT));
+    EXPECT_EQ(TranslateColor(0x800000FF).value, static_cast<COLORREF>(-1));
     // Neither a plain colour nor a system colour: refused, not drawn as the colour in its low bytes.
-    EXPECT_EQ(TranslateColor(0x05FF0000), static_cast<COLORREF>(-1));
-    EXPECT_EQ(TranslateColor(0x81000005), static_cast<COLORREF>(-1));
+    EXPECT_EQ(TranslateColor(0x05FF0000).value, static_cast<COLORREF>(-1));
+    EXPECT_EQ(TranslateColor(0x81000005).value, static_cast<COLORREF>(-1));
     // A system reference is read by its low byte alone; 31 (past the menu bar's 30) is no system colour.
-    EXPECT_EQ(TranslateColor(0x80FFFF05), GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(TranslateColor(0x8000001E), GetSysColor(COLOR_MENUBAR));
-    EXPECT_EQ(TranslateColor(0x8000001F), static_cast<COLORREF>(-1));
+    EXPECT_EQ(TranslateColor(0x80FFFF05).value, GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(TranslateColor(0x8000001E).value, GetSysColor(COLOR_MENUBAR));
+    EXPECT_EQ(TranslateColor(0x8000001F).value, static_cast<COLORREF>(-1));
     // Palette entries and palette-relative colours pass through unchanged when there is no palette.
-    EXPECT_EQ(TranslateColor(0x01000007), 0x01000007u);
-    EXPECT_EQ(TranslateColor(0x02123456), 0x02123456u);
+    EXPECT_EQ(TranslateColor(0x01000007).value, 0x01000007u);
+    EXPECT_EQ(TranslateColor(0x02123456).value, 0x02123456u);
+}
+
+// The one translation answers as the platform's own, OleTranslateColor without a palette, for every kind of value.
+TEST(ColorTranslate, AnswersAsThePlatformsOleTranslateColor) {
+    const OleColor values[] = {
+        0x00000000, 0x00123456, 0x00FFFFFF,                          // plain colours
+        0x01000005, 0x0100FFFF, 0x02123456,                          // palette entries, palette-relative
+        0x80000000, 0x8000000F, 0x8000001E,                          // system colours
+        0x8000001F, 0x800000FF,                                      // past the last system colour
+        0x80FFFF05, 0x80000105,                                      // stray bits beside the index
+        0x03000000, 0x7F000000, 0x81000000, 0xFF000000, 0xFFFFFFFF,  // no kind of colour
+    };
+    for (const OleColor value : values) {
+        COLORREF platform = 0;
+        const bool known = SUCCEEDED(OleTranslateColor(value, nullptr, &platform));
+        EXPECT_EQ(TranslateColor(value), known ? ColorRef{platform} : kFailedColor) << std::hex << value;
+    }
 }
 
 TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
@@ -54,7 +72,7 @@ TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
 
 TEST(DrawingSurface, KeepsItsImageUntilClearedAndGrowsWithoutLosingIt) {
     DrawingSurface surface;
-    surface.SetBackColor(RGB(10, 20, 30));
+    surface.SetBackColor(Rgb(10, 20, 30));
     ASSERT_TRUE(surface.Resize(20, 10));
     EXPECT_EQ(surface.ScaleWidth(), 20);
     EXPECT_EQ(surface.ScaleHeight(), 10);
@@ -82,7 +100,7 @@ TEST(DrawingSurface, FontAndTextColorStayOnTheDcAcrossResizes) {
     font.Name = L"Tahoma";
     font.Size = 12;
     surface.SetFont(font);  // before the bitmap exists: selected when it does
-    surface.SetForeColor(RGB(1, 2, 3));
+    surface.SetForeColor(Rgb(1, 2, 3));
     ASSERT_TRUE(surface.Resize(10, 10));
     wchar_t face[LF_FACESIZE]{};
     GetTextFaceW(surface.Dc(), LF_FACESIZE, face);

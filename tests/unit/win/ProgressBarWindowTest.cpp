@@ -31,20 +31,20 @@ constexpr char kNicePressBar[] =
 
 constexpr int kGradientTolerance = 1;  // Wine's GradientFill rounds its own way
 
-Rgb3 Of(OleColor c) {
+Rgb3 Of(ColorRef c) {
     return {Red(c), Green(c), Blue(c)};
 }
 
 // Row y of an n-row GradientFill from start to end (halves up): the end colour itself is never painted.
-Rgb3 Along(OleColor start, OleColor end, int y, int n) {
+Rgb3 Along(ColorRef start, ColorRef end, int y, int n) {
     auto channel = [&](int a, int b) { return (2 * (a * n + (b - a) * y) + n) / (2 * n); };
     return {channel(Red(start), Red(end)), channel(Green(start), Green(end)), channel(Blue(start), Blue(end))};
 }
 
 // Theme 8, the main window's, slot by slot: B1 B2 B3 B4, F1 F2 F3 F4 and the outline O.
-constexpr pb::ThemeTable kTheme8 = {RGB(250, 253, 254), RGB(228, 243, 252), RGB(199, 230, 249),
-                                    RGB(237, 247, 253), RGB(225, 247, 255), RGB(67, 208, 255),
-                                    RGB(63, 112, 233),  RGB(63, 226, 246),  RGB(23, 139, 211)};
+constexpr pb::ThemeTable kTheme8 = {Rgb(250, 253, 254), Rgb(228, 243, 252), Rgb(199, 230, 249),
+                                    Rgb(237, 247, 253), Rgb(225, 247, 255), Rgb(67, 208, 255),
+                                    Rgb(63, 112, 233),  Rgb(63, 226, 246),  Rgb(23, 139, 211)};
 
 std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[256]{};
@@ -73,7 +73,7 @@ protected:
     }
 
     // Column 448 lies right of the outline (drawn to W − 1 exclusive), so every row there is pure gradient.
-    void ExpectHalves(const Image& image, int x, OleColor c1, OleColor c2, OleColor c3, OleColor c4, int fromRow = 0,
+    void ExpectHalves(const Image& image, int x, ColorRef c1, ColorRef c2, ColorRef c3, ColorRef c4, int fromRow = 0,
                       int toRow = kHeight) {
         for (int y = fromRow; y < toRow; ++y) {
             const Rgb3 want = y < 8 ? Along(c1, c2, y, 8) : Along(c3, c4, y - 8, 7);
@@ -187,23 +187,23 @@ TEST_F(ProgressBarWindow, WindowIsShapedByTheRoundedValue) {
 
 TEST_F(ProgressBarWindow, CustomThemeIsLightenedFromItsTwoColors) {
     ProgressBarModel& model = Make().Model();
-    const OleColor c1 = RGB(200, 30, 10), c2 = RGB(20, 100, 240);
-    model.Set(&ProgressBarProperties::PBSCustomeColor1, c1);
-    model.Set(&ProgressBarProperties::PBSCustomeColor2, c2);
+    const ColorRef c1 = Rgb(200, 30, 10), c2 = Rgb(20, 100, 240);
+    model.Set(&ProgressBarProperties::PBSCustomeColor1, ToOleColor(c1));
+    model.Set(&ProgressBarProperties::PBSCustomeColor2, ToOleColor(c2));
     model.Set(&ProgressBarProperties::Theme, 10);
     Image image = Capture(hwnd);
     // B1..B4 = lighten(C2, 180), lighten(C2, 50), C2, lighten(C2, 80).
-    ExpectHalves(image, 448, RGB(200, 255, 255), RGB(70, 150, 255), c2, RGB(100, 180, 255));
+    ExpectHalves(image, 448, Rgb(200, 255, 255), Rgb(70, 150, 255), c2, Rgb(100, 180, 255));
     EXPECT_EQ(image.At(100, 0), Of(c1));
 
     model.SetValue(100);
     // F1..F4 = lighten(C1, 180), lighten(C1, 50), C1, lighten(C1, 80).
-    ExpectHalves(Capture(hwnd), 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
+    ExpectHalves(Capture(hwnd), 448, Rgb(255, 210, 190), Rgb(250, 80, 60), c1, Rgb(255, 110, 90));
 
     model.Set(&ProgressBarProperties::Theme, 11);  // not a theme: the colours stay
     image = Capture(hwnd);
     EXPECT_EQ(image.At(100, 0), Of(c1));
-    ExpectHalves(image, 448, RGB(255, 210, 190), RGB(250, 80, 60), c1, RGB(255, 110, 90));
+    ExpectHalves(image, 448, Rgb(255, 210, 190), Rgb(250, 80, 60), c1, Rgb(255, 110, 90));
 }
 
 TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
@@ -219,8 +219,8 @@ TEST_F(ProgressBarWindow, DisabledBarDrawsEveryColorInGray) {
     EXPECT_EQ(image.At(100, 0), (Rgb3{125, 125, 125}));
     EXPECT_GT(image.Count({101, 101, 101}), 0);
     EXPECT_EQ(image.Count({200, 101, 0}), 0);
-    ExpectHalves(image, 448, RGB(253, 253, 253), RGB(242, 242, 242), RGB(227, 227, 227), RGB(246, 246, 246));
-    ExpectHalves(image, 20, RGB(243, 243, 243), RGB(177, 177, 177), RGB(136, 136, 136), RGB(179, 179, 179), 1, 13);
+    ExpectHalves(image, 448, Rgb(253, 253, 253), Rgb(242, 242, 242), Rgb(227, 227, 227), Rgb(246, 246, 246));
+    ExpectHalves(image, 20, Rgb(243, 243, 243), Rgb(177, 177, 177), Rgb(136, 136, 136), Rgb(179, 179, 179), 1, 13);
 
     // Nothing keeps a hue except the container's background where the rounded corners leave it showing.
     const Rgb3 back = FromColorRef(GetSysColor(COLOR_BTNFACE));
@@ -387,11 +387,11 @@ TEST_F(ProgressBarWindow, EffectCopiesAreDrawnInOrderWithTheCaptionOnTop) {
 TEST(ProgressBarGradients, TwoColorTakesCornerCoordinatesNotExtents) {
     MemoryCanvas canvas(12, 12);
     ASSERT_TRUE(canvas.Ok());
-    ProgressBar::GradientTwoColor(canvas.Dc(), 1, RGB(255, 0, 0), RGB(0, 0, 255), 2, 3, 6, 7);
+    ProgressBar::GradientTwoColor(canvas.Dc(), 1, Rgb(255, 0, 0), Rgb(0, 0, 255), 2, 3, 6, 7);
     Image image = canvas.Read();
     const Rgb3 white{255, 255, 255};
     EXPECT_TRUE(Near(image.At(2, 3), {255, 0, 0}, kGradientTolerance)) << image.At(2, 3);
-    EXPECT_TRUE(Near(image.At(5, 6), Along(RGB(255, 0, 0), RGB(0, 0, 255), 3, 4), kGradientTolerance))
+    EXPECT_TRUE(Near(image.At(5, 6), Along(Rgb(255, 0, 0), Rgb(0, 0, 255), 3, 4), kGradientTolerance))
         << image.At(5, 6);
     EXPECT_EQ(image.At(5, 3), image.At(2, 3));  // top to bottom: rows are one colour
     EXPECT_EQ(image.At(6, 3), white);
@@ -400,21 +400,21 @@ TEST(ProgressBarGradients, TwoColorTakesCornerCoordinatesNotExtents) {
     EXPECT_EQ(image.At(2, 2), white);
 
     MemoryCanvas across(12, 12);
-    ProgressBar::GradientTwoColor(across.Dc(), 0, RGB(0, 0, 0), RGB(0, 200, 0), 0, 0, 4, 2);
+    ProgressBar::GradientTwoColor(across.Dc(), 0, Rgb(0, 0, 0), Rgb(0, 200, 0), 0, 0, 4, 2);
     image = across.Read();
-    EXPECT_TRUE(Near(image.At(3, 0), Along(RGB(0, 0, 0), RGB(0, 200, 0), 3, 4), kGradientTolerance)) << image.At(3, 0);
+    EXPECT_TRUE(Near(image.At(3, 0), Along(Rgb(0, 0, 0), Rgb(0, 200, 0), 3, 4), kGradientTolerance)) << image.At(3, 0);
     EXPECT_EQ(image.At(3, 1), image.At(3, 0));
 
     MemoryCanvas other(12, 12);
-    ProgressBar::GradientTwoColor(other.Dc(), 2, RGB(0, 0, 0), RGB(0, 0, 0), 0, 0, 12, 12);
+    ProgressBar::GradientTwoColor(other.Dc(), 2, Rgb(0, 0, 0), Rgb(0, 0, 0), 0, 0, 12, 12);
     EXPECT_EQ(other.Read().Count(white), 144);
 }
 
 TEST(ProgressBarGradients, FourColorRowsEndOneStepShortOfTheBottomColors) {
     MemoryCanvas canvas(8, 6);
     ASSERT_TRUE(canvas.Ok());
-    ProgressBar::DrawGradientFourColor(canvas.Dc(), 1, 1, 4, 3, RGB(0, 0, 0), RGB(200, 0, 0), RGB(0, 0, 120),
-                                       RGB(200, 0, 120));
+    ProgressBar::DrawGradientFourColor(canvas.Dc(), 1, 1, 4, 3, Rgb(0, 0, 0), Rgb(200, 0, 0), Rgb(0, 0, 120),
+                                       Rgb(200, 0, 120));
     const Image image = canvas.Read();
     EXPECT_EQ(image.At(1, 1), (Rgb3{0, 0, 0}));
     EXPECT_EQ(image.At(4, 1), (Rgb3{150, 0, 0}));  // 3 of 4 steps towards 200
@@ -426,8 +426,8 @@ TEST(ProgressBarGradients, FourColorRowsEndOneStepShortOfTheBottomColors) {
 
     // An odd width pads each row to whole words; every pixel still lands in place.
     MemoryCanvas odd(6, 2);
-    ProgressBar::DrawGradientFourColor(odd.Dc(), 0, 0, 5, 2, RGB(0, 0, 0), RGB(0, 250, 0), RGB(0, 0, 0),
-                                       RGB(0, 250, 0));
+    ProgressBar::DrawGradientFourColor(odd.Dc(), 0, 0, 5, 2, Rgb(0, 0, 0), Rgb(0, 250, 0), Rgb(0, 0, 0),
+                                       Rgb(0, 250, 0));
     const Image oddImage = odd.Read();
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(oddImage.At(x, y), (Rgb3{0, 50 * x, 0})) << x << "," << y;
