@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "controls/button/ButtonHookLists.h"
 #include "ButtonTestSupport.h"
 #include "controls/host/LayoutSet.h"
 
@@ -338,25 +337,6 @@ TEST(ButtonInput, NothingMoreIsDoneOnceAHandlerTookTheControlWithItsWindow) {
     EXPECT_EQ(site.Count(L"MouseEnter"), 1);
     EXPECT_EQ(site.Count(L"tooltip+"), 0) << "no tooltip for a control that is gone";
     EXPECT_EQ(site.extenderToolTip, L"hint");
-}
-
-TEST(ButtonHookLists, ListsCoverRegisteredMessagesOnceAndReuseFreeEntries) {
-    HookLists lists;
-    lists.Register(0x200, HookLists::kAfter);
-    lists.Register(0x2A3, HookLists::kAfter);
-    lists.Register(0x200, HookLists::kAfter);
-    EXPECT_EQ(lists.AfterList(), (std::vector<std::uint32_t>{0x200, 0x2A3}));
-    EXPECT_TRUE(lists.After(0x2A3));
-    EXPECT_FALSE(lists.Before(0x2A3));
-    lists.Unregister(0x200, HookLists::kAfter);
-    EXPECT_FALSE(lists.After(0x200));
-    lists.Register(0x15, HookLists::kBoth);
-    EXPECT_EQ(lists.AfterList(), (std::vector<std::uint32_t>{0x15, 0x2A3})) << "the free slot is taken first";
-    EXPECT_TRUE(lists.Before(0x15));
-    lists.RegisterAll(HookLists::kBefore);
-    EXPECT_EQ(lists.BeforeCount(), -1);
-    EXPECT_TRUE(lists.Before(0x1234));
-    EXPECT_FALSE(lists.After(0x1234));
 }
 
 TEST(ButtonLayout, CaptionFlagsAndTextRectFollowTheAlignment) {

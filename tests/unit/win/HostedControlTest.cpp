@@ -1,4 +1,4 @@
-// The hosting layer under Wine: the drawing surface, and a hosted window that owns its control.
+// The hosting layer under Wine: a hosted window that owns its control, and our controls at another scale.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "controls/host/win/DrawingSurface.h"
-#include "winmsg/win/PlatformFont.h"
 #include "HostTestSupport.h"
 #include "controls/button/win/isButton.h"
 #include "controls/host/win/HostedControl.h"
@@ -19,103 +17,6 @@
 namespace {
 
 using namespace pixel_test;
-
-TEST(DrawingSurface, ColorsTranslateSystemReferencesAndRefuseBadOnes) {
-    EXPECT_EQ(TranslateColor(0x00123456).value, 0x00123456u);
-    EXPECT_EQ(TranslateColor(0x8000000F).value, GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(TranslateColor(0x80000012).value, GetSysColor(COLOR_BTNTEXT));
-    EXPECT_EQ(TranslateColor(0x800000FF).value, static_cast<COLORREF>(-1));
-    // Neither a plain colour nor a system colour: refused, not drawn as the colour in its low bytes.
-    EXPECT_EQ(TranslateColor(0x05FF0000).value, static_cast<COLORREF>(-1));
-    EXPECT_EQ(TranslateColor(0x81000005).value, static_cast<COLORREF>(-1));
-    // A system reference is read by its low byte alone; 31 (past the menu bar's 30) is no system colour.
-    EXPECT_EQ(TranslateColor(0x80FFFF05).value, GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(TranslateColor(0x8000001E).value, GetSysColor(COLOR_MENUBAR));
-    EXPECT_EQ(TranslateColor(0x8000001F).value, static_cast<COLORREF>(-1));
-    // Palette entries and palette-relative colours pass through unchanged when there is no palette.
-    EXPECT_EQ(TranslateColor(0x01000007).value, 0x01000007u);
-    EXPECT_EQ(TranslateColor(0x02123456).value, 0x02123456u);
-}
-
-// The one translation answers as the platform's own, OleTranslateColor without a palette, for every kind of value.
-TEST(ColorTranslate, AnswersAsThePlatformsOleTranslateColor) {
-    const OleColor values[] = {
-        0x00000000, 0x00123456, 0x00FFFFFF,                          // plain colours
-        0x01000005, 0x0100FFFF, 0x02123456,                          // palette entries, palette-relative
-        0x80000000, 0x8000000F, 0x8000001E,                          // system colours
-        0x8000001F, 0x800000FF,                                      // past the last system colour
-        0x80FFFF05, 0x80000105,                                      // stray bits beside the index
-        0x03000000, 0x7F000000, 0x81000000, 0xFF000000, 0xFFFFFFFF,  // no kind of colour
-    };
-    for (const OleColor value : values) {
-        COLORREF platform = 0;
-        const bool known = SUCCEEDED(OleTranslateColor(value, nullptr, &platform));
-        EXPECT_EQ(TranslateColor(value), known ? ColorRef{platform} : kFailedColor) << std::hex << value;
-    }
-}
-
-TEST(DrawingSurface, FontsRoundTripBetweenPropertyAndHandle) {
-    FontDesc desc;
-    desc.Name = L"Tahoma";
-    desc.Size = 9;
-    desc.Weight = 700;
-    desc.Italic = true;
-    desc.Charset = 134;
-    constexpr int kDpi = 144;
-    UniqueFont font = CreatePlatformFont(desc, kDpi, FontRules::Control);
-    ASSERT_TRUE(font);
-    LOGFONTW lf{};
-    ASSERT_EQ(GetObjectW(font.Get(), sizeof lf, &lf), static_cast<int>(sizeof lf));
-    EXPECT_EQ(lf.lfHeight, -MulDiv(9, kDpi, 72));
-    EXPECT_EQ(DescribeFont(font.Get(), kDpi), desc);
-}
-
-TEST(DrawingSurface, KeepsItsImageUntilClearedAndGrowsWithoutLosingIt) {
-    DrawingSurface surface;
-    surface.SetBackColor(Rgb(10, 20, 30));
-    ASSERT_TRUE(surface.Resize(20, 10));
-    EXPECT_EQ(surface.ScaleWidth(), 20);
-    EXPECT_EQ(surface.ScaleHeight(), 10);
-    EXPECT_EQ(GetPixel(surface.Dc(), 19, 9), RGB(10, 20, 30));
-    SetPixel(surface.Dc(), 3, 4, RGB(255, 0, 0));
-
-    ASSERT_TRUE(surface.Resize(30, 12));
-    EXPECT_EQ(GetPixel(surface.Dc(), 3, 4), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(surface.Dc(), 29, 11), RGB(10, 20, 30));
-
-    MemoryCanvas canvas(40, 20);
-    surface.CopyTo(canvas.Dc(), 5, 5);
-    const Image copy = canvas.Read();
-    EXPECT_EQ(copy.At(8, 9), (Rgb3{255, 0, 0}));
-    EXPECT_EQ(copy.At(5, 5), (Rgb3{10, 20, 30}));
-    EXPECT_EQ(copy.At(35, 17), (Rgb3{255, 255, 255}));  // one surface-sized copy, nothing more
-
-    surface.Cls();
-    EXPECT_EQ(GetPixel(surface.Dc(), 3, 4), RGB(10, 20, 30));
-}
-
-TEST(DrawingSurface, FontAndTextColorStayOnTheDcAcrossResizes) {
-    DrawingSurface surface;
-    FontDesc font;
-    font.Name = L"Tahoma";
-    font.Size = 12;
-    surface.SetFont(font);  // before the bitmap exists: selected when it does
-    surface.SetForeColor(Rgb(1, 2, 3));
-    ASSERT_TRUE(surface.Resize(10, 10));
-    wchar_t face[LF_FACESIZE]{};
-    GetTextFaceW(surface.Dc(), LF_FACESIZE, face);
-    EXPECT_STREQ(face, L"Tahoma");
-    TEXTMETRICW tm{};
-    GetTextMetricsW(surface.Dc(), &tm);
-    const LONG height = tm.tmHeight;
-    EXPECT_EQ(GetTextColor(surface.Dc()), RGB(1, 2, 3));
-
-    ASSERT_TRUE(surface.Resize(50, 50));
-    GetTextMetricsW(surface.Dc(), &tm);
-    EXPECT_EQ(tm.tmHeight, height);
-    EXPECT_EQ(GetTextColor(surface.Dc()), RGB(1, 2, 3));
-    EXPECT_EQ(surface.Font(), font);
-}
 
 // A control that records what the host asks of it.
 struct Record {

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/host/LayoutSet.h"
+#include "controls/host/PropertyBag.h"
+#include "winmsg/Utf8.h"
+
+namespace {
+
+// 宋体 9 pt as a set names it.
+const FontDesc kSongTi{.Name = L"宋体", .Size = 9, .Weight = 400, .Charset = 134};
+
+TEST(LayoutSet, ParsesBlocksEntriesAndComments) {
+    const std::string text =
+        "\xEF\xBB\xBF# comment\r\n"
+        "; another\r\n"
+        "Orphan = 1\r\n"
+        "\r\n"
+        "[NicePressBar]\r\n"
+        "  Value = 0  \r\n"
+        "Theme=8\r\n"
+        "TextFont = \"宋体\", 9, 400, 0, 0, 0, 134\r\n"
+        "Text = \"a = b\"\r\n"
+        "[NBtnLogin]\n"
+        "Caption = \"登 录\"";  // no final line break
+    const LayoutSet set = LayoutSet::Parse(text);
+    ASSERT_EQ(set.Blocks().size(), 2u);
+    const PropertyBag* bar = set.Find(L"NicePressBar");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->Entries().size(), 4u);
+    EXPECT_EQ(bar->ReadInt(L"Value", 50), 0);
+    EXPECT_EQ(bar->ReadInt(L"Theme", 1), 8);
+    EXPECT_EQ(bar->ReadFont(L"TextFont", DefaultControlFont()), kSongTi);
+    EXPECT_EQ(bar->ReadText(L"Text", L""), L"a = b");
+    EXPECT_FALSE(bar->Has(L"Orphan"));
+    ASSERT_NE(set.Find(L"NBtnLogin"), nullptr);
+    EXPECT_EQ(set.Find(L"NBtnLogin")->ReadText(L"Caption", L""), L"登 录");
+    EXPECT_EQ(set.Find(L"Missing"), nullptr);
+}
+
+TEST(LayoutSet, DamagedLinesCostOnlyThemselves) {
+    const std::string text =
+        "[Bar]\n"
+        "Theme = 8\n"
+        "no equals sign here\n"
+        " = 5\n"
+        "[unterminated\n"
+        "Value = 3\n"  // belongs to no block: the damaged header closed Bar
+        "[]\n"
+        "Max = 9\n"
+        "[Bar]\n"
+        "TextStyle = 2\n"
+        "Theme = 9\n";  // a repeated block adds to the first, a repeated entry replaces
+    const LayoutSet set = LayoutSet::Parse(text);
+    ASSERT_EQ(set.Blocks().size(), 1u);
+    const PropertyBag& bar = *set.Find(L"Bar");
+    ASSERT_EQ(bar.Entries().size(), 2u);
+    EXPECT_EQ(bar.ReadInt(L"Theme", 1), 9);
+    EXPECT_EQ(bar.ReadInt(L"TextStyle", 1), 2);
+    EXPECT_FALSE(bar.Has(L"Value"));
+    EXPECT_FALSE(bar.Has(L"Max"));
+}
+
+TEST(LayoutSet, SerializeAndParseAgainGiveTheSameSets) {
+    LayoutSet set;
+    PropertyBag& bar = set.Block(L"NicePressBar");
+    bar.WriteInt(L"Value", 0);
+    bar.WriteText(L"Text", L"  spaced [x] = y # not a comment\n");
+    bar.WriteFont(L"TextFont", kSongTi);
+    set.Block(L"按钮").WriteColor(L"BackColor", 0x8000000F);
+    const LayoutSet again = LayoutSet::Parse(set.Serialize());
+    ASSERT_EQ(again.Blocks().size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(again.Blocks()[i].first, set.Blocks()[i].first);
+        const auto& want = set.Blocks()[i].second.Entries();
+        const auto& got = again.Blocks()[i].second.Entries();
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t j = 0; j < got.size(); ++j) {
+            EXPECT_EQ(got[j].name, want[j].name);
+            EXPECT_EQ(got[j].value, want[j].value);
+        }
+    }
+    EXPECT_EQ(again.Find(L"NicePressBar")->ReadText(L"Text", L""), L"  spaced [x] = y # not a comment\n");
+}
+
+TEST(LayoutSet, Utf8ConversionReplacesWhatIsNotUtf8) {
+    EXPECT_EQ(Utf8ToWide("\xE5\xAE\x8B\xE4\xBD\x93"), L"宋体");
+    EXPECT_EQ(WideToUtf8(L"宋体"), "\xE5\xAE\x8B\xE4\xBD\x93");
+    const std::wstring emoji = Utf8ToWide("\xF0\x9F\x98\x80");
+    EXPECT_EQ(WideToUtf8(emoji), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf8ToWide("a\xFF"
+                         "b"),
+              L"a\xFFFD"
+              L"b");
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD");          // overlong '/'
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\xFFFD");      // a surrogate written as UTF-8
+    EXPECT_EQ(Utf8ToWide("\xE5\xAE"), L"\xFFFD\xFFFD");    // cut short
+    EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), L"\xFFFD");  // above U+10FFFF
+}
+
+}  // namespace
