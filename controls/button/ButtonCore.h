@@ -64,9 +64,10 @@ struct ButtonFields {
 
 // What the container and the platform supply, and what the button asks of them besides the change notice; its
 // system colours are those the button's stored colours are translated with.
-class ButtonSite : public PropertySite, public SystemColors {
+class ButtonSite : public PropertySite {
 public:
-    ColorRef SysColor(int index) const override = 0;  // plain colour of a system colour index
+    // The plain colour of each system colour index: the platform's, or a test's fixed set.
+    [[nodiscard]] virtual const SystemColors& Colors() const = 0;
     // A picture back from its persisted text; nullptr when the text holds none.
     virtual PictureRefPtr PictureFromText(std::wstring_view text) const = 0;
     virtual bool UserMode() const = 0;

@@ -122,7 +122,7 @@ Point IconPosition(std::int32_t iconAlign, int s, int m, int w, int h) {
 // The surface keeps its background between paints: the next paint starts by clearing to it.
 void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, OleColor c) {
     core.Fields().SurfaceBackColor = c;
-    canvas.SetBackground(TranslateColor(c, core.Site()));
+    canvas.SetBackground(TranslateColor(c, core.Site().Colors()));
 }
 
 void SetSurfaceBackground(ButtonCore& core, FaceCanvas& canvas, ColorRef c) {
@@ -134,10 +134,10 @@ void PaintGradientBevel(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const ButtonProperties& p = core.Props();
     const ButtonSite& site = core.Site();
     const int state = core.Fields().ButtonState;
-    const ColorRef face = site.SysColor(kSysButtonFace);
+    const ColorRef face = site.Colors().SysColor(kSysButtonFace);
     // A stored custom colour may name a system colour; the arithmetic needs the plain one.
-    const ColorRef back = TranslateColor(p.BackColor, site);
-    const ColorRef highlight = TranslateColor(p.HighlightColor, site);
+    const ColorRef back = TranslateColor(p.BackColor, site.Colors());
+    const ColorRef highlight = TranslateColor(p.HighlightColor, site.Colors());
 
     const ColorRef base =
         state == kStateNormal ? (p.UseCustomColors ? back : face) : (p.UseCustomColors ? highlight : Shift(face, 15));
@@ -218,7 +218,7 @@ bool Paint(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
     const int h = input.height;
     const int dpi = site.DisplayDpi();
 
-    canvas.SetBackground(TranslateColor(f.SurfaceBackColor, site));
+    canvas.SetBackground(TranslateColor(f.SurfaceBackColor, site.Colors()));
     int margin = 4;
     if (!f.IsShown) return false;
     bool fellBack = false;
@@ -264,11 +264,11 @@ bool Paint(ButtonCore& core, Canvas& canvas, const PaintInput& input) {
 
     ColorRef text;
     if (f.ButtonState == kStateDisabled)
-        text = TranslateColor(SysColorRef(kSysGrayText), site);
+        text = TranslateColor(SysColorRef(kSysGrayText), site.Colors());
     else if (!p.UseCustomColors)
-        text = site.SysColor(kSysButtonText);
+        text = site.Colors().SysColor(kSysButtonText);
     else
-        text = TranslateColor(f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor, site);
+        text = TranslateColor(f.ButtonState == kStateNormal ? p.FontColor : p.FontHighlightColor, site.Colors());
     canvas.DrawCaption(f.TextRect, f.CaptionFormat, text);
     return fellBack;
 }

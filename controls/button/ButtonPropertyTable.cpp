@@ -100,7 +100,7 @@ const wchar_t* Persisted(const Row<T>& row) {
 template <typename T>
 T Default(const Row<T>& row, ButtonSite& site) {
     if constexpr (std::is_same_v<T, OleColor>)
-        return ToOleColor(TranslateColor(row.def, site));
+        return ToOleColor(TranslateColor(row.def, site.Colors()));
     else if constexpr (std::is_same_v<T, FontDesc>)
         return row.flags & kFont ? site.SurfaceFont() : row.def;
     else

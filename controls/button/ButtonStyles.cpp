@@ -26,9 +26,9 @@ Look ReadLook(const ButtonCore& core) {
     return Look{core.Fields().ButtonState,
                 p.UseCustomColors,
                 core.Fields().HasFocus,
-                site.SysColor(kSysButtonFace),
-                TranslateColor(p.BackColor, site),
-                TranslateColor(p.HighlightColor, site)};
+                site.Colors().SysColor(kSysButtonFace),
+                TranslateColor(p.BackColor, site.Colors()),
+                TranslateColor(p.HighlightColor, site.Colors())};
 }
 
 // Face of styles 1 and 2: the back colour at rest and disabled, the highlight colour under the pointer and pressed.
@@ -78,8 +78,8 @@ void PaintFlatHover(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 void PaintDoubleFrame(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     const ButtonSite& site = core.Site();
-    const ColorRef shadow = site.SysColor(kSysButtonShadow);
-    const ColorRef window = site.SysColor(kSysWindow);
+    const ColorRef shadow = site.Colors().SysColor(kSysButtonShadow);
+    const ColorRef window = site.Colors().SysColor(kSysWindow);
     SetSurfaceBackground(core, canvas, l.custom ? l.back : l.face);
 
     ColorRef c;
@@ -100,7 +100,7 @@ void PaintDoubleFrame(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
 void PaintHighlightTint(ButtonCore& core, FaceCanvas& canvas, int w, int h) {
     const Look l = ReadLook(core);
     if (l.state == kStateHover || l.state == kStatePressed) {
-        const ColorRef hl = l.custom ? l.highlight : core.Site().SysColor(kSysHighlight);
+        const ColorRef hl = l.custom ? l.highlight : core.Site().Colors().SysColor(kSysHighlight);
         canvas.Fill(0, 0, w - 1, h - 1, Tint(hl, l.state == kStateHover ? 176 : 128));
         Frame(canvas, 0, 0, w - 1, h - 1, hl);
     } else {
@@ -222,7 +222,7 @@ void PaintSkinCustom(ButtonCore& core, FaceCanvas& canvas, int w, int h, const L
     }
     const bool rim = l.state == kStateHover || (l.focus && core.Props().ShowFocus);
     if (!rim) return;
-    const ColorRef r = l.state == kStateHover ? l.highlight : core.Site().SysColor(kSysHighlight);
+    const ColorRef r = l.state == kStateHover ? l.highlight : core.Site().Colors().SysColor(kSysHighlight);
     PaintRim(canvas, w, h, Rim{Shift(r, 85), Shift(r, 69), Shift(r, 16), r, Shift(r, 69), Shift(r, 16)});
 }
 

@@ -15,6 +15,10 @@ const PlatformSystemColors kPlatform{};
 
 }  // namespace
 
+const SystemColors& PlatformColors() noexcept {
+    return kPlatform;
+}
+
 ColorRef TranslateColor(OleColor color) noexcept {
     return TranslateColor(color, kPlatform);
 }

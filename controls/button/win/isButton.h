@@ -17,6 +17,7 @@
 #include "controls/button/ButtonCore.h"
 #include "ButtonWindowHook.h"
 #include "controls/host/win/HostedControl.h"
+#include "winmsg/win/ColorTranslate.h"
 #include "controls/host/ShapeCache.h"
 
 class isButton : public HostedControl, private button::ButtonSite, private IButtonHookClient {
@@ -79,7 +80,7 @@ private:
 
     // ButtonSite (isButtonSite.cpp; painting and layout in isButtonPaint.cpp, leave tracking and the tooltip in
     // isButtonHover.cpp)
-    ColorRef SysColor(int index) const override;
+    const SystemColors& Colors() const override { return PlatformColors(); }
     button::PictureRefPtr PictureFromText(std::wstring_view text) const override;
     bool UserMode() const override { return Site().Ambient.UserMode; }
     bool DisplayAsDefault() const override { return Site().Ambient.DisplayAsDefault; }

@@ -10,11 +10,6 @@
 
 using namespace button;
 
-ColorRef isButton::SysColor(int index) const {
-    // Through the platform's colour translation, so an index it does not know fails (-1) instead of black.
-    return TranslateColor(SysColorRef(index));
-}
-
 button::PictureRefPtr isButton::PictureFromText(std::wstring_view text) const {
     HICON icon = IconFromText(text);
     return icon ? std::make_shared<IconPicture>(icon) : nullptr;

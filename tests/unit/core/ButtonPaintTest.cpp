@@ -292,9 +292,9 @@ TEST(ButtonColors, OperationsClampRoundAndTranslate) {
     EXPECT_EQ(Gray(Rgb(10, 20, 31)), Rgb(20, 20, 20));
 
     RecordingSite site;
-    EXPECT_EQ(TranslateColor(kSystemColorFlag | kSysButtonFace, site), Rgb(240, 240, 240));
-    EXPECT_EQ(TranslateColor(ToOleColor(Rgb(1, 2, 3)), site), Rgb(1, 2, 3));
-    EXPECT_EQ(TranslateColor(0x80001234u, site), kFailedColor);
+    EXPECT_EQ(TranslateColor(kSystemColorFlag | kSysButtonFace, site.Colors()), Rgb(240, 240, 240));
+    EXPECT_EQ(TranslateColor(ToOleColor(Rgb(1, 2, 3)), site.Colors()), Rgb(1, 2, 3));
+    EXPECT_EQ(TranslateColor(0x80001234u, site.Colors()), kFailedColor);
 }
 
 TEST(ButtonColors, GrayConversionKeepsTheListedLevelsOnly) {

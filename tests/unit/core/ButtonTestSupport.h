@@ -22,7 +22,7 @@ struct TextPicture : PictureRef {
     std::wstring text;
 };
 
-class RecordingSite : public ButtonSite {
+class RecordingSite : public ButtonSite, public SystemColors {
 public:
     ColorRef face = Rgb(240, 240, 240);
     ColorRef infoText = Rgb(0, 0, 0);
@@ -35,6 +35,7 @@ public:
     bool destroyedByHandlers = false;  // Click and MouseEnter take the control with its window
     std::vector<std::wstring> log;     // notifications and requests, in order
 
+    const SystemColors& Colors() const override { return *this; }
     ColorRef SysColor(int index) const override {
         switch (index) {
             case kSysButtonFace: return face;

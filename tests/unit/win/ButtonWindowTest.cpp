@@ -240,8 +240,8 @@ TEST_F(ButtonWindow, WindowTextAndCaptionStayTheSameAndTheButtonRepaints) {
 
 TEST_F(ButtonWindow, SystemColorsTranslateThroughThePlatformAndUnknownOnesFail) {
     const ButtonSite& site = Button(MakeStyle8(kButtonId, L"")).Core().Site();
-    EXPECT_EQ(TranslateColor(0x8000000F, site).value, GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(TranslateColor(0x80000050, site), kFailedColor) << "not black";
+    EXPECT_EQ(TranslateColor(0x8000000F, site.Colors()).value, GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(TranslateColor(0x80000050, site.Colors()), kFailedColor) << "not black";
 }
 
 TEST_F(ButtonWindow, StyleEightPaintsItsBevelAndBorderAndCutsTheCorners) {
