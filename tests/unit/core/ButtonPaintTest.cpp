@@ -287,9 +287,10 @@ TEST(ButtonPaint, EachStyleDrawsItsHandWorkedPixels) {
         {StyleSkinned, kStateNormal, {10, 23}, Rgb(105, 130, 238), false, true},  // the focus rim
         {StyleSkinned, kStatePressed, {10, 1}, Rgb(63, 113, 163), true},          // back - 37: dark at the top
         {StyleSkinned, kStateDisabled, {10, 10}, kBack, true},
-        {StyleGlossy, kStateNormal, {10, 1}, Rgb(121, 171, 221), true},  // the glint: back + 21
-        {StyleCapsule, kStateNormal, {6, 3}, Rgb(203, 133, 255)},        // face - 15 + 128
-        {StyleRounded, kStateNormal, {28, 12}, Rgb(232, 231, 234)},      // the middle at rest
+        {StyleGlossy, kStateNormal, {10, 1}, Rgb(121, 171, 221), true},           // the glint: back + 21
+        {StyleCapsule, kStateNormal, {6, 3}, Rgb(203, 133, 255)},                 // face - 15 + 128
+        {StyleRounded, kStateNormal, {28, 12}, Rgb(232, 231, 234)},               // the middle at rest
+        {StyleRounded, kStateNormal, {28, 12}, Rgb(225, 238, 251), false, true},  // focused: the hover picture's
         {StyleRounded, kStateNormal, {5, 0}, kFace},
         {StyleRounded, kStateNormal, {6, 0}, kOutline},
         {StyleRounded, kStateNormal, {51, 0}, kFace},

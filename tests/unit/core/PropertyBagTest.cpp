@@ -88,10 +88,10 @@ TEST(PropertyBag, MalformedValuesReadAsNothing) {
     for (const wchar_t* bad : {L"yes", L"2", L""}) EXPECT_FALSE(PropertyBag::ParseBool(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"text", L"\"open", L"\"a\"b\"", L"\"bad \\q escape\"", L"\"ends in \\\"", L"\""})
         EXPECT_FALSE(PropertyBag::ParseText(bad).has_value()) << bad;
-    for (const wchar_t* bad :
-         {L"\"Arial\",9,400,0,0,0", L"\"Arial\",9,400,0,0,0,134,1", L"Arial,9,400,0,0,0,134", L"\"Arial\",9,,0,0,0,134",
-          L"\"Arial\",0,400,0,0,0,134", L"\"Arial\",-9,400,0,0,0,134", L"\"Arial\",nan,400,0,0,0,134",
-          L"\"Arial\",9,1001,0,0,0,134", L"\"Arial\",9,400,0,0,0,256", L"\"Arial\",9,400,2,0,0,0"})
+    for (const wchar_t* bad : {L"\"Arial\",9,400,0,0,0", L"\"Arial\",9,400,0,0,0,134,1", L"Arial,9,400,0,0,0,134",
+                               L"\"Arial\",9,,0,0,0,134", L"\"Arial\",0,400,0,0,0,134", L"\"Arial\",-9,400,0,0,0,134",
+                               L"\"Arial\",nan,400,0,0,0,134", L"\"Arial\",９,400,0,0,0,134",
+                               L"\"Arial\",9,1001,0,0,0,134", L"\"Arial\",9,400,0,0,0,256", L"\"Arial\",9,400,2,0,0,0"})
         EXPECT_FALSE(PropertyBag::ParseFont(bad).has_value()) << bad;
 
     PropertyBag bag;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -320,15 +321,32 @@ TEST_F(ButtonWindow, EnabledFollowsTheWindowBothWays) {
     EXPECT_EQ(State(b), kStateNormal);
 }
 
-// This prefix has no visual style, so keeping one is left to the portable test with a canvas that has one
-// (ButtonPaint.ThemedStyleFallsBackForGoodWhenThereIsNoVisualStyle). Without one, the window takes the fall-back
-// style for good at its first paint: its shape and its look.
-TEST_F(ButtonWindow, ThemedStyleWithoutAVisualStyleTakesTheFallBackAtTheFirstPaint) {
+// Wine's prefixes carry its own visual style; a platform without one skips this, loudly.
+TEST_F(ButtonWindow, ThemedStyleDrawsThePlatformsPushButtonWhileThereIsAVisualStyle) {
+    PropertyBag bag;
+    bag.WriteInt(L"Style", 6);
+    HWND b = Make(kButtonId, &bag);
+    UniqueTheme theme(OpenThemeData(b, L"Button"));
+    if (!theme) GTEST_SKIP() << "no visual style here";
+    EXPECT_EQ(Button(b).Core().Props().Style, StyleThemed);
+    // The platform's push button at rest over the face colour the surface is cleared to; the caption is empty.
+    pixel_test::MemoryCanvas want(57, 25);
+    UniqueBrush face(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+    const RECT all{0, 0, 57, 25};
+    FillRect(want.Dc(), &all, face.Get());
+    ASSERT_HRESULT_SUCCEEDED(DrawThemeBackground(theme.Get(), want.Dc(), BP_PUSHBUTTON, PBS_NORMAL, &all, &all));
+    EXPECT_EQ(pixel_test::Capture(b).pixels, want.Read().pixels);
+}
+
+// Wine still themes a window after SetWindowTheme(hwnd, L"", L""); a class list that names no class does not.
+TEST_F(ButtonWindow, ThemedStyleWithoutAVisualStyleFallsBackForGood) {
     PropertyBag bag;
     bag.WriteInt(L"Style", 6);
     bag.WriteInt(L"iNonThemeStyle", 8);
     HWND b = Make(kButtonId, &bag);
-    ASSERT_EQ(UniqueTheme(OpenThemeData(b, L"Button")).Get(), nullptr) << "this prefix has a visual style after all";
+    SetWindowTheme(b, L" ", L" ");
+    ASSERT_EQ(UniqueTheme(OpenThemeData(b, L"Button")).Get(), nullptr);
+    Button(b).Refresh();
     EXPECT_EQ(Button(b).Core().Props().Style, StyleGradientBevel);
     UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(GetWindowRgn(b, region.Get()), ERROR);
