@@ -80,10 +80,6 @@ protected:
     static isButton& Button(HWND hwnd) { return *isButton::FromHwnd(hwnd); }
     static int State(HWND hwnd) { return Button(hwnd).Core().Fields().ButtonState; }
     static void Send(HWND hwnd, UINT msg, WPARAM w = 0, LPARAM l = MAKELPARAM(5, 5)) { SendMessageW(hwnd, msg, w, l); }
-    static void LeftClick(HWND hwnd) {
-        Send(hwnd, WM_LBUTTONDOWN, MK_LBUTTON);
-        Send(hwnd, WM_LBUTTONUP);
-    }
     // The button's look as it would be printed into a 32-bit surface.
     static std::vector<COLORREF> Print(HWND hwnd, int w, int h) {
         HDC screen = GetDC(nullptr);
