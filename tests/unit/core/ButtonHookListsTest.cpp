@@ -13,6 +13,7 @@ TEST(ButtonHookLists, ListsCoverRegisteredMessagesOnceAndReuseFreeEntries) {
     HookLists lists;
     lists.Register(0x200, HookLists::kAfter);
     lists.Register(0x2A3, HookLists::kAfter);
+    lists.Register(0, HookLists::kAfter);  // no message: nothing to add
     lists.Register(0x200, HookLists::kAfter);
     EXPECT_EQ(lists.AfterList(), (std::vector<std::uint32_t>{0x200, 0x2A3}));
     EXPECT_TRUE(lists.After(0x2A3));

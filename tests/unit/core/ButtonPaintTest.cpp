@@ -263,24 +263,60 @@ TEST(ButtonIcon, EachStyleKeepsItsMargin) {
     }
 }
 
-TEST(ButtonSkin, WithoutCustomColorsTheSystemColorsChangeNothing) {
-    for (int state : {kStateNormal, kStateHover, kStatePressed, kStateDisabled}) {
-        std::vector<ColorRef> pictures[2];
-        for (int i = 0; i < 2; ++i) {
-            RecordingSite site;
-            site.face = i == 0 ? GrayLevel(240) : Rgb(90, 20, 160);
-            ButtonCore core(site);
-            core.InitProperties();
-            core.Set(&ButtonProperties::Style, StyleSkinned);
-            core.Layout(kW, kH);
-            core.Fields().IsShown = true;
-            core.Fields().ButtonState = state;
-            RasterCanvas canvas(kW, kH);
-            Paint(core, canvas, PaintInput{kW, kH, true});
-            for (int y = 0; y < kH; ++y)
-                for (int x = 0; x < kW; ++x) pictures[i].push_back(canvas.At(x, y));
-        }
-        EXPECT_EQ(pictures[0], pictures[1]) << "state " << state;
+// Pixels of the other styles worked out by hand. The site's face is an odd (90, 20, 160), which a fixed palette
+// must not follow and the surface shows where a shaped style leaves it; custom colours are back (100, 150, 200) and
+// highlight (50, 60, 70). The rounded style cuts 6 pixels off both ends of its first and last rows; inside, its
+// outline, then a white ring in the upper half.
+TEST(ButtonPaint, EachStyleDrawsItsHandWorkedPixels) {
+    constexpr ColorRef kFace = Rgb(90, 20, 160), kBack = Rgb(100, 150, 200);
+    constexpr ColorRef kOutline = Rgb(112, 112, 122), kRing = Rgb(255, 255, 255);
+    const struct {
+        std::int32_t style;
+        int state;
+        Point at;
+        ColorRef color;
+        bool custom = false;
+        bool focus = false;
+    } pixels[] = {
+        {StyleEdge3D, kStateNormal, {10, 10}, kBack, true},
+        {StyleSkinned, kStateNormal, {2, 0}, Rgb(0, 60, 116)},
+        {StyleSkinned, kStateNormal, {10, 3}, Rgb(250, 250, 249)},
+        {StyleSkinned, kStateHover, {10, 1}, Rgb(255, 240, 207)},
+        {StyleSkinned, kStatePressed, {10, 1}, Rgb(209, 204, 193)},
+        {StyleSkinned, kStateDisabled, {10, 10}, Rgb(245, 244, 234)},
+        {StyleSkinned, kStateNormal, {10, 23}, Rgb(105, 130, 238), false, true},  // the focus rim
+        {StyleSkinned, kStatePressed, {10, 1}, Rgb(63, 113, 163), true},          // back - 37: dark at the top
+        {StyleSkinned, kStateDisabled, {10, 10}, kBack, true},
+        {StyleGlossy, kStateNormal, {10, 1}, Rgb(121, 171, 221), true},           // the glint: back + 21
+        {StyleCapsule, kStateNormal, {6, 3}, Rgb(203, 133, 255)},                 // face - 15 + 128
+        {StyleRounded, kStateNormal, {28, 12}, Rgb(232, 231, 234)},               // the middle at rest
+        {StyleRounded, kStateNormal, {28, 12}, Rgb(225, 238, 251), false, true},  // focused: the hover picture's
+        {StyleRounded, kStateNormal, {5, 0}, kFace},
+        {StyleRounded, kStateNormal, {6, 0}, kOutline},
+        {StyleRounded, kStateNormal, {51, 0}, kFace},
+        {StyleRounded, kStateNormal, {10, 0}, kOutline},
+        {StyleRounded, kStateNormal, {10, 1}, kRing},
+        {StyleRounded, kStateNormal, {0, 10}, kOutline},
+        {StyleRounded, kStateNormal, {1, 10}, kRing},
+        {StyleRounded, kStateNormal, {10, 24}, kOutline},
+    };
+    for (const auto& p : pixels) {
+        RecordingSite site;
+        site.face = kFace;
+        ButtonCore core(site);
+        core.InitProperties();
+        core.Set(&ButtonProperties::Style, p.style);
+        core.Set(&ButtonProperties::UseCustomColors, p.custom);
+        core.Set(&ButtonProperties::BackColor, ToOleColor(kBack));
+        core.Set(&ButtonProperties::HighlightColor, ToOleColor(Rgb(50, 60, 70)));
+        core.Layout(kW, kH);
+        core.Fields().IsShown = true;
+        core.Fields().ButtonState = p.state;
+        core.Fields().HasFocus = p.focus;
+        RasterCanvas canvas(kW, kH);
+        Paint(core, canvas, PaintInput{kW, kH, true});
+        EXPECT_EQ(canvas.At(p.at.x, p.at.y), p.color)
+            << "style " << p.style << " state " << p.state << " at " << p.at.x << "," << p.at.y;
     }
 }
 

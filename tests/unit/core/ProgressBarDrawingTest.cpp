@@ -9,17 +9,6 @@ namespace {
 
 using namespace progressbar;
 
-TEST(ProgressBarDrawing, NearestRoundsHalvesToTheEvenNeighbour) {
-    EXPECT_EQ(Nearest(0.5), 0);
-    EXPECT_EQ(Nearest(1.5), 2);
-    EXPECT_EQ(Nearest(2.5), 2);
-    EXPECT_EQ(Nearest(7.5), 8);
-    EXPECT_EQ(Nearest(-0.5), 0);
-    EXPECT_EQ(Nearest(-1.5), -2);
-    EXPECT_EQ(Nearest(2.4999), 2);
-    EXPECT_EQ(Nearest(188.58), 189);
-}
-
 TEST(ProgressBarDrawing, GrayUsesExactDivisionsSoGreenAndBlueCanComeOutOneHigher) {
     // Outline of theme 8: (23 + 139.09→139 + 211.54→212) / 3 = 124.67 → 125 (the pure mean would be 124).
     EXPECT_EQ(Gray(Rgb(23, 139, 211)), Rgb(125, 125, 125));
@@ -41,58 +30,28 @@ TEST(ProgressBarDrawing, LightenAddsToEachChannelAndCapsAt255) {
     EXPECT_EQ(Lighten(Rgb(10, 100, 200), -20), Rgb(10, 80, 180));  // |10 - 20|
 }
 
-TEST(ProgressBarDrawing, ThemeEightAndTheCustomTheme) {
-    ThemeTable table{};
-    ASSERT_TRUE(FillThemeTable(8, {}, {}, table));
-    EXPECT_EQ(table[B1], Rgb(250, 253, 254));
-    EXPECT_EQ(table[B4], Rgb(237, 247, 253));
-    EXPECT_EQ(table[F2], Rgb(67, 208, 255));
-    EXPECT_EQ(table[F3], Rgb(63, 112, 233));
-    EXPECT_EQ(table[O], Rgb(23, 139, 211));
+TEST(ProgressBarDrawing, ThemesOneToNineAreFixedAndTenIsLightenedFromTheCustomColors) {
+    // A few entries of the fixed themes, each theme's outline among them: a theme out of place shows.
+    const struct {
+        int theme;
+        ThemeSlot slot;
+        ColorRef color;
+    } entries[] = {{1, O, Rgb(204, 168, 62)}, {3, O, Rgb(62, 204, 74)},    {4, F2, Rgb(133, 239, 230)},
+                   {6, O, Rgb(204, 62, 192)}, {7, F4, Rgb(237, 187, 187)}, {8, B1, Rgb(250, 253, 254)},
+                   {8, O, Rgb(23, 139, 211)}, {9, O, Rgb(188, 184, 188)}};
+    for (const auto& e : entries) {
+        ThemeTable table{};
+        ASSERT_TRUE(FillThemeTable(e.theme, Rgb(1, 2, 3), Rgb(4, 5, 6), table));
+        EXPECT_EQ(table[e.slot], e.color) << "theme " << e.theme << " slot " << e.slot;
+    }
 
+    ThemeTable table{};
     const ColorRef c1 = Rgb(200, 30, 10), c2 = Rgb(20, 100, 240);
     ASSERT_TRUE(FillThemeTable(10, c1, c2, table));
-    EXPECT_EQ(table[B1], Rgb(200, 255, 255));
-    EXPECT_EQ(table[B2], Rgb(70, 150, 255));
-    EXPECT_EQ(table[B3], c2);
-    EXPECT_EQ(table[B4], Rgb(100, 180, 255));
-    EXPECT_EQ(table[F1], Rgb(255, 210, 190));
-    EXPECT_EQ(table[F2], Rgb(250, 80, 60));
-    EXPECT_EQ(table[F3], c1);
-    EXPECT_EQ(table[F4], Rgb(255, 110, 90));
-    EXPECT_EQ(table[O], c1);
-}
-
-TEST(ProgressBarDrawing, EachThemeHasItsNineColors) {
-    // B1 B2 B3 B4 F1 F2 F3 F4 O of themes 1 to 9, each as red, green, blue.
-    constexpr int kThemes[9][kThemeSlots * 3] = {
-        {248, 246, 242, 233, 227, 211, 226, 215, 182, 239, 233, 215, 251, 244,
-         223, 239, 213, 133, 203, 166, 57,  237, 224, 187, 204, 168, 62},
-        {247, 248, 242, 231, 233, 211, 222, 226, 182, 237, 239, 215, 249, 251,
-         223, 230, 239, 133, 190, 203, 57,  233, 237, 187, 192, 204, 62},
-        {242, 248, 243, 211, 233, 213, 182, 226, 186, 215, 239, 217, 223, 251,
-         225, 133, 239, 142, 57,  203, 70,  187, 237, 191, 62,  204, 74},
-        {242, 248, 247, 211, 233, 231, 182, 226, 222, 215, 239, 237, 223, 251,
-         249, 133, 239, 230, 57,  203, 190, 187, 237, 233, 62,  204, 192},
-        {243, 242, 248, 213, 211, 233, 186, 182, 226, 217, 215, 239, 225, 223,
-         251, 142, 133, 239, 70,  57,  203, 191, 187, 237, 74,  62,  204},
-        {248, 242, 247, 233, 211, 231, 226, 182, 222, 239, 215, 237, 251, 223,
-         249, 239, 133, 230, 203, 57,  190, 237, 187, 233, 204, 62,  192},
-        {248, 242, 242, 233, 211, 211, 226, 182, 182, 239, 215, 215, 251, 223,
-         223, 239, 133, 133, 203, 57,  57,  237, 187, 187, 204, 62,  62},
-        {250, 253, 254, 228, 243, 252, 199, 230, 249, 237, 247, 253, 225, 247,
-         255, 67,  208, 255, 63,  112, 233, 63,  226, 246, 23,  139, 211},
-        {231, 243, 232, 225, 219, 225, 179, 189, 179, 226, 238, 226, 223, 251,
-         223, 108, 255, 108, 26,  228, 26,  217, 244, 217, 188, 184, 188},
-    };
-    for (int theme = 1; theme <= 9; ++theme) {
-        ThemeTable table{};
-        ASSERT_TRUE(FillThemeTable(theme, Rgb(1, 2, 3), Rgb(4, 5, 6), table));
-        for (int slot = 0; slot < kThemeSlots; ++slot) {
-            const int* c = &kThemes[theme - 1][slot * 3];
-            EXPECT_EQ(table[static_cast<size_t>(slot)], Rgb(c[0], c[1], c[2])) << "theme " << theme << " slot " << slot;
-        }
-    }
+    // B1 to B4 are C2 lightened by 180, 50, 0 and 80, F1 to F4 C1 likewise; the outline is C1.
+    const ThemeTable custom{{Rgb(200, 255, 255), Rgb(70, 150, 255), c2, Rgb(100, 180, 255), Rgb(255, 210, 190),
+                             Rgb(250, 80, 60), c1, Rgb(255, 110, 90), c1}};
+    EXPECT_EQ(table, custom);
 }
 
 TEST(ProgressBarDrawing, AnUnknownThemeKeepsTheColorsTheTableHeld) {
@@ -263,19 +222,6 @@ TEST(ProgressBarDrawing, CaptionMarginsAndEffectOffsetsAreScaledPixels) {
     const Point expected[] = {{12, 20}, {8, 20}, {10, 18}, {10, 22}, {10, 20}};
     for (int i = 0; i < outline.count; ++i) EXPECT_EQ(outline.copies[static_cast<size_t>(i)].at, expected[i]) << i;
     EXPECT_EQ(CopiesForEffect(2, Point{10, 20}, text, effect, 192).copies[0].at, (Point{8, 18}));
-}
-
-TEST(ProgressBarDrawing, FourColorInterpolationEndsOneStepShort) {
-    // 0 → 255 over 4 steps: step 63.75, entries 0, 64 (63.75), 128 (127.5 → even), 191 (191.25), 255.
-    EXPECT_EQ(InterpolateChannel(0, 255, 4, 0), 0);
-    EXPECT_EQ(InterpolateChannel(0, 255, 4, 1), 64);
-    EXPECT_EQ(InterpolateChannel(0, 255, 4, 2), 128);
-    EXPECT_EQ(InterpolateChannel(0, 255, 4, 3), 191);
-    EXPECT_EQ(InterpolateChannel(0, 255, 4, 4), 255);
-    EXPECT_EQ(InterpolateChannel(200, 100, 3, 1), 167);  // 200 − 33.33
-    EXPECT_EQ(InterpolateChannel(200, 100, 3, 3), 100);
-    EXPECT_EQ(InterpolateChannel(50, 50, 7, 6), 50);
-    EXPECT_EQ(InterpolateChannel(10, 90, 0, 0), 10);  // no steps: the start colour
 }
 
 }  // namespace

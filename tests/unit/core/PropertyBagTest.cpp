@@ -71,21 +71,27 @@ TEST(PropertyBag, LenientWhereAHandWrittenLayoutMightDiffer) {
     EXPECT_EQ(PropertyBag::ParseBool(L"-1"), true);
     EXPECT_EQ(PropertyBag::ParseBool(L"0"), false);
     EXPECT_EQ(PropertyBag::ParseFont(L"\"宋体\",9,400,False,0,0,134"), kSongTi);
+    // The whole range at both ends: any colour value, the platform's "any weight" 0 and its heaviest, empty text.
+    EXPECT_EQ(PropertyBag::ParseColor(L"0xFFFFFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(PropertyBag::ParseFont(L"\"A\",9,0,0,0,0,0"), (FontDesc{L"A", 9, 0, false, false, false, 0}));
+    EXPECT_EQ(PropertyBag::ParseFont(L"\"A\",9,1000,0,0,0,0"), (FontDesc{L"A", 9, 1000, false, false, false, 0}));
+    EXPECT_EQ(PropertyBag::ParseText(L"\"\""), L"");
 }
 
 TEST(PropertyBag, MalformedValuesReadAsNothing) {
-    for (const wchar_t* bad :
-         {L"", L"4 2", L"42x", L"0x", L"0x-5", L"0x+5", L"2147483648", L"-2147483649", L"１２", L"1e3"})
+    // No digits but ASCII ones: neither full-width ones nor U+0134 U+0132, whose low bytes would read "42".
+    for (const wchar_t* bad : {L"", L"4 2", L"42x", L"0x", L"0x-5", L"0x+5", L"2147483648", L"-2147483649", L"１２",
+                               L"\u0134\u0132", L"1e3"})
         EXPECT_FALSE(PropertyBag::ParseInt(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"0x100000000", L"-2147483649", L"red"})
         EXPECT_FALSE(PropertyBag::ParseColor(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"yes", L"2", L""}) EXPECT_FALSE(PropertyBag::ParseBool(bad).has_value()) << bad;
     for (const wchar_t* bad : {L"text", L"\"open", L"\"a\"b\"", L"\"bad \\q escape\"", L"\"ends in \\\"", L"\""})
         EXPECT_FALSE(PropertyBag::ParseText(bad).has_value()) << bad;
-    for (const wchar_t* bad :
-         {L"\"Arial\",9,400,0,0,0", L"\"Arial\",9,400,0,0,0,134,1", L"Arial,9,400,0,0,0,134",
-          L"\"Arial\",0,400,0,0,0,134", L"\"Arial\",-9,400,0,0,0,134", L"\"Arial\",nan,400,0,0,0,134",
-          L"\"Arial\",9,1001,0,0,0,134", L"\"Arial\",9,400,0,0,0,256", L"\"Arial\",9,400,2,0,0,0"})
+    for (const wchar_t* bad : {L"\"Arial\",9,400,0,0,0", L"\"Arial\",9,400,0,0,0,134,1", L"Arial,9,400,0,0,0,134",
+                               L"\"Arial\",9,,0,0,0,134", L"\"Arial\",0,400,0,0,0,134", L"\"Arial\",-9,400,0,0,0,134",
+                               L"\"Arial\",nan,400,0,0,0,134", L"\"Arial\",９,400,0,0,0,134",
+                               L"\"Arial\",9,1001,0,0,0,134", L"\"Arial\",9,400,0,0,0,256", L"\"Arial\",9,400,2,0,0,0"})
         EXPECT_FALSE(PropertyBag::ParseFont(bad).has_value()) << bad;
 
     PropertyBag bag;

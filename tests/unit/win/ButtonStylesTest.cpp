@@ -6,7 +6,6 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "controls/button/ButtonPaint.h"
 #include "tests/tools/ButtonShot.h"
@@ -192,28 +191,6 @@ TEST_F(ButtonStyles, RoundedIsRoundAndShowsTheHoverPictureWithTheFocus) {
     EXPECT_NE(hover, rest.At(28, 12));
     EXPECT_EQ(Shot(10, 1, true).At(28, 12), hover);
     EXPECT_NE(Shot(10, 3).At(28, 12), hover);
-}
-
-TEST(ButtonShotArguments, RefusesWhatItCannotShow) {
-    const std::vector<std::vector<const wchar_t*>> bad{
-        {L"shot", L"l", L"B", L"57", L"25", L"1", L"0"},  // no output
-        {L"shot", L"l", L"B", L"0", L"25", L"1", L"0", L"o.bmp"},
-        {L"shot", L"l", L"B", L"57", L"25x", L"1", L"0", L"o.bmp"},
-        {L"shot", L"l", L"B", L"57", L"25", L"5", L"0", L"o.bmp"},
-        {L"shot", L"l", L"B", L"57", L"25", L"1", L"2", L"o.bmp"},
-    };
-    for (const auto& args : bad) {
-        std::wstring error;
-        EXPECT_FALSE(ParseShotRequest(static_cast<int>(args.size()), args.data(), error));
-        EXPECT_FALSE(error.empty());
-    }
-    const std::vector<const wchar_t*> good{L"shot", L"l", L"B", L"200", L"60", L"3", L"1", L"o.bmp"};
-    std::wstring error;
-    const auto request = ParseShotRequest(8, good.data(), error);
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->width, 200);
-    EXPECT_EQ(request->state, 3);
-    EXPECT_TRUE(request->focus);
 }
 
 }  // namespace

@@ -96,6 +96,13 @@ inline Image Capture(HWND window) {
     return canvas.Read();
 }
 
+// The font a DC draws with, as the platform holds it.
+inline LOGFONTW SelectedFont(HDC dc) {
+    LOGFONTW lf{};
+    GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof lf, &lf);
+    return lf;
+}
+
 // An invisible top-level window to hold the controls under test.
 class ParentWindow {
 public:

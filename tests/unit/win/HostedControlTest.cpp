@@ -113,11 +113,14 @@ TEST_F(HostedControlTest, TheSiteCarriesAmbientAndExtenderProperties) {
     EXPECT_TRUE(site.Ambient.UserMode);
     EXPECT_TRUE(site.Ambient.DisplayAsDefault);
     EXPECT_EQ(site.Ambient.DisplayName, L"NBtnLogin");
-    EXPECT_EQ(site.Ambient.Font, DescribeFont(font.Get(), HostedControl::FromHwnd(hwnd)->Dpi()));
-    EXPECT_EQ(site.Ambient.Font.Name, L"Tahoma");
     EXPECT_EQ(site.Extender.Name, L"NBtnLogin");
     EXPECT_EQ(site.Extender.ToolTipText, L"登录");
+    // The container's font, as the surface's platform font: face, pixel height and weight.
     EXPECT_EQ(HostedControl::FromHwnd(hwnd)->Surface().Font(), site.Ambient.Font);
+    const LOGFONTW lf = SelectedFont(HostedControl::FromHwnd(hwnd)->Surface().Dc());
+    EXPECT_STREQ(lf.lfFaceName, L"Tahoma");
+    EXPECT_EQ(lf.lfHeight, -16);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
 }
 
 TEST_F(HostedControlTest, TheWindowOwnsItsControlAndOnlyItsOwn) {
@@ -164,9 +167,7 @@ enum class Subject { Bevel, FocusedEdge, Bar };
 
 // Readings of a control, in pixels.
 int FontHeight(HWND hwnd) {
-    LOGFONTW lf{};
-    GetObjectW(GetCurrentObject(HostedControl::FromHwnd(hwnd)->Surface().Dc(), OBJ_FONT), sizeof lf, &lf);
-    return std::abs(lf.lfHeight);
+    return std::abs(SelectedFont(HostedControl::FromHwnd(hwnd)->Surface().Dc()).lfHeight);
 }
 
 // The tooltip's font, the tooltip shown first when it is not up.
