@@ -1,5 +1,4 @@
 """Logging in as a user does: typing the account, pressing 登 录 or Enter, reading the status line."""
-import time
 import unittest
 
 from harness import HarnessTestCase, scramble, wait_until
@@ -47,6 +46,16 @@ class Login(HarnessTestCase):
 
     def enabled(self, tree, *ids):
         return [tree.find(id=i)["enabled"] for i in ids]
+
+    def post_under_way(self):
+        """Waits for the program's first connection to the site: the window is inside its first login post."""
+        wait_until(lambda: self.h.client_sockets(), 20, what="the first login post under way")
+
+    def retried_after(self):
+        """Seconds from the first login post to the second, by the site's clock."""
+        posts = self.login_posts()
+        self.assertEqual(len(posts), 2, "one post given up, one answered")
+        return posts[1]["t"] - posts[0]["t"]
 
     def tab_cycle(self, app, keys, count):
         """Presses keys count times; the ids of the controls the focus lands on."""
@@ -185,7 +194,7 @@ class Login(HarnessTestCase):
         app.click(app.tree().find(id=CHECK_USER))
         wait_until(lambda: app.tree().find(id=CHECK_USER).checked, 10, what="the box ticked")
         app.click(app.tree().find(id=LOGIN_BUTTON))
-        time.sleep(1.5)  # the first post is under way: the window takes the minimise between the two posts
+        self.post_under_way()  # the window takes the minimise between the two posts
         app.minimise()
         expected = b"1 " + scramble(EMAIL) + b"\r\n2 " + scramble(PASSWORD) + b"\r\n3 T\r\n"
         wait_until(lambda: read(self.h.path("Verdaly.ini")) == expected, 30, what="the account remembered")
@@ -207,29 +216,25 @@ class Login(HarnessTestCase):
         wait_until(lambda: read(self.h.path("Verdaly.ini")) == b"1 \r\n2 \r\n3 F\r\n", 10,
                    what="the earlier account cleared and nothing stored")
 
+    # The site's clock times the posts; each fault lasts far longer than the program waits, so the bounds can be
+    # loose and still tell the program giving up from the site ending the fault.
     def test_a_login_post_left_unanswered_is_given_up_after_its_time_out_and_tried_again(self):
         # The first post gets no answer at all; the second is answered at once.
-        app = self.start(faults={"/PLogin.do": {"kind": "stall", "headers": False, "seconds": 40, "times": 1}})
-        self.fill(EMAIL, PASSWORD)
-        start = time.monotonic()
-        app.click(app.tree().find(id=LOGIN_BUTTON))
-        app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
-        waited = time.monotonic() - start
-        self.assertTrue(15.0 <= waited <= 35.0, "the unanswered post was given up after %.1f s" % waited)
-
-    def test_a_login_answer_dribbled_past_its_deadline_is_given_up_and_tried_again(self):
-        # The first answer's header comes one byte every 2 s; each byte keeps WinINet's per-call time-out alive.
-        app = self.start(faults={"/PLogin.do": {"kind": "dribble", "ms": 2000, "seconds": 50, "times": 1}})
+        app = self.start(faults={"/PLogin.do": {"kind": "stall", "headers": False, "seconds": 75, "times": 1}})
         self.fill(EMAIL, PASSWORD)
         app.click(app.tree().find(id=LOGIN_BUTTON))
         app.wait_text(LOGIN_INFO, SUCCESS, timeout=90)
-        first, second = self.login_posts()
-        waited = second["t"] - first["t"]
-        self.assertTrue(39.0 <= waited <= 46.0, "the dribbled post was given up after %.1f s" % waited)
-        # Whether its socket went at the deadline depends on the platform waking a call blocked in it.
-        ended = wait_until(lambda: self.site.events("/PLogin.do"), 20, what="the dribble's end")[0]
-        print("\ndribbled login answer: given up after %.1f s; its socket went after %.1f s (%s)"
-              % (waited, ended["end"] - first["t"], ended["outcome"]))
+        waited = self.retried_after()
+        self.assertTrue(15.0 <= waited <= 45.0, "the unanswered post was given up after %.1f s" % waited)
+
+    def test_a_login_answer_dribbled_past_its_deadline_is_given_up_and_tried_again(self):
+        # The first answer's header comes one byte every 2 s; each byte keeps WinINet's per-call time-out alive.
+        app = self.start(faults={"/PLogin.do": {"kind": "dribble", "ms": 2000, "seconds": 75, "times": 1}})
+        self.fill(EMAIL, PASSWORD)
+        app.click(app.tree().find(id=LOGIN_BUTTON))
+        app.wait_text(LOGIN_INFO, SUCCESS, timeout=90)
+        waited = self.retried_after()
+        self.assertTrue(30.0 <= waited <= 60.0, "the dribbled post was given up after %.1f s" % waited)
 
     def test_a_cut_or_oversized_answer_is_judged_by_the_part_that_came(self):
         app = self.start()
@@ -241,11 +246,11 @@ class Login(HarnessTestCase):
         for posts, fault in enumerate(faults, 1):
             self.site.control("/faults", {"/PLogin.do": fault})
             app.click(app.tree().find(id=LOGIN_BUTTON))
-            wait_until(lambda: len(self.login_posts()) == posts, 30, what="post %d" % posts)
+            wait_until(lambda: len(self.login_posts()) >= posts, 30, what="post %d" % posts)
             app.wait_text(LOGIN_INFO, WRONG, timeout=60, what="a wrong account after a %s answer" % fault["kind"])
+            # A retry would have been posted before the answer was judged.
+            self.assertEqual(len(self.login_posts()), posts, "each answer came with status 200: no retries")
             self.assertEqual(read(self.h.path("Verdaly.ini")), b"1 \r\n2 \r\n3 F\r\n", fault)
-        time.sleep(1)
-        self.assertEqual(len(self.login_posts()), 3, "each answer came with status 200: no retries")
         # A cut answer without the form is a login, as an unreadable one is.
         self.site.control("/faults", {"/PLogin.do": {"kind": "cut", "partial": 60}})
         self.fill(EMAIL, PASSWORD)
@@ -258,11 +263,13 @@ class Login(HarnessTestCase):
         self.fill(EMAIL, PASSWORD)
         button = app.tree().find(id=LOGIN_BUTTON)
         app.click(button)
-        time.sleep(1.5)
+        self.post_under_way()
         app.click(button)
         app.wait_text(LOGIN_INFO, SUCCESS, timeout=60)
-        time.sleep(10)  # a login started inside the first would have posted again by now
+        # A login inside the first would post once more before the window takes its next key.
+        self.tab_cycle(app, "tab", 1)
         self.assertEqual(len(self.login_posts()), 2)
+        self.site.wait_request(path="/getuser.do")
         self.assertEqual(len(self.site.requests(path="/getuser.do")), 1)
         tree = app.tree()
         self.assertEqual(self.enabled(tree, FRAME_USER, FRAME_ABLUM, FRAME_MODE), [False, True, True])

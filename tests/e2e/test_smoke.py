@@ -1,4 +1,5 @@
-"""First contact with the program: the main window as a user sees it, the settings file, closing."""
+"""First contact with the program: the main window as a user sees it, the settings file (also one that cannot be
+read or written), the update link, closing."""
 import os
 import unittest
 
@@ -96,6 +97,26 @@ class MainWindow(HarnessTestCase):
         wait_until(lambda: read_bytes(ini) == DEFAULT_INI, 10,
                    what="Verdaly.ini with the default lines")
         self.h.screenshot("-layout")
+
+        # 检查更新 starts explorer by its full path, not by a name the current folder could supply.
+        started = self.h.inspect("spawned", "--pid", app.pid, "--hwnd", controls["CheckNewLable"].hwnd,
+                                 "--timeout", 30000)
+        self.assertEqual((started["image"], started["command"]),
+                         ("C:\\windows\\explorer.exe", '"C:\\windows\\explorer.exe" https://verdaly.org/'))
+
+    def test_a_settings_file_that_cannot_be_read_or_written_remembers_nothing_and_stops_nothing(self):
+        folder = self.h.path("Verdaly.ini")  # a folder in its place: nothing to read, and nothing can replace it
+        os.mkdir(folder)
+        self.h.start_site({"accounts": [{"email": "a@b.c", "password": "pw", "name": "A"}]})
+        app = self.h.start_app()
+        controls = map_layout(app.tree())  # the boxes empty
+        wait_until(lambda: app.tree().focus_hwnd == controls["email"].hwnd, 10, what="focus in the e-mail box")
+        self.assertFalse(controls["CheckUser"].checked)
+        app.click(controls["CheckUser"])
+        wait_until(lambda: app.tree().find(id=CHECK_USER).checked, 10, what="the box ticked")
+        app.log_in("a@b.c", "pw", "登录成功，请配置相册信息")
+        self.h.site.wait_request(path="/getuser.do")  # the login went on past the failed save
+        self.assertEqual((os.listdir(self.h.appdir), os.listdir(folder)), (["Verdaly.ini"], []))
 
     def test_alt_f4_closes_and_the_process_ends(self):
         app = self.h.start_app()

@@ -3,7 +3,7 @@ icon brings it back, also in the middle of a run; the end of a run is told by a 
 without photos."""
 import unittest
 
-from harness import wait_until
+from harness import site, wait_until
 from test_download import (BAR, DOWN_BUTTON, DOWN_INFO, STOP, AlbumRun, album_address, counting, listing,
                            result)
 
@@ -19,9 +19,14 @@ class Tray(AlbumRun):
 
     def test_minimise_restore_and_the_balloons_of_a_run(self):
         key = "77/88"
-        self.start({key: {"count": 12, "size": 2000}, "77/100": {"page": "<html><body>没有照片</body></html>"}},
-                   {"/photo/77/album-99": {"kind": "404", "delay_ms": 3000},
-                    "/photo/77/album-100": {"kind": "delay", "ms": 3000}}, photo_delay_ms=500)
+        albums = {key: {"count": 12, "size": 2000}, "77/100": {"page": "<html><body>没有照片</body></html>"}}
+        # The run outlasts what is done while it goes: its first and seventh photos come in pieces over 12 s each,
+        # and the seventh is asked for only once the fourth is in.
+        urls = [p["url"] for p in site.album_photos(key, albums[key])]
+        slow = {"/" + urls[i].split("://", 1)[1].partition("/")[2]: {"kind": "slow", "chunk": 100, "ms": 600}
+                for i in (0, 6)}
+        self.start(albums, dict(slow, **{"/photo/77/album-99": {"kind": "404", "delay_ms": 3000},
+                                         "/photo/77/album-100": {"kind": "delay", "ms": 3000}}))
         folder = self.folder("tray")
 
         self.app.minimise()

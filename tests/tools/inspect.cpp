@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <oleacc.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include "winmsg/win/Handles.h"
 
@@ -613,6 +614,63 @@ std::string CmdProcs() {
     return Obj().Raw("procs", "[" + list + "]").Json();
 }
 
+// The image path and command line a process was started with, read from its memory: a process only just made
+// has no parameters there yet, so the caller asks again.
+bool ReadStartup(HANDLE process, std::wstring& image, std::wstring& command) {
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS params{};
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !basic.PebBaseAddress || !ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+        !peb.ProcessParameters || !ReadProcessMemory(process, peb.ProcessParameters, &params, sizeof params, nullptr))
+        return false;
+    const auto read = [process](const UNICODE_STRING& from, std::wstring& to) {
+        to.assign(from.Length / sizeof(wchar_t), L'\0');
+        return from.Length > 0 && ReadProcessMemory(process, from.Buffer, to.data(), from.Length, nullptr);
+    };
+    return read(params.ImagePathName, image) && read(params.CommandLine, command);
+}
+
+// spawned --pid P, then a click's arguments: the click, with P in a job first so that every process it starts is
+// announced at once, however briefly it lives. Reports the first such process within --timeout: its image path and
+// command line. That process is ended once read, before it gets far: a test opens nothing real.
+std::string CmdSpawned(const Args& a) {
+    const auto pid = static_cast<DWORD>(Num(a, L"--pid", 0));
+    const UniqueKernelHandle program(OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, pid));
+    const UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+    const UniqueKernelHandle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT link{nullptr, port.Get()};
+    if (!program || !job || !port ||
+        !SetInformationJobObject(job.Get(), JobObjectAssociateCompletionPortInformation, &link, sizeof link) ||
+        !AssignProcessToJobObject(job.Get(), program.Get()))
+        return Error("cannot watch process " + std::to_string(pid));
+    const std::string clicked = CmdClick(a);
+    if (clicked.rfind("{\"error\"", 0) == 0) return clicked;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(Num(a, L"--timeout", 10000));
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED data = nullptr;
+    DWORD child = 0;
+    while (!child) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end || !GetQueuedCompletionStatus(port.Get(), &message, &key, &data, static_cast<DWORD>(end - now)))
+            return Error("no process started");
+        const auto announced = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
+        if (message == JOB_OBJECT_MSG_NEW_PROCESS && announced != pid) child = announced;
+    }
+    const UniqueKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, child));
+    std::wstring image, command;
+    bool read = false;
+    while (process && !(read = ReadStartup(process.Get(), image, command)) && GetTickCount64() < end) Sleep(1);
+    if (process) TerminateProcess(process.Get(), 1);
+    if (!read) return Error("cannot read process " + std::to_string(child));
+    return Obj().Int("pid", child).Str("image", image).Str("command", command).Json();
+}
+
 bool OpenClipboardRetry(HWND owner) {
     for (int i = 0; i < 100; ++i) {
         if (OpenClipboard(owner)) return true;
@@ -796,6 +854,7 @@ std::string Run(const std::vector<std::wstring>& argv) {
     if (c == L"post") return CmdPost(a, 0);
     if (c == L"wait") return CmdWait(a);
     if (c == L"procs") return CmdProcs();
+    if (c == L"spawned") return CmdSpawned(a);
     if (c == L"clipboard-set") return CmdClipboardSet(a);
     if (c == L"clipboard-get") return CmdClipboardGet();
     if (c == L"info") return CmdInfo();
