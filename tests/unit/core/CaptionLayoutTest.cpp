@@ -174,14 +174,13 @@ TEST(CaptionLayout, TitleMenuBandAndButtonsCloseUpToTheRight) {
     EXPECT_EQ(all.title, (Rect{92, 11, 418, 29}));
     EXPECT_EQ(all.menuBand, (Rect{90, 24, 414, 48}));
     EXPECT_EQ(all.buttons[kClose], (Rect{489, 5, 509, 25}));
-    EXPECT_EQ(all.buttons[kMaximize], (Rect{469, 5, 489, 25}));
-    EXPECT_EQ(all.buttons[kMinimize], (Rect{449, 5, 469, 25}));
 
     struct Case {
         ButtonSet set;
         int close, maximize, minimize;
     };
     const Case cases[] = {
+        {{true, true, true}, 489, 469, 449},
         {{true, false, true}, 489, 489, 469},  // the main window: minimise directly left of close
         {{false, true, true}, 509, 489, 469},
         {{false, false, true}, 509, 509, 489},
@@ -211,12 +210,13 @@ TEST(CaptionLayout, HitZonesOfASizableAndAFixedWindow) {
         int x, y, sizable, fixed;
     };
     const Case cases[] = {
-        {0, 0, kHtTopLeft, kHtClient},         {10, 10, kHtTopLeft, kHtClient},    {10, 11, kHtLeft, kHtClient},
-        {5, 189, kHtLeft, kHtClient},          {5, 190, kHtBottomLeft, kHtClient}, {290, 5, kHtTopRight, kHtClient},
-        {299, 199, kHtBottomRight, kHtClient}, {289, 5, kHtTop, kHtClient},        {150, 10, kHtTop, kHtClient},
-        {150, 11, kHtCaption, kHtCaption},     {19, 20, kHtSysMenu, kHtSysMenu},   {20, 20, kHtCaption, kHtCaption},
-        {150, 29, kHtCaption, kHtCaption},     {150, 30, kHtClient, kHtClient},    {150, 47, kHtClient, kHtClient},
-        {150, 190, kHtBottom, kHtClient},      {-1, 5, kHtClient, kHtClient},      {300, 5, kHtClient, kHtClient},
+        {0, 0, kHtTopLeft, kHtClient},         {10, 10, kHtTopLeft, kHtClient},       {10, 11, kHtLeft, kHtClient},
+        {5, 189, kHtLeft, kHtClient},          {5, 190, kHtBottomLeft, kHtClient},    {290, 5, kHtTopRight, kHtClient},
+        {299, 199, kHtBottomRight, kHtClient}, {289, 5, kHtTop, kHtClient},           {150, 10, kHtTop, kHtClient},
+        {150, 11, kHtCaption, kHtCaption},     {19, 20, kHtSysMenu, kHtSysMenu},      {20, 20, kHtCaption, kHtCaption},
+        {150, 29, kHtCaption, kHtCaption},     {150, 30, kHtClient, kHtClient},       {150, 47, kHtClient, kHtClient},
+        {150, 190, kHtBottom, kHtClient},      {-1, 5, kHtClient, kHtClient},         {300, 5, kHtClient, kHtClient},
+        {290, 10, kHtTopRight, kHtClient},     {295, 190, kHtBottomRight, kHtClient}, {150, 200, kHtClient, kHtClient},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DefaultHitCode(c.x, c.y, 300, 200, m, true, caption), c.sizable) << c.x << "," << c.y;
@@ -258,6 +258,7 @@ TEST(CaptionLayout, AtEveryScaleEachDerivedSizeIsWithinAPixelOfTheScaledOne) {
     for (const int dpi : kScaledDpis) {
         const SkinMetrics m = ScaleSkin(kMain, dpi);
         EXPECT_EQ(m.borderWidth, 7 * m.Tile()) << dpi << ": the border picture is whole tiles";
+        EXPECT_EQ(SystemMenuSquareAt(dpi), m.design.systemMenuSquare) << dpi << ": where the window menu opens";
         const std::vector<int> sizes = FrameSizes(m, ScaleToDpi(kWidth96, dpi), ScaleToDpi(kHeight96, dpi));
         for (std::size_t i = 0; i < sizes.size(); ++i)
             EXPECT_LE(std::abs(sizes[i] - ScaleToDpi(at96[i], dpi)), 1) << "size " << i << " at " << dpi << " DPI";
@@ -273,11 +274,13 @@ TEST(CaptionLayout, TheMastersPiecesLieAtTwiceTheirPlaces) {
     for (const PictureCell& c : cells)
         EXPECT_EQ(c.to, (Rect{2 * c.from.left, 2 * c.from.top, 2 * c.from.right, 2 * c.from.bottom})) << c.from.left;
     // Pictures that do not match: no piece of nothing, and no pair past the shorter list of pieces.
-    EXPECT_TRUE(CaptionPictureCells(SkinMetrics{}, master).empty());
+    EXPECT_TRUE(CaptionPictureCells(SkinMetrics{}, master).empty() &&
+                BorderPictureCells(SkinMetrics{}, master).empty());
     EXPECT_TRUE(CaptionPictureCells(master, SkinMetrics{}).empty());
     SkinMetrics oneTile = master;
     oneTile.borderWidth = oneTile.Tile();
     EXPECT_EQ(BorderPictureCells(kMain, oneTile).size(), 1u);
+    EXPECT_EQ(BorderPictureCells(oneTile, kMain).size(), 1u);
 }
 
 // A picture at another DPI made of the 96-DPI one's pieces: each pixel names the 96-DPI pixel it is scaled from; a

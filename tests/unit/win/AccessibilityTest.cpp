@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -11,28 +12,22 @@
 #include "app/win/GroupContainer.h"
 #include "controls/progressbar/win/ProgressBar.h"
 #include "controls/button/win/isButton.h"
+#include "Waiting.h"
 
 namespace {
 
 constexpr int kButtonId = 401;
+constexpr UINT kMarker = WM_APP + 1;
 
-// The test window: counts the clicks its buttons report (through the container too).
+// The test window: counts the clicks its buttons report (through the container too), and the markers it is posted.
 struct TopWindow {
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) ++clicks;
+        markers += msg == kMarker;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    static inline int clicks = 0;
+    static inline int clicks = 0, markers = 0;
 };
-
-void Pump() {
-    // Posted clicks and out-of-context events arrive through the queue.
-    for (int round = 0; round < 5; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        Sleep(20);
-    }
-}
 
 // The whole string, by its length: a stray terminator inside would count.
 std::wstring Take(BSTR text) {
@@ -105,6 +100,12 @@ public:
     void TearDown() override {
         if (top) DestroyWindow(top);
         CoUninitialize();
+    }
+    // Handles whatever was posted so far: a marker posted now comes after it.
+    void HandlePosted() const {
+        const int markers = TopWindow::markers;
+        PostMessageW(top, kMarker, 0, 0);
+        EXPECT_TRUE(PumpUntil([markers] { return TopWindow::markers > markers; }));
     }
 
     // A style-8 button inside the container, as the main window has them.
@@ -303,15 +304,16 @@ TEST_F(Accessibility, ReadersHearOfNameStateAndValueChangesAndOfTheContainerArou
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, &Events::Hook,
                                          GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
-    const auto heard = [](DWORD event, HWND hwnd) {
-        Pump();
-        int n = 0;
-        for (const auto& e : Events::heard) n += e == std::make_pair(event, hwnd);
+    // Readers hear events in the order told: once a marker told after a step is heard, so is all the step told.
+    const auto heard = [this](DWORD event, HWND hwnd) {
+        NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, top, OBJID_CLIENT, CHILDID_SELF);
+        const auto marker = std::make_pair(DWORD{EVENT_OBJECT_DESCRIPTIONCHANGE}, top);
+        EXPECT_TRUE(PumpUntil([&] { return std::count(Events::heard.begin(), Events::heard.end(), marker) != 0; }));
+        const auto n = std::count(Events::heard.begin(), Events::heard.end(), std::make_pair(event, hwnd));
         Events::heard.clear();
         return n;
     };
-    Pump();
-    Events::heard.clear();
+    heard(0, nullptr);  // what making the controls told
 
     SetWindowTextW(down, L"停 止");
     EXPECT_EQ(heard(EVENT_OBJECT_NAMECHANGE, down), 1);
@@ -349,15 +351,14 @@ TEST_F(Accessibility, TheDefaultActionIsPostedAndAnObjectOutlivingItsWindowIsDis
     ASSERT_TRUE(object);
     EXPECT_EQ(object->accDoDefaultAction(Self()), S_OK);
     EXPECT_EQ(TopWindow::clicks, 0) << "the reader is answered before the click runs";
-    Pump();
+    HandlePosted();
     EXPECT_EQ(TopWindow::clicks, 1);
 
     // Not while its container is disabled, even when asked just before.
     EXPECT_EQ(object->accDoDefaultAction(Self()), S_OK);
     EnableWindow(container, FALSE);
-    Pump();
     EXPECT_TRUE(FAILED(object->accDoDefaultAction(Self())));
-    Pump();
+    HandlePosted();
     EXPECT_EQ(TopWindow::clicks, 1);
     const Object bar(Bar().Hwnd());
     EXPECT_EQ(bar->accDoDefaultAction(Self()), DISP_E_MEMBERNOTFOUND);

@@ -90,8 +90,13 @@ TEST(BaseWindow, AClassOfThatNameWithAnotherProcedureIsRefused) {
     foreign.lpszClassName = L"VerdalyForeignClass";
     ASSERT_NE(RegisterClassW(&foreign), 0);
     Probe probe(nullptr);
-    EXPECT_EQ(probe.Create(Probe::Args(L"VerdalyForeignClass")), nullptr);
-    EXPECT_EQ(BaseWindow::FromHwnd(nullptr), nullptr);
+    EXPECT_EQ(probe.Create(Probe::Args(foreign.lpszClassName)), nullptr);
+    // Refused before any window was made: none of that class exists, and the object is free for one of its own.
+    const HWND made = FindWindowW(foreign.lpszClassName, nullptr);
+    EXPECT_EQ(made, nullptr);
+    if (made) DestroyWindow(made);
+    EXPECT_NE(probe.Create(Probe::Args()), nullptr);
+    EXPECT_TRUE(UnregisterClassW(foreign.lpszClassName, foreign.hInstance));
 }
 
 }  // namespace

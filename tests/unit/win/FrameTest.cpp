@@ -21,6 +21,7 @@
 #include "skin/win/cNCCalcSize.h"
 #include "skin/win/cNeoCaption.h"
 #include "winmsg/DpiScale.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -78,6 +79,21 @@ RECT WindowRectOf(HWND hwnd) {
     GetWindowRect(hwnd, &r);
     return r;
 }
+
+// A press or a release of the left button, where the pointer is.
+void Mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// Puts the pointer back where it was: the next test's window opens under the place a test moved it to.
+struct PointerKept {
+    POINT at{};
+    PointerKept() { GetCursorPos(&at); }
+    ~PointerKept() { SetCursorPos(at.x, at.y); }
+};
 
 // A sizable 300 x 200 window at (40, 50) whose engine has the fake painter (margins 7, 40, 5, 9).
 class FrameEngine : public ::testing::Test {
@@ -202,8 +218,9 @@ TEST_F(FrameEngine, ClicksArrivingWhileTheTitleChangesReachTheWindow) {
     // A click goes to the window that is visible under the pointer when it arrives: a window without WS_VISIBLE
     // for a moment while its title changes would lose the clicks of that moment to the desktop behind it.
     const HWND hwnd = window.Hwnd();
+    const PointerKept pointer;
     ShowWindow(hwnd, SW_SHOW);
-    SetForegroundWindow(hwnd);
+    ASSERT_TRUE(Foreground(hwnd));
     POINT at{100, 60};
     ClientToScreen(hwnd, &at);
     SetCursorPos(at.x, at.y);
@@ -213,11 +230,8 @@ TEST_F(FrameEngine, ClicksArrivingWhileTheTitleChangesReachTheWindow) {
     std::atomic<bool> done{false};
     std::thread clicker([&done] {
         for (int i = 0; i < kClicks; ++i, Sleep(3)) {
-            INPUT click[2]{};
-            click[0].type = click[1].type = INPUT_MOUSE;
-            click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-            click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            SendInput(2, click, sizeof(INPUT));
+            Mouse(MOUSEEVENTF_LEFTDOWN);
+            Mouse(MOUSEEVENTF_LEFTUP);
         }
         done = true;
     });
@@ -226,8 +240,7 @@ TEST_F(FrameEngine, ClicksArrivingWhileTheTitleChangesReachTheWindow) {
         Pump();
     }
     clicker.join();
-    Sleep(50);
-    Pump();
+    PumpUntil([&] { return window.clicks >= kClicks; });
     EXPECT_EQ(window.clicks, kClicks);
 }
 
@@ -464,43 +477,41 @@ TEST(CaptionPainter, PicturesAtAnotherDpiAreMadeFromTheMastersThatFit) {
 }
 
 TEST(CaptionPainter, ADragKeepsThePointersPlaceOnTheWindowWhenTheDpiChanges) {
+    const PointerKept pointer;
     SkinnedWindow w;
     const HWND hwnd = w.window.Hwnd();
-    SetForegroundWindow(hwnd);
+    ASSERT_TRUE(Foreground(hwnd));
     const RECT start = WindowRectOf(hwnd);
     const POINT grab{start.left + 200, start.top + 12};  // on the caption, away from the buttons
     SetCursorPos(grab.x, grab.y);
     Pump();
-    const auto click = [](DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        SendInput(1, &input, sizeof input);
+    // Whether the window's rectangle comes to be as `wanted` says, 10 s at most.
+    const auto comes = [hwnd](auto wanted) {
+        for (const ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end; Sleep(1))
+            if (wanted(WindowRectOf(hwnd))) return true;
+        return false;
     };
-    // Another thread moves the pointer, sends the new DPI while the drag runs, moves on and lets go.
+    // The press runs the drag inside its own dispatch, until the release. Another thread moves the pointer and
+    // waits for the window to follow, sends the new DPI while the drag runs, moves on and lets go.
+    Mouse(MOUSEEVENTF_LEFTDOWN);
     std::atomic<bool> released{false};
     std::thread hand([&] {
-        Sleep(150);
         SetCursorPos(grab.x + 40, grab.y + 30);
-        Sleep(100);
+        // Followed, a pixel or so off: the press nudges the pointer, sooner or later than this move.
+        (void)comes([&](const RECT& r) { return r.left != start.left; });
         RECT suggested{start.left, start.top, start.left + 600, start.top + 450};
         SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-        Sleep(100);
         SetCursorPos(grab.x + 70, grab.y + 50);
-        Sleep(150);
-        click(MOUSEEVENTF_LEFTUP);
+        // The pointer holds the window where it grabbed it: 200 x 12 pixels in at 96 DPI, 300 x 18 at 144.
+        (void)comes([&](const RECT& r) { return r.left == grab.x + 70 - 300 && r.top == grab.y + 50 - 18; });
+        Mouse(MOUSEEVENTF_LEFTUP);
         released = true;
     });
-    click(MOUSEEVENTF_LEFTDOWN);
-    // The press runs the drag inside its own dispatch, until the release.
-    for (const DWORD until = GetTickCount() + 5000; !released && GetTickCount() < until; Sleep(1)) Pump();
+    PumpUntil([&] { return released.load(); }, 30000);
     hand.join();
-    Sleep(50);
-    Pump();
 
     const RECT now = WindowRectOf(hwnd);
     EXPECT_EQ(now.right - now.left, 600);
-    // The pointer holds the window where it grabbed it: 200 x 12 pixels in at 96 DPI, 300 x 18 at 144.
     EXPECT_EQ(grab.x + 70 - now.left, 300);
     EXPECT_EQ(grab.y + 50 - now.top, 18);
 }

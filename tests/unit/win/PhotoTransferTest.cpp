@@ -6,7 +6,7 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +20,7 @@
 #include "services/win/Http.h"
 #include "LoopbackServer.h"
 #include "services/win/PhotoTransfer.h"
+#include "Waiting.h"
 
 // The replacement's frees look mismatched to the compiler wherever it inlines them.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -88,6 +89,11 @@ public:
     [[nodiscard]] size_t Files() const {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path_), {}));
     }
+    // The files of exactly this size: part files written whole.
+    [[nodiscard]] size_t Files(std::uintmax_t size) const {
+        return static_cast<size_t>(std::count_if(std::filesystem::directory_iterator(path_), {},
+                                                 [size](const auto& entry) { return entry.file_size() == size; }));
+    }
     [[nodiscard]] std::uint64_t Free() const {
         ULARGE_INTEGER available{};
         GetDiskFreeSpaceExW(path_.c_str(), &available, nullptr, nullptr);
@@ -108,12 +114,11 @@ TEST(Transfer, EachPieceReachesTheSinkAsItArrivesSoATimeLimitHoldsOnADribble) {
     const Http::Result result =
         Http::Perform(Get(server.Url(L"/slow.jpg")), nullptr, Http::Collect(&body, 1 << 20, 1000), nullptr);
     const ULONGLONG took = Since(start);
-    std::printf("dribbled body: %zu bytes in %llu ms before the 1 s limit stopped it\n", body.size(), took);
     EXPECT_EQ(result.failure, Http::Failure::Sink);
     // A byte per 150 ms for one second, each seen when it came; one read waiting for all 40 would take 6 s.
-    EXPECT_GE(body.size(), 4u);
-    EXPECT_LE(body.size(), 10u);
-    EXPECT_LT(took, 2500u);
+    EXPECT_GE(body.size(), 2u);
+    EXPECT_LT(body.size(), 20u);
+    EXPECT_LT(took, 4000u);
 }
 
 TEST(Transfer, ACutAnswerIsToldFromAWholeOneInEachFraming) {
@@ -181,20 +186,33 @@ TEST(Transfer, TheLoginPostEndsAtItsDeadlineWithWhatArrivedWhateverTheServerDoes
         const Http::Result result =
             Http::PostForm(server.Url(L"/PLogin.do"), "email=a&password=b", &response, timeouts, &TestServerOnly);
         const ULONGLONG took = Since(start);
-        std::printf("%s: the post returned after %llu ms\n", c.name, took);
         EXPECT_EQ(result.failure, Http::Failure::TimedOut) << c.name;
         EXPECT_GE(took, timeouts.Total() - 50) << c.name;
-        EXPECT_LT(took, timeouts.Total() + 500) << c.name;
+        EXPECT_LT(took, timeouts.Total() + 1500) << c.name << ": long before the 4 s the server dribbles";
         EXPECT_EQ(result.status, c.status) << c.name;
         EXPECT_EQ(response.substr(0, c.arrived.size()), c.arrived) << c.name;
     }
 }
 
-TEST(PhotoTransfer, GivingUpClosesTheTransferAndItsFileSoNothingPilesUp) {
+// What a modal loop that the wait dispatches looks at, and what it saw when it ended.
+struct InLoop {
+    const Folder* folder;
+    const loopback::Server* server;
+    size_t files = 99;
+    ULONGLONG gone = 0;
+    static inline InLoop* current = nullptr;
+};
+
+TEST(PhotoTransfer, GivingUpAtTheDeadlineClosesTheTransferAndItsFileEvenInAModalLoopSoNothingPilesUp) {
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n";
+    const auto dribbling = [&head](Connection& c) {
+        c.Send(head);
+        c.Dribble(std::string(5000, 'x'), 350, 8000);
+    };
     const struct {
         const char* name;
         std::function<void(Connection&)> script;
+        bool modal = false;
     } stalls[] = {
         {"silent before its header", [](Connection& c) { c.AwaitClose(8000); }},
         {"stalled after its header",
@@ -202,11 +220,10 @@ TEST(PhotoTransfer, GivingUpClosesTheTransferAndItsFileSoNothingPilesUp) {
              c.Send(head + "abc");
              c.AwaitClose(8000);
          }},
-        {"dribbling its body",
-         [&head](Connection& c) {
-             c.Send(head);
-             c.Dribble(std::string(5000, 'x'), 350, 8000);
-         }},
+        {"dribbling its body", dribbling},
+        // A message the wait dispatches opens a loop of its own, as the close-refusal box or a drag does, and stays
+        // in it until the part file and the connection have gone, or long past the photo's deadline.
+        {"dribbling its body, the waiting thread in a modal loop", dribbling, true},
     };
     constexpr DWORD kLimitMs = 1500;
     Folder folder;
@@ -214,25 +231,33 @@ TEST(PhotoTransfer, GivingUpClosesTheTransferAndItsFileSoNothingPilesUp) {
     for (int round = 0; round < 2; ++round) {
         for (const auto& stall : stalls) {
             loopback::Server server(stall.script);
+            InLoop seen{&folder, &server};
+            InLoop::current = &seen;
+            const UINT_PTR timer = !stall.modal ? 0 : SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+                KillTimer(nullptr, id);
+                InLoop& s = *InLoop::current;
+                PumpUntil([&s] { return s.server->ClientGone() != 0 && s.folder->Files() == 0; });
+                s.files = s.folder->Files();
+                s.gone = s.server->ClientGone();
+            });
             const ULONGLONG start = GetTickCount64();
             const PhotoDownload download =
                 PhotoRun(folder.Path(), {server.Url(L"/stalled.jpg")}, {&TestServerOnly, 0, kLimitMs}).Next();
             const ULONGLONG returned = GetTickCount64();
-            // The server hears of a close on its own thread: give it a moment.
-            for (int i = 0; i < 50 && !server.ClientGone(); ++i) Sleep(10);
+            if (timer) KillTimer(nullptr, timer);
             EXPECT_EQ(download.outcome, PhotoOutcome::TimedOut) << stall.name;
             EXPECT_EQ(folder.Files(), 0u) << stall.name << ": its part file is gone when the wait returns";
-            ASSERT_NE(server.ClientGone(), 0u) << stall.name << ": its socket is closed when the wait returns";
-            std::printf("%s: given up after %llu ms, socket closed %lld ms after the deadline\n", stall.name,
-                        returned - start, static_cast<long long>(server.ClientGone() - start) - kLimitMs);
-            EXPECT_LE(server.ClientGone(), returned + 100) << stall.name;
+            EXPECT_TRUE(!stall.modal || (seen.files == 0 && seen.gone != 0)) << "gone inside the loop";
+            // The server hears of the close on its own thread, a while later on a loaded machine; a socket left to
+            // its receive time-out would close seconds later.
+            ASSERT_TRUE(PumpUntil([&] { return server.ClientGone() != 0; })) << stall.name << ": its socket stays";
+            EXPECT_LE(server.ClientGone(), returned + 1000) << stall.name << ": closed when the wait returns";
+            EXPECT_LT(server.ClientGone() - start, kLimitMs + 2000) << stall.name << ": closed at the deadline";
             threads.push_back(ThreadsOfThisProcess());
         }
     }
-    std::printf("threads after each photo given up:");
-    for (const int n : threads) std::printf(" %d", n);
-    std::printf("\n");
-    EXPECT_LE(threads.back(), threads[2]) << "a second album of stalls needs no more threads than the first";
+    EXPECT_LE(threads.back(), threads[std::size(stalls) - 1])
+        << "a second album of stalls needs no more threads than the first: " << testing::PrintToString(threads);
 }
 
 TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
@@ -244,7 +269,8 @@ TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
         std::uint64_t room;  // free bytes above the reserve
         int requests;
     } cases[] = {
-        {"announced length", "HTTP/1.1 200 OK\r\nContent-Length: 16777216\r\n\r\n", 1u << 20, 1},
+        // Far more than the room, or none at all: other programs free and fill the same disk meanwhile.
+        {"announced length", "HTTP/1.1 200 OK\r\nContent-Length: 1099511627776\r\n\r\n", 1u << 20, 1},
         {"no length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", 1u << 20, 1},
         {"no room at all", "HTTP/1.1 200 OK\r\nContent-Length: 16777216\r\n\r\n", 0, 0},
         // The room is kept for the photos that follow into the folder: a refused one is asked for again.
@@ -255,7 +281,7 @@ TEST(PhotoTransfer, APhotoThatWouldFillTheDiskFailsAndLeavesNoFile) {
             if (connection.Send(c.head)) connection.Send(body);
             connection.Cut();
         });
-        const std::uint64_t reserve = c.room ? folder.Free() - c.room : folder.Free() + (1u << 20);
+        const std::uint64_t reserve = c.room ? folder.Free() - c.room : folder.Free() + (1ull << 30);
         const PhotoDownload download =
             PhotoRun(folder.Path(), {server.Url(L"/big.jpg")}, {&TestServerOnly, reserve, 20000}).Next();
         EXPECT_EQ(download.outcome, PhotoOutcome::NoRoom) << c.name;
@@ -389,11 +415,11 @@ TEST(Transfer, AnAlbumPageEndsAtItsTotalLimitOrWhenGivenUpEvenIfItKeepsSending) 
                                           TaskLimits{cancelled ? 8000u : 1500u, 60000}, &canceller, &TestServerOnly);
         const ULONGLONG took = Since(start);
         if (timer) KillTimer(nullptr, timer);
-        for (int i = 0; i < 100 && !server.ClientGone(); ++i) Sleep(10);
         EXPECT_FALSE(page.has_value()) << cancelled;
+        // Not before the click or the limit, and long before the 8 s limit or the 10 s the body takes.
         EXPECT_GE(took, cancelled ? 400u : 1450u) << cancelled;
-        EXPECT_LT(took, cancelled ? 1500u : 2500u) << cancelled;
-        EXPECT_NE(server.ClientGone(), 0u) << cancelled << ": the page's connection is gone";
+        EXPECT_LT(took, 4000u) << cancelled;
+        EXPECT_TRUE(PumpUntil([&] { return server.ClientGone() != 0; })) << cancelled << ": its connection stays";
     }
 }
 
@@ -506,12 +532,8 @@ TEST(PhotoTransfer, AGivenUpPhotoLetsGoOfItsConnectionBeforeTheNextIsAskedFor) {
     PhotoRun run(folder.Path(), {stalled.Url(L"/late.jpg"), next.Url(L"/next.jpg")}, {&TestServerOnly, 0, kLimitMs});
     const ULONGLONG start = GetTickCount64();
     const PhotoDownload late = run.Next();
-    const ULONGLONG returned = GetTickCount64();
     EXPECT_EQ(late.outcome, PhotoOutcome::TimedOut);
-    for (int i = 0; i < 50 && !stalled.ClientGone(); ++i) Sleep(10);
-    ASSERT_NE(stalled.ClientGone(), 0u);
-    std::printf("late stall: given up at %llu ms, its connection went at %llu ms, the wait returned at %llu ms\n",
-                static_cast<unsigned long long>(kLimitMs), stalled.ClientGone() - start, returned - start);
+    ASSERT_TRUE(PumpUntil([&] { return stalled.ClientGone() != 0; }));
     EXPECT_LE(stalled.ClientGone() - start, kLimitMs + 5000 + 1000) << "within the receive time-out and a second";
     {
         const std::lock_guard<std::mutex> hold(asked.lock);
@@ -524,52 +546,29 @@ TEST(PhotoTransfer, AGivenUpPhotoLetsGoOfItsConnectionBeforeTheNextIsAskedFor) {
 }
 
 namespace {
+// A click on the stop button, as a timer's tick in the wait.
 PhotoRun* g_stopRun = nullptr;
+void CALLBACK StopTheRun(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_stopRun->Stop();
+}
 }  // namespace
 
-TEST(PhotoTransfer, AStopEndsAPauseBetweenTriesAtOnceAndComesBeforeAPhotoThatWasReady) {
-    Asked asked;
-    loopback::Server server([&](Connection& c) {
-        asked.Note(c);
-        c.Send(RequestLine(c.Request()) == "GET /busy.jpg"
-                   ? "HTTP/1.1 503 Busy\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"
-                   : "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
-    });
-    const auto requests = [&] {
-        const std::lock_guard<std::mutex> hold(asked.lock);
-        return asked.requests.size();
-    };
+TEST(PhotoTransfer, AStopEndsAPauseBetweenTriesAtOnce) {
+    loopback::Server server(
+        [](Connection& c) { c.Send("HTTP/1.1 503 Busy\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"); });
     Folder folder;
-    const auto stopSoon = [](UINT ms) {
-        return SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            g_stopRun->Stop();
-        });
-    };
     {
         // A click while the photo pauses for its Retry-After: the wait ends at once, and nothing more is asked.
         PhotoRun run(folder.Path(), {server.Url(L"/busy.jpg")}, {&TestServerOnly, 0, 20000});
         g_stopRun = &run;
-        stopSoon(700);
+        SetTimer(nullptr, 0, 700, &StopTheRun);
         const ULONGLONG start = GetTickCount64();
         EXPECT_EQ(run.Next().outcome, PhotoOutcome::Stopped);
-        EXPECT_LT(Since(start), 2500u) << "not the 5 s pause";
-    }
-    {
-        // Photos 2 and 3 are ready while 1 is kept; a click that waits in the queue comes before 2 is taken.
-        PhotoRun run(folder.Path(), {server.Url(L"/1.jpg"), server.Url(L"/2.jpg"), server.Url(L"/3.jpg")},
-                     {&TestServerOnly, 0, 20000});
-        g_stopRun = &run;
-        EXPECT_EQ(run.Next().outcome, PhotoOutcome::Saved);
-        for (int i = 0; i < 300 && requests() < 4; ++i) Sleep(10);
-        stopSoon(1);
-        Sleep(100);
-        EXPECT_EQ(run.Next().outcome, PhotoOutcome::Stopped);
+        EXPECT_LT(Since(start), 4000u) << "not the 5 s pause";
     }
     g_stopRun = nullptr;
-    const std::lock_guard<std::mutex> hold(asked.lock);
-    ASSERT_EQ(asked.requests.size(), 4u);
-    EXPECT_EQ(RequestLine(asked.requests[0]), "GET /busy.jpg");
+    EXPECT_EQ(server.Requests(), 1);
     EXPECT_EQ(folder.Files(), 0u);
 }
 
@@ -635,50 +634,6 @@ TEST(PhotoTransfer, KeepingAPhotoNeverLosesAnOlderFileWhicheverStepFails) {
     EXPECT_FALSE(NamesAnotherFile(folder.Path(), L"nothing.jpg"));
 }
 
-TEST(PhotoTransfer, TheDeadlineHoldsWhileTheWaitingThreadSitsInAModalLoop) {
-    loopback::Server server([](Connection& c) {
-        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\nabc");
-        c.Dribble(std::string(5000, 'x'), 300, 8000);
-    });
-    Folder folder;
-    constexpr DWORD kLimitMs = 1500;
-    struct Seen {
-        size_t files = 99;
-        ULONGLONG gone = 0;
-        ULONGLONG at = 0;
-    } seen;
-    // A message the wait dispatches opens a loop of its own, as the close-refusal box or a drag does, and stays
-    // in it well past the photo's deadline.
-    static Seen* target = nullptr;
-    static Folder* inFolder = nullptr;
-    static loopback::Server* onServer = nullptr;
-    target = &seen;
-    inFolder = &folder;
-    onServer = &server;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        const ULONGLONG end = GetTickCount64() + 3500;
-        MSG msg;
-        while (GetTickCount64() < end) {
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        }
-        target->files = inFolder->Files();
-        target->gone = onServer->ClientGone();
-        target->at = GetTickCount64();
-    });
-    const ULONGLONG start = GetTickCount64();
-    const PhotoDownload download =
-        PhotoRun(folder.Path(), {server.Url(L"/slow.jpg")}, {&TestServerOnly, 0, kLimitMs}).Next();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(download.outcome, PhotoOutcome::TimedOut) << "counted when the loop returned";
-    EXPECT_EQ(seen.files, 0u) << "the part file went at the deadline, inside the loop";
-    ASSERT_NE(seen.gone, 0u) << "the connection went at the deadline, inside the loop";
-    std::printf("inside a modal loop: the connection went %lld ms after the deadline\n",
-                static_cast<long long>(seen.gone - start) - kLimitMs);
-    EXPECT_LT(seen.gone - start, kLimitMs + 1000);
-}
-
 TEST(PhotoTransfer, AProcessKilledInTheMiddleOfAPhotoLeavesNothingInTheFolder) {
     loopback::Server server([](Connection& c) {
         c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n" + std::string(200000, 'x'));
@@ -706,8 +661,7 @@ TEST(PhotoTransfer, AProcessKilledInTheMiddleOfAPhotoLeavesNothingInTheFolder) {
     WaitForSingleObject(process.Get(), 5000);
     EXPECT_GT(written, 0u) << "the photo's first piece never reached its part file";
     EXPECT_EQ(part.rfind(L"~verdaly-", 0), 0u);
-    for (int i = 0; i < 100 && folder.Files() != 0; ++i) Sleep(20);
-    EXPECT_EQ(folder.Files(), 0u) << "the part file outlived its process";
+    EXPECT_TRUE(PumpUntil([&] { return folder.Files() == 0; })) << "the part file outlived its process";
 }
 
 TEST(PhotoTransfer, TheSessionsCookiesGoWithEveryPhotoAndWhatAnAnswerSetsGoesWithTheNext) {
@@ -783,20 +737,18 @@ TEST(PhotoTransfer, AKeptConnectionLastsWhileAPhotoUsesItAndAKeptServerIsStillJu
 
 }  // namespace
 
-TEST(PhotoTransfer, TheNextPhotosAreAskedForWhileOneIsKeptAtMostTwoAheadAndThoseNeverTakenGoAtOnce) {
-    std::mutex lock;
-    std::vector<std::string> asked;
+TEST(PhotoTransfer, TheNextPhotosAreAskedForWhileOneIsKeptAtMostTwoAheadAndAStopInTheQueueGivesThemUpAtOnce) {
+    Asked asked;
     loopback::Server server([&](Connection& c) {
-        {
-            const std::lock_guard<std::mutex> hold(lock);
-            asked.push_back(RequestLine(c.Request()));
-        }
+        asked.Note(c);
         c.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
         c.Cut();
     });
     const auto askedSoFar = [&] {
-        const std::lock_guard<std::mutex> hold(lock);
-        return asked;
+        const std::lock_guard<std::mutex> hold(asked.lock);
+        std::vector<std::string> lines;
+        for (const std::string& request : asked.requests) lines.push_back(RequestLine(request));
+        return lines;
     };
     Folder folder;
     {
@@ -805,17 +757,25 @@ TEST(PhotoTransfer, TheNextPhotosAreAskedForWhileOneIsKeptAtMostTwoAheadAndThose
                      {&TestServerOnly, 0, 5000});
         PhotoDownload first = run.Next();
         ASSERT_EQ(first.outcome, PhotoOutcome::Saved);
-        for (int i = 0; i < 300 && askedSoFar().size() < 3; ++i) Sleep(10);
-        Sleep(300);
-        EXPECT_EQ(askedSoFar(), (std::vector<std::string>{"GET /1.jpg", "GET /2.jpg", "GET /3.jpg"}))
+        // Judged once photo 3 is whole on the worker that would ask for photo 4 next, and a request of ours, made
+        // only then, has been answered.
+        EXPECT_TRUE(PumpUntil([&] { return folder.Files(5) >= 3; }));
+        std::string body;
+        EXPECT_TRUE(Http::Perform(Get(server.Url(L"/later")), nullptr, Http::Collect(&body, 100, 0), nullptr).Ok());
+        EXPECT_EQ(askedSoFar(), (std::vector<std::string>{"GET /1.jpg", "GET /2.jpg", "GET /3.jpg", "GET /later"}))
             << "two photos ahead of the one taken, no more";
         PhotoDownload second = run.Next();
         EXPECT_EQ(second.outcome, PhotoOutcome::Saved);
-        for (int i = 0; i < 300 && askedSoFar().size() < 4; ++i) Sleep(10);
-        EXPECT_EQ(askedSoFar().size(), 4u);
-        run.Stop();
-        for (int i = 0; i < 100 && folder.Files() > 2; ++i) Sleep(10);
-        EXPECT_EQ(folder.Files(), 2u) << "a stopped run gives up the photos asked for ahead at once";
+        // Photos 3 and 4 are ready while 2 is kept: a click that waits in the queue comes before 3 is taken.
+        EXPECT_TRUE(PumpUntil([&] { return folder.Files(5) == 4; }));
+        g_stopRun = &run;
+        SetTimer(nullptr, 0, 1, &StopTheRun);
+        for (const ULONGLONG end = GetTickCount64() + 10000;
+             !(HIWORD(GetQueueStatus(QS_TIMER)) & QS_TIMER) && GetTickCount64() < end;)
+            Sleep(1);
+        EXPECT_EQ(run.Next().outcome, PhotoOutcome::Stopped);
+        EXPECT_TRUE(PumpUntil([&] { return folder.Files() == 2; })) << "a stop gives up the photos asked ahead";
     }
+    g_stopRun = nullptr;
     EXPECT_EQ(folder.Files(), 0u) << "photos never taken, and those taken but not kept, leave nothing";
 }
