@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::Check(cfg.WriteValue("\x81\x40value", "1"));
     fuzz::Check(cfg.WriteValue("T", "3"));
     const auto before = cfg.ReadValue("2");
-    // A save into the temporary folder has nothing to fail on, and only a rewrite grown past the limit may fail
-    // to load: either failure is a finding, not a reason to skip the comparison.
+    // Nothing in the input can fail the save, nor the reload of a rewrite within the limit: findings, not skips.
     fuzz::Check(cfg.SaveFile(file));
     FileCFG again;
     const auto reloaded = again.LoadFile(file);

@@ -145,6 +145,7 @@ class Executable(unittest.TestCase):
     def test_carries_no_debug_information_and_names_the_debug_file_beside_it(self):
         names = [name for name, _, _, _ in self.pe.sections]
         self.assertEqual([n for n in names if n.startswith(".debug")], [])
+        self.assertIn(".gnu_debuglink", names)
         # The link: the debug file's name, padded to four bytes, then the CRC-32 of that file as built with it.
         _, link = self.pe.section(".gnu_debuglink")
         name = link[:link.index(b"\0")].decode("latin-1")

@@ -20,7 +20,7 @@ TEST(MakeSafeFileName, NamesFromThePageCannotLeaveTheFolder) {
     EXPECT_EQ(MakeSafeFileName(L"..\\..\\evil.jpg", 0), L".._.._evil.jpg");
     EXPECT_EQ(MakeSafeFileName(L"..", 4), L"5.jpg");
     EXPECT_EQ(MakeSafeFileName(L"", 0), L"1.jpg");
-    EXPECT_EQ(MakeSafeFileName(L"photo.jpg. ", 0), L"photo.jpg");
+    EXPECT_EQ(MakeSafeFileName(L"  photo.jpg. ", 0), L"photo.jpg");
     // Every character Windows forbids becomes an underscore.
     std::wstring forbidden = L"<>:\"/\\|?*";
     for (wchar_t c = 0; c < 32; ++c) forbidden += c;
@@ -63,6 +63,8 @@ TEST(RunFileNames, LaterPhotosOfTheSameNameGetNumberedNamesInTheirOwnCase) {
         {L"pHoTo (2).JPG", L"pHoTo (2) (2).JPG"},
         {L"noext", L"noext"},
         {L"NOEXT", L"NOEXT (2)"},
+        {L".Jpg", L".Jpg"},
+        {L".jpg", L".jpg (2)"},  // a leading dot starts no extension
     };
     for (const auto& [name, expected] : steps) {
         const std::wstring unique = names.Unique(name);
