@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "services/DiskRoom.h"
 
 namespace {
@@ -8,21 +10,25 @@ constexpr std::uint64_t kMB = 1u << 20;
 constexpr std::uint64_t kReserve = 256 * kMB;
 
 TEST(DiskRoom, ThePhotoThatWouldEatIntoTheReserveIsRefused) {
-    EXPECT_FALSE(DiskRoom([] { return std::optional<std::uint64_t>(kReserve - 1); }, kReserve).Fits(0))
-        << "under the reserve even an empty file is refused";
-    EXPECT_FALSE(DiskRoom([] { return std::optional<std::uint64_t>(); }, kReserve).Fits(0))
-        << "free space that cannot be told counts as none";
+    // Under the reserve even an empty file is refused, at it one fits; free space that cannot be told is none.
+    const std::pair<std::optional<std::uint64_t>, bool> volumes[] = {
+        {kReserve - 1, false}, {kReserve, true}, {std::nullopt, false}};
+    for (const auto& volume : volumes)
+        EXPECT_EQ(DiskRoom([&volume] { return volume.first; }, kReserve).Fits(0), volume.second) << volume.second;
 
-    // A volume 10 bytes above the reserve, which shrinks as the file grows.
+    // A volume 10 bytes above the reserve, which shrinks as the file grows. The volume is asked only when the
+    // room it granted last does not answer the question.
     std::uint64_t written = 0;
-    DiskRoom room([&] { return std::optional<std::uint64_t>(kReserve + 10 - written); }, kReserve);
-    EXPECT_TRUE(room.Fits(10));
-    EXPECT_FALSE(room.Fits(11));
-    ASSERT_TRUE(room.Take(4));
-    written += 4;
-    ASSERT_TRUE(room.Take(6)) << "the reserve itself stays free, to the byte";
-    written += 6;
-    EXPECT_FALSE(room.Take(1));
+    int asked = 0;
+    DiskRoom room([&] { return ++asked, std::optional<std::uint64_t>(kReserve + 10 - written); }, kReserve);
+    const std::tuple<bool, std::uint64_t, bool, int> steps[] = {{false, 10, true, 1},  {false, 10, true, 1},
+                                                                {false, 11, false, 2}, {true, 4, true, 3},
+                                                                {true, 6, true, 3},    {true, 1, false, 4}};
+    for (const auto& [take, size, ok, asks] : steps) {
+        EXPECT_EQ(take ? room.Take(size) : room.Fits(size), ok) << size;
+        EXPECT_EQ(asked, asks) << size;
+        if (take && ok) written += size;
+    }
 }
 
 TEST(DiskRoom, WritingAsksTheVolumeAgainEveryFewMegabytesAndStopsWhenOthersFillIt) {

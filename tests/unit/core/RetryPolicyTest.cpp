@@ -10,13 +10,10 @@ namespace {
 
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
 
-TEST(RetryPolicy, ServerErrorsAndTooManyRequestsPass) {
+TEST(RetryPolicy, OnlyServerErrorsAndTooManyRequestsPassAndAPauseIsTakenWhenTheServerAllowsItAndTimeIsLeft) {
     for (const std::uint32_t status : {429u, 500u, 503u, 599u}) EXPECT_TRUE(Retry::IsPassingStatus(status)) << status;
     for (const std::uint32_t status : {200u, 404u, 428u, 430u, 499u, 600u, 0u})
         EXPECT_FALSE(Retry::IsPassingStatus(status)) << status;
-}
-
-TEST(RetryPolicy, APauseIsTakenOnlyWhenTheServerAllowsItAndTimeIsLeft) {
     const std::optional<std::uint32_t> none;
     const struct {
         int triesMade;

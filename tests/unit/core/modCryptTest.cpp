@@ -16,26 +16,21 @@ TEST(KeyNumber, FromTheSumOfTheKeysCodes) {
     EXPECT_EQ(KeyNumber("\xFF\xFF"), 8);     // codes count unsigned: sum 510
 }
 
-TEST(Scramble, FollowsTheSixPositionTableWithK18) {
-    // r = 1..5, 0, then 1 again: shifts K-4, -K+6, K+1, -K+7, K, -K+2.
-    const auto out = ScrambleBytes("AAAAAAA", "tevoranish");
-    ASSERT_TRUE(out);
-    const int a = 'A';
-    const int expected[] = {a + 14, a - 12, a + 19, a - 11, a + 18, a - 16, a + 14};
-    ASSERT_EQ(out->size(), 7u);
-    for (size_t i = 0; i < 7; ++i) EXPECT_EQ(static_cast<unsigned char>((*out)[i]), expected[i]) << i;
-}
-
-TEST(Scramble, EmptyKeyShiftsByTheBareConstants) {
-    const auto out = ScrambleBytes("dddddd", "");
-    ASSERT_TRUE(out);
-    const int d = 'd';
-    const int expected[] = {d - 4, d + 6, d + 1, d + 7, d, d + 2};
-    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(static_cast<unsigned char>((*out)[i]), expected[i]) << i;
+TEST(Scramble, FollowsTheSixPositionTableAndOnlyTheKeysNumber) {
+    // r = 1..5, 0, then 1 again: shifts K-4, -K+6, K+1, -K+7, K, -K+2; K = 18 for the program's key, 0 for none.
+    const struct {
+        const char* text;
+        const char* key;
+        int shifts[7];
+    } cases[] = {{"AAAAAAA", "tevoranish", {14, -12, 19, -11, 18, -16, 14}}, {"ddddddd", "", {-4, 6, 1, 7, 0, 2, -4}}};
+    for (const auto& c : cases) {
+        const auto out = ScrambleBytes(c.text, c.key);
+        ASSERT_TRUE(out);
+        ASSERT_EQ(out->size(), 7u);
+        for (size_t i = 0; i < 7; ++i)
+            EXPECT_EQ(static_cast<unsigned char>((*out)[i]), c.text[i] + c.shifts[i]) << c.key << i;
+    }
     EXPECT_EQ(ScrambleBytes("", "tevoranish"), "");
-}
-
-TEST(Scramble, KeysWithTheSameNumberScrambleAlike) {
     EXPECT_EQ(ScrambleBytes("secret@mail.com", "tevoranish"), ScrambleBytes("secret@mail.com", "hsinarovet"));
 }
 
