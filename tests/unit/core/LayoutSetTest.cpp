@@ -82,14 +82,22 @@ TEST(LayoutSet, Utf8ConversionReplacesWhatIsNotUtf8) {
     EXPECT_EQ(WideToUtf8(L"宋体"), "\xE5\xAE\x8B\xE4\xBD\x93");
     const std::wstring emoji = Utf8ToWide("\xF0\x9F\x98\x80");
     EXPECT_EQ(WideToUtf8(emoji), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8ToWide("a\xFF"
-                         "b"),
-              L"a\xFFFD"
-              L"b");
-    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD");          // overlong '/'
-    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80"), L"\xFFFD");      // a surrogate written as UTF-8
-    EXPECT_EQ(Utf8ToWide("\xE5\xAE"), L"\xFFFD\xFFFD");    // cut short
-    EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), L"\xFFFD");  // above U+10FFFF
+    const struct {
+        const char* utf8;
+        const wchar_t* wide;
+    } cases[] = {
+        {"a\xFF\x62", L"a\xFFFD\x62"},
+        {"\x80", L"\xFFFD"},          // a continuation byte alone
+        {"\xC3\x41", L"\xFFFD\x41"},  // a lead byte without its continuation
+        {"\xC2\x80", L"\x80"},        // the smallest two-byte code
+        {"\xC0\xAF", L"\xFFFD"},      // overlong '/'
+        {"\xED\xA0\x80", L"\xFFFD"},  // a surrogate written as UTF-8, first and last
+        {"\xED\xBF\xBF", L"\xFFFD"},
+        {"\xE5\xAE", L"\xFFFD\xFFFD"},        // cut short
+        {"\xF4\x8F\xBF\xBF", L"\U0010FFFF"},  // the last code point, and one past it
+        {"\xF4\x90\x80\x80", L"\xFFFD"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.utf8;
 }
 
 }  // namespace
