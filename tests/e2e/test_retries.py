@@ -1,23 +1,6 @@
-"""Photos and album pages asked for again after a passing failure, and what is never asked for.
-
-Each method is one start of the program and covers several behaviours:
-- PassingFailures: an album page answering 503 once is asked twice and the run goes on; a photo dropped before
-  any answer byte, one reset, one answered 503 with Retry-After: 1, one cut short of its length and one answered
-  429 are each saved after their second request, the pause before it read from the site's log (about 0.5 s,
-  1 s for Retry-After: 1); a photo always answered 503 is asked three times, after about 0.5 then 1 s, and
-  fails; a 404 and a 401 with Negotiate, NTLM and Basic challenges are asked once each, never with an
-  Authorization header; each photo's requests come before the next photo's; the result line counts each
-  photo once.
-- Addresses: photos on this machine's names (localhost.localdomain, ip6-localhost, ..., its host names) and on a
-  dotless name fail without a request reaching the site, though each leads to it; photos named outside ASCII
-  are asked for with UTF-8 percent-escapes and saved under their own names with the site's bytes; a photo named
-  as the short alias of one saved earlier in the run is numbered apart; the naming scheme chosen while the page
-  loads is the run's.
-- Pauses: 停 止 clicked during the 5 s pause a 503 with Retry-After: 5 asked for ends the run at once
-  ("相册下载中断…", the bar at 0%, no result line, no further request of that run); in the next run a photo
-  whose bytes come for 15 s before its server falls silent has its connection closed by the program by about
-  21 s after its request, is not asked again, and the next photo is asked for only after that close.
-"""
+"""Photos and album pages asked for again after a passing failure, and what is never asked for: one start of the
+program per method, each covering several behaviours (passing and lasting failures, addresses this machine's
+names or outside ASCII, a stop during a pause and a photo that falls silent late)."""
 import os
 import socket
 import subprocess
@@ -102,7 +85,7 @@ class Addresses(AlbumRun):
         return alias
 
     def test_machine_names_refused_names_outside_ascii_escaped_aliases_and_the_scheme_at_the_lock(self):
-        names = local_names()
+        names = local_names() + ["127.0.0.1"]  # and this machine by its address
         for name in names:  # so that a request for any of them would show in the site's log
             self.assertEqual(socket.gethostbyname(name), "127.0.0.1", name)
         refused = ["http://%s/n/%d.jpg" % (name, i) for i, name in enumerate(names)]
@@ -158,11 +141,8 @@ class Pauses(AlbumRun):
 
         waiting = self.site.wait_request(path="/p/waiting.jpg", timeout=30)
         self.press_down()  # 停 止, within the 5 s the answer asked for
-        clicked = time.time()
         self.wait_info(STOPPED, timeout=10)
-        seen = time.time()
-        self.assertLess(seen - clicked, 2.5, "the stop took %.1f s to show" % (seen - clicked))
-        self.assertLess(seen - waiting["t"], 5.0, "the stop showed only when the pause was over")
+        self.assertLess(time.time() - waiting["t"], 5.0, "the stop showed only when the pause was over")
         self.app.wait_text(BAR, "0%", timeout=5)
         self.assertEqual(listing(first_folder), ["first.jpg"])
 
